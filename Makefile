@@ -1,0 +1,45 @@
+# bscan: the two everyday commands are `make test` and `make run`.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
+FUZZ_SECONDS ?= 60
+PACKAGES   := cmake g++ make pkg-config libgtest-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
+
+.PHONY: all deps build test run bench fuzz asan clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh $(PACKAGES)
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+run: build
+	./$(BUILD)/tools/bscan info examples/demo_device.bsdl
+	./$(BUILD)/tools/bscan drive examples/demo_device.bsdl LED=1 DQ\(0\)=0
+
+asan: deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DBSCAN_SANITIZE=ON -DBSCAN_BENCH=OFF
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
+
+bench: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBSCAN_BENCH=ON
+	cmake --build $(BUILD) -j $(JOBS)
+	@for b in $(BUILD)/bench/bscan_bench*; do [ -x "$$b" ] && "$$b"; done
+
+fuzz: deps
+	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBSCAN_FUZZ=ON -DBSCAN_TESTS=OFF -DBSCAN_BENCH=OFF -DBSCAN_TOOLS=OFF -DBSCAN_EXAMPLES=OFF
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	bash fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -1,0 +1,45 @@
+// The REGISTER_ACCESS attribute: CRegister is one data register (its name as
+// written, a bracketed length included) with the instructions that select
+// it; CRegisterAccessDesc the list of registers. Value classes, deep copies.
+#ifndef BSCAN_CREGISTER_H
+#define BSCAN_CREGISTER_H
+
+#include <string>
+#include <vector>
+
+#include "util/BScanExport.h"
+
+class BSCAN_API CRegister {
+public:
+    CRegister() = default;
+    CRegister(const CRegister& other);
+    CRegister& operator=(const CRegister& other);
+    virtual ~CRegister();
+
+    void SetRegisterName(const char* const name);  // null changes nothing
+    const char* GetRegisterName() const;           // never null
+    void AddRegisterAssociation(const char* const instruction);
+    int GetRegisterAssociationCount() const;
+    const char* GetRegisterAssocName(int index) const;  // null outside 0..count-1
+
+private:
+    std::string m_registerName;
+    std::vector<std::string> m_associations;
+};
+
+class BSCAN_API CRegisterAccessDesc {
+public:
+    CRegisterAccessDesc() = default;
+    CRegisterAccessDesc(const CRegisterAccessDesc& other);
+    CRegisterAccessDesc& operator=(const CRegisterAccessDesc& other);
+    virtual ~CRegisterAccessDesc();
+
+    void AddRegister(const CRegister* reg);        // stores a copy; null adds nothing
+    int GetRegisterCount() const;
+    const CRegister* GetRegister(int index) const; // null outside 0..count-1
+
+private:
+    std::vector<CRegister> m_registers;
+};
+
+#endif

@@ -1,0 +1,68 @@
+// One port of the device as the package sees it: a scalar port or one
+// element of a vector port, with its package pin, its direction, the value
+// last applied to it, its boundary cells and its differential-pair marks.
+//
+// A node owns its two texts and its cell list object, never the cells.
+// Copying is deep: the copy gets its own texts and its own list object,
+// holding the same cell pointers as the source (a pin map that copies its
+// nodes re-points them at its own cells).
+#ifndef BSCAN_KPINNODE_H
+#define BSCAN_KPINNODE_H
+
+#include "model/KBScanCell.h"
+#include "model/Signals.h"
+#include "util/BScanExport.h"
+#include "util/KObjList.h"
+#include "util/KObject.h"
+
+class BSCAN_API KPinNode : public KObject {
+public:
+    KPinNode();
+    KPinNode(const KPinNode& other);
+    KPinNode& operator=(const KPinNode& other);
+    ~KPinNode() override;
+
+    char* GetPortName() const;                     // null while unset
+    void SetPortName(char* name);                  // null leaves the old text
+    char* GetPinName() const;
+    void SetPinName(char* name);
+    int GetPinNumber() const;
+    void SetPinNumber(int number);
+    int GetVectorIndex() const;
+
+    PortType GetPortType() const;
+    void SetPortType(char* text);                  // "in", "out", "inout", "buffer", exact
+    eSignal GetPortValue() const;
+    void SetPortValue(eSignal value);
+
+    bool IsPositive() const;
+    void SetPositive(bool positive);
+    bool IsNegative() const;
+    void SetNegative(bool negative);
+
+    const KObjList* GetBScanCells() const;         // null until a cell was associated
+    int AssociateBScanCell(KBScanCell* cell);
+    int SetBScanCell(PortType direction, eSignal value);
+    int SetInput(eSignal value);
+    int SetOutput(eSignal value);
+
+    // Increase whenever any node's port name (respectively pin name or pin
+    // number) is set. Pin maps keep their lookup indexes in step with them.
+    static unsigned long PortNameGeneration();
+    static unsigned long PinGeneration();
+
+private:
+    friend class BScanPinMap;
+
+    int m_vectorIndex;
+    int m_pinNumber;
+    char* m_portName;
+    char* m_pinName;
+    PortType m_portType;
+    eSignal m_portValue;
+    KObjList* m_bscanCells;
+    bool m_positive;
+    bool m_negative;
+};
+
+#endif

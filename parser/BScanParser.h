@@ -1,0 +1,160 @@
+// BScanParser reads one BSDL file into the device model.
+//
+// A host creates a parser, optionally presets cell values
+// (SetBSCANBitArray), calls Initialize(file, directory of ErrorList.txt),
+// then Read(), and works with the model through GetPinMap(),
+// GetInstructionRegisterDescription(), GetRegisterAccessDescription() and
+// the differential-pair accessors. Including this header gives every class
+// of the library.
+//
+// The input stream: there is one input stream for the whole library, shared
+// by every parser. Initialize of any parser opens the file into it (closing
+// whatever was open), Read of any parser reads from it, CloseFile or the
+// destruction of any parser closes it. Only one parser at a time may be
+// between Initialize and the end of its Read.
+//
+// Copying is deep: a copied or assigned parser owns its own pin map,
+// descriptions, package list, error handler, presets and texts, so both
+// objects can be used and destroyed independently. The shared input stream
+// is not owned by a parser and is not copied.
+//
+// Statement buffers: the readers have no length limits of their own. They
+// work on growable texts (the std::string forms of the statement reader);
+// the char* forms of the statement reader are kept for derived classes and
+// require the caller's buffer to hold the whole statement.
+//
+// Ceilings far above any real device protect against absurd declarations:
+// a BOUNDARY_LENGTH above BSCAN_MAX_BOUNDARY_LENGTH is refused with
+// BSDL_ERR_BAD_VALUE, a port declaration that would take the pin map above
+// BSCAN_MAX_PORT_NODES nodes with BSDL_ERR_NO_MEMORY.
+#ifndef BSCAN_BSCANPARSER_H
+#define BSCAN_BSCANPARSER_H
+
+#include <cstdint>
+#include <cstdio>
+#include <deque>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "model/BScanPinMap.h"
+#include "model/CDifferentialPair.h"
+#include "model/CInstrOpcode.h"
+#include "model/CRegister.h"
+#include "model/KBScanCell.h"
+#include "model/KPinNode.h"
+#include "model/Signals.h"
+#include "parser/BScanReturnCodes.h"
+#include "util/BScanExport.h"
+#include "util/ErrorHandler.h"
+#include "util/KByteBuffer.h"
+#include "util/KObjList.h"
+#include "util/KObject.h"
+#include "util/KString.h"
+#include "util/KUtilString.h"
+
+const int BSCAN_MAX_BOUNDARY_LENGTH = 1000000;
+const int BSCAN_MAX_PORT_NODES = 1000000;
+
+class BSCAN_API BScanParser {
+public:
+    BScanParser();
+    BScanParser(const BScanParser& other);
+    BScanParser& operator=(const BScanParser& other);
+    ~BScanParser();
+
+    int Initialize(const char* bsdlFile, const char* defaultDir);
+    int Read();
+    void CloseFile();
+    void SetBSDLFilename(const char* name);
+    int SetDefaultDir(const char* dir);
+
+    BScanPinMap* GetPinMap() const;
+    const CInstrRegisterDesc* GetInstructionRegisterDescription() const;
+    const CRegisterAccessDesc* GetRegisterAccessDescription() const;
+    char* GetPackageType();
+    ErrorHandler* GetErrorHandler();
+    CDifferentialPair* GetDifferentialPair(int index);
+    int GetDifferentialPairCount() const;
+    const std::deque<CDifferentialPair>& GetDifferentialPairList() const;
+    void ClearDifferentialPairList();
+    int SetBSCANBitArray(unsigned char* values, int count, unsigned char* mask);
+
+    const char* GetComponentName() const;          // the entity name, null before it is read
+    long long GetLineNumber() const;               // physical lines read since the last Reset
+
+protected:
+    virtual int Reset();
+    int ProcessException(int id, unsigned long subId, const char* text);
+    void SetComponentName(const char* name);
+    void SetPackageType(const char* type);
+
+    // Statement reader, growable forms (used by the library's readers).
+    int GetLine(FILE* file, std::string& line, std::string* comment);
+    int CompleteStatement(FILE* file, std::string& statement, const char* terminator);
+    int CompleteStatement(FILE* file, std::string& statement);
+    int CompleteStatement(FILE* file, std::string& statement, char terminator);
+    int CompleteStatementWithOneOf(FILE* file, std::string& statement, const char* terminators);
+    int GetCompleteStringValue(FILE* file, const char* text, KByteBuffer* buffer, bool keepComments);
+
+    // Statement reader, buffer forms for derived classes. `line` and
+    // `comment` must hold 255 bytes; `statement` must hold the completed
+    // statement (the operations append without a bound).
+    int GetLine(FILE* file, char* line, char* comment);
+    int CompleteStatement(FILE* file, char* statement, char* terminator);
+    int CompleteStatement(FILE* file, char* statement);
+    int CompleteStatement(FILE* file, char* statement, char terminator);
+    int CompleteStatementWithOneOf(FILE* file, char* statement, char* terminators);
+
+    // Entity level.
+    int ReadEntity(FILE* file, char* line);
+    int ReadGeneric(FILE* file, char* text);
+    int ReadPort(FILE* file, char* line);
+    int CreatePort(char* declaration);
+    int ReadConstant(FILE* file, char* line);
+
+    // Attributes.
+    int ReadAttribute(FILE* file, char* line);
+    int ReadBSCANBoundaryLength(FILE* file, char* statement);
+    int ReadBSCANBoundaryRegister(FILE* file, char* statement);
+    int ReadBSCANPinMap(FILE* file, char* statement);
+    int MapPinNametoPinNumber(char* pinName);
+    int ReadPackageDB(char* path);
+    int ReadInstructionLength(FILE* file, char* statement);
+    int ReadInstructionOpcode(FILE* file, char* statement);
+    int ReadInstructionCapture(FILE* file, char* statement);
+    int ReadRegisterAccess(FILE* file, char* statement);
+    int ReadPortGroupingAttribute(FILE* file, const char* statement);
+
+    // The library's one shared input stream (null when closed).
+    static FILE* SharedStream();
+
+    std::vector<std::pair<std::string, uint16_t>> m_pinNameParts;
+    ErrorHandler* m_errorHandler;
+    std::deque<CDifferentialPair> m_differentialPairs;
+    char* m_bsdlFilename;
+    char* m_defaultDir;
+    long long m_lineNumber;
+    long long m_columnNumber;
+    BScanPinMap* m_pinMap;
+    char* m_componentName;
+    KObjList* m_packagePinMaps;
+    char* m_packageType;
+    unsigned char* m_presetValues;
+    unsigned char* m_presetMask;
+    int m_presetCount;                              // number of cells the presets cover
+    CInstrRegisterDesc* m_instrRegisterDesc;
+    CRegisterAccessDesc* m_registerAccessDesc;
+
+private:
+    int IsChar(char c);
+    int IsDigit(char c);
+    int IsLetter(char c);
+    int IsNewLine(char c);
+    int IsWhiteSpace(char c);
+    void ClearBuffers();
+    void CopyFrom(const BScanParser& other);
+    void ReleaseAll();
+};
+
+#endif
