@@ -20,6 +20,7 @@
 #include "util/KObject.h"
 
 class KPinNode;
+class PinMapIndex;
 
 class BSCAN_API KBScanCell : public KObject {
 public:
@@ -53,11 +54,6 @@ public:
     const char* GetOriginalPinName() const;        // never null
     void SetOriginalPinName(const char* name);
 
-    // Increases whenever any cell's pin name or original pin name changes
-    // (set, assigned or copied into). Pin maps keep their name indexes in
-    // step with it.
-    static unsigned long NameGeneration();
-
     eSignal m_safeValue;
     eSignal m_disableValue;
     eSignal m_disableResult;
@@ -66,6 +62,8 @@ public:
 private:
     friend class BScanPinMap;
     friend class KPinNode;
+    friend class PinMapIndex;
+class PinMapIndex;
 
     int m_boundaryCellPosition;
     CellType m_cellType;
@@ -74,6 +72,11 @@ private:
     KBScanCell* m_controlCell;
     std::string m_pinName;
     std::string m_originalPinName;
+
+    // The lookup index of the pin map whose table holds this cell (null for
+    // a cell outside a table). The name setters and assignment tell it about
+    // every change of m_pinName or m_originalPinName. Never copied.
+    PinMapIndex* m_owner = nullptr;
 };
 
 #endif

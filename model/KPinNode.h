@@ -15,6 +15,8 @@
 #include "util/KObjList.h"
 #include "util/KObject.h"
 
+class PinMapIndex;
+
 class BSCAN_API KPinNode : public KObject {
 public:
     KPinNode();
@@ -46,13 +48,9 @@ public:
     int SetInput(eSignal value);
     int SetOutput(eSignal value);
 
-    // Increase whenever any node's port name (respectively pin name or pin
-    // number) is set. Pin maps keep their lookup indexes in step with them.
-    static unsigned long PortNameGeneration();
-    static unsigned long PinGeneration();
-
 private:
     friend class BScanPinMap;
+    friend class PinMapIndex;
 
     int m_vectorIndex;
     int m_pinNumber;
@@ -63,6 +61,13 @@ private:
     KObjList* m_bscanCells;
     bool m_positive;
     bool m_negative;
+
+    // The lookup index of the pin map that holds this node (null for a node
+    // outside a pin map) and the node's position in that map's list. The
+    // setters tell the index about every change of port name, pin name and
+    // pin number. Never copied.
+    PinMapIndex* m_owner = nullptr;
+    int m_listPosition = -1;
 };
 
 #endif
