@@ -34,6 +34,13 @@
 
 class PinMapIndex;
 
+// Ceilings far above any real device (real files reach a few thousand
+// cells and ports). AllocateBScanCellTable treats a length above
+// BSCAN_MAX_BOUNDARY_LENGTH like a length of 0; AddNewPorts creates nothing
+// when the pin map would hold more than BSCAN_MAX_PORT_NODES nodes.
+const int BSCAN_MAX_BOUNDARY_LENGTH = 1000000;
+const int BSCAN_MAX_PORT_NODES = 1000000;
+
 class BSCAN_API BScanPinMap {
 public:
     BScanPinMap();

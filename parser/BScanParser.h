@@ -26,7 +26,8 @@
 // Ceilings far above any real device protect against absurd declarations:
 // a BOUNDARY_LENGTH above BSCAN_MAX_BOUNDARY_LENGTH is refused with
 // BSDL_ERR_BAD_VALUE, a port declaration that would take the pin map above
-// BSCAN_MAX_PORT_NODES nodes with BSDL_ERR_NO_MEMORY.
+// BSCAN_MAX_PORT_NODES nodes with BSDL_ERR_NO_MEMORY (both in
+// model/BScanPinMap.h).
 #ifndef BSCAN_BSCANPARSER_H
 #define BSCAN_BSCANPARSER_H
 
@@ -52,9 +53,6 @@
 #include "util/KObject.h"
 #include "util/KString.h"
 #include "util/KUtilString.h"
-
-const int BSCAN_MAX_BOUNDARY_LENGTH = 1000000;
-const int BSCAN_MAX_PORT_NODES = 1000000;
 
 class BSCAN_API BScanParser {
 public:
