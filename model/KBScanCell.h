@@ -63,7 +63,6 @@ private:
     friend class BScanPinMap;
     friend class KPinNode;
     friend class PinMapIndex;
-class PinMapIndex;
 
     int m_boundaryCellPosition;
     CellType m_cellType;

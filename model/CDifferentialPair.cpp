@@ -1,0 +1,63 @@
+// One differential port pair: the two port names and the boundary-cell
+// positions matched to them (-1 while unmatched).
+#include "model/CDifferentialPair.h"
+
+#include <new>
+
+namespace {
+
+void StoreName(std::string& field, const char* name)
+{
+    if (name == nullptr) {
+        return;
+    }
+    try {
+        field = name;
+    } catch (const std::bad_alloc&) {
+        // Out of memory: the old name stays.
+    }
+}
+
+}  // namespace
+
+CDifferentialPair::~CDifferentialPair() = default;
+
+void CDifferentialPair::SetPositiveElement(const char* name)
+{
+    StoreName(m_positiveElement, name);
+}
+
+const char* CDifferentialPair::GetPositiveElement() const
+{
+    return m_positiveElement.c_str();
+}
+
+void CDifferentialPair::SetNegativeElement(const char* name)
+{
+    StoreName(m_negativeElement, name);
+}
+
+const char* CDifferentialPair::GetNegativeElement() const
+{
+    return m_negativeElement.c_str();
+}
+
+void CDifferentialPair::SetPositiveBScanPosition(int position)
+{
+    m_positiveBScanPosition = position;
+}
+
+int CDifferentialPair::GetPositiveBScanPosition() const
+{
+    return m_positiveBScanPosition;
+}
+
+void CDifferentialPair::SetNegativeBScanPosition(int position)
+{
+    m_negativeBScanPosition = position;
+}
+
+int CDifferentialPair::GetNegativeBScanPosition() const
+{
+    return m_negativeBScanPosition;
+}

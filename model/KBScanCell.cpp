@@ -1,0 +1,274 @@
+// One boundary-scan register cell, and the conversions of the BSDL cell
+// vocabulary (cell types BC_0..BC_7 and the cell functions) to enumerators.
+#include "model/KBScanCell.h"
+
+#include <new>
+
+#include "model/PinMapIndex.h"
+
+namespace {
+
+// Byte-wise comparison with A-Z taken as a-z, the way the cell vocabulary is
+// matched: true when both texts are equal apart from letter case.
+bool EqualNoCase(const char* a, const char* b)
+{
+    for (;; ++a, ++b) {
+        unsigned char ca = static_cast<unsigned char>(*a);
+        unsigned char cb = static_cast<unsigned char>(*b);
+        if (ca >= 'A' && ca <= 'Z') {
+            ca = static_cast<unsigned char>(ca - 'A' + 'a');
+        }
+        if (cb >= 'A' && cb <= 'Z') {
+            cb = static_cast<unsigned char>(cb - 'A' + 'a');
+        }
+        if (ca != cb) {
+            return false;
+        }
+        if (ca == 0) {
+            return true;
+        }
+    }
+}
+
+// Converts a-z to A-Z in place; every other byte stays.
+void UpperCaseInPlace(char* text)
+{
+    for (; *text != '\0'; ++text) {
+        if (*text >= 'a' && *text <= 'z') {
+            *text = static_cast<char>(*text - 'a' + 'A');
+        }
+    }
+}
+
+const char* const kCellTypeNames[] = {
+    "BC_0", "BC_1", "BC_2", "BC_3", "BC_4", "BC_5", "BC_6", "BC_7",
+};
+
+// Indexed by CellFunction, FUNC_INPUT (0) to FUNC_OBSERVE_ONLY (10).
+const char* const kFunctionNames[] = {
+    "INPUT",    "CLOCK", "OUTPUT2",  "OUTPUT3",   "CONTROL",      "CONTROLR",
+    "INTERNAL", "BIDIR", "BIDIR_IN", "BIDIR_OUT", "OBSERVE_ONLY",
+};
+
+static_assert(sizeof(kCellTypeNames) / sizeof(kCellTypeNames[0]) == CELL_TYPE_NONE,
+              "one name per cell type");
+static_assert(sizeof(kFunctionNames) / sizeof(kFunctionNames[0]) == FUNC_NONE,
+              "one name per cell function");
+
+}  // namespace
+
+KBScanCell::KBScanCell()
+    : m_safeValue(SIGNAL_X),
+      m_disableValue(SIGNAL_HIGH),
+      m_disableResult(SIGNAL_Z),
+      m_value(SIGNAL_X),
+      m_boundaryCellPosition(-1),
+      m_cellType(CELL_TYPE_NONE),
+      m_pinNode(nullptr),
+      m_function(FUNC_NONE),
+      m_controlCell(nullptr)
+{
+}
+
+// The copy serves the same port and has the same control cell; it belongs
+// to no table until its owner says so.
+KBScanCell::KBScanCell(const KBScanCell& other)
+    : KObject(other),
+      m_safeValue(other.m_safeValue),
+      m_disableValue(other.m_disableValue),
+      m_disableResult(other.m_disableResult),
+      m_value(other.m_value),
+      m_boundaryCellPosition(other.m_boundaryCellPosition),
+      m_cellType(other.m_cellType),
+      m_pinNode(other.m_pinNode),
+      m_function(other.m_function),
+      m_controlCell(other.m_controlCell)
+{
+    try {
+        m_pinName = other.m_pinName;
+        m_originalPinName = other.m_originalPinName;
+    } catch (const std::bad_alloc&) {
+        // Out of memory: the copy keeps empty names.
+        m_pinName.clear();
+        m_originalPinName.clear();
+    }
+}
+
+// Copies everything but m_owner: the cell stays in the table it sits in,
+// and that table's index hears of the name changes.
+KBScanCell& KBScanCell::operator=(const KBScanCell& other)
+{
+    if (this == &other) {
+        return *this;
+    }
+    std::string pinName;
+    std::string originalPinName;
+    try {
+        pinName = other.m_pinName;
+        originalPinName = other.m_originalPinName;
+    } catch (const std::bad_alloc&) {
+        return *this;  // out of memory: the cell stays as it was
+    }
+
+    KObject::operator=(other);
+    m_safeValue = other.m_safeValue;
+    m_disableValue = other.m_disableValue;
+    m_disableResult = other.m_disableResult;
+    m_value = other.m_value;
+    m_boundaryCellPosition = other.m_boundaryCellPosition;
+    m_cellType = other.m_cellType;
+    m_pinNode = other.m_pinNode;
+    m_function = other.m_function;
+    m_controlCell = other.m_controlCell;
+
+    // After the swaps the locals hold the old names.
+    m_pinName.swap(pinName);
+    m_originalPinName.swap(originalPinName);
+    if (m_owner != nullptr) {
+        if (m_pinName != pinName) {
+            m_owner->CellPinNameChanged(this, pinName);
+        }
+        if (m_originalPinName != originalPinName) {
+            m_owner->CellOriginalNameChanged(this, originalPinName);
+        }
+    }
+    return *this;
+}
+
+KBScanCell::~KBScanCell() = default;
+
+int KBScanCell::GetBoundaryCellPosition() const
+{
+    return m_boundaryCellPosition;
+}
+
+void KBScanCell::SetBoundaryCellPosition(int position)
+{
+    m_boundaryCellPosition = position;
+}
+
+CellType KBScanCell::GetBScanCellType() const
+{
+    return m_cellType;
+}
+
+void KBScanCell::SetCellType(CellType type)
+{
+    m_cellType = type;
+}
+
+void KBScanCell::SetCellType(char* text)
+{
+    if (text != nullptr) {
+        m_cellType = ConvertCellTypeToEnum(text);
+    }
+}
+
+// The first of BC_0..BC_7 equal to the whole text, letter case aside; any
+// other text (surrounding blanks included) is no known type.
+CellType KBScanCell::ConvertCellTypeToEnum(const char* text) const
+{
+    if (text == nullptr) {
+        return CELL_TYPE_NONE;
+    }
+    for (int type = CELL_BC_0; type < CELL_TYPE_NONE; ++type) {
+        if (EqualNoCase(text, kCellTypeNames[type])) {
+            return static_cast<CellType>(type);
+        }
+    }
+    return CELL_TYPE_NONE;
+}
+
+const KPinNode* KBScanCell::GetPinNode() const
+{
+    return m_pinNode;
+}
+
+void KBScanCell::SetPinNode(KPinNode* node)
+{
+    m_pinNode = node;
+}
+
+CellFunction KBScanCell::GetFunction() const
+{
+    return m_function;
+}
+
+void KBScanCell::SetFunction(CellFunction function)
+{
+    m_function = function;
+}
+
+// The caller's text is upper-cased in place first; then only a whole,
+// equal function name sets the function (BIDIR_IN is not BIDIR).
+void KBScanCell::SetFunction(char* text)
+{
+    if (text == nullptr) {
+        return;
+    }
+    UpperCaseInPlace(text);
+    for (int function = FUNC_INPUT; function < FUNC_NONE; ++function) {
+        if (EqualNoCase(text, kFunctionNames[function])) {
+            m_function = static_cast<CellFunction>(function);
+            return;
+        }
+    }
+}
+
+KBScanCell* KBScanCell::GetControlCell() const
+{
+    return m_controlCell;
+}
+
+void KBScanCell::SetControlCell(KBScanCell* cell)
+{
+    m_controlCell = cell;
+}
+
+const char* KBScanCell::GetPinName() const
+{
+    return m_pinName.c_str();
+}
+
+void KBScanCell::SetPinName(const char* name)
+{
+    if (name == nullptr || m_pinName == name) {
+        return;
+    }
+    std::string newName;
+    try {
+        newName = name;
+    } catch (const std::bad_alloc&) {
+        return;  // out of memory: the old name stays
+    }
+    std::string oldName;
+    oldName.swap(m_pinName);
+    m_pinName.swap(newName);
+    if (m_owner != nullptr) {
+        m_owner->CellPinNameChanged(this, oldName);
+    }
+}
+
+const char* KBScanCell::GetOriginalPinName() const
+{
+    return m_originalPinName.c_str();
+}
+
+void KBScanCell::SetOriginalPinName(const char* name)
+{
+    if (name == nullptr || m_originalPinName == name) {
+        return;
+    }
+    std::string newName;
+    try {
+        newName = name;
+    } catch (const std::bad_alloc&) {
+        return;  // out of memory: the old name stays
+    }
+    std::string oldName;
+    oldName.swap(m_originalPinName);
+    m_originalPinName.swap(newName);
+    if (m_owner != nullptr) {
+        m_owner->CellOriginalNameChanged(this, oldName);
+    }
+}
