@@ -2,6 +2,7 @@
 // texts exactly as the instruction reader hands them over.
 #include "model/CInstrOpcode.h"
 
+#include <cstring>
 #include <new>
 
 namespace {
@@ -21,16 +22,31 @@ unsigned char FoldedByte(char ch)
 
 // ---- CInstrOpcode ---------------------------------------------------------
 
+// Copies never throw: when memory runs short the copy is left empty and
+// assignment leaves the target as it was.
 CInstrOpcode::CInstrOpcode(const CInstrOpcode& other)
-    : m_instruction(other.m_instruction), m_opcodes(other.m_opcodes)
 {
+    try {
+        m_instruction = other.m_instruction;
+        m_opcodes = other.m_opcodes;
+    } catch (const std::bad_alloc&) {
+        m_instruction.clear();
+        m_opcodes.clear();
+    }
 }
 
 CInstrOpcode& CInstrOpcode::operator=(const CInstrOpcode& other)
 {
-    if (this != &other) {
-        m_instruction = other.m_instruction;
-        m_opcodes = other.m_opcodes;
+    if (this == &other) {
+        return *this;
+    }
+    try {
+        std::string instruction(other.m_instruction);
+        std::vector<std::string> opcodes(other.m_opcodes);
+        m_instruction.swap(instruction);
+        m_opcodes.swap(opcodes);
+    } catch (const std::bad_alloc&) {
+        // Out of memory: the object stays as it was.
     }
     return *this;
 }
@@ -100,18 +116,30 @@ bool CInstrOpcode::operator<(const CInstrOpcode& other)
 // ---- CInstrRegisterDesc ---------------------------------------------------
 
 CInstrRegisterDesc::CInstrRegisterDesc(const CInstrRegisterDesc& other)
-    : m_instructionLength(other.m_instructionLength),
-      m_instructionCapture(other.m_instructionCapture),
-      m_instructionOpcodes(other.m_instructionOpcodes)
+    : m_instructionLength(other.m_instructionLength)
 {
+    try {
+        m_instructionCapture = other.m_instructionCapture;
+        m_instructionOpcodes = other.m_instructionOpcodes;
+    } catch (const std::bad_alloc&) {
+        m_instructionCapture.clear();
+        m_instructionOpcodes.clear();
+    }
 }
 
 CInstrRegisterDesc& CInstrRegisterDesc::operator=(const CInstrRegisterDesc& other)
 {
-    if (this != &other) {
+    if (this == &other) {
+        return *this;
+    }
+    try {
+        std::string capture(other.m_instructionCapture);
+        std::vector<CInstrOpcode> opcodes(other.m_instructionOpcodes);
         m_instructionLength = other.m_instructionLength;
-        m_instructionCapture = other.m_instructionCapture;
-        m_instructionOpcodes = other.m_instructionOpcodes;
+        m_instructionCapture.swap(capture);
+        m_instructionOpcodes.swap(opcodes);
+    } catch (const std::bad_alloc&) {
+        // Out of memory: the object stays as it was.
     }
     return *this;
 }
@@ -153,7 +181,13 @@ void CInstrRegisterDesc::AddInstructionOpcode(const CInstrOpcode* opcode)
     try {
         m_instructionOpcodes.push_back(*opcode);
     } catch (const std::bad_alloc&) {
-        // Out of memory: the list stays as it was.
+        return;  // out of memory: the list stays as it was
+    }
+    // A copy that ran out of memory comes back empty; it is not kept.
+    const CInstrOpcode& stored = m_instructionOpcodes.back();
+    if (stored.GetOpcodeCount() != opcode->GetOpcodeCount() ||
+        std::strlen(stored.GetInstruction()) != std::strlen(opcode->GetInstruction())) {
+        m_instructionOpcodes.pop_back();
     }
 }
 

@@ -1,7 +1,9 @@
 // What a BSDL file says about the instruction register: CInstrOpcode is one
 // instruction with the opcodes that select it, CInstrRegisterDesc the
 // register's length, capture pattern and instructions. Plain value classes
-// with deep copies; texts are kept exactly as given.
+// with deep copies; texts are kept exactly as given. Copies never throw: a
+// copy constructed while memory runs short is empty, an assignment that
+// runs short leaves its target unchanged.
 #ifndef BSCAN_CINSTROPCODE_H
 #define BSCAN_CINSTROPCODE_H
 
@@ -15,6 +17,8 @@ public:
     CInstrOpcode() = default;
     CInstrOpcode(const CInstrOpcode& other);
     CInstrOpcode& operator=(const CInstrOpcode& other);
+    CInstrOpcode(CInstrOpcode&& other) noexcept = default;
+    CInstrOpcode& operator=(CInstrOpcode&& other) noexcept = default;
     virtual ~CInstrOpcode();
 
     void SetInstruction(const char* const name);   // null changes nothing
@@ -37,6 +41,8 @@ public:
     CInstrRegisterDesc() = default;
     CInstrRegisterDesc(const CInstrRegisterDesc& other);
     CInstrRegisterDesc& operator=(const CInstrRegisterDesc& other);
+    CInstrRegisterDesc(CInstrRegisterDesc&& other) noexcept = default;
+    CInstrRegisterDesc& operator=(CInstrRegisterDesc&& other) noexcept = default;
     virtual ~CInstrRegisterDesc();
 
     void SetInstructionLength(int length);

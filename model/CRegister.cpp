@@ -3,20 +3,36 @@
 // the register name).
 #include "model/CRegister.h"
 
+#include <cstring>
 #include <new>
 
 // ---- CRegister ------------------------------------------------------------
 
+// Copies never throw: when memory runs short the copy is left empty and
+// assignment leaves the target as it was.
 CRegister::CRegister(const CRegister& other)
-    : m_registerName(other.m_registerName), m_associations(other.m_associations)
 {
+    try {
+        m_registerName = other.m_registerName;
+        m_associations = other.m_associations;
+    } catch (const std::bad_alloc&) {
+        m_registerName.clear();
+        m_associations.clear();
+    }
 }
 
 CRegister& CRegister::operator=(const CRegister& other)
 {
-    if (this != &other) {
-        m_registerName = other.m_registerName;
-        m_associations = other.m_associations;
+    if (this == &other) {
+        return *this;
+    }
+    try {
+        std::string name(other.m_registerName);
+        std::vector<std::string> associations(other.m_associations);
+        m_registerName.swap(name);
+        m_associations.swap(associations);
+    } catch (const std::bad_alloc&) {
+        // Out of memory: the object stays as it was.
     }
     return *this;
 }
@@ -68,14 +84,24 @@ const char* CRegister::GetRegisterAssocName(int index) const
 // ---- CRegisterAccessDesc --------------------------------------------------
 
 CRegisterAccessDesc::CRegisterAccessDesc(const CRegisterAccessDesc& other)
-    : m_registers(other.m_registers)
 {
+    try {
+        m_registers = other.m_registers;
+    } catch (const std::bad_alloc&) {
+        m_registers.clear();
+    }
 }
 
 CRegisterAccessDesc& CRegisterAccessDesc::operator=(const CRegisterAccessDesc& other)
 {
-    if (this != &other) {
-        m_registers = other.m_registers;
+    if (this == &other) {
+        return *this;
+    }
+    try {
+        std::vector<CRegister> registers(other.m_registers);
+        m_registers.swap(registers);
+    } catch (const std::bad_alloc&) {
+        // Out of memory: the object stays as it was.
     }
     return *this;
 }
@@ -90,7 +116,13 @@ void CRegisterAccessDesc::AddRegister(const CRegister* reg)
     try {
         m_registers.push_back(*reg);
     } catch (const std::bad_alloc&) {
-        // Out of memory: the list stays as it was.
+        return;  // out of memory: the list stays as it was
+    }
+    // A copy that ran out of memory comes back empty; it is not kept.
+    const CRegister& stored = m_registers.back();
+    if (stored.GetRegisterAssociationCount() != reg->GetRegisterAssociationCount() ||
+        std::strlen(stored.GetRegisterName()) != std::strlen(reg->GetRegisterName())) {
+        m_registers.pop_back();
     }
 }
 

@@ -1,6 +1,8 @@
 // The REGISTER_ACCESS attribute: CRegister is one data register (its name as
 // written, a bracketed length included) with the instructions that select
 // it; CRegisterAccessDesc the list of registers. Value classes, deep copies.
+// Copies never throw: a copy constructed while memory runs short is empty,
+// an assignment that runs short leaves its target unchanged.
 #ifndef BSCAN_CREGISTER_H
 #define BSCAN_CREGISTER_H
 
@@ -14,6 +16,8 @@ public:
     CRegister() = default;
     CRegister(const CRegister& other);
     CRegister& operator=(const CRegister& other);
+    CRegister(CRegister&& other) noexcept = default;
+    CRegister& operator=(CRegister&& other) noexcept = default;
     virtual ~CRegister();
 
     void SetRegisterName(const char* const name);  // null changes nothing
@@ -32,6 +36,8 @@ public:
     CRegisterAccessDesc() = default;
     CRegisterAccessDesc(const CRegisterAccessDesc& other);
     CRegisterAccessDesc& operator=(const CRegisterAccessDesc& other);
+    CRegisterAccessDesc(CRegisterAccessDesc&& other) noexcept = default;
+    CRegisterAccessDesc& operator=(CRegisterAccessDesc&& other) noexcept = default;
     virtual ~CRegisterAccessDesc();
 
     void AddRegister(const CRegister* reg);        // stores a copy; null adds nothing
