@@ -76,6 +76,13 @@ public:
     int GetDifferentialPairCount() const;
     const std::deque<CDifferentialPair>& GetDifferentialPairList() const;
     void ClearDifferentialPairList();
+    // Cell presets for the next BOUNDARY_REGISTER reading: one value byte and
+    // one mask byte per cell number (value 0 gives SIGNAL_LOW, 1 SIGNAL_HIGH,
+    // anything else SIGNAL_X; a mask byte 0 gives SIGNAL_X). Each call
+    // replaces both arrays; a null mask means all 0xFF. A negative count is
+    // taken as 0; null values with a positive count preset every value byte
+    // to 0. Cells numbered count or higher take their safe value. Returns 0,
+    // or BSDL_ERR_NO_MEMORY (old presets kept) when the arrays cannot be made.
     int SetBSCANBitArray(unsigned char* values, int count, unsigned char* mask);
 
     const char* GetComponentName() const;          // the entity name, null before it is read

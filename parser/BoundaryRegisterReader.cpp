@@ -1,7 +1,425 @@
+// BOUNDARY_REGISTER: stores every cell entry in the pin map's cell table,
+// then ties the negative legs of the differential pairs to cells.
+//
+// Phase 1 gathers the string value with its comments kept (each commented
+// piece is followed by "-- text*") and walks it once, character by
+// character, in four states:
+//   Between     blanks, tabs, line ends, NULs and '"' are skipped; '-'
+//               starts a comment; anything else starts an entry.
+//   Entry       characters belong to the entry; '(' and ')' track the
+//               nesting depth; the ')' that returns it to 0 completes the
+//               entry, a ')' below 0 fails with BSDL_ERR_BAD_VALUE.
+//   AfterEntry  ',' leads back to Between, white space is skipped, '-'
+//               starts a comment, anything else fails with
+//               BSDL_ERR_BAD_VALUE.
+//   Comment     '-' and white space are dropped, '*' ends the comment and
+//               gives its text to the entry completed last (a comment
+//               before the first entry names nothing); the walk then goes
+//               back to the state the comment started from.
+// Because a comment may follow AfterEntry, a comment behind the last entry
+// of the string (which has no comma after it) names that entry, and a ','
+// on a later piece still separates entries. An unfinished entry or comment
+// at the end is dropped; no entry at all fails with BSDL_ERR_BAD_VALUE.
+// Entries are kept as offsets into the gathered value, so the walk is
+// linear in the length of the string.
+//
+// Phase 2 needs the pin map (else BSDL_ERR_NO_PIN_MAP, nothing stored) and
+// stores the entries in order with AddNewRegister. An entry reads
+//     num (cell, port, function, safe [, ccell, disval, rslt])
+// Fields are taken from the front: the text before the first ',' (trailing
+// white space removed), the rest after it (leading white space removed).
+// A missing ',' gives an empty field and leaves the whole rest, so an
+// entry with five or six fields ends with BSDL_ERR_BAD_VALUE at its
+// disable value. Values: safe "X" (any case), "1", "0"; disable value "1",
+// "0"; disabled state "WEAK0", "WEAK1", "PULL0", "PULL1", "Z" (any case);
+// any other text ends the reading with BSDL_ERR_BAD_VALUE. A cell's initial
+// value is its preset when the parser holds presets that cover its number,
+// else its safe value. The first negative AddNewRegister result ends the
+// phase; otherwise the result is the last AddNewRegister result.
+//
+// Phase 3 runs after phase 2 whatever it returned and leaves the result
+// and the scan bit image alone. For each pair: the positive cell is the
+// first cell whose pin name is the positive element, the negative cell the
+// first whose comment name is the negative element. A pair without a
+// positive cell is passed over; a pair without a negative cell drops all
+// differential information (port marks and pairs). Otherwise the pair gets
+// both positions, and the negative cell at position n becomes a copy of the
+// positive cell renamed to the negative element; when the positive cell
+// has a control cell and n > 0, cell n - 1 becomes a copy of that control
+// cell and the negative cell's control cell; when the negative element
+// names a port, the negative cell serves that port.
+//
+// Entries and comment names of any length are read in full. Running out of
+// memory gives BSDL_ERR_NO_MEMORY.
+#include <cctype>
+#include <climits>
+#include <deque>
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
 #include "parser/BScanParser.h"
+
+namespace {
+
+struct RegisterEntry {
+    size_t start;               // offset of the entry text in the string value
+    size_t length;
+    std::string commentName;
+};
+
+enum class SplitState { Between, Entry, AfterEntry, Comment };
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+bool EqualsNoCase(const std::string& text, const char* word)
+{
+    size_t i = 0;
+    for (; i < text.size() && word[i] != '\0'; ++i) {
+        if (std::toupper(static_cast<unsigned char>(text[i])) !=
+            std::toupper(static_cast<unsigned char>(word[i])))
+            return false;
+    }
+    return i == text.size() && word[i] == '\0';
+}
+
+// atoi's reading of a number, held within the range of int.
+int ReadNumber(const std::string& text)
+{
+    size_t i = 0;
+    while (i < text.size() && IsBlank(text[i]))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    long long number = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        if (number <= INT_MAX)
+            number = number * 10 + (text[i] - '0');
+    }
+    if (negative)
+        number = -number;
+    if (number > INT_MAX)
+        return INT_MAX;
+    if (number < INT_MIN)
+        return INT_MIN;
+    return static_cast<int>(number);
+}
+
+// Phase 1: splits the gathered value into entries with their comment names.
+int SplitEntries(const char* data, size_t size, std::vector<RegisterEntry>& entries)
+{
+    SplitState state = SplitState::Between;
+    SplitState afterComment = SplitState::Between;
+    std::string comment;
+    size_t entryStart = 0;
+    int depth = 0;
+
+    for (size_t i = 0; i < size; ++i) {
+        const char c = data[i];
+        switch (state) {
+        case SplitState::Between:
+            if (c == '\0' || c == '"' || IsBlank(c))
+                break;
+            if (c == '-') {
+                comment.clear();
+                afterComment = SplitState::Between;
+                state = SplitState::Comment;
+            } else {
+                entryStart = i;
+                depth = 0;
+                state = SplitState::Entry;
+            }
+            break;
+        case SplitState::Entry:
+            if (c == '(') {
+                ++depth;
+            } else if (c == ')') {
+                --depth;
+                if (depth < 0)
+                    return BSDL_ERR_BAD_VALUE;
+                if (depth == 0) {
+                    entries.push_back(RegisterEntry{entryStart, i - entryStart + 1, std::string()});
+                    state = SplitState::AfterEntry;
+                }
+            }
+            break;
+        case SplitState::AfterEntry:
+            if (c == ',') {
+                state = SplitState::Between;
+            } else if (c == '-') {
+                comment.clear();
+                afterComment = SplitState::AfterEntry;
+                state = SplitState::Comment;
+            } else if (!IsBlank(c)) {
+                return BSDL_ERR_BAD_VALUE;
+            }
+            break;
+        case SplitState::Comment:
+            if (c == '*') {
+                if (!entries.empty())
+                    entries.back().commentName = comment;
+                state = afterComment;
+            } else if (c != '-' && !IsBlank(c)) {
+                comment += c;
+            }
+            break;
+        }
+    }
+    return entries.empty() ? BSDL_ERR_BAD_VALUE : BSDL_OK;
+}
+
+// Takes the next field from the front of `rest`.
+void TakeField(const KString& ks, std::string& rest, std::string& field)
+{
+    const int comma = ks.Find(rest, ',');
+    ks.Left(field, rest, comma);
+    ks.TrimRight(field);
+    ks.Right(rest, rest, static_cast<int>(rest.size()) - comma - 1);
+    ks.TrimLeft(rest);
+}
+
+bool ConvertSafeValue(const std::string& text, eSignal& value)
+{
+    if (EqualsNoCase(text, "X"))
+        value = SIGNAL_X;
+    else if (text == "1")
+        value = SIGNAL_HIGH;
+    else if (text == "0")
+        value = SIGNAL_LOW;
+    else
+        return false;
+    return true;
+}
+
+bool ConvertDisableValue(const std::string& text, eSignal& value)
+{
+    if (text == "1")
+        value = SIGNAL_HIGH;
+    else if (text == "0")
+        value = SIGNAL_LOW;
+    else
+        return false;
+    return true;
+}
+
+bool ConvertDisabledState(const std::string& text, eSignal& value)
+{
+    static const struct {
+        const char* word;
+        eSignal value;
+    } states[] = {{"WEAK0", SIGNAL_WEAK0}, {"WEAK1", SIGNAL_WEAK1}, {"PULL0", SIGNAL_PULL0},
+                  {"PULL1", SIGNAL_PULL1}, {"Z", SIGNAL_Z}};
+    for (const auto& state : states) {
+        if (EqualsNoCase(text, state.word)) {
+            value = state.value;
+            return true;
+        }
+    }
+    return false;
+}
+
+// The host's presets for cell `number`, when they cover it.
+bool PresetValue(const unsigned char* values, const unsigned char* mask, int count, int number,
+                 eSignal& value)
+{
+    if (values == nullptr || mask == nullptr || number < 0 || number >= count)
+        return false;
+    if (mask[number] != 0 && values[number] == 0)
+        value = SIGNAL_LOW;
+    else if (mask[number] != 0 && values[number] == 1)
+        value = SIGNAL_HIGH;
+    else
+        value = SIGNAL_X;
+    return true;
+}
+
+struct Presets {
+    const unsigned char* values;
+    const unsigned char* mask;
+    int count;
+};
+
+// Phase 2 for one entry: returns AddNewRegister's result or
+// BSDL_ERR_BAD_VALUE for a value the tables do not know.
+int StoreEntry(BScanPinMap& pinMap, const std::string& entry, const std::string& commentName,
+               const Presets& presets)
+{
+    KString ks;
+    int controlCell = -1;
+    int vectorIndex = 0;
+    eSignal safe = SIGNAL_X;
+    eSignal disableValue = SIGNAL_LOW;
+    eSignal disabledState = SIGNAL_Z;
+    std::string portName;
+
+    const int open = ks.Find(entry, '(');
+    std::string text;
+    ks.Left(text, entry, open);
+    ks.Trim(text);
+    const int number = ReadNumber(text);
+
+    std::string rest;
+    ks.Left(rest, entry, ks.ReverseFind(entry, ')'));
+    ks.Right(rest, rest, static_cast<int>(rest.size()) - open - 1);
+    ks.Trim(rest);
+
+    std::string cellType;
+    TakeField(ks, rest, cellType);
+
+    std::string port;
+    TakeField(ks, rest, port);
+    if (ks.Find(port, '*') < 0) {
+        const int index = ks.Find(port, '(');
+        if (index < 0) {
+            portName = port;
+        } else {
+            ks.Left(portName, port, index);
+            ks.Trim(portName);
+            ks.Right(text, port, static_cast<int>(port.size()) - index - 1);
+            ks.Left(text, text, ks.Find(text, ')'));
+            ks.Trim(text);
+            vectorIndex = ReadNumber(text);
+        }
+    }
+
+    std::string function;
+    TakeField(ks, rest, function);
+
+    if (ks.Find(rest, ',') > 0) {
+        TakeField(ks, rest, text);
+    } else {
+        text.swap(rest);
+        rest.clear();
+    }
+    if (!ConvertSafeValue(text, safe))
+        return BSDL_ERR_BAD_VALUE;
+
+    eSignal value = safe;
+    PresetValue(presets.values, presets.mask, presets.count, number, value);
+
+    if (!rest.empty()) {
+        TakeField(ks, rest, text);
+        controlCell = ReadNumber(text);
+        TakeField(ks, rest, text);
+        if (!ConvertDisableValue(text, disableValue))
+            return BSDL_ERR_BAD_VALUE;
+        if (!ConvertDisabledState(rest, disabledState))
+            return BSDL_ERR_BAD_VALUE;
+    }
+
+    return pinMap.AddNewRegister(number, &cellType[0], &portName[0], vectorIndex, &function[0],
+                                 safe, controlCell, disableValue, disabledState, value,
+                                 commentName.c_str());
+}
+
+// A pair whose negative leg names no cell: every port loses its
+// differential marks and the pair list is emptied.
+void DropDifferentialPairs(BScanPinMap& pinMap, std::deque<CDifferentialPair>& pairs)
+{
+    const KObjList* ports = pinMap.GetPinListArray();
+    const int count = ports != nullptr ? ports->GetCount() : 0;
+    for (int i = 0; i < count; ++i) {
+        KPinNode* port = static_cast<KPinNode*>(ports->GetAt(i));
+        if (port == nullptr)
+            continue;
+        if (port->IsPositive())
+            port->SetPositive(false);
+        if (port->IsNegative())
+            port->SetNegative(false);
+    }
+    pairs.clear();
+}
+
+// Phase 3: ties the negative leg of every differential pair to a cell.
+void ResolveDifferentialPairs(BScanPinMap& pinMap, std::deque<CDifferentialPair>& pairs)
+{
+    for (size_t i = 0; i < pairs.size(); ++i) {
+        CDifferentialPair& pair = pairs[i];
+        KBScanCell* positive = pinMap.GetBScanCell(pair.GetPositiveElement());
+        if (positive == nullptr)
+            continue;
+        KBScanCell* negative = pinMap.GetBScanCellByOriginalName(pair.GetNegativeElement());
+        if (negative == nullptr) {
+            DropDifferentialPairs(pinMap, pairs);
+            return;
+        }
+
+        pair.SetPositiveBScanPosition(positive->GetBoundaryCellPosition());
+        const int n = negative->GetBoundaryCellPosition();
+        pair.SetNegativeBScanPosition(n);
+
+        const std::string negativeName = pair.GetNegativeElement();
+        *negative = *positive;
+        negative->SetPinName(negativeName.c_str());
+        negative->SetOriginalPinName(negativeName.c_str());
+        negative->SetBoundaryCellPosition(n);
+
+        KBScanCell* control = positive->GetControlCell();
+        KBScanCell* previous = n > 0 ? pinMap.GetBScanCell(n - 1) : nullptr;
+        if (control != nullptr && previous != nullptr) {
+            *previous = *control;
+            previous->SetBoundaryCellPosition(n - 1);
+            negative->SetControlCell(previous);
+        }
+
+        std::string lookup = negativeName;
+        KPinNode* port = pinMap.GetPortwName(&lookup[0]);
+        if (port != nullptr) {
+            negative->SetPinNode(port);
+            port->AssociateBScanCell(negative);
+        }
+    }
+}
+
+}  // namespace
 
 int BScanParser::ReadBSCANBoundaryRegister(FILE* file, char* statement)
 {
-    (void)file; (void)statement;
-    return BSDL_ERR_BAD_VALUE;
+    try {
+        KString ks;
+        std::string buffer(statement != nullptr ? statement : "");
+        std::string begin;
+        const int quote = ks.Find(buffer, '"');
+        if (quote > 0) {
+            ks.Right(begin, buffer, static_cast<int>(buffer.size()) - quote - 1);
+            ks.TrimLeft(begin);
+        }
+
+        KByteBuffer value;
+        int result = GetCompleteStringValue(file, begin.c_str(), &value, true);
+        if (result < 0)
+            return result;
+
+        std::vector<RegisterEntry> entries;
+        const char* data = value.GetText();
+        result = SplitEntries(data, static_cast<size_t>(value.GetTotalSize()), entries);
+        if (result < 0)
+            return result;
+
+        if (m_pinMap == nullptr)
+            return BSDL_ERR_NO_PIN_MAP;
+
+        const Presets presets{m_presetValues, m_presetMask, m_presetCount};
+        std::string entry;
+        for (const RegisterEntry& item : entries) {
+            entry.assign(data + item.start, item.length);
+            result = StoreEntry(*m_pinMap, entry, item.commentName, presets);
+            if (result < 0)
+                break;
+        }
+
+        ResolveDifferentialPairs(*m_pinMap, m_differentialPairs);
+        return result;
+    } catch (const std::bad_alloc&) {
+        return BSDL_ERR_NO_MEMORY;
+    } catch (const std::length_error&) {
+        return BSDL_ERR_NO_MEMORY;
+    }
 }

@@ -1,7 +1,224 @@
+// PORT_GROUPING: differential port pairs, in groups of the kinds
+// Differential_Voltage and Differential_Current (any case, handled alike):
+//     KIND ( (P, N), (P, N), ... ), KIND ( ... ), ...
+//
+// The statement is completed to its ';', cut there, everything before the
+// first '"' dropped, and every '"' and '&' blanked, so that the quoted
+// pieces of the value form one text. The text is split into groups by
+// counting parentheses: a group ends where the counts of '(' and ')' are
+// equal with at least one ')' seen, and must be followed by ',' or the end
+// of the text. Each group's content (between its first '(' and last ')')
+// is split into pairs the same way, a pair ending where both counts are
+// exactly 1; content in which no pair ends (no parentheses, or names with
+// parentheses of their own) is passed over. Each pair, as soon as it is
+// split off, gives a positive and a negative name (around its first ','),
+// upper-cased; the named ports are marked positive and negative, and a
+// CDifferentialPair with both positions at -1 is appended to the parser's
+// list, in file order.
+//
+// Without a pin map, or for a name that matches no port, no port is
+// touched but the pair is still recorded, its names upper-cased all the
+// same: recorded pairs always hold upper-case names.
+//
+// Results: the statement reader's code when the statement cannot be
+// completed; BSDL_ERR_FILE for every format error (no group, a group not
+// followed by ',', unbalanced parentheses, an unknown kind, a pair without
+// ',' or with an empty name) and when the parser holds no pair at the end
+// (pairs of earlier statements count); otherwise 0. Pairs recorded and
+// ports marked before an error stay. Texts of any length are read in full;
+// running out of memory gives BSDL_ERR_NO_MEMORY.
+#include <cctype>
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
 #include "parser/BScanParser.h"
+
+namespace {
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+bool EqualsNoCase(const std::string& text, const char* word)
+{
+    size_t i = 0;
+    for (; i < text.size() && word[i] != '\0'; ++i) {
+        if (std::toupper(static_cast<unsigned char>(text[i])) !=
+            std::toupper(static_cast<unsigned char>(word[i])))
+            return false;
+    }
+    return i == text.size() && word[i] == '\0';
+}
+
+void ToUpper(std::string& text)
+{
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+}
+
+std::string Stripped(const std::string& text, size_t start, size_t end)
+{
+    while (start < end && IsBlank(text[start]))
+        ++start;
+    while (end > start && IsBlank(text[end - 1]))
+        --end;
+    return text.substr(start, end - start);
+}
+
+// Where one element of a comma-separated list ends, scanning `text` from
+// `start`: the element ends at the first character at which `done` holds
+// for the counts of '(' and ')' seen since `start`.
+enum class ElementEnd { Comma, End, Stray, Open };
+
+template <typename Done>
+ElementEnd FindElementEnd(const std::string& text, size_t start, Done done, size_t& separator,
+                          int& opens, int& closes)
+{
+    opens = 0;
+    closes = 0;
+    size_t i = start;
+    for (; i < text.size(); ++i) {
+        if (text[i] == '(')
+            ++opens;
+        else if (text[i] == ')')
+            ++closes;
+        if (done(opens, closes))
+            break;
+    }
+    if (i == text.size())
+        return ElementEnd::Open;
+    size_t j = i + 1;
+    while (j < text.size() && IsBlank(text[j]))
+        ++j;
+    separator = j;
+    if (j == text.size())
+        return ElementEnd::End;
+    return text[j] == ',' ? ElementEnd::Comma : ElementEnd::Stray;
+}
+
+// Splits the prepared value into groups; false on a format error.
+bool SplitGroups(const std::string& text, std::vector<std::string>& groups)
+{
+    auto groupDone = [](int opens, int closes) { return opens == closes && closes >= 1; };
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t separator = 0;
+        int opens = 0;
+        int closes = 0;
+        const ElementEnd end = FindElementEnd(text, start, groupDone, separator, opens, closes);
+        if (end == ElementEnd::Open)
+            return opens == closes;                 // trailing text without parentheses
+        if (end == ElementEnd::Stray)
+            return false;
+        if (end == ElementEnd::End) {
+            groups.push_back(Stripped(text, start, text.size()));
+            return true;
+        }
+        groups.push_back(Stripped(text, start, separator));
+        start = separator + 1;
+    }
+    return true;
+}
+
+}  // namespace
 
 int BScanParser::ReadPortGroupingAttribute(FILE* file, const char* statement)
 {
-    (void)file; (void)statement;
-    return BSDL_ERR_FILE;
+    try {
+        KString ks;
+        std::string buffer(statement != nullptr ? statement : "");
+        const int completed = CompleteStatement(file, buffer, ';');
+        if (completed < 0)
+            return completed;
+
+        std::string text;
+        ks.Left(text, buffer, ks.Find(buffer, ';'));
+        ks.Right(text, text, static_cast<int>(text.size()) - ks.Find(text, '"'));
+        ks.Trim(text);
+        for (char& c : text) {
+            if (c == '"' || c == '&')
+                c = ' ';
+        }
+
+        std::vector<std::string> groups;
+        if (!SplitGroups(text, groups) || groups.empty())
+            return BSDL_ERR_FILE;
+
+        for (const std::string& group : groups) {
+            const int open = ks.Find(group, '(');
+            if (open < 0)
+                return BSDL_ERR_FILE;
+            std::string kind;
+            ks.Left(kind, group, open);
+            ks.Trim(kind);
+            if (!EqualsNoCase(kind, "Differential_Voltage") &&
+                !EqualsNoCase(kind, "Differential_Current"))
+                return BSDL_ERR_FILE;
+            const int close = ks.ReverseFind(group, ')');
+            if (close < 0)
+                return BSDL_ERR_FILE;
+            std::string content;
+            ks.Left(content, group, close);
+            ks.Right(content, content, static_cast<int>(content.size()) - open - 1);
+            ks.Trim(content);
+
+            auto pairDone = [](int opens, int closes) { return opens == 1 && closes == 1; };
+            size_t start = 0;
+            bool more = true;
+            while (more) {
+                size_t separator = 0;
+                int opens = 0;
+                int closes = 0;
+                const ElementEnd end =
+                    FindElementEnd(content, start, pairDone, separator, opens, closes);
+                if (end == ElementEnd::Open)
+                    break;                          // no pair ends: the rest of the group is passed over
+                if (end == ElementEnd::Stray)
+                    return BSDL_ERR_FILE;
+                std::string pair = end == ElementEnd::End ? content.substr(start)
+                                                          : content.substr(start, separator - start);
+                more = end == ElementEnd::Comma;
+                start = separator + 1;
+
+                std::string names;
+                ks.Left(names, pair, ks.ReverseFind(pair, ')'));
+                ks.Right(names, names, static_cast<int>(names.size()) - ks.Find(pair, '(') - 1);
+                ks.Trim(names);
+                const int comma = ks.Find(names, ',');
+                if (comma < 0)
+                    return BSDL_ERR_FILE;
+                std::string positive;
+                std::string negative;
+                ks.Left(positive, names, comma);
+                ks.Right(negative, names, static_cast<int>(names.size()) - comma - 1);
+                if (positive.empty() || negative.empty())
+                    return BSDL_ERR_FILE;
+                ks.Trim(positive);
+                ks.Trim(negative);
+                ToUpper(positive);
+                ToUpper(negative);
+
+                if (m_pinMap != nullptr) {
+                    if (KPinNode* port = m_pinMap->GetPortwName(&positive[0]))
+                        port->SetPositive(true);
+                    if (KPinNode* port = m_pinMap->GetPortwName(&negative[0]))
+                        port->SetNegative(true);
+                }
+                CDifferentialPair record;
+                record.SetPositiveElement(positive.c_str());
+                record.SetNegativeElement(negative.c_str());
+                m_differentialPairs.push_back(record);
+            }
+        }
+        return m_differentialPairs.empty() ? BSDL_ERR_FILE : BSDL_OK;
+    } catch (const std::bad_alloc&) {
+        return BSDL_ERR_NO_MEMORY;
+    } catch (const std::length_error&) {
+        return BSDL_ERR_NO_MEMORY;
+    }
 }

@@ -1,7 +1,46 @@
+// Cell presets given by the host before a file is read.
+//
+// SetBSCANBitArray keeps one value byte and one mask byte per cell number;
+// the boundary register reader gives each cell it stores the preset of its
+// number as initial value. Both arrays are count + 1 bytes long, replaced
+// as a whole by every call and kept across Reset and Initialize; the mask
+// defaults to all 0xFF, so that without a mask every value byte applies.
+//
+// A negative count is taken as 0. Null values with a positive count preset
+// every value byte to 0 (SIGNAL_LOW where the mask lets it through). When
+// the arrays cannot be allocated the old presets stay and the result is
+// BSDL_ERR_NO_MEMORY; otherwise the result is 0.
+#include <cstring>
+#include <new>
+
 #include "parser/BScanParser.h"
 
 int BScanParser::SetBSCANBitArray(unsigned char* values, int count, unsigned char* mask)
 {
-    (void)values; (void)count; (void)mask;
+    if (count < 0)
+        count = 0;
+    const size_t size = static_cast<size_t>(count) + 1;
+
+    unsigned char* newValues = nullptr;
+    unsigned char* newMask = nullptr;
+    try {
+        newValues = new unsigned char[size]();
+        newMask = new unsigned char[size]();
+    } catch (const std::bad_alloc&) {
+        delete[] newValues;
+        return BSDL_ERR_NO_MEMORY;
+    }
+
+    if (values != nullptr && count > 0)
+        std::memcpy(newValues, values, static_cast<size_t>(count));
+    std::memset(newMask, 0xFF, static_cast<size_t>(count));
+    if (mask != nullptr && count > 0)
+        std::memcpy(newMask, mask, static_cast<size_t>(count));
+
+    delete[] m_presetValues;
+    delete[] m_presetMask;
+    m_presetValues = newValues;
+    m_presetMask = newMask;
+    m_presetCount = count;
     return BSDL_OK;
 }
