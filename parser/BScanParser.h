@@ -61,6 +61,8 @@ public:
     BScanParser& operator=(const BScanParser& other);
     ~BScanParser();
 
+    // When no error handler can be made, Initialize goes on without
+    // messages and returns 0 instead of loading the message file.
     int Initialize(const char* bsdlFile, const char* defaultDir);
     int Read();
     void CloseFile();
@@ -102,9 +104,11 @@ protected:
     int CompleteStatementWithOneOf(FILE* file, std::string& statement, const char* terminators);
     int GetCompleteStringValue(FILE* file, const char* text, KByteBuffer* buffer, bool keepComments);
 
-    // Statement reader, buffer forms for derived classes. `line` and
-    // `comment` must hold 255 bytes; `statement` must hold the completed
-    // statement (the operations append without a bound).
+    // Statement reader, buffer forms for derived classes. `line` must hold
+    // 255 bytes and `comment` 256 (a comment of a full 254-character read
+    // plus its "*" marker); `statement` must hold the completed statement
+    // (the operations append without a bound). A null `line` or
+    // `statement` gives BSDL_ERR_NO_BUFFER.
     int GetLine(FILE* file, char* line, char* comment);
     int CompleteStatement(FILE* file, char* statement, char* terminator);
     int CompleteStatement(FILE* file, char* statement);
