@@ -1,4 +1,87 @@
-#include "parser/BScanParser.h"
+// The pin map string: gives every port node its package pin name and pin
+// number.
+//
+// A pin's number is found in the selected package (the PHYSICAL_PIN_MAP
+// generic) when the package database holds that package: its position in
+// the package's sorted pin list, the name compared exactly as written (A01
+// is not A1). Without that package (a numbered package, none selected, or
+// another one selected) the number is the value of the name's leading
+// digits, 0 when it begins with none.
+//
+// The k-th pin listed for a port goes to the (k+1)-th node of that name, so
+// the pins of a vector port reach its elements in the order of the declared
+// range and pins beyond the elements are dropped. A pin unknown to the
+// package is stored with the negative number, which no lookup by number
+// finds. A later pin map string overwrites what an earlier one assigned.
+#include <climits>
+#include <cstring>
 
-int BScanParser::MapPinNametoPinNumber(char*) { return BSDL_OK; }
-int BScanParser::ReadBSCANPinMap(FILE*, char*) { return BSDL_OK; }
+#include "parser/BScanParser.h"
+#include "parser/PackagePinMap.h"
+#include "parser/PinMapStringInternal.h"
+
+namespace {
+
+int LeadingDigitsValue(const char* text)
+{
+    long long value = 0;
+    for (; *text >= '0' && *text <= '9'; ++text) {
+        value = value * 10 + (*text - '0');
+        if (value > INT_MAX)
+            return INT_MAX;
+    }
+    return static_cast<int>(value);
+}
+
+}  // namespace
+
+int BScanParser::MapPinNametoPinNumber(char* pinName)
+{
+    if (!pinName)
+        return BSDL_ERR_NO_PIN_NAME;
+
+    const PackagePinMap* selected = nullptr;
+    if (m_packagePinMaps && m_packageType) {
+        for (int i = 0; i < m_packagePinMaps->GetCount() && !selected; ++i) {
+            auto* package = static_cast<const PackagePinMap*>(m_packagePinMaps->GetAt(i));
+            if (package && std::strcmp(package->GetName(), m_packageType) == 0)
+                selected = package;
+        }
+    }
+    if (!selected)
+        return LeadingDigitsValue(pinName);
+
+    int position = selected->FindPin(pinName);
+    return position > 0 ? position : BSDL_ERR_UNKNOWN_PIN;
+}
+
+int BScanParser::ReadBSCANPinMap(FILE* file, char* statement)
+{
+    KString ks;
+    std::string text(statement ? statement : "");
+    std::string start;
+    int quote = ks.Find(text, '"');
+    if (quote > 0) {
+        ks.Right(start, text, static_cast<int>(text.size()) - quote - 1);
+        ks.TrimLeft(start);
+    }
+
+    KByteBuffer buffer;
+    int result = GetCompleteStringValue(file, start.c_str(), &buffer, false);
+    if (result < 0)
+        return result;
+
+    std::string portName;
+    std::string pinName;
+    WalkPinMapString(buffer.GetText(), [&](const std::string& port, int place, const std::string& pin) {
+        portName = port;
+        pinName = pin;
+        int number = MapPinNametoPinNumber(&pinName[0]);
+        if (m_pinMap) {
+            m_pinMap->SerialSetPinName(&portName[0], place, &pinName[0]);
+            m_pinMap->SerialSetPinNumber(&portName[0], place, number);
+        }
+        return true;
+    });
+    return result;
+}

@@ -1,0 +1,132 @@
+// Text steps shared by several readers (internal, not installed).
+//
+// - ReaderAtoi: a decimal number read the way the runtime's atoi reads it
+//   (leading white space, an optional sign, then digits up to the first
+//   other character; 0 when there are no digits). A value beyond the range
+//   of int is clamped to INT_MIN / INT_MAX instead of being undefined.
+// - HoldsBlankTabOrNewline: the white-space test of names and list items.
+// - EntryListWalker and SplitItemList: the value of INSTRUCTION_OPCODE and
+//   REGISTER_ACCESS, a list of entries NAME (item, item, ...).
+#ifndef BSCAN_READERTEXTINTERNAL_H
+#define BSCAN_READERTEXTINTERNAL_H
+
+#include <climits>
+#include <string>
+#include <vector>
+
+#include "util/KString.h"
+
+inline int ReaderAtoi(const std::string& text)
+{
+    size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    long long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        if (value <= static_cast<long long>(INT_MAX) + 1)
+            value = value * 10 + (text[i] - '0');
+    }
+    if (negative)
+        value = -value;
+    if (value > INT_MAX)
+        return INT_MAX;
+    if (value < INT_MIN)
+        return INT_MIN;
+    return static_cast<int>(value);
+}
+
+inline bool HoldsBlankTabOrNewline(const std::string& text)
+{
+    return text.find_first_of(" \t\n") != std::string::npos;
+}
+
+// Walks the entries of a list value NAME (item, item, ...) as written in
+// quoted pieces joined by '&', each piece holding one entry and the comma
+// after it. The value is prepared once (cut at its first ';', everything
+// before the first double quote dropped, trimmed); then each call of Next
+// takes the text up to and including the next ')' as one entry:
+// - the name is the entry's text before its first '(', reduced to what
+//   follows the last double quote in it (the comma, closing quote, '&' and
+//   opening quote between two entries), trimmed;
+// - the list is the text between the '(' and the ')', trimmed, with every
+//   double quote and '&' made a blank, so that a list running over two
+//   joined pieces reads as one.
+// Next returns false when no ')' is left: the normal end, where only the
+// closing quote of the last piece remains. The walk keeps an offset into
+// the value, so a long value is read in one linear pass.
+class EntryListWalker {
+public:
+    explicit EntryListWalker(const std::string& statement)
+    {
+        KString ks;
+        ks.Left(m_value, statement, ks.Find(statement, ';'));
+        int quote = ks.Find(m_value, '"');
+        ks.Right(m_value, m_value, static_cast<int>(m_value.size()) - quote);
+        ks.Trim(m_value);
+    }
+
+    bool Next(std::string& name, std::string& list)
+    {
+        if (m_offset >= m_value.size())
+            return false;
+        size_t close = m_value.find(')', m_offset);
+        if (close == std::string::npos)
+            return false;
+        std::string entry(m_value, m_offset, close + 1 - m_offset);
+        m_offset = close + 1;
+
+        KString ks;
+        int open = ks.Find(entry, '(');
+        ks.Left(name, entry, open);
+        int lastQuote = ks.ReverseFind(name, '"');
+        ks.Right(name, name, static_cast<int>(name.size()) - lastQuote - 1);
+        ks.Trim(name);
+
+        // The entry ends at its first ')', so the list runs from after the
+        // '(' to the entry's last character.
+        if (open < 0)
+            list.clear();
+        else
+            list.assign(entry, open + 1, entry.size() - open - 2);
+        ks.Trim(list);
+        for (char& c : list) {
+            if (c == '"' || c == '&')
+                c = ' ';
+        }
+        return true;
+    }
+
+private:
+    std::string m_value;
+    size_t m_offset = 0;
+};
+
+// Splits an entry's list at its commas into items, each trimmed, in their
+// order (the text after the last comma, or the whole list, last). Returns
+// false when an item is empty or holds a blank, tab or newline; the items
+// before it are left in `items`.
+inline bool SplitItemList(const std::string& list, std::vector<std::string>& items)
+{
+    KString ks;
+    items.clear();
+    size_t start = 0;
+    for (;;) {
+        size_t comma = list.find(',', start);
+        size_t end = comma == std::string::npos ? list.size() : comma;
+        std::string item(list, start, end - start);
+        ks.Trim(item);
+        if (item.empty() || HoldsBlankTabOrNewline(item))
+            return false;
+        items.push_back(item);
+        if (comma == std::string::npos)
+            return true;
+        start = comma + 1;
+    }
+}
+
+#endif
