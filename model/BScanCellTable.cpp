@@ -1,19 +1,326 @@
+// The pin map's boundary cell table and its scan bit image: sizing the
+// table, storing register entries, finding cells, and copying the values of
+// a driven port's cells into the image.
+//
+// Image layout: (length + 7) / 8 bytes; cell i in byte i / 8 under the mask
+// 0x80 >> (i % 8); a bit is 1 exactly when the value written was
+// SIGNAL_HIGH.
 #include "model/BScanPinMap.h"
+
+#include <cstring>
+#include <functional>
+#include <new>
+#include <string>
 
 #include "model/PinMapIndex.h"
 
-void BScanPinMap::AllocateBScanCellTable(int) {}
-int BScanPinMap::AddNewRegister(int, char*, char*, int, char*, eSignal, int, eSignal, eSignal,
-                                eSignal, const char*) { return -1; }
-KBScanCell* BScanPinMap::GetBScanCell(int) { return nullptr; }
-KBScanCell* BScanPinMap::GetBScanCell(const char*) { return nullptr; }
-KBScanCell* BScanPinMap::GetBScanCellByOriginalName(const char*) { return nullptr; }
-const KBScanCell* BScanPinMap::GetBScanCellTable() const { return m_bscanCellTable; }
-int BScanPinMap::GetBScanLength() const { return m_bscanLength; }
-unsigned char* BScanPinMap::GetBScanBitArray() { return m_bscanBitArray; }
-void BScanPinMap::InitBSCANBitArray() {}
-bool BScanPinMap::HasBScanCell(int) { return false; }
-int BScanPinMap::SetBit(int, eSignal) { return -1; }
-int BScanPinMap::UpdateBScanBitArray(KPinNode*) { return -1; }
-int BScanPinMap::setPort(int, PortType, eSignal) { return -1; }
-int BScanPinMap::setPort(int, PortType, eSignal, bool) { return -1; }
+namespace {
+
+// The cells that play a port's roles, picked from its cell list in order.
+struct PortCells {
+    KBScanCell* input = nullptr;    // first INPUT, BIDIR_IN or BIDIR cell
+    KBScanCell* output = nullptr;   // first OUTPUT2, OUTPUT3, BIDIR_OUT or BIDIR cell
+    KBScanCell* control = nullptr;  // control cell of the last such output cell
+    KBScanCell* observe = nullptr;  // first OBSERVE_ONLY cell
+};
+
+PortCells SelectCells(const KObjList* cells)
+{
+    PortCells selected;
+    for (int i = 0; cells != nullptr && i < cells->GetCount(); ++i) {
+        KBScanCell* cell = static_cast<KBScanCell*>(cells->GetAt(i));
+        switch (cell->GetFunction()) {
+        case FUNC_INPUT:
+        case FUNC_BIDIR_IN:
+            if (selected.input == nullptr) {
+                selected.input = cell;
+            }
+            break;
+        case FUNC_BIDIR:
+            if (selected.input == nullptr) {
+                selected.input = cell;
+            }
+            if (selected.output == nullptr) {
+                selected.output = cell;
+            }
+            selected.control = cell->GetControlCell();
+            break;
+        case FUNC_OUTPUT2:
+        case FUNC_OUTPUT3:
+        case FUNC_BIDIR_OUT:
+            if (selected.output == nullptr) {
+                selected.output = cell;
+            }
+            selected.control = cell->GetControlCell();
+            break;
+        case FUNC_OBSERVE_ONLY:
+            if (selected.observe == nullptr) {
+                selected.observe = cell;
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    return selected;
+}
+
+bool HasCells(const KPinNode* port)
+{
+    const KObjList* cells = port->GetBScanCells();
+    return cells != nullptr && !cells->IsEmpty();
+}
+
+void WriteBit(unsigned char* image, int number, bool high)
+{
+    unsigned char mask = static_cast<unsigned char>(0x80u >> (number % 8));
+    if (high) {
+        image[number / 8] |= mask;
+    } else {
+        image[number / 8] &= static_cast<unsigned char>(~mask);
+    }
+}
+
+}  // namespace
+
+// Discards the old table and image, then makes `length` default cells and
+// an image of zeros. A length of 0 or less, or above the ceiling, leaves no
+// table and no image; so does running out of memory.
+void BScanPinMap::AllocateBScanCellTable(int length)
+{
+    if (m_bscanCellTable != nullptr) {
+        // The ports forget the cells that go away.
+        std::less<const KObject*> before;
+        const KObject* first = m_bscanCellTable;
+        const KObject* end = m_bscanCellTable + m_bscanLength;
+        for (int i = 0; i < m_pinList->GetCount(); ++i) {
+            KPinNode* node = static_cast<KPinNode*>(m_pinList->GetAt(i));
+            KObjList* cells = node->m_bscanCells;
+            if (cells == nullptr) {
+                continue;
+            }
+            auto foreign = [&](const KObject* cell) {
+                return before(cell, first) || !before(cell, end);
+            };
+            int kept = 0;
+            for (int k = 0; k < cells->GetCount(); ++k) {
+                kept += foreign(cells->GetAt(k)) ? 1 : 0;
+            }
+            if (kept == cells->GetCount()) {
+                continue;
+            }
+            if (kept > 0) {
+                // Cells a host associated from elsewhere stay listed.
+                try {
+                    KObjList* rest = new KObjList;
+                    try {
+                        for (int k = 0; k < cells->GetCount(); ++k) {
+                            if (foreign(cells->GetAt(k))) {
+                                rest->AddTail(cells->GetAt(k));
+                            }
+                        }
+                    } catch (...) {
+                        delete rest;
+                        throw;
+                    }
+                    delete cells;
+                    node->m_bscanCells = rest;
+                    continue;
+                } catch (const std::bad_alloc&) {
+                    // out of memory: the list goes as a whole
+                }
+            }
+            delete cells;
+            node->m_bscanCells = nullptr;
+        }
+    }
+    m_index->TableReplaced(nullptr, 0);
+    delete[] m_bscanCellTable;
+    m_bscanCellTable = nullptr;
+    delete[] m_bscanBitArray;
+    m_bscanBitArray = nullptr;
+    m_bscanLength = 0;
+
+    if (length <= 0 || length > BSCAN_MAX_BOUNDARY_LENGTH) {
+        return;
+    }
+    KBScanCell* table = new (std::nothrow) KBScanCell[static_cast<size_t>(length)];
+    unsigned char* image = new (std::nothrow) unsigned char[static_cast<size_t>((length + 7) / 8)]();
+    if (table == nullptr || image == nullptr) {
+        delete[] table;
+        delete[] image;
+        return;
+    }
+    m_bscanCellTable = table;
+    m_bscanBitArray = image;
+    m_bscanLength = length;
+    m_index->TableReplaced(m_bscanCellTable, m_bscanLength);
+}
+
+// Stores one register entry in cell `number` and writes its bit. The
+// result is the port's association result (0 without a port), or -1 when
+// the entry is refused and nothing changes.
+int BScanPinMap::AddNewRegister(int number, char* cellType, char* portName, int portIndex,
+                                char* function, eSignal safe, int controlCell,
+                                eSignal disableValue, eSignal disableResult, eSignal value,
+                                const char* originalName)
+{
+    if (number < 0 || number >= m_bscanLength || controlCell >= m_bscanLength ||
+        m_bscanCellTable == nullptr || portName == nullptr) {
+        return -1;
+    }
+    KPinNode* port = GetPort(portName, portIndex);  // upper-cases portName
+
+    std::string pinName;
+    try {
+        pinName = portName;
+        if (portIndex != 0) {
+            pinName += std::to_string(portIndex);
+        }
+    } catch (const std::bad_alloc&) {
+        return -1;
+    }
+
+    KBScanCell* cell = &m_bscanCellTable[number];
+    cell->SetBoundaryCellPosition(number);
+    cell->SetCellType(cellType);
+    cell->SetPinNode(port);
+    cell->SetFunction(function);
+    cell->m_safeValue = safe;
+    cell->m_value = value;
+    if (originalName != nullptr) {
+        cell->SetOriginalPinName(originalName);
+    }
+    cell->SetPinName(pinName.c_str());
+    if (controlCell >= 0) {
+        cell->SetControlCell(&m_bscanCellTable[controlCell]);
+        cell->m_disableValue = disableValue;
+        cell->m_disableResult = disableResult;
+    }
+
+    int result = port != nullptr ? port->AssociateBScanCell(cell) : 0;
+    SetBit(number, value);
+    return result;
+}
+
+KBScanCell* BScanPinMap::GetBScanCell(int number)
+{
+    if (m_bscanCellTable == nullptr || number < 0 || number >= m_bscanLength) {
+        return nullptr;
+    }
+    return &m_bscanCellTable[number];
+}
+
+KBScanCell* BScanPinMap::GetBScanCell(const char* pinName)
+{
+    return m_index->FirstCellWithPinName(pinName);
+}
+
+KBScanCell* BScanPinMap::GetBScanCellByOriginalName(const char* name)
+{
+    return m_index->FirstCellWithOriginalName(name);
+}
+
+const KBScanCell* BScanPinMap::GetBScanCellTable() const
+{
+    return m_bscanCellTable;
+}
+
+int BScanPinMap::GetBScanLength() const
+{
+    return m_bscanLength;
+}
+
+unsigned char* BScanPinMap::GetBScanBitArray()
+{
+    return m_bscanBitArray;
+}
+
+void BScanPinMap::InitBSCANBitArray()
+{
+    if (m_bscanBitArray != nullptr) {
+        std::memset(m_bscanBitArray, 0, static_cast<size_t>((m_bscanLength + 7) / 8));
+    }
+}
+
+bool BScanPinMap::HasBScanCell(int pinNumber)
+{
+    KPinNode* port = GetPort(pinNumber);
+    return port != nullptr && HasCells(port);
+}
+
+int BScanPinMap::SetBit(int number, eSignal value)
+{
+    if (number < 0 || number >= m_bscanLength || m_bscanBitArray == nullptr) {
+        return -1;
+    }
+    WriteBit(m_bscanBitArray, number, value == SIGNAL_HIGH);
+    return 0;
+}
+
+// Copies the values of the port's input, output, control and observe cells
+// into the image. A cell outside the table makes the result -1.
+int BScanPinMap::UpdateBScanBitArray(KPinNode* port)
+{
+    if (m_bscanBitArray == nullptr || port == nullptr) {
+        return -1;
+    }
+    PortCells cells = SelectCells(port->GetBScanCells());
+    int result = 0;
+    for (KBScanCell* cell : {cells.input, cells.output, cells.control}) {
+        if (cell != nullptr) {
+            result = SetBit(cell->m_boundaryCellPosition, cell->m_value);
+        }
+    }
+    if (cells.observe != nullptr) {
+        return SetBit(cells.observe->m_boundaryCellPosition, cells.observe->m_value);
+    }
+    return result;
+}
+
+// Drives the port: its value, then its cells (as the port node decides),
+// then their bits.
+int BScanPinMap::setPort(int pinNumber, PortType direction, eSignal value)
+{
+    KPinNode* port = pinNumber < 0 ? nullptr : GetPort(pinNumber);
+    if (port == nullptr) {
+        return -1;
+    }
+    port->SetPortValue(value);
+    if (!HasCells(port)) {
+        return 0;
+    }
+    int result = port->SetBScanCell(direction, value);
+    if (result < 0) {
+        return result;
+    }
+    return UpdateBScanBitArray(port);
+}
+
+// Marks the port's input, output and control cells with 1s in the image,
+// whatever the value; no cell value changes.
+int BScanPinMap::setPort(int pinNumber, PortType /*direction*/, eSignal value, bool /*flag*/)
+{
+    KPinNode* port = pinNumber < 0 ? nullptr : GetPort(pinNumber);
+    if (port == nullptr) {
+        return -1;
+    }
+    port->SetPortValue(value);
+    if (!HasCells(port)) {
+        return 0;
+    }
+    if (m_bscanBitArray == nullptr) {
+        return -1;
+    }
+    PortCells cells = SelectCells(port->GetBScanCells());
+    int result = 0;
+    for (KBScanCell* cell : {cells.input, cells.output}) {
+        if (cell != nullptr) {
+            result = SetBit(cell->m_boundaryCellPosition, SIGNAL_HIGH);
+        }
+    }
+    if (cells.control != nullptr) {
+        return SetBit(cells.control->m_boundaryCellPosition, SIGNAL_HIGH);
+    }
+    return result;
+}

@@ -18,8 +18,25 @@
 // directory text; its cells point at its own nodes and control cells and
 // its nodes at its own cells, never back into the source.
 //
-// AllocateBScanCellTable with a length of 0 or less discards the table and
-// the image and leaves an empty table (length 0, no image).
+// Pointers that do not point into the source (a cell a host associated
+// with a port, say) are kept as they are. Assigning a map to itself
+// changes nothing; an assignment that runs out of memory leaves the map as
+// it was, a copy constructed without enough memory is empty.
+//
+// AllocateBScanCellTable with a length of 0 or less, or above
+// BSCAN_MAX_BOUNDARY_LENGTH, discards the table and the image and leaves
+// an empty table (length 0, no table, no image); so does an allocation
+// that runs out of memory. Discarding a table also takes its cells out of
+// the ports' cell lists; a port left without cells has no list at all, as
+// before its first cell.
+//
+// A node whose port name is unset or the empty text is nameless, in every
+// lookup: GetPortwName skips it, GetPort(char*, int) stops at it, and
+// SerialSetPinName/SerialSetPinNumber never count it. Likewise a node
+// whose pin name is unset or empty has no pin name: GetPort(const char*)
+// never finds it, and the empty text finds no node. The cell lookups by
+// name do find cells whose name is the empty text (every default cell).
+// A lookup text that is null finds nothing and changes nothing.
 #ifndef BSCAN_BSCANPINMAP_H
 #define BSCAN_BSCANPINMAP_H
 
@@ -101,7 +118,7 @@ protected:
     int UpdateBScanBitArray(KPinNode* port);
 
 private:
-    void CopyFrom(const BScanPinMap& other);
+    bool CopyFrom(const BScanPinMap& other);
     void Release();
 
     unsigned char* m_bscanBitArray;
@@ -111,7 +128,7 @@ private:
     char* m_defaultDir;
     std::vector<std::string> m_ioNames;
 
-    PinMapIndex* m_index;                           // lookup indexes, rebuilt on change
+    PinMapIndex* m_index;                           // lookup indexes beside the list and table
 };
 
 #endif

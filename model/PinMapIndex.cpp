@@ -1,10 +1,618 @@
+// Lookup indexes of a pin map: first matches in constant time, with the
+// side effects a plain scan of the node list would have.
 #include "model/PinMapIndex.h"
+
+#include <algorithm>
+#include <functional>
+#include <new>
 
 #include "model/KBScanCell.h"
 #include "model/KPinNode.h"
+#include "util/KObjList.h"
 
-void PinMapIndex::PortNameChanged(KPinNode*, const char*) {}
-void PinMapIndex::PinNameChanged(KPinNode*, const char*) {}
-void PinMapIndex::PinNumberChanged(KPinNode*, int) {}
-void PinMapIndex::CellPinNameChanged(KBScanCell*, const std::string&) {}
-void PinMapIndex::CellOriginalNameChanged(KBScanCell*, const std::string&) {}
+namespace {
+
+bool IsLower(char c)
+{
+    return c >= 'a' && c <= 'z';
+}
+
+char Upper(char c)
+{
+    return IsLower(c) ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+std::string UpperOf(const std::string& text)
+{
+    std::string upper(text);
+    for (char& c : upper) {
+        c = Upper(c);
+    }
+    return upper;
+}
+
+bool HasLowerCase(const std::string& text)
+{
+    return std::any_of(text.begin(), text.end(), IsLower);
+}
+
+const char* TextOrEmpty(const char* text)
+{
+    return text != nullptr ? text : "";
+}
+
+}  // namespace
+
+// --- Positions ---------------------------------------------------------
+
+void PinMapIndex::Positions::Insert(int position)
+{
+    if (Empty()) {
+        m_items.clear();
+        m_head = 0;
+        m_items.push_back(position);
+        return;
+    }
+    if (position > m_items.back()) {
+        m_items.push_back(position);
+        return;
+    }
+    auto begin = m_items.begin() + static_cast<std::ptrdiff_t>(m_head);
+    auto it = std::lower_bound(begin, m_items.end(), position);
+    if (it != m_items.end() && *it == position) {
+        return;
+    }
+    if (it == begin && m_head > 0) {
+        m_items[--m_head] = position;  // reuse the room left in front
+        return;
+    }
+    m_items.insert(it, position);
+}
+
+void PinMapIndex::Positions::Erase(int position)
+{
+    if (Empty()) {
+        return;
+    }
+    if (m_items[m_head] == position) {
+        PopFront();
+        return;
+    }
+    if (m_items.back() == position) {
+        m_items.pop_back();
+        return;
+    }
+    auto begin = m_items.begin() + static_cast<std::ptrdiff_t>(m_head);
+    auto it = std::lower_bound(begin, m_items.end(), position);
+    if (it != m_items.end() && *it == position) {
+        m_items.erase(it);
+    }
+}
+
+void PinMapIndex::Positions::PopFront()
+{
+    ++m_head;
+    if (m_head == m_items.size()) {
+        m_items.clear();
+        m_head = 0;
+    } else if (m_head >= 64 && m_head * 2 >= m_items.size()) {
+        m_items.erase(m_items.begin(), m_items.begin() + static_cast<std::ptrdiff_t>(m_head));
+        m_head = 0;
+    }
+}
+
+// --- Building ----------------------------------------------------------
+
+PinMapIndex::PinMapIndex(const KObjList* list) : m_list(list) {}
+
+void PinMapIndex::Rebuild()
+{
+    m_stale = true;  // until the whole index stands again
+    m_nodes.clear();
+    m_keys.clear();
+    m_exactName.clear();
+    m_upperName.clear();
+    m_pinName.clear();
+    m_pinNumber.clear();
+    m_nameless = Positions();
+    m_dirty = Positions();
+    m_nameText.clear();
+    m_cellPinName.clear();
+    m_cellOriginalName.clear();
+
+    int count = m_list->GetCount();
+    m_nodes.reserve(static_cast<size_t>(count));
+    m_keys.resize(static_cast<size_t>(count));
+    for (int position = 0; position < count; ++position) {
+        KPinNode* node = static_cast<KPinNode*>(m_list->GetAt(position));
+        node->m_owner = this;
+        node->m_listPosition = position;
+        m_nodes.push_back(node);
+        FilePortName(position);
+        FilePinName(position);
+        FilePinNumber(position);
+    }
+    for (int number = 0; number < m_tableLength; ++number) {
+        KBScanCell& cell = m_table[number];
+        cell.m_owner = this;
+        if (!cell.m_pinName.empty()) {
+            FileName(m_cellPinName, UpperOf(cell.m_pinName), number);
+        }
+        if (!cell.m_originalPinName.empty()) {
+            FileName(m_cellOriginalName, UpperOf(cell.m_originalPinName), number);
+        }
+    }
+    m_stale = false;
+}
+
+bool PinMapIndex::Fresh()
+{
+    if (m_stale) {
+        try {
+            Rebuild();
+        } catch (const std::bad_alloc&) {
+            m_stale = true;
+        }
+    }
+    return !m_stale;
+}
+
+void PinMapIndex::NodeAppended(KPinNode* node)
+{
+    node->m_owner = this;
+    node->m_listPosition = m_list->GetCount() - 1;
+    if (m_stale) {
+        return;  // the next lookup files it with all the others
+    }
+    try {
+        int position = static_cast<int>(m_nodes.size());
+        m_nodes.push_back(node);
+        m_keys.emplace_back();
+        FilePortName(position);
+        FilePinName(position);
+        FilePinNumber(position);
+    } catch (const std::bad_alloc&) {
+        m_stale = true;
+    }
+}
+
+void PinMapIndex::TableReplaced(KBScanCell* table, int length)
+{
+    m_table = table;
+    m_tableLength = table != nullptr ? length : 0;
+    m_cellPinName.clear();
+    m_cellOriginalName.clear();
+    for (int number = 0; number < m_tableLength; ++number) {
+        m_table[number].m_owner = this;
+    }
+    if (m_stale) {
+        return;
+    }
+    try {
+        for (int number = 0; number < m_tableLength; ++number) {
+            const KBScanCell& cell = m_table[number];
+            if (!cell.m_pinName.empty()) {
+                FileName(m_cellPinName, UpperOf(cell.m_pinName), number);
+            }
+            if (!cell.m_originalPinName.empty()) {
+                FileName(m_cellOriginalName, UpperOf(cell.m_originalPinName), number);
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        m_stale = true;
+    }
+}
+
+// --- Filing nodes ------------------------------------------------------
+
+void PinMapIndex::FileName(NameMap& map, const std::string& key, int position)
+{
+    map[key].Insert(position);
+}
+
+void PinMapIndex::UnfileName(NameMap& map, const std::string& key, int position)
+{
+    auto it = map.find(key);
+    if (it == map.end()) {
+        return;
+    }
+    it->second.Erase(position);
+    if (it->second.Empty()) {
+        map.erase(it);
+    }
+}
+
+void PinMapIndex::FilePortName(int position)
+{
+    NodeKeys& keys = m_keys[position];
+    const KPinNode* node = m_nodes[position];
+    keys.portName = TextOrEmpty(node->m_portName);
+    keys.portNameText = node->m_portName;
+    keys.vectorIndex = node->m_vectorIndex;
+    if (keys.portNameText != nullptr) {
+        m_nameText[keys.portNameText] = position;
+    }
+    if (keys.portName.empty()) {
+        m_nameless.Insert(position);
+        return;
+    }
+    FileName(m_exactName, keys.portName, position);
+    if (HasLowerCase(keys.portName)) {
+        m_dirty.Insert(position);
+    }
+    UpperName& upper = m_upperName[UpperOf(keys.portName)];
+    upper.all.Insert(position);
+    upper.byIndex[keys.vectorIndex].Insert(position);
+}
+
+void PinMapIndex::UnfilePortName(int position)
+{
+    NodeKeys& keys = m_keys[position];
+    auto text = m_nameText.find(keys.portNameText);
+    if (text != m_nameText.end() && text->second == position) {
+        m_nameText.erase(text);
+    }
+    if (keys.portName.empty()) {
+        m_nameless.Erase(position);
+        return;
+    }
+    UnfileName(m_exactName, keys.portName, position);
+    m_dirty.Erase(position);
+    auto upper = m_upperName.find(UpperOf(keys.portName));
+    if (upper == m_upperName.end()) {
+        return;
+    }
+    upper->second.all.Erase(position);
+    auto index = upper->second.byIndex.find(keys.vectorIndex);
+    if (index != upper->second.byIndex.end()) {
+        index->second.Erase(position);
+        if (index->second.Empty()) {
+            upper->second.byIndex.erase(index);
+        }
+    }
+    if (upper->second.all.Empty()) {
+        m_upperName.erase(upper);
+    }
+}
+
+// The stored name changed in letter case only: it keeps its upper-cased
+// keys and moves between exact names.
+void PinMapIndex::RefileCase(int position, const std::string& newName)
+{
+    NodeKeys& keys = m_keys[position];
+    UnfileName(m_exactName, keys.portName, position);
+    keys.portName = newName;
+    FileName(m_exactName, keys.portName, position);
+    if (HasLowerCase(keys.portName)) {
+        m_dirty.Insert(position);
+    } else {
+        m_dirty.Erase(position);
+    }
+}
+
+void PinMapIndex::FilePinName(int position)
+{
+    NodeKeys& keys = m_keys[position];
+    keys.pinName = TextOrEmpty(m_nodes[position]->m_pinName);
+    if (!keys.pinName.empty()) {
+        FileName(m_pinName, keys.pinName, position);
+    }
+}
+
+void PinMapIndex::UnfilePinName(int position)
+{
+    const NodeKeys& keys = m_keys[position];
+    if (!keys.pinName.empty()) {
+        UnfileName(m_pinName, keys.pinName, position);
+    }
+}
+
+void PinMapIndex::FilePinNumber(int position)
+{
+    NodeKeys& keys = m_keys[position];
+    keys.pinNumber = m_nodes[position]->m_pinNumber;
+    if (keys.pinNumber >= 1) {
+        m_pinNumber[keys.pinNumber].Insert(position);
+    }
+}
+
+void PinMapIndex::UnfilePinNumber(int position)
+{
+    const NodeKeys& keys = m_keys[position];
+    if (keys.pinNumber < 1) {
+        return;
+    }
+    auto it = m_pinNumber.find(keys.pinNumber);
+    if (it != m_pinNumber.end()) {
+        it->second.Erase(position);
+        if (it->second.Empty()) {
+            m_pinNumber.erase(it);
+        }
+    }
+}
+
+// Files the node at `position` under what it holds now, touching only the
+// keys that differ from those it was filed under.
+void PinMapIndex::Refresh(int position)
+{
+    NodeKeys& keys = m_keys[position];
+    const KPinNode* node = m_nodes[position];
+
+    const char* portName = TextOrEmpty(node->m_portName);
+    if (keys.vectorIndex != node->m_vectorIndex || keys.portName != portName) {
+        std::string name(portName);
+        if (keys.vectorIndex == node->m_vectorIndex && !name.empty() &&
+            !keys.portName.empty() && UpperOf(name) == UpperOf(keys.portName)) {
+            RefileCase(position, name);
+            keys.portNameText = node->m_portName;
+            m_nameText[keys.portNameText] = position;
+        } else {
+            UnfilePortName(position);
+            FilePortName(position);
+        }
+    } else if (keys.portNameText != node->m_portName) {
+        keys.portNameText = node->m_portName;  // same text in a new buffer
+        if (keys.portNameText != nullptr) {
+            m_nameText[keys.portNameText] = position;
+        }
+    }
+
+    if (keys.pinName != TextOrEmpty(node->m_pinName)) {
+        UnfilePinName(position);
+        FilePinName(position);
+    }
+    if (keys.pinNumber != node->m_pinNumber) {
+        UnfilePinNumber(position);
+        FilePinNumber(position);
+    }
+}
+
+// --- Hooks -------------------------------------------------------------
+
+int PinMapIndex::PositionOf(const KPinNode* node) const
+{
+    if (node == nullptr || node->m_owner != this) {
+        return -1;
+    }
+    int position = node->m_listPosition;
+    if (position < 0 || static_cast<size_t>(position) >= m_nodes.size() ||
+        m_nodes[position] != node) {
+        return -1;
+    }
+    return position;
+}
+
+int PinMapIndex::NumberOf(const KBScanCell* cell) const
+{
+    std::less<const KBScanCell*> before;
+    if (cell == nullptr || cell->m_owner != this || m_table == nullptr ||
+        before(cell, m_table) || !before(cell, m_table + m_tableLength)) {
+        return -1;
+    }
+    return static_cast<int>(cell - m_table);
+}
+
+void PinMapIndex::PortNameChanged(KPinNode* node, const char*)
+{
+    int position = PositionOf(node);
+    if (m_stale || position < 0) {
+        return;
+    }
+    try {
+        Refresh(position);
+    } catch (const std::bad_alloc&) {
+        m_stale = true;
+    }
+}
+
+void PinMapIndex::PinNameChanged(KPinNode* node, const char* oldName)
+{
+    PortNameChanged(node, oldName);  // Refresh refiles whatever differs
+}
+
+void PinMapIndex::PinNumberChanged(KPinNode* node, int)
+{
+    PortNameChanged(node, nullptr);
+}
+
+void PinMapIndex::CellPinNameChanged(KBScanCell* cell, const std::string& oldName)
+{
+    int number = NumberOf(cell);
+    if (m_stale || number < 0) {
+        return;
+    }
+    try {
+        if (!oldName.empty()) {
+            UnfileName(m_cellPinName, UpperOf(oldName), number);
+        }
+        if (!cell->m_pinName.empty()) {
+            FileName(m_cellPinName, UpperOf(cell->m_pinName), number);
+        }
+    } catch (const std::bad_alloc&) {
+        m_stale = true;
+    }
+}
+
+void PinMapIndex::CellOriginalNameChanged(KBScanCell* cell, const std::string& oldName)
+{
+    int number = NumberOf(cell);
+    if (m_stale || number < 0) {
+        return;
+    }
+    try {
+        if (!oldName.empty()) {
+            UnfileName(m_cellOriginalName, UpperOf(oldName), number);
+        }
+        if (!cell->m_originalPinName.empty()) {
+            FileName(m_cellOriginalName, UpperOf(cell->m_originalPinName), number);
+        }
+    } catch (const std::bad_alloc&) {
+        m_stale = true;
+    }
+}
+
+// --- Lookups -----------------------------------------------------------
+
+void PinMapIndex::UpperCaseLookupText(char* text)
+{
+    bool changed = false;
+    for (char* c = text; *c != '\0'; ++c) {
+        if (IsLower(*c)) {
+            *c = Upper(*c);
+            changed = true;
+        }
+    }
+    if (!changed || m_stale) {
+        return;
+    }
+    // A host may look a port up by the very text the node holds.
+    auto owner = m_nameText.find(text);
+    if (owner != m_nameText.end() && static_cast<size_t>(owner->second) < m_nodes.size() &&
+        m_nodes[owner->second]->m_portName == text) {
+        try {
+            Refresh(owner->second);
+        } catch (const std::bad_alloc&) {
+            m_stale = true;
+        }
+    }
+}
+
+// Upper-cases, in place and in list order, the stored port name of every
+// dirty node up to and including position `last`. Each such node is the
+// first of its exact-name group, so leaving the group is cheap.
+void PinMapIndex::UpperCaseStoredNamesUpTo(int last)
+{
+    while (!m_dirty.Empty() && m_dirty.First() <= last) {
+        int position = m_dirty.First();
+        KPinNode* node = m_nodes[position];
+        if (node->m_portName != nullptr) {
+            for (char* c = node->m_portName; *c != '\0'; ++c) {
+                *c = Upper(*c);
+            }
+        }
+        RefileCase(position, UpperOf(m_keys[position].portName));
+    }
+}
+
+KPinNode* PinMapIndex::FirstWithPinNumber(int number)
+{
+    if (number < 1 || !Fresh()) {
+        return nullptr;
+    }
+    auto it = m_pinNumber.find(number);
+    return it != m_pinNumber.end() ? m_nodes[it->second.First()] : nullptr;
+}
+
+KPinNode* PinMapIndex::FirstWithPinName(const char* pinName)
+{
+    if (pinName == nullptr || *pinName == '\0' || !Fresh()) {
+        return nullptr;
+    }
+    try {
+        m_key.assign(pinName);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+    auto it = m_pinName.find(m_key);
+    return it != m_pinName.end() ? m_nodes[it->second.First()] : nullptr;
+}
+
+KPinNode* PinMapIndex::FirstNamed(const char* name)
+{
+    if (!Fresh()) {
+        return nullptr;
+    }
+    try {
+        int match = -1;
+        m_key.assign(name);
+        auto it = m_upperName.find(m_key);
+        if (it != m_upperName.end()) {
+            match = it->second.all.First();
+        }
+        UpperCaseStoredNamesUpTo(match >= 0 ? match : static_cast<int>(m_nodes.size()) - 1);
+        return match >= 0 ? m_nodes[match] : nullptr;
+    } catch (const std::bad_alloc&) {
+        m_stale = true;
+        return nullptr;
+    }
+}
+
+KPinNode* PinMapIndex::FirstNamedWithIndex(const char* name, int vectorIndex)
+{
+    if (!Fresh()) {
+        return nullptr;
+    }
+    try {
+        // The scan ends at the first nameless node.
+        int end = m_nameless.Empty() ? static_cast<int>(m_nodes.size()) : m_nameless.First();
+        int match = -1;
+        m_key.assign(name);
+        auto it = m_upperName.find(m_key);
+        if (it != m_upperName.end()) {
+            auto index = it->second.byIndex.find(vectorIndex);
+            if (index != it->second.byIndex.end() && index->second.First() < end) {
+                match = index->second.First();
+            }
+        }
+        UpperCaseStoredNamesUpTo(match >= 0 ? match : end - 1);
+        return match >= 0 ? m_nodes[match] : nullptr;
+    } catch (const std::bad_alloc&) {
+        m_stale = true;
+        return nullptr;
+    }
+}
+
+KPinNode* PinMapIndex::NthWithExactName(const char* name, int occurrence)
+{
+    if (name == nullptr || *name == '\0' || occurrence < 0 || !Fresh()) {
+        return nullptr;
+    }
+    try {
+        m_key.assign(name);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+    auto it = m_exactName.find(m_key);
+    if (it == m_exactName.end() || static_cast<size_t>(occurrence) >= it->second.Size()) {
+        return nullptr;
+    }
+    return m_nodes[it->second.At(static_cast<size_t>(occurrence))];
+}
+
+KBScanCell* PinMapIndex::FirstCellIn(const NameMap& map, const char* name, bool original)
+{
+    if (name == nullptr || m_table == nullptr || !Fresh()) {
+        return nullptr;
+    }
+    if (*name == '\0') {
+        // Not indexed: default cells all bear the empty name.
+        for (int number = 0; number < m_tableLength; ++number) {
+            const std::string& text =
+                original ? m_table[number].m_originalPinName : m_table[number].m_pinName;
+            if (text.empty()) {
+                return &m_table[number];
+            }
+        }
+        return nullptr;
+    }
+    try {
+        m_key.assign(name);
+        for (char& c : m_key) {
+            c = Upper(c);
+        }
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+    auto it = map.find(m_key);
+    return it != map.end() ? &m_table[it->second.First()] : nullptr;
+}
+
+KBScanCell* PinMapIndex::FirstCellWithPinName(const char* name)
+{
+    return FirstCellIn(m_cellPinName, name, false);
+}
+
+KBScanCell* PinMapIndex::FirstCellWithOriginalName(const char* name)
+{
+    return FirstCellIn(m_cellOriginalName, name, true);
+}

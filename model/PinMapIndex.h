@@ -1,27 +1,44 @@
 // Internal lookup indexes of a BScanPinMap (not installed, not exported).
 //
 // The pin map's lookups must give exactly what a plain scan of the node
-// list or the cell table would give. The index keeps, beside the list:
-// port names (exact and upper-cased) and pin names to the positions of the
-// nodes that bear them, pin numbers to positions, the position of the first
-// nameless node, the high-water mark up to which stored port names are
-// already upper-cased, and cell pin names and original names (upper-cased)
-// to cell numbers.
+// list or the cell table would give, including the side effects of the
+// scan: a lookup by port name upper-cases the stored port name of every
+// node it examines. The index keeps, beside the list:
+//   - exact port names, upper-cased port names, and upper-cased port names
+//     with the vector index, each to the sorted list positions of the
+//     nodes that bear them;
+//   - pin names and pin numbers (1 and above) to sorted positions;
+//   - the sorted positions of nameless nodes (no port name, or the empty
+//     text) and of nodes whose stored port name still holds a lower-case
+//     letter ("dirty" nodes);
+//   - upper-cased cell pin names and original names to sorted cell numbers
+//     (the empty name is not indexed: a table of default cells would put
+//     every cell under it; a lookup of the empty name scans the table).
+// With those, a lookup finds its first match in constant time and then
+// upper-cases exactly the dirty nodes up to the match (all of them when
+// nothing matches; up to the first nameless node in the lookup by name and
+// vector index), each once, in list order.
 //
-// Nodes and cells that belong to a pin map point at its index (m_owner) and
-// report every change made through their setters with the hooks below, so
-// the index stays exact whatever a host renames.
+// For every node the index remembers the keys under which it filed the
+// node, so a change can be refiled whatever the caller says the old value
+// was. Nodes and cells that belong to a pin map point at its index
+// (m_owner) and report every change made through their setters with the
+// hooks below, so the index stays exact whatever a host renames.
+//
+// Running out of memory while the index is updated leaves it marked stale;
+// the next lookup rebuilds it from the list and the table, and finds
+// nothing (null) while that rebuild cannot be done either.
 #ifndef BSCAN_PINMAPINDEX_H
 #define BSCAN_PINMAPINDEX_H
 
-#include <map>
-#include <set>
+#include <cstddef>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
-class KPinNode;
 class KBScanCell;
+class KObjList;
+class KPinNode;
 
 class PinMapIndex {
 public:
@@ -35,6 +52,121 @@ public:
     void CellOriginalNameChanged(KBScanCell* cell, const std::string& oldName);
 
     // The rest belongs to BScanPinMap's implementation.
+
+    // Indexes the nodes of `list` (which the pin map owns and keeps
+    // appending to) and no cell table.
+    explicit PinMapIndex(const KObjList* list);
+    PinMapIndex(const PinMapIndex&) = delete;
+    PinMapIndex& operator=(const PinMapIndex&) = delete;
+
+    // Makes every node of the list and every cell of the table members of
+    // this index and files them all anew.
+    void Rebuild();
+    // The node just appended at the end of the list.
+    void NodeAppended(KPinNode* node);
+    // The cell table was replaced (null and 0 for none).
+    void TableReplaced(KBScanCell* table, int length);
+
+    // Upper-cases a lookup text in place. When the text is the stored port
+    // name of one of the nodes, that node's name has changed with it.
+    void UpperCaseLookupText(char* text);
+
+    // The first node whose pin number is `number` (1 and above); null when
+    // none.
+    KPinNode* FirstWithPinNumber(int number);
+    // The first node whose pin name equals `pinName` exactly; null when
+    // none or when `pinName` is empty.
+    KPinNode* FirstWithPinName(const char* pinName);
+    // The first named node whose port name, upper-cased, equals the
+    // upper-case text `name`; upper-cases the stored names of all named
+    // nodes up to it (of all of them when none matches).
+    KPinNode* FirstNamed(const char* name);
+    // As FirstNamed, also requiring the vector index, and stopping at the
+    // first nameless node: no node behind it is examined.
+    KPinNode* FirstNamedWithIndex(const char* name, int vectorIndex);
+    // The node at which the count of nodes whose port name equals `name`
+    // exactly reaches occurrence + 1; null when there are fewer.
+    KPinNode* NthWithExactName(const char* name, int occurrence);
+
+    // The first cell of the table (lowest number) whose pin name,
+    // respectively original pin name, equals `name` without regard to
+    // case; null when none.
+    KBScanCell* FirstCellWithPinName(const char* name);
+    KBScanCell* FirstCellWithOriginalName(const char* name);
+
+private:
+    // A sorted set of positions (or cell numbers) in a vector. New entries
+    // usually come last and old ones usually leave from the front, both in
+    // amortised constant time; the k-th entry is found in constant time.
+    class Positions {
+    public:
+        bool Empty() const { return m_head == m_items.size(); }
+        size_t Size() const { return m_items.size() - m_head; }
+        int First() const { return m_items[m_head]; }
+        int At(size_t k) const { return m_items[m_head + k]; }
+        void Insert(int position);
+        void Erase(int position);
+
+    private:
+        void PopFront();
+
+        std::vector<int> m_items;
+        size_t m_head = 0;  // entries before it have left
+    };
+
+    // The keys under which a node is filed.
+    struct NodeKeys {
+        std::string portName;               // empty for a nameless node
+        const char* portNameText = nullptr; // the node's own buffer
+        int vectorIndex = -1;
+        std::string pinName;                // empty: not filed by pin name
+        int pinNumber = -1;                 // below 1: not filed by number
+    };
+
+    // The upper-cased port names, with the nodes of each vector index.
+    struct UpperName {
+        Positions all;
+        std::unordered_map<int, Positions> byIndex;
+    };
+
+    using NameMap = std::unordered_map<std::string, Positions>;
+
+    bool Fresh();
+    int PositionOf(const KPinNode* node) const;
+    int NumberOf(const KBScanCell* cell) const;
+    void Refresh(int position);
+    void RefileCase(int position, const std::string& newName);
+
+    void FilePortName(int position);
+    void UnfilePortName(int position);
+    void FilePinName(int position);
+    void UnfilePinName(int position);
+    void FilePinNumber(int position);
+    void UnfilePinNumber(int position);
+    void UpperCaseStoredNamesUpTo(int last);
+
+    static void FileName(NameMap& map, const std::string& key, int position);
+    static void UnfileName(NameMap& map, const std::string& key, int position);
+    KBScanCell* FirstCellIn(const NameMap& map, const char* name, bool original);
+
+    const KObjList* m_list;
+    std::vector<KPinNode*> m_nodes;           // the list, by position
+    std::vector<NodeKeys> m_keys;             // by position
+    NameMap m_exactName;
+    std::unordered_map<std::string, UpperName> m_upperName;
+    NameMap m_pinName;
+    std::unordered_map<int, Positions> m_pinNumber;
+    Positions m_nameless;
+    Positions m_dirty;
+    std::unordered_map<const char*, int> m_nameText;  // port name buffer to position
+
+    KBScanCell* m_table = nullptr;
+    int m_tableLength = 0;
+    NameMap m_cellPinName;                    // upper-cased
+    NameMap m_cellOriginalName;               // upper-cased
+
+    bool m_stale = false;
+    std::string m_key;                        // scratch for lookup keys
 };
 
 #endif
