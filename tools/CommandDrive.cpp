@@ -1,0 +1,19 @@
+// `bscan drive FILE [--preset HEX] [--mask] PORT=VALUE[:in|:out] ...`:
+// drives the ports and prints the scan image, first as the bytes the pin
+// map holds (cell 0 the most significant bit of the first byte), then as
+// one character per cell from cell 0. With --mask the image shows instead
+// which bits belong to the named ports.
+#include "tools/BitImage.h"
+#include "tools/PortDriver.h"
+
+void RunDrive(const CommandOptions& options, std::ostream& out)
+{
+    DeviceParser parser;
+    BScanPinMap* map = ReadAndDrive(parser, options, options.mask);
+    const int length = map ? map->GetBScanLength() : 0;
+    const unsigned char* image = map ? map->GetBScanBitArray() : nullptr;
+    const std::string hex = ImageHexBytes(image, length);
+    const std::string bits = ImageBitString(image, length);
+    out << "image:" << (hex.empty() ? "" : " ") << hex << '\n';
+    out << "bits:" << (bits.empty() ? "" : "  ") << bits << '\n';
+}
