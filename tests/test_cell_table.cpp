@@ -1,0 +1,285 @@
+// Pin map, cell side: sizing the table, storing register entries (refusals,
+// overwrites, pin names, bits), finding cells by name, and the scan bit
+// image after driving ports with both forms of setPort.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "model/BScanPinMap.h"
+
+namespace {
+
+void AddPort(BScanPinMap& map, const char* name, const char* type, int pinNumber)
+{
+    std::string n(name), t(type);
+    map.AddNewPorts(&n[0], &t[0], 1, true);
+    map.SerialSetPinNumber(&n[0], 0, pinNumber);
+}
+
+// One register entry; returns AddNewRegister's result.
+int Entry(BScanPinMap& map, int number, const char* port, int index, const char* function,
+          eSignal value = SIGNAL_X, int control = -1, eSignal disable = SIGNAL_LOW,
+          eSignal disabledState = SIGNAL_Z, const char* original = "")
+{
+    std::string type("bc_1"), p(port), f(function);
+    return map.AddNewRegister(number, &type[0], &p[0], index, &f[0], SIGNAL_X, control, disable,
+                              disabledState, value, original);
+}
+
+std::vector<int> Image(BScanPinMap& map)
+{
+    const unsigned char* image = map.GetBScanBitArray();
+    std::vector<int> bytes;
+    for (int i = 0; image != nullptr && i < (map.GetBScanLength() + 7) / 8; ++i) {
+        bytes.push_back(image[i]);
+    }
+    return bytes;
+}
+
+}  // namespace
+
+TEST(CellTableTest, AllocationSizesTableAndImage)
+{
+    BScanPinMap map;
+    EXPECT_EQ(map.GetBScanLength(), 0);
+    EXPECT_EQ(map.GetBScanCellTable(), nullptr);
+    EXPECT_EQ(map.GetBScanBitArray(), nullptr);
+
+    map.AllocateBScanCellTable(10);
+    EXPECT_EQ(map.GetBScanLength(), 10);
+    EXPECT_EQ(Image(map), (std::vector<int>{0, 0}));
+    ASSERT_NE(map.GetBScanCell(9), nullptr);
+    EXPECT_EQ(map.GetBScanCell(9)->GetBoundaryCellPosition(), -1);
+    EXPECT_EQ(map.GetBScanCell(-1), nullptr);
+    EXPECT_EQ(map.GetBScanCell(10), nullptr);
+    EXPECT_EQ(map.GetBScanCellTable(), map.GetBScanCell(0));
+
+    EXPECT_EQ(Entry(map, 9, "", 0, "internal", SIGNAL_HIGH), 0);
+    EXPECT_EQ(Image(map), (std::vector<int>{0, 0x40}));  // the six low bits stay 0
+    EXPECT_EQ(Entry(map, 0, "", 0, "internal", SIGNAL_HIGH), 0);
+    EXPECT_EQ(Image(map), (std::vector<int>{0x80, 0x40}));
+    map.InitBSCANBitArray();
+    EXPECT_EQ(Image(map), (std::vector<int>{0, 0}));
+    EXPECT_EQ(map.GetBScanCell(9)->m_value, SIGNAL_HIGH);  // cells keep their values
+
+    for (int length : {0, -4, BSCAN_MAX_BOUNDARY_LENGTH + 1}) {
+        map.AllocateBScanCellTable(3);
+        map.AllocateBScanCellTable(length);
+        EXPECT_EQ(map.GetBScanLength(), 0);
+        EXPECT_EQ(map.GetBScanCellTable(), nullptr);
+        EXPECT_EQ(map.GetBScanBitArray(), nullptr);
+        EXPECT_EQ(Entry(map, 0, "", 0, "internal"), -1);  // no table
+    }
+}
+
+TEST(CellTableTest, AddNewRegisterRefusesAndOverwrites)
+{
+    BScanPinMap map;
+    AddPort(map, "D", "in", 1);
+    std::string d("D"), t("in");
+    map.AddNewPorts(&d[0], &t[0], 3, 0);
+    map.AllocateBScanCellTable(8);
+
+    EXPECT_EQ(Entry(map, 8, "D", 0, "input", SIGNAL_HIGH), -1);
+    EXPECT_EQ(Entry(map, -1, "D", 0, "input", SIGNAL_HIGH), -1);
+    EXPECT_EQ(Entry(map, 1, "D", 0, "input", SIGNAL_HIGH, 8), -1);
+    std::string type("BC_1"), f("input");
+    EXPECT_EQ(map.AddNewRegister(1, &type[0], nullptr, 0, &f[0], SIGNAL_X, -1, SIGNAL_LOW,
+                                 SIGNAL_Z, SIGNAL_HIGH, ""),
+              -1);
+    EXPECT_EQ(Image(map), (std::vector<int>{0}));
+    EXPECT_EQ(map.GetBScanCell(1)->GetBoundaryCellPosition(), -1);
+
+    // Pin names: "%s%d", with the bare name for index 0; the lookup
+    // upper-cases the caller's port name first.
+    std::string port("d"), function("Input");
+    EXPECT_EQ(map.AddNewRegister(5, &type[0], &port[0], 3, &function[0], SIGNAL_LOW, -1,
+                                 SIGNAL_LOW, SIGNAL_Z, SIGNAL_HIGH, "pad 5"),
+              0);
+    EXPECT_EQ(port, "D");
+    EXPECT_EQ(function, "INPUT");
+    KBScanCell* cell = map.GetBScanCell(5);
+    EXPECT_STREQ(cell->GetPinName(), "D3");
+    EXPECT_STREQ(cell->GetOriginalPinName(), "pad 5");
+    EXPECT_EQ(cell->GetBoundaryCellPosition(), 5);
+    EXPECT_EQ(cell->GetBScanCellType(), CELL_BC_1);
+    EXPECT_EQ(cell->m_safeValue, SIGNAL_LOW);
+    EXPECT_EQ(cell->GetPinNode(), map.GetPinListArray()->GetAt(1));  // D(3)
+    EXPECT_EQ(Entry(map, 2, "D", 0, "input"), 0);
+    EXPECT_STREQ(map.GetBScanCell(2)->GetPinName(), "D");
+    EXPECT_EQ(map.GetBScanCell(2)->GetPinNode(), map.GetPinListArray()->GetAt(0));
+    EXPECT_EQ(Entry(map, 3, "Q", 7, "input"), 0);  // no such port: stored, no port
+    EXPECT_STREQ(map.GetBScanCell(3)->GetPinName(), "Q7");
+    EXPECT_EQ(map.GetBScanCell(3)->GetPinNode(), nullptr);
+
+    // The bit is 1 for SIGNAL_HIGH only.
+    EXPECT_EQ(Image(map), (std::vector<int>{0x04}));
+    EXPECT_EQ(Entry(map, 5, "D", 3, "input", SIGNAL_WEAK1), 0);
+    EXPECT_EQ(Image(map), (std::vector<int>{0}));
+    EXPECT_EQ(Entry(map, 6, "", 0, "internal", SIGNAL_PULL1), 0);
+    EXPECT_EQ(Image(map), (std::vector<int>{0}));
+
+    // A refused association is returned, but the cell is stored.
+    EXPECT_EQ(Entry(map, 7, "D", 0, "output3", SIGNAL_HIGH, 0), -1);
+    EXPECT_EQ(map.GetBScanCell(7)->GetFunction(), FUNC_OUTPUT3);
+    EXPECT_EQ(map.GetBScanCell(7)->GetControlCell(), map.GetBScanCell(0));
+    EXPECT_EQ(Image(map), (std::vector<int>{0x01}));
+
+    // A second entry with the same number: its fields win, but without a
+    // control cell the first one's control cell and disable values stay;
+    // the port lists the cell twice.
+    EXPECT_EQ(Entry(map, 4, "D", 1, "input", SIGNAL_X, 1, SIGNAL_HIGH, SIGNAL_WEAK0), 0);
+    EXPECT_EQ(Entry(map, 4, "D", 1, "observe_only", SIGNAL_HIGH), 0);
+    KBScanCell* twice = map.GetBScanCell(4);
+    EXPECT_EQ(twice->GetFunction(), FUNC_OBSERVE_ONLY);
+    EXPECT_EQ(twice->GetControlCell(), map.GetBScanCell(1));
+    EXPECT_EQ(twice->m_disableValue, SIGNAL_HIGH);
+    EXPECT_EQ(twice->m_disableResult, SIGNAL_WEAK0);
+    const KObjList* cells = static_cast<KPinNode*>(map.GetPinListArray()->GetAt(3))->GetBScanCells();
+    ASSERT_EQ(cells->GetCount(), 2);
+    EXPECT_EQ(cells->GetAt(0), twice);
+    EXPECT_EQ(cells->GetAt(1), twice);
+
+    // Sizing the table again discards everything, the ports' lists too.
+    EXPECT_TRUE(map.HasBScanCell(1));
+    map.AllocateBScanCellTable(4);
+    EXPECT_FALSE(map.HasBScanCell(1));
+    EXPECT_EQ(static_cast<KPinNode*>(map.GetPinListArray()->GetAt(0))->GetBScanCells(), nullptr);
+    EXPECT_EQ(map.GetBScanCell("D"), nullptr);
+}
+
+TEST(CellTableTest, CellLookupsByNameIgnoreCase)
+{
+    BScanPinMap map;
+    EXPECT_EQ(map.GetBScanCell("A"), nullptr);
+    map.AllocateBScanCellTable(6);
+    // Every default cell bears the empty name.
+    EXPECT_EQ(map.GetBScanCell(""), map.GetBScanCell(0));
+    EXPECT_EQ(map.GetBScanCellByOriginalName(""), map.GetBScanCell(0));
+    EXPECT_EQ(map.GetBScanCell(static_cast<const char*>(nullptr)), nullptr);
+
+    Entry(map, 4, "Lvds", 0, "input", SIGNAL_X, -1, SIGNAL_LOW, SIGNAL_Z, "Pad_A");
+    Entry(map, 2, "lvds", 0, "input", SIGNAL_X, -1, SIGNAL_LOW, SIGNAL_Z, "PAD_a");
+    Entry(map, 0, "", 0, "internal", SIGNAL_X, -1, SIGNAL_LOW, SIGNAL_Z, "z");
+    EXPECT_EQ(map.GetBScanCell("LVDS"), map.GetBScanCell(2));  // lowest number first
+    EXPECT_EQ(map.GetBScanCell("lVdS"), map.GetBScanCell(2));
+    EXPECT_EQ(map.GetBScanCellByOriginalName("pad_a"), map.GetBScanCell(2));
+    EXPECT_EQ(map.GetBScanCell("LVDS "), nullptr);
+    EXPECT_EQ(map.GetBScanCell(""), map.GetBScanCell(0));
+    EXPECT_EQ(map.GetBScanCellByOriginalName(""), map.GetBScanCell(1));
+
+    // The lookups follow renames and assignments of the cells.
+    map.GetBScanCell(2)->SetPinName("other");
+    EXPECT_EQ(map.GetBScanCell("LVDS"), map.GetBScanCell(4));
+    EXPECT_EQ(map.GetBScanCell("OTHER"), map.GetBScanCell(2));
+    *map.GetBScanCell(1) = *map.GetBScanCell(4);
+    EXPECT_EQ(map.GetBScanCell("lvds"), map.GetBScanCell(1));
+    EXPECT_EQ(map.GetBScanCellByOriginalName("PAD_A"), map.GetBScanCell(1));
+    map.GetBScanCell(1)->SetOriginalPinName("n");
+    map.GetBScanCell(2)->SetOriginalPinName("n");
+    EXPECT_EQ(map.GetBScanCellByOriginalName("PAD_A"), map.GetBScanCell(4));
+    EXPECT_EQ(map.GetBScanCellByOriginalName("N"), map.GetBScanCell(1));
+}
+
+TEST(CellTableTest, SetPortDrivesCellsAndImage)
+{
+    BScanPinMap map;
+    AddPort(map, "A", "in", 1);
+    AddPort(map, "Y", "out", 2);
+    AddPort(map, "IO", "inout", 3);
+    AddPort(map, "B", "inout", 4);
+    AddPort(map, "BUF", "buffer", 5);
+    AddPort(map, "NC", "in", 6);
+    AddPort(map, "OBS", "in", 7);
+    map.AllocateBScanCellTable(12);
+    EXPECT_EQ(Entry(map, 0, "A", 0, "input"), 0);
+    EXPECT_EQ(Entry(map, 1, "*", 0, "control"), 0);
+    EXPECT_EQ(Entry(map, 2, "Y", 0, "output3", SIGNAL_X, 1, SIGNAL_LOW), 0);
+    EXPECT_EQ(Entry(map, 3, "*", 0, "control"), 0);
+    EXPECT_EQ(Entry(map, 4, "IO", 0, "bidir", SIGNAL_X, 3, SIGNAL_LOW), 0);
+    EXPECT_EQ(Entry(map, 5, "*", 0, "control"), 0);
+    EXPECT_EQ(Entry(map, 6, "B", 0, "output3", SIGNAL_X, 5, SIGNAL_HIGH, SIGNAL_Z), 0);
+    EXPECT_EQ(Entry(map, 7, "B", 0, "input"), 0);
+    EXPECT_EQ(Entry(map, 8, "BUF", 0, "output2", SIGNAL_X, 9, SIGNAL_LOW), 0);
+    EXPECT_EQ(Entry(map, 9, "*", 0, "control"), 0);
+    EXPECT_EQ(Entry(map, 10, "OBS", 0, "observe_only"), 0);
+    EXPECT_EQ(Entry(map, 11, "OBS", 0, "input", SIGNAL_HIGH), 0);
+    EXPECT_EQ(Image(map), (std::vector<int>{0x00, 0x10}));
+
+    EXPECT_EQ(map.setPort(1, PORT_IN, SIGNAL_HIGH), 0);
+    EXPECT_EQ(map.setPort(2, PORT_OUT, SIGNAL_HIGH), 0);   // control 1 on, cell 2 high
+    EXPECT_EQ(map.setPort(3, PORT_OUT, SIGNAL_HIGH), 0);   // control 3 on, cell 4 high
+    EXPECT_EQ(map.setPort(5, PORT_OUT, SIGNAL_HIGH), 0);   // control 9 on, cell 8 high
+    EXPECT_EQ(Image(map), (std::vector<int>{0xF8, 0xD0}));
+    EXPECT_EQ(map.GetPortValue(3), SIGNAL_HIGH);
+
+    EXPECT_EQ(map.setPort(3, PORT_IN, SIGNAL_LOW), 0);     // driver off (0), cell 4 low
+    EXPECT_EQ(map.setPort(4, PORT_OUT, SIGNAL_HIGH), 0);   // control 5 on (0), 6 high, 7 from X
+    EXPECT_EQ(Image(map), (std::vector<int>{0xE2, 0xD0}));
+    EXPECT_EQ(map.setPort(4, PORT_IN, SIGNAL_HIGH), 0);    // 7 high, 5 off (1), 6 low (Z)
+    EXPECT_EQ(Image(map), (std::vector<int>{0xE5, 0xD0}));
+    EXPECT_EQ(map.GetPortDirection(4), PORT_IN);
+
+    // The observe-only cell comes first: only it is driven, both are written.
+    EXPECT_EQ(map.setPort(7, PORT_IN, SIGNAL_LOW), 0);
+    EXPECT_EQ(map.GetBScanCell(10)->m_value, SIGNAL_LOW);
+    EXPECT_EQ(map.GetBScanCell(11)->m_value, SIGNAL_HIGH);
+    EXPECT_EQ(Image(map), (std::vector<int>{0xE5, 0xD0}));
+
+    // Refusals by the port node come back unchanged; the value stays set.
+    EXPECT_EQ(map.setPort(1, PORT_OUT, SIGNAL_LOW), -1);
+    EXPECT_EQ(map.GetPort(1)->GetPortValue(), SIGNAL_LOW);
+    EXPECT_EQ(map.setPort(3, PORT_INOUT, SIGNAL_LOW), -1);
+    EXPECT_EQ(Image(map), (std::vector<int>{0xE5, 0xD0}));
+
+    // A port without cells only takes the value; unknown pins are refused.
+    EXPECT_EQ(map.setPort(6, PORT_IN, SIGNAL_HIGH), 0);
+    EXPECT_EQ(map.GetPort(6)->GetPortValue(), SIGNAL_HIGH);
+    EXPECT_EQ(map.setPort(-1, PORT_IN, SIGNAL_HIGH), -1);
+    EXPECT_EQ(map.setPort(0, PORT_IN, SIGNAL_HIGH), -1);
+    EXPECT_EQ(map.setPort(8, PORT_IN, SIGNAL_HIGH), -1);
+    EXPECT_EQ(Image(map), (std::vector<int>{0xE5, 0xD0}));
+    map.ResetAllPort();
+    EXPECT_EQ(Image(map), (std::vector<int>{0, 0}));
+}
+
+TEST(CellTableTest, FlaggedSetPortMarksThePortsBits)
+{
+    BScanPinMap map;
+    AddPort(map, "Y", "out", 1);
+    AddPort(map, "B", "inout", 2);
+    AddPort(map, "A", "in", 3);
+    map.AllocateBScanCellTable(9);
+    Entry(map, 0, "*", 0, "control");
+    Entry(map, 1, "Y", 0, "output3", SIGNAL_LOW, 0, SIGNAL_LOW);
+    Entry(map, 4, "*", 0, "control");
+    Entry(map, 5, "B", 0, "output3", SIGNAL_LOW, 4, SIGNAL_LOW);
+    Entry(map, 8, "B", 0, "input", SIGNAL_LOW);
+    Entry(map, 6, "A", 0, "observe_only", SIGNAL_LOW);
+
+    EXPECT_EQ(map.setPort(1, PORT_IN, SIGNAL_LOW, true), 0);
+    EXPECT_EQ(Image(map), (std::vector<int>{0xC0, 0x00}));
+    EXPECT_EQ(map.setPort(2, PORT_OUT, SIGNAL_LOW, false), 0);
+    EXPECT_EQ(Image(map), (std::vector<int>{0xCC, 0x80}));
+    EXPECT_EQ(map.GetBScanCell(1)->m_value, SIGNAL_LOW);  // no cell value changes
+    EXPECT_EQ(map.GetPort(2)->GetPortValue(), SIGNAL_LOW);
+    EXPECT_EQ(map.setPort(3, PORT_IN, SIGNAL_HIGH, true), 0);  // observe-only plays no part
+    EXPECT_EQ(Image(map), (std::vector<int>{0xCC, 0x80}));
+    EXPECT_EQ(map.setPort(4, PORT_IN, SIGNAL_HIGH, true), -1);
+
+    // A cell a host associated that lies outside the table.
+    KBScanCell stray;
+    stray.SetFunction(FUNC_INPUT);
+    stray.SetBoundaryCellPosition(40);
+    BScanPinMap bare;
+    AddPort(bare, "S", "in", 1);
+    bare.GetPort(1)->AssociateBScanCell(&stray);
+    EXPECT_EQ(bare.setPort(1, PORT_IN, SIGNAL_HIGH, true), -1);  // no image
+    bare.AllocateBScanCellTable(8);
+    bare.GetPort(1)->AssociateBScanCell(&stray);
+    EXPECT_EQ(bare.setPort(1, PORT_IN, SIGNAL_HIGH, true), -1);
+    EXPECT_EQ(bare.setPort(1, PORT_IN, SIGNAL_HIGH), -1);
+    EXPECT_EQ(stray.m_value, SIGNAL_HIGH);
+    EXPECT_EQ(Image(bare), (std::vector<int>{0}));
+}
