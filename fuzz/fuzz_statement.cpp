@@ -132,7 +132,8 @@ void Run(StatementProbe& probe, FILE* file, unsigned mode, size_t fileSize) {
             if (rc != 0) break;
             size_t quote = line.find('"');
             std::string text = quote == std::string::npos ? "" : line.substr(quote + 1);
-            while (!text.empty() && KIsWhiteSpace(text[0])) text.erase(0, 1);
+            size_t start = text.find_first_not_of(" \t\r\n");
+            text.erase(0, start == std::string::npos ? text.size() : start);
             value.Clear();
             rc = probe.GetCompleteStringValue(file, text.c_str(), &value, (mode % 10) == 9);
             g_sink += value.GetTotalSize();
