@@ -169,9 +169,6 @@ int BScanParser::CreatePort(char* declaration)
         ks.Right(type, remainder, static_cast<int>(remainder.size()) - separator - 1);
         ks.TrimLeft(type);
 
-        if (EqualsIgnoringCase(mode, "inout"))
-            m_pinMap->SetIOName(namesList.c_str());
-
         // The range of a vector, read once for all its names.
         bool vector = ks.Find(type, "bit_vector") >= 0;
         int left = 0;
@@ -194,10 +191,8 @@ int BScanParser::CreatePort(char* declaration)
             right = ReaderAtoi(bound);
         }
 
-        if (namesList.empty())
-            return BSDL_OK;
+        // The ceiling is checked before anything of the declaration is kept.
         std::vector<std::string> names = SplitNames(namesList);
-
         int64_t perName = 1;
         if (vector) {
             int64_t span = static_cast<int64_t>(right) - left;
@@ -207,6 +202,11 @@ int BScanParser::CreatePort(char* declaration)
                         perName * static_cast<int64_t>(names.size());
         if (total > BSCAN_MAX_PORT_NODES)
             return BSDL_ERR_NO_MEMORY;
+
+        if (EqualsIgnoringCase(mode, "inout"))
+            m_pinMap->SetIOName(namesList.c_str());
+        if (namesList.empty())
+            return BSDL_OK;
 
         for (std::string& name : names) {
             if (vector)

@@ -268,13 +268,14 @@ TEST(ReaderPort, CeilingAndLongDeclarations)
     EntityProbe huge;
     char one[] = "A : in bit;";
     EXPECT_EQ(huge.CreatePort(one), BSDL_OK);
-    char wide[] = "W : in bit_vector (0 to 2000000);";
+    char wide[] = "W : inout bit_vector (0 to 2000000);";
     EXPECT_EQ(huge.CreatePort(wide), BSDL_ERR_NO_MEMORY);
     char many[] = "P, Q, R : in bit_vector (0 to 499999);";
     EXPECT_EQ(huge.CreatePort(many), BSDL_ERR_NO_MEMORY);
     char extreme[] = "E : in bit_vector (0 to 2147483647);";
     EXPECT_EQ(huge.CreatePort(extreme), BSDL_ERR_NO_MEMORY);
     EXPECT_EQ(huge.GetPinMap()->GetNumberOfPins(), 1);
+    EXPECT_EQ(huge.GetPinMap()->GetIOTypeCount(), 0);
 
     // Hundreds of names over many lines, far past a 1 KB statement.
     std::string text = std::string(kHeader) + "port (\n";
