@@ -1,5 +1,6 @@
 // Thin platform layer: working directory, case-insensitive comparison and
 // in-place case conversion, so the rest of the code stays portable.
+// Internal to the library: neither exported nor installed.
 #ifndef BSCAN_PLATFORM_H
 #define BSCAN_PLATFORM_H
 
