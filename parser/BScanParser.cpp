@@ -172,19 +172,11 @@ void BScanParser::CopyFrom(const BScanParser& other)
         }
     }
 
-    if (other.m_presetValues && other.m_presetMask) {
-        size_t size = static_cast<size_t>(other.m_presetCount > 0 ? other.m_presetCount : 0) + 1;
-        m_presetValues = CloneBytes(other.m_presetValues, size);
-        m_presetMask = CloneBytes(other.m_presetMask, size);
-        m_presetCount = other.m_presetCount;
-        if (!m_presetValues || !m_presetMask) {
-            delete[] m_presetValues;
-            delete[] m_presetMask;
-            m_presetValues = nullptr;
-            m_presetMask = nullptr;
-            m_presetCount = 0;
-        }
-    }
+    // Both preset arrays hold m_presetCount + 1 bytes.
+    size_t presetSize = static_cast<size_t>(other.m_presetCount > 0 ? other.m_presetCount : 0) + 1;
+    m_presetValues = CloneBytes(other.m_presetValues, presetSize);
+    m_presetMask = CloneBytes(other.m_presetMask, presetSize);
+    m_presetCount = other.m_presetCount;
 
     m_instrRegisterDesc = CloneOf(other.m_instrRegisterDesc);
     m_registerAccessDesc = CloneOf(other.m_registerAccessDesc);
