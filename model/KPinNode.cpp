@@ -51,6 +51,45 @@ KObjList* CopyList(const KObjList* list)
     }
 }
 
+// The roles the cells of a port play, found by walking its list in order:
+// the first input-type cell, the first output-type cell and the control cell
+// of the last output-type cell (which may name none). When observe-only
+// cells count, the walk ends at the first one, returned as observe.
+struct CellRoles {
+    KBScanCell* input = nullptr;
+    KBScanCell* output = nullptr;
+    KBScanCell* control = nullptr;
+    KBScanCell* observe = nullptr;
+};
+
+CellRoles FindRoles(const KObjList& cells, bool observeCounts)
+{
+    CellRoles roles;
+    const int count = cells.GetCount();
+    for (int i = 0; i < count; ++i) {
+        KBScanCell* cell = static_cast<KBScanCell*>(cells.GetAt(i));
+        const CellFunction function = cell->GetFunction();
+        const bool input = function == FUNC_INPUT || function == FUNC_BIDIR_IN ||
+                           function == FUNC_BIDIR;
+        const bool output = function == FUNC_OUTPUT2 || function == FUNC_OUTPUT3 ||
+                            function == FUNC_BIDIR_OUT || function == FUNC_BIDIR;
+        if (input && roles.input == nullptr) {
+            roles.input = cell;
+        }
+        if (output) {
+            if (roles.output == nullptr) {
+                roles.output = cell;
+            }
+            roles.control = cell->GetControlCell();
+        }
+        if (function == FUNC_OBSERVE_ONLY && observeCounts) {
+            roles.observe = cell;
+            break;
+        }
+    }
+    return roles;
+}
+
 }  // namespace
 
 KPinNode::KPinNode()
@@ -335,62 +374,28 @@ int KPinNode::SetInput(eSignal value)
     if (m_bscanCells == nullptr || m_bscanCells->IsEmpty()) {
         return -1;
     }
-    KBScanCell* input = nullptr;
-    KBScanCell* output = nullptr;
-    KBScanCell* control = nullptr;
-    const int count = m_bscanCells->GetCount();
-    for (int i = 0; i < count; ++i) {
-        KBScanCell* cell = static_cast<KBScanCell*>(m_bscanCells->GetAt(i));
-        switch (cell->m_function) {
-        case FUNC_INPUT:
-        case FUNC_BIDIR_IN:
-            if (input == nullptr) {
-                input = cell;
-            }
-            break;
-        case FUNC_OUTPUT2:
-        case FUNC_OUTPUT3:
-        case FUNC_BIDIR_OUT:
-            if (output == nullptr) {
-                output = cell;
-            }
-            control = cell->m_controlCell;
-            break;
-        case FUNC_BIDIR:
-            if (input == nullptr) {
-                input = cell;
-            }
-            if (output == nullptr) {
-                output = cell;
-            }
-            control = cell->m_controlCell;
-            break;
-        case FUNC_OBSERVE_ONLY:
-            cell->m_value = Level(value);
-            return 0;
-        default:
-            break;
-        }
+    const CellRoles roles = FindRoles(*m_bscanCells, true);
+    if (roles.observe != nullptr) {
+        roles.observe->m_value = Level(value);
+        return 0;
     }
-
-    if (input == nullptr) {
+    if (roles.input == nullptr) {
         return -1;
     }
-    input->m_value = Level(value);
+    roles.input->m_value = Level(value);
     if (m_portType != PORT_INOUT) {
         return 0;
     }
-    if (control == nullptr || output == nullptr) {
+    if (roles.control == nullptr || roles.output == nullptr) {
         return -1;  // the input cell keeps its new value
     }
-    control->m_value = output->m_disableValue;
-    if (output == input) {
+    roles.control->m_value = roles.output->m_disableValue;
+    if (roles.output == roles.input) {
         return 0;
     }
-    output->m_value = (output->m_disableResult == SIGNAL_PULL1 ||
-                       output->m_disableResult == SIGNAL_WEAK1)
-                          ? SIGNAL_HIGH
-                          : SIGNAL_LOW;
+    const eSignal released = roles.output->m_disableResult;
+    roles.output->m_value =
+        (released == SIGNAL_PULL1 || released == SIGNAL_WEAK1) ? SIGNAL_HIGH : SIGNAL_LOW;
     return 0;
 }
 
@@ -402,47 +407,14 @@ int KPinNode::SetOutput(eSignal value)
     if (m_bscanCells == nullptr || m_bscanCells->IsEmpty()) {
         return -1;
     }
-    KBScanCell* input = nullptr;
-    KBScanCell* output = nullptr;
-    KBScanCell* control = nullptr;
-    const int count = m_bscanCells->GetCount();
-    for (int i = 0; i < count; ++i) {
-        KBScanCell* cell = static_cast<KBScanCell*>(m_bscanCells->GetAt(i));
-        switch (cell->m_function) {
-        case FUNC_INPUT:
-        case FUNC_BIDIR_IN:
-            if (input == nullptr) {
-                input = cell;
-            }
-            break;
-        case FUNC_OUTPUT2:
-        case FUNC_OUTPUT3:
-        case FUNC_BIDIR_OUT:
-            if (output == nullptr) {
-                output = cell;
-            }
-            control = cell->m_controlCell;
-            break;
-        case FUNC_BIDIR:
-            if (input == nullptr) {
-                input = cell;
-            }
-            if (output == nullptr) {
-                output = cell;
-            }
-            control = cell->m_controlCell;
-            break;
-        default:
-            break;
-        }
-    }
-
-    if (control == nullptr || output == nullptr) {
+    const CellRoles roles = FindRoles(*m_bscanCells, false);
+    if (roles.control == nullptr || roles.output == nullptr) {
         return -1;
     }
-    control->m_value = output->m_disableValue == SIGNAL_LOW ? SIGNAL_HIGH : SIGNAL_LOW;
-    output->m_value = Level(value);
-    if (m_portType == PORT_INOUT && input == nullptr) {
+    roles.control->m_value =
+        roles.output->m_disableValue == SIGNAL_LOW ? SIGNAL_HIGH : SIGNAL_LOW;
+    roles.output->m_value = Level(value);
+    if (m_portType == PORT_INOUT && roles.input == nullptr) {
         return -1;  // both cells keep their new values
     }
     return 0;
