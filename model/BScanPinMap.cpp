@@ -54,17 +54,21 @@ BScanPinMap& BScanPinMap::operator=(const BScanPinMap& other)
     if (this == &other) {
         return *this;
     }
-    BScanPinMap copy;
-    if (!copy.CopyFrom(other)) {
-        return *this;  // out of memory: this map stays as it was
+    try {
+        BScanPinMap copy;
+        if (!copy.CopyFrom(other)) {
+            return *this;  // out of memory: this map stays as it was
+        }
+        std::swap(m_bscanBitArray, copy.m_bscanBitArray);
+        std::swap(m_pinList, copy.m_pinList);
+        std::swap(m_bscanCellTable, copy.m_bscanCellTable);
+        std::swap(m_bscanLength, copy.m_bscanLength);
+        std::swap(m_defaultDir, copy.m_defaultDir);
+        std::swap(m_ioNames, copy.m_ioNames);
+        std::swap(m_index, copy.m_index);  // the index travels with its list and table
+    } catch (const std::bad_alloc&) {
+        // out of memory: this map stays as it was
     }
-    std::swap(m_bscanBitArray, copy.m_bscanBitArray);
-    std::swap(m_pinList, copy.m_pinList);
-    std::swap(m_bscanCellTable, copy.m_bscanCellTable);
-    std::swap(m_bscanLength, copy.m_bscanLength);
-    std::swap(m_defaultDir, copy.m_defaultDir);
-    std::swap(m_ioNames, copy.m_ioNames);
-    std::swap(m_index, copy.m_index);  // the index travels with its list and table
     return *this;
 }
 

@@ -331,6 +331,24 @@ void PinMapIndex::UnfilePinNumber(int position)
     }
 }
 
+// Follows the node's port name buffer to a new address.
+void PinMapIndex::TrackNameText(int position)
+{
+    NodeKeys& keys = m_keys[position];
+    const char* text = m_nodes[position]->m_portName;
+    if (keys.portNameText == text) {
+        return;
+    }
+    auto old = m_nameText.find(keys.portNameText);
+    if (old != m_nameText.end() && old->second == position) {
+        m_nameText.erase(old);
+    }
+    keys.portNameText = text;
+    if (text != nullptr) {
+        m_nameText[text] = position;
+    }
+}
+
 // Files the node at `position` under what it holds now, touching only the
 // keys that differ from those it was filed under.
 void PinMapIndex::Refresh(int position)
@@ -344,17 +362,13 @@ void PinMapIndex::Refresh(int position)
         if (keys.vectorIndex == node->m_vectorIndex && !name.empty() &&
             !keys.portName.empty() && UpperOf(name) == UpperOf(keys.portName)) {
             RefileCase(position, name);
-            keys.portNameText = node->m_portName;
-            m_nameText[keys.portNameText] = position;
+            TrackNameText(position);
         } else {
             UnfilePortName(position);
             FilePortName(position);
         }
-    } else if (keys.portNameText != node->m_portName) {
-        keys.portNameText = node->m_portName;  // same text in a new buffer
-        if (keys.portNameText != nullptr) {
-            m_nameText[keys.portNameText] = position;
-        }
+    } else {
+        TrackNameText(position);  // maybe the same text in a new buffer
     }
 
     if (keys.pinName != TextOrEmpty(node->m_pinName)) {

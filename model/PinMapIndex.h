@@ -136,6 +136,7 @@ private:
     int NumberOf(const KBScanCell* cell) const;
     void Refresh(int position);
     void RefileCase(int position, const std::string& newName);
+    void TrackNameText(int position);
 
     void FilePortName(int position);
     void UnfilePortName(int position);
