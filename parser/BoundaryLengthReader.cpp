@@ -34,8 +34,9 @@ long long ReadLengthNumber(const std::string& text)
     }
     long long number = 0;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        if (number < ceiling)
-            number = number * 10 + (text[i] - '0');
+        // Below ceiling / 10 one more digit cannot overflow; past it the
+        // number stays at the ceiling, whatever digits follow.
+        number = number < ceiling / 10 ? number * 10 + (text[i] - '0') : ceiling;
     }
     return negative ? -number : number;
 }
