@@ -363,3 +363,14 @@ TEST(Limits, AbsurdVectorRangesAreRefused) {
         EXPECT_EQ(1, parser.GetPinMap()->GetNumberOfPins()) << range;
     }
 }
+
+TEST(Limits, RegressionLengthOfManyDigitsDoesNotOverflow) {
+    // 26 digits once overflowed the length reader's 64-bit accumulator
+    // (undefined behaviour, reported by the sanitizer build).
+    BScanParser parser;
+    ASSERT_GE(parser.Initialize(BSCAN_TEST_DATA_DIR "/regress_long_boundary_length.bsdl",
+                                BSCAN_MESSAGE_DIR), 0);
+    EXPECT_EQ(BSDL_ERR_BAD_VALUE, parser.Read());
+    EXPECT_EQ(0, parser.GetPinMap()->GetBScanLength());
+    parser.CloseFile();
+}
