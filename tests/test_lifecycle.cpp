@@ -68,6 +68,19 @@ private:
     std::string m_saved;
 };
 
+// A derived parser whose Reset fails, or leaves no error handler.
+class ResetProbe : public LifecycleProbe {
+public:
+    int m_result = 0;
+    int Reset() override
+    {
+        BScanParser::Reset();
+        delete m_errorHandler;
+        m_errorHandler = nullptr;
+        return m_result;
+    }
+};
+
 }  // namespace
 
 TEST(Lifecycle, DefaultDirectoryIsEnteredOnlyToTestIt)
@@ -107,6 +120,18 @@ TEST(Lifecycle, DefaultDirectoryIsEnteredOnlyToTestIt)
         EXPECT_EQ(CurrentDir(), deep);
         EXPECT_EQ(p.SetDefaultDir("missing"), BSDL_ERR_DIRECTORY);
         EXPECT_EQ(CurrentDir(), deep);
+    }
+    EXPECT_EQ(CurrentDir(), start);
+
+    {
+        // A working directory that cannot be read: there would be no way
+        // back, so the directory is not entered at all.
+        std::string gone = MakeTempDir();
+        ScopedDir inGone(gone);
+        ASSERT_EQ(rmdir(gone.c_str()), 0);
+        EXPECT_EQ(p.SetDefaultDir(tmp.c_str()), BSDL_ERR_DIRECTORY);
+        char buf[4096];
+        EXPECT_EQ(getcwd(buf, sizeof buf), nullptr);   // still in the removed directory
     }
     EXPECT_EQ(CurrentDir(), start);
 }
@@ -158,6 +183,21 @@ TEST(Lifecycle, InitializeOpensTheFileAndLoadsTheMessages)
     EXPECT_GE(named.Initialize(nullptr, BSCAN_MESSAGE_DIR), 0);
     EXPECT_EQ(named.GetLine(LifecycleProbe::SharedStream(), line, nullptr), BSDL_OK);
     EXPECT_EQ(line, "entity UTILTWO is");
+}
+
+TEST(Lifecycle, InitializeAfterAResetOfADerivedClass)
+{
+    ResetProbe failing;
+    failing.m_result = -5;
+    EXPECT_EQ(failing.Initialize(kFirst.c_str(), BSCAN_MESSAGE_DIR), -5);
+
+    // Without an error handler the parser goes on without messages.
+    ResetProbe silent;
+    EXPECT_EQ(silent.Initialize(kFirst.c_str(), BSCAN_MESSAGE_DIR), 0);
+    EXPECT_EQ(silent.GetErrorHandler(), nullptr);
+    EXPECT_EQ(silent.Read(), BSDL_OK);
+    EXPECT_EQ(silent.ProcessException(1, 8, "nothing to record"), -1);
+    EXPECT_EQ(silent.GetPinMap()->GetNumberOfPins(), 4);
 }
 
 TEST(Lifecycle, InitializeWithoutAReadableFile)
