@@ -48,9 +48,18 @@ const char* TextOrEmpty(const char* text)
 void PinMapIndex::Positions::Insert(int position)
 {
     if (Empty()) {
+        m_one = position;
+        return;
+    }
+    if (m_one >= 0) {
+        if (position == m_one) {
+            return;
+        }
         m_items.clear();
         m_head = 0;
-        m_items.push_back(position);
+        m_items.push_back(std::min(position, m_one));
+        m_items.push_back(std::max(position, m_one));
+        m_one = -1;
         return;
     }
     if (position > m_items.back()) {
@@ -71,6 +80,12 @@ void PinMapIndex::Positions::Insert(int position)
 
 void PinMapIndex::Positions::Erase(int position)
 {
+    if (m_one >= 0) {
+        if (m_one == position) {
+            m_one = -1;
+        }
+        return;
+    }
     if (Empty()) {
         return;
     }
@@ -112,6 +127,7 @@ void PinMapIndex::Rebuild()
     m_keys.clear();
     m_exactName.clear();
     m_upperName.clear();
+    m_indexed.clear();
     m_pinName.clear();
     m_pinNumber.clear();
     m_nameless = Positions();
@@ -205,6 +221,13 @@ void PinMapIndex::TableReplaced(KBScanCell* table, int length)
 
 // --- Filing nodes ------------------------------------------------------
 
+// One number for an upper-cased name (by its id) and a vector index.
+long long PinMapIndex::IndexedKey(long long nameId, int vectorIndex)
+{
+    return static_cast<long long>(static_cast<unsigned long long>(nameId) << 32 |
+                                  static_cast<unsigned int>(vectorIndex));
+}
+
 void PinMapIndex::FileName(NameMap& map, const std::string& key, int position)
 {
     map[key].Insert(position);
@@ -241,8 +264,11 @@ void PinMapIndex::FilePortName(int position)
         m_dirty.Insert(position);
     }
     UpperName& upper = m_upperName[UpperOf(keys.portName)];
+    if (upper.all.Empty()) {
+        upper.id = m_nextNameId++;
+    }
     upper.all.Insert(position);
-    upper.byIndex[keys.vectorIndex].Insert(position);
+    m_indexed[IndexedKey(upper.id, keys.vectorIndex)].Insert(position);
 }
 
 void PinMapIndex::UnfilePortName(int position)
@@ -263,11 +289,11 @@ void PinMapIndex::UnfilePortName(int position)
         return;
     }
     upper->second.all.Erase(position);
-    auto index = upper->second.byIndex.find(keys.vectorIndex);
-    if (index != upper->second.byIndex.end()) {
+    auto index = m_indexed.find(IndexedKey(upper->second.id, keys.vectorIndex));
+    if (index != m_indexed.end()) {
         index->second.Erase(position);
         if (index->second.Empty()) {
-            upper->second.byIndex.erase(index);
+            m_indexed.erase(index);
         }
     }
     if (upper->second.all.Empty()) {
@@ -563,8 +589,8 @@ KPinNode* PinMapIndex::FirstNamedWithIndex(const char* name, int vectorIndex)
         m_key.assign(name);
         auto it = m_upperName.find(m_key);
         if (it != m_upperName.end()) {
-            auto index = it->second.byIndex.find(vectorIndex);
-            if (index != it->second.byIndex.end() && index->second.First() < end) {
+            auto index = m_indexed.find(IndexedKey(it->second.id, vectorIndex));
+            if (index != m_indexed.end() && index->second.First() < end) {
                 match = index->second.First();
             }
         }

@@ -95,23 +95,25 @@ public:
     KBScanCell* FirstCellWithOriginalName(const char* name);
 
 private:
-    // A sorted set of positions (or cell numbers) in a vector. New entries
-    // usually come last and old ones usually leave from the front, both in
-    // amortised constant time; the k-th entry is found in constant time.
+    // A sorted set of positions (or cell numbers). Most keys have one
+    // position, held inline; more go to a vector, where new entries usually
+    // come last and old ones usually leave from the front, both in
+    // amortised constant time. The k-th entry is found in constant time.
     class Positions {
     public:
-        bool Empty() const { return m_head == m_items.size(); }
-        size_t Size() const { return m_items.size() - m_head; }
-        int First() const { return m_items[m_head]; }
-        int At(size_t k) const { return m_items[m_head + k]; }
+        bool Empty() const { return m_one < 0 && m_head == m_items.size(); }
+        size_t Size() const { return m_one >= 0 ? 1 : m_items.size() - m_head; }
+        int First() const { return m_one >= 0 ? m_one : m_items[m_head]; }
+        int At(size_t k) const { return m_one >= 0 ? m_one : m_items[m_head + k]; }
         void Insert(int position);
         void Erase(int position);
 
     private:
         void PopFront();
 
+        int m_one = -1;           // the only entry, while the vector is unused
         std::vector<int> m_items;
-        size_t m_head = 0;  // entries before it have left
+        size_t m_head = 0;        // vector entries before it have left
     };
 
     // The keys under which a node is filed.
@@ -123,10 +125,11 @@ private:
         int pinNumber = -1;                 // below 1: not filed by number
     };
 
-    // The upper-cased port names, with the nodes of each vector index.
+    // An upper-cased port name: its nodes, and the number under which its
+    // nodes are filed with their vector indexes (IndexedKey).
     struct UpperName {
         Positions all;
-        std::unordered_map<int, Positions> byIndex;
+        long long id = 0;
     };
 
     using NameMap = std::unordered_map<std::string, Positions>;
@@ -146,6 +149,7 @@ private:
     void UnfilePinNumber(int position);
     void UpperCaseStoredNamesUpTo(int last);
 
+    static long long IndexedKey(long long nameId, int vectorIndex);
     static void FileName(NameMap& map, const std::string& key, int position);
     static void UnfileName(NameMap& map, const std::string& key, int position);
     KBScanCell* FirstCellIn(const NameMap& map, const char* name, bool original);
@@ -155,6 +159,8 @@ private:
     std::vector<NodeKeys> m_keys;             // by position
     NameMap m_exactName;
     std::unordered_map<std::string, UpperName> m_upperName;
+    std::unordered_map<long long, Positions> m_indexed;  // by IndexedKey
+    long long m_nextNameId = 0;
     NameMap m_pinName;
     std::unordered_map<int, Positions> m_pinNumber;
     Positions m_nameless;
