@@ -159,9 +159,17 @@ int BScanParser::CompleteStatement(FILE* file, std::string& statement, char term
 
 int BScanParser::CompleteStatementWithOneOf(FILE* file, std::string& statement, const char* terminators)
 {
-    const char* set = terminators ? terminators : "";
-    return Complete(file, m_lineNumber, statement, [set](const std::string& s, size_t from) {
-        return s.find_first_of(set, from) != std::string::npos;
+    // One table look-up a character: find_first_of would search the whole
+    // set once for every character of the statement.
+    bool isTerminator[256] = {};
+    for (const char* t = terminators ? terminators : ""; *t != '\0'; ++t)
+        isTerminator[static_cast<unsigned char>(*t)] = true;
+    return Complete(file, m_lineNumber, statement, [&isTerminator](const std::string& s, size_t from) {
+        for (size_t i = from; i < s.size(); ++i) {
+            if (isTerminator[static_cast<unsigned char>(s[i])])
+                return true;
+        }
+        return false;
     });
 }
 
