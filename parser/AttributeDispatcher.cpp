@@ -17,9 +17,18 @@
 //
 // The instruction register description is made at the first attribute
 // statement of all, read or skipped; the register access description at the
-// first head that selects the REGISTER_ACCESS branch. The pin-map reader's
-// result is not passed on: a pin map string that cannot be read leaves the
-// ports without pins but does not stop the reading.
+// first head that selects the REGISTER_ACCESS branch. When there is no
+// memory for one, it stays absent and the readers that need it answer with
+// their own codes.
+//
+// The pin-map reader's result is not passed on: a pin map string that
+// cannot be read leaves the ports without pins but does not stop the
+// reading.
+//
+// The whole head is handed to the reader, including the blank added after
+// the first line: a string value that stands whole on that line (closing
+// quote and ';' included) is therefore followed by a blank, and the string
+// value reader goes on reading lines after it until one ends a piece.
 #include <new>
 
 #include "parser/BScanParser.h"
@@ -40,8 +49,8 @@ enum AttributeBranch {
 
 // The keywords in the order in which they are tried.
 const char* const kKeywords[BRANCH_COUNT] = {
-    "PIN_MAP_STRING",     "BOUNDARY_REGISTER",  "BOUNDARY_LENGTH",     "INSTRUCTION_LENGTH",
-    "INSTRUCTION_OPCODE", "INSTRUCTION_CAPTURE", "REGISTER_ACCESS",    "PORT_GROUPING"};
+    "PIN_MAP_STRING",     "BOUNDARY_REGISTER",   "BOUNDARY_LENGTH", "INSTRUCTION_LENGTH",
+    "INSTRUCTION_OPCODE", "INSTRUCTION_CAPTURE", "REGISTER_ACCESS", "PORT_GROUPING"};
 
 // The word after the statement's first blank, newline or tab.
 std::string AttributeName(const std::string& statement)
