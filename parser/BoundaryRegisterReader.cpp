@@ -5,7 +5,8 @@
 // piece is followed by "-- text*") and walks it once, character by
 // character, in four states:
 //   Between     blanks, tabs, line ends, NULs and '"' are skipped; '-'
-//               starts a comment; anything else starts an entry.
+//               starts a comment; anything else starts an entry (that
+//               first character is not counted for the nesting depth).
 //   Entry       characters belong to the entry; '(' and ')' track the
 //               nesting depth; the ')' that returns it to 0 completes the
 //               entry, a ')' below 0 fails with BSDL_ERR_BAD_VALUE.
