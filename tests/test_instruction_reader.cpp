@@ -246,6 +246,10 @@ TEST(ReaderAttribute, Dispatch)
     EXPECT_EQ(next, "next");
     EXPECT_EQ(dispatch("attribute PIN_MAP_STRING of C : entity is", "\"A : 1, \" &\n"), BSDL_OK);
     EXPECT_EQ(next, "<eof>");
+    // A value standing whole on the head line is followed by the head's
+    // added blank, so the value reader reads on up to a line ending in ';'.
+    EXPECT_EQ(dispatch("attribute PIN_MAP_STRING of C : entity is \"A : 1\";", "end C;\nnext\n"), BSDL_OK);
+    EXPECT_EQ(next, "next");
 
     EXPECT_EQ(dispatch("attribute INSTRUCTION_LENGTH of C", ": entity\n"), BSDL_ERR_READ);
 }
