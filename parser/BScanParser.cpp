@@ -11,8 +11,8 @@
 //   directory cannot be read at all, the directory is not entered (there
 //   would be no way back) and the result is BSDL_ERR_DIRECTORY.
 // - Initialize when Reset could not make an error handler: the parser goes
-//   on without messages, and step 7 (loading the message file) is skipped
-//   with the result 0.
+//   on without messages; the message file is not loaded and the result
+//   is 0.
 #include "parser/BScanParser.h"
 
 #include <cstring>
