@@ -24,7 +24,7 @@ test: build
 
 run: build
 	./$(BUILD)/tools/bscan info examples/demo_device.bsdl
-	./$(BUILD)/tools/bscan drive examples/demo_device.bsdl LED=1 DQ\(0\)=0
+	./$(BUILD)/tools/bscan drive examples/demo_device.bsdl LED=1 'DQ(0)=0'
 
 asan: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DBSCAN_SANITIZE=ON -DBSCAN_BENCH=OFF

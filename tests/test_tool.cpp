@@ -289,8 +289,8 @@ TEST(Tool, JsonAgreesWithTheModel)
 }
 #endif
 
-// One run per real file (json walks every port and cell, as the listings
-// do): either the model as a document, or one error line.
+// One run for every eighth real file (json walks every port and cell, as
+// the listings do): either the model as a document, or one error line.
 TEST(Tool, RealFilesGiveJsonOrOneErrorLine)
 {
     DIR* dir = opendir(BSCAN_REAL_BSDL_DIR);
@@ -301,8 +301,10 @@ TEST(Tool, RealFilesGiveJsonOrOneErrorLine)
         if (entry->d_name[0] != '.' && std::string(entry->d_name) != "README.md")
             files.push_back(std::string(BSCAN_REAL_BSDL_DIR) + "/" + entry->d_name);
     closedir(dir);
+    std::sort(files.begin(), files.end());
     int read = 0;
-    for (const std::string& file : files) {
+    for (size_t i = 0; i < files.size(); i += 8) {
+        const std::string& file = files[i];
         ToolRun run = RunTool({"json", file});
         ASSERT_TRUE(run.status == 0 || run.status == 1) << file << run.err;
         if (run.status == 1) {
