@@ -36,7 +36,14 @@
 // whose pin name is unset or empty has no pin name: GetPort(const char*)
 // never finds it, and the empty text finds no node. The cell lookups by
 // name do find cells whose name is the empty text (every default cell).
-// A lookup text that is null finds nothing and changes nothing.
+// A lookup text that is null finds nothing and changes nothing; with no
+// node at all the lookups by port name leave the caller's text as it is.
+// A lookup by port name given a node's own stored name (GetPortName's
+// text) upper-cases that node's name with the text, as a plain scan would.
+//
+// Out of memory: AddNewPorts stops after the nodes made so far; when the
+// indexes cannot be updated, the lookups find nothing until they can be
+// rebuilt from the list and the table.
 #ifndef BSCAN_BSCANPINMAP_H
 #define BSCAN_BSCANPINMAP_H
 
