@@ -159,9 +159,9 @@ KPinNode& KPinNode::operator=(const KPinNode& other)
     m_negative = other.m_negative;
 
     if (m_owner != nullptr) {
-        if (!SameText(m_portName, oldPortName)) {
-            m_owner->PortNameChanged(this, oldPortName);
-        }
+        // The name buffers are new and the vector index may differ even
+        // when every text stays the same, so the index always re-files.
+        m_owner->PortNameChanged(this, oldPortName);
         if (!SameText(m_pinName, oldPinName)) {
             m_owner->PinNameChanged(this, oldPinName);
         }
@@ -197,7 +197,8 @@ void KPinNode::SetPortName(char* name)
     }
     char* oldName = m_portName;
     m_portName = copy;
-    if (m_owner != nullptr && !SameText(m_portName, oldName)) {
+    if (m_owner != nullptr) {
+        // Even the same text lives in a new buffer, which the index follows.
         m_owner->PortNameChanged(this, oldName);
     }
     delete[] oldName;

@@ -129,6 +129,15 @@ TEST(PinMapTest, IndexedLookupStopsAtFirstNamelessNode)
     Node(map, 3)->SetPortName(empty);
     EXPECT_EQ(map.GetPort(after, 0), nullptr);
     EXPECT_EQ(map.GetPortwName(empty), nullptr);
+
+    // Assigning a node of another vector index but the same name re-files it.
+    BScanPinMap other;
+    Add(other, "BUS", "in", 5, 5);  // index 0
+    Add(other, "BUS", "in", 0, 3);  // indexes 0..3
+    *Node(map, 0) = *Node(other, 4);  // node 0 now carries BUS(3)
+    char bus2[] = "BUS";
+    EXPECT_EQ(map.GetPort(bus2, 3), Node(map, 0));
+    EXPECT_EQ(map.GetPort(bus2, 0), nullptr);
 }
 
 TEST(PinMapTest, SerialAssignmentCountsExactNames)
