@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <string>
 
+#include <unistd.h>
+
 #include "parser/BScanParser.h"
 
 namespace {
@@ -32,7 +34,7 @@ public:
     int Run(int (BScanParser::*reader)(FILE*, char*), std::string first, const std::string& rest,
             std::string* next = nullptr)
     {
-        std::string path = ::testing::TempDir() + "reader_attribute.bsdl";
+        std::string path = ::testing::TempDir() + "reader_attribute_" + std::to_string(getpid()) + ".bsdl";
         FILE* f = std::fopen(path.c_str(), "w");
         std::fputs(rest.c_str(), f);
         std::fclose(f);

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <string>
 
+#include <unistd.h>
+
 #include "parser/BScanParser.h"
 
 namespace {
@@ -26,7 +28,7 @@ std::string DataFile(const char* name)
 
 std::string WriteTemp(const std::string& name, const std::string& content)
 {
-    std::string path = ::testing::TempDir() + "reader_pinmap_" + name + ".bsdl";
+    std::string path = ::testing::TempDir() + "reader_pinmap_" + std::to_string(getpid()) + "_" + name + ".bsdl";
     FILE* f = std::fopen(path.c_str(), "w");
     EXPECT_NE(f, nullptr);
     std::fputs(content.c_str(), f);
