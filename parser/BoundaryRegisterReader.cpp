@@ -61,6 +61,7 @@
 #include <vector>
 
 #include "parser/BScanParser.h"
+#include "parser/ReaderTextInternal.h"
 
 namespace {
 
@@ -71,47 +72,6 @@ struct RegisterEntry {
 };
 
 enum class SplitState { Between, Entry, AfterEntry, Comment };
-
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
-}
-
-bool EqualsNoCase(const std::string& text, const char* word)
-{
-    size_t i = 0;
-    for (; i < text.size() && word[i] != '\0'; ++i) {
-        if (std::toupper(static_cast<unsigned char>(text[i])) !=
-            std::toupper(static_cast<unsigned char>(word[i])))
-            return false;
-    }
-    return i == text.size() && word[i] == '\0';
-}
-
-// atoi's reading of a number, held within the range of int.
-int ReadNumber(const std::string& text)
-{
-    size_t i = 0;
-    while (i < text.size() && IsBlank(text[i]))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    long long number = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        if (number <= INT_MAX)
-            number = number * 10 + (text[i] - '0');
-    }
-    if (negative)
-        number = -number;
-    if (number > INT_MAX)
-        return INT_MAX;
-    if (number < INT_MIN)
-        return INT_MIN;
-    return static_cast<int>(number);
-}
 
 // Phase 1: splits the gathered value into entries with their comment names.
 int SplitEntries(const char* data, size_t size, std::vector<RegisterEntry>& entries)
@@ -126,7 +86,7 @@ int SplitEntries(const char* data, size_t size, std::vector<RegisterEntry>& entr
         const char c = data[i];
         switch (state) {
         case SplitState::Between:
-            if (c == '\0' || c == '"' || IsBlank(c))
+            if (c == '\0' || c == '"' || KIsWhiteSpace(c))
                 break;
             if (c == '-') {
                 comment.clear();
@@ -158,7 +118,7 @@ int SplitEntries(const char* data, size_t size, std::vector<RegisterEntry>& entr
                 comment.clear();
                 afterComment = SplitState::AfterEntry;
                 state = SplitState::Comment;
-            } else if (!IsBlank(c)) {
+            } else if (!KIsWhiteSpace(c)) {
                 return BSDL_ERR_BAD_VALUE;
             }
             break;
@@ -167,7 +127,7 @@ int SplitEntries(const char* data, size_t size, std::vector<RegisterEntry>& entr
                 if (!entries.empty())
                     entries.back().commentName = comment;
                 state = afterComment;
-            } else if (c != '-' && !IsBlank(c)) {
+            } else if (c != '-' && !KIsWhiteSpace(c)) {
                 comment += c;
             }
             break;
@@ -264,7 +224,7 @@ int StoreEntry(BScanPinMap& pinMap, const std::string& entry, const std::string&
     std::string text;
     ks.Left(text, entry, open);
     ks.Trim(text);
-    const int number = ReadNumber(text);
+    const int number = ReaderAtoi(text);
 
     std::string rest;
     ks.Left(rest, entry, ks.ReverseFind(entry, ')'));
@@ -286,7 +246,7 @@ int StoreEntry(BScanPinMap& pinMap, const std::string& entry, const std::string&
             ks.Right(text, port, static_cast<int>(port.size()) - index - 1);
             ks.Left(text, text, ks.Find(text, ')'));
             ks.Trim(text);
-            vectorIndex = ReadNumber(text);
+            vectorIndex = ReaderAtoi(text);
         }
     }
 
@@ -307,7 +267,7 @@ int StoreEntry(BScanPinMap& pinMap, const std::string& entry, const std::string&
 
     if (!rest.empty()) {
         TakeField(ks, rest, text);
-        controlCell = ReadNumber(text);
+        controlCell = ReaderAtoi(text);
         TakeField(ks, rest, text);
         if (!ConvertDisableValue(text, disableValue))
             return BSDL_ERR_BAD_VALUE;

@@ -16,22 +16,6 @@
 #include "parser/BScanParser.h"
 #include "parser/ReaderTextInternal.h"
 
-namespace {
-
-std::string LastWordOfStatement(const std::string& statement)
-{
-    KString ks;
-    std::string text;
-    ks.Left(text, statement, ks.Find(statement, ';'));
-    ks.TrimRight(text);
-    int separator = ks.ReverseFindOneOf(text, " \n\t");
-    ks.Right(text, text, static_cast<int>(text.size()) - separator - 1);
-    ks.TrimLeft(text);
-    return text;
-}
-
-}  // namespace
-
 int BScanParser::ReadInstructionLength(FILE* file, char* statement)
 {
     std::string text(statement ? statement : "");

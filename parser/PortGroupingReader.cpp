@@ -34,38 +34,15 @@
 #include <vector>
 
 #include "parser/BScanParser.h"
+#include "parser/ReaderTextInternal.h"
 
 namespace {
 
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
-}
-
-bool EqualsNoCase(const std::string& text, const char* word)
-{
-    size_t i = 0;
-    for (; i < text.size() && word[i] != '\0'; ++i) {
-        if (std::toupper(static_cast<unsigned char>(text[i])) !=
-            std::toupper(static_cast<unsigned char>(word[i])))
-            return false;
-    }
-    return i == text.size() && word[i] == '\0';
-}
-
-void ToUpper(std::string& text)
-{
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    }
-}
-
 std::string Stripped(const std::string& text, size_t start, size_t end)
 {
-    while (start < end && IsBlank(text[start]))
+    while (start < end && KIsWhiteSpace(text[start]))
         ++start;
-    while (end > start && IsBlank(text[end - 1]))
+    while (end > start && KIsWhiteSpace(text[end - 1]))
         --end;
     return text.substr(start, end - start);
 }
@@ -93,7 +70,7 @@ ElementEnd FindElementEnd(const std::string& text, size_t start, Done done, size
     if (i == text.size())
         return ElementEnd::Open;
     size_t j = i + 1;
-    while (j < text.size() && IsBlank(text[j]))
+    while (j < text.size() && KIsWhiteSpace(text[j]))
         ++j;
     separator = j;
     if (j == text.size())
@@ -200,8 +177,8 @@ int BScanParser::ReadPortGroupingAttribute(FILE* file, const char* statement)
                     return BSDL_ERR_FILE;
                 ks.Trim(positive);
                 ks.Trim(negative);
-                ToUpper(positive);
-                ToUpper(negative);
+                bscan_platform::ToUpper(positive);
+                bscan_platform::ToUpper(negative);
 
                 if (m_pinMap != nullptr) {
                     if (KPinNode* port = m_pinMap->GetPortwName(&positive[0]))

@@ -4,6 +4,9 @@
 //   (leading white space, an optional sign, then digits up to the first
 //   other character; 0 when there are no digits). A value beyond the range
 //   of int is clamped to INT_MIN / INT_MAX instead of being undefined.
+// - LastWordOfStatement: the text before the statement's first ';', trimmed
+//   at its end, after its last blank, newline or tab, trimmed at its start.
+// - EqualsNoCase: a whole text compared with a word without regard to case.
 // - HoldsBlankTabOrNewline: the white-space test of names and list items.
 // - EntryListWalker and SplitItemList: the value of INSTRUCTION_OPCODE and
 //   REGISTER_ACCESS, a list of entries NAME (item, item, ...).
@@ -15,6 +18,7 @@
 #include <vector>
 
 #include "util/KString.h"
+#include "util/Platform.h"
 
 inline int ReaderAtoi(const std::string& text)
 {
@@ -38,6 +42,24 @@ inline int ReaderAtoi(const std::string& text)
     if (value < INT_MIN)
         return INT_MIN;
     return static_cast<int>(value);
+}
+
+inline std::string LastWordOfStatement(const std::string& statement)
+{
+    KString ks;
+    std::string text;
+    ks.Left(text, statement, ks.Find(statement, ';'));
+    ks.TrimRight(text);
+    int separator = ks.ReverseFindOneOf(text, " \n\t");
+    ks.Right(text, text, static_cast<int>(text.size()) - separator - 1);
+    ks.TrimLeft(text);
+    return text;
+}
+
+inline bool EqualsNoCase(const std::string& text, const char* word)
+{
+    return text.find('\0') == std::string::npos &&
+           bscan_platform::CompareNoCase(text.c_str(), word) == 0;
 }
 
 inline bool HoldsBlankTabOrNewline(const std::string& text)
