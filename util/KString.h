@@ -51,6 +51,6 @@ public:
 };
 
 // White space of the trimming operations: blank, tab, carriage return, newline.
-bool KIsWhiteSpace(char c);
+BSCAN_API bool KIsWhiteSpace(char c);
 
 #endif

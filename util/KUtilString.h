@@ -14,6 +14,6 @@ BSCAN_API char* util_strncpy(char* dst, const char* src, size_t n, int m);
 BSCAN_API char* util_strncat(char* dst, const char* src, size_t n, int m);
 
 // Heap copy of a text (new[]), null for a null text. Released with delete[].
-char* util_strdup(const char* text);
+BSCAN_API char* util_strdup(const char* text);
 
 #endif
