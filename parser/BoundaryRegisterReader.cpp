@@ -58,6 +58,7 @@
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "parser/BScanParser.h"
@@ -136,14 +137,63 @@ int SplitEntries(const char* data, size_t size, std::vector<RegisterEntry>& entr
     return entries.empty() ? BSDL_ERR_BAD_VALUE : BSDL_OK;
 }
 
-// Takes the next field from the front of `rest`.
-void TakeField(const KString& ks, std::string& rest, std::string& field)
+// Cutting steps on views into the entry text, with the clamping rules of
+// the text helpers (a negative count gives nothing, a count beyond the
+// text all of it) but without copying or moving the text.
+std::string_view ViewLeft(std::string_view text, long long count)
 {
-    const int comma = ks.Find(rest, ',');
-    ks.Left(field, rest, comma);
-    ks.TrimRight(field);
-    ks.Right(rest, rest, static_cast<int>(rest.size()) - comma - 1);
-    ks.TrimLeft(rest);
+    if (count < 0)
+        return std::string_view();
+    return text.substr(0, static_cast<size_t>(count) < text.size() ? static_cast<size_t>(count)
+                                                                    : text.size());
+}
+
+std::string_view ViewRight(std::string_view text, long long count)
+{
+    if (count < 0)
+        return std::string_view();
+    if (static_cast<size_t>(count) >= text.size())
+        return text;
+    return text.substr(text.size() - static_cast<size_t>(count));
+}
+
+long long ViewFind(std::string_view text, char c)
+{
+    const size_t at = text.find(c);
+    return at == std::string_view::npos ? -1 : static_cast<long long>(at);
+}
+
+std::string_view ViewTrimLeft(std::string_view text)
+{
+    size_t start = 0;
+    while (start < text.size() && KIsWhiteSpace(text[start]))
+        ++start;
+    return text.substr(start);
+}
+
+std::string_view ViewTrimRight(std::string_view text)
+{
+    size_t length = text.size();
+    while (length > 0 && KIsWhiteSpace(text[length - 1]))
+        --length;
+    return text.substr(0, length);
+}
+
+std::string_view ViewTrim(std::string_view text)
+{
+    return ViewTrimLeft(ViewTrimRight(text));
+}
+
+// Takes the next field from the front of `rest`: the text before the first
+// ',' (trailing white space removed); `rest` becomes the text after it
+// (leading white space removed). Without a ',' the field is empty and the
+// rest stays whole.
+std::string_view TakeField(std::string_view& rest)
+{
+    const long long comma = ViewFind(rest, ',');
+    const std::string_view field = ViewTrimRight(ViewLeft(rest, comma));
+    rest = ViewTrimLeft(ViewRight(rest, static_cast<long long>(rest.size()) - comma - 1));
+    return field;
 }
 
 bool ConvertSafeValue(const std::string& text, eSignal& value)
@@ -207,77 +257,78 @@ struct Presets {
     int count;
 };
 
+// Texts handed to AddNewRegister, which wants writable zero-terminated
+// buffers; kept across the entries so that their storage is reused.
+struct EntryBuffers {
+    std::string cellType;
+    std::string portName;
+    std::string function;
+    std::string value;
+};
+
 // Phase 2 for one entry: returns AddNewRegister's result or
 // BSDL_ERR_BAD_VALUE for a value the tables do not know.
-int StoreEntry(BScanPinMap& pinMap, const std::string& entry, const std::string& commentName,
-               const Presets& presets)
+int StoreEntry(BScanPinMap& pinMap, std::string_view entry, const std::string& commentName,
+               const Presets& presets, EntryBuffers& buffers)
 {
-    KString ks;
     int controlCell = -1;
     int vectorIndex = 0;
     eSignal safe = SIGNAL_X;
     eSignal disableValue = SIGNAL_LOW;
     eSignal disabledState = SIGNAL_Z;
-    std::string portName;
 
-    const int open = ks.Find(entry, '(');
-    std::string text;
-    ks.Left(text, entry, open);
-    ks.Trim(text);
-    const int number = ReaderAtoi(text);
+    const long long open = ViewFind(entry, '(');
+    const int number = ReaderAtoi(ViewTrim(ViewLeft(entry, open)));
 
-    std::string rest;
-    ks.Left(rest, entry, ks.ReverseFind(entry, ')'));
-    ks.Right(rest, rest, static_cast<int>(rest.size()) - open - 1);
-    ks.Trim(rest);
+    const size_t close = entry.rfind(')');
+    std::string_view rest =
+        ViewLeft(entry, close == std::string_view::npos ? -1 : static_cast<long long>(close));
+    rest = ViewTrim(ViewRight(rest, static_cast<long long>(rest.size()) - open - 1));
 
-    std::string cellType;
-    TakeField(ks, rest, cellType);
+    buffers.cellType.assign(TakeField(rest));
 
-    std::string port;
-    TakeField(ks, rest, port);
-    if (ks.Find(port, '*') < 0) {
-        const int index = ks.Find(port, '(');
+    const std::string_view port = TakeField(rest);
+    buffers.portName.clear();
+    if (ViewFind(port, '*') < 0) {
+        const long long index = ViewFind(port, '(');
         if (index < 0) {
-            portName = port;
+            buffers.portName.assign(port);
         } else {
-            ks.Left(portName, port, index);
-            ks.Trim(portName);
-            ks.Right(text, port, static_cast<int>(port.size()) - index - 1);
-            ks.Left(text, text, ks.Find(text, ')'));
-            ks.Trim(text);
+            buffers.portName.assign(ViewTrim(ViewLeft(port, index)));
+            std::string_view text =
+                ViewRight(port, static_cast<long long>(port.size()) - index - 1);
+            text = ViewTrim(ViewLeft(text, ViewFind(text, ')')));
             vectorIndex = ReaderAtoi(text);
         }
     }
 
-    std::string function;
-    TakeField(ks, rest, function);
+    buffers.function.assign(TakeField(rest));
 
-    if (ks.Find(rest, ',') > 0) {
-        TakeField(ks, rest, text);
+    if (ViewFind(rest, ',') > 0) {
+        buffers.value.assign(TakeField(rest));
     } else {
-        text.swap(rest);
-        rest.clear();
+        buffers.value.assign(rest);
+        rest = std::string_view();
     }
-    if (!ConvertSafeValue(text, safe))
+    if (!ConvertSafeValue(buffers.value, safe))
         return BSDL_ERR_BAD_VALUE;
 
     eSignal value = safe;
     PresetValue(presets.values, presets.mask, presets.count, number, value);
 
     if (!rest.empty()) {
-        TakeField(ks, rest, text);
-        controlCell = ReaderAtoi(text);
-        TakeField(ks, rest, text);
-        if (!ConvertDisableValue(text, disableValue))
+        controlCell = ReaderAtoi(TakeField(rest));
+        buffers.value.assign(TakeField(rest));
+        if (!ConvertDisableValue(buffers.value, disableValue))
             return BSDL_ERR_BAD_VALUE;
-        if (!ConvertDisabledState(rest, disabledState))
+        buffers.value.assign(rest);
+        if (!ConvertDisabledState(buffers.value, disabledState))
             return BSDL_ERR_BAD_VALUE;
     }
 
-    return pinMap.AddNewRegister(number, &cellType[0], &portName[0], vectorIndex, &function[0],
-                                 safe, controlCell, disableValue, disabledState, value,
-                                 commentName.c_str());
+    return pinMap.AddNewRegister(number, &buffers.cellType[0], &buffers.portName[0], vectorIndex,
+                                 &buffers.function[0], safe, controlCell, disableValue,
+                                 disabledState, value, commentName.c_str());
 }
 
 // A pair whose negative leg names no cell: every port loses its
@@ -368,10 +419,10 @@ int BScanParser::ReadBSCANBoundaryRegister(FILE* file, char* statement)
             return BSDL_ERR_NO_PIN_MAP;
 
         const Presets presets{m_presetValues, m_presetMask, m_presetCount};
-        std::string entry;
+        EntryBuffers buffers;
         for (const RegisterEntry& item : entries) {
-            entry.assign(data + item.start, item.length);
-            result = StoreEntry(*m_pinMap, entry, item.commentName, presets);
+            const std::string_view entry(data + item.start, item.length);
+            result = StoreEntry(*m_pinMap, entry, item.commentName, presets, buffers);
             if (result < 0)
                 break;
         }

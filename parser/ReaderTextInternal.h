@@ -15,12 +15,13 @@
 
 #include <climits>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "util/KString.h"
 #include "util/Platform.h"
 
-inline int ReaderAtoi(const std::string& text)
+inline int ReaderAtoi(std::string_view text)
 {
     size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
