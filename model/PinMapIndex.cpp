@@ -135,6 +135,13 @@ void PinMapIndex::Rebuild()
     m_nameText.clear();
     m_cellPinName.clear();
     m_cellOriginalName.clear();
+    m_lastExact = nullptr;
+    m_lastUpper = nullptr;
+    ++m_exactVersion;
+    m_pinNamesFiled = false;
+    m_pinNumbersFiled = false;
+    m_nameTextsFiled = false;
+    m_cellsFiled = false;
 
     int count = m_list->GetCount();
     m_nodes.reserve(static_cast<size_t>(count));
@@ -145,18 +152,9 @@ void PinMapIndex::Rebuild()
         node->m_listPosition = position;
         m_nodes.push_back(node);
         FilePortName(position);
-        FilePinName(position);
-        FilePinNumber(position);
     }
     for (int number = 0; number < m_tableLength; ++number) {
-        KBScanCell& cell = m_table[number];
-        cell.m_owner = this;
-        if (!cell.m_pinName.empty()) {
-            FileName(m_cellPinName, UpperOf(cell.m_pinName), number);
-        }
-        if (!cell.m_originalPinName.empty()) {
-            FileName(m_cellOriginalName, UpperOf(cell.m_originalPinName), number);
-        }
+        m_table[number].m_owner = this;
     }
     m_stale = false;
 }
@@ -185,8 +183,12 @@ void PinMapIndex::NodeAppended(KPinNode* node)
         m_nodes.push_back(node);
         m_keys.emplace_back();
         FilePortName(position);
-        FilePinName(position);
-        FilePinNumber(position);
+        if (m_pinNamesFiled) {
+            FilePinName(position);
+        }
+        if (m_pinNumbersFiled) {
+            FilePinNumber(position);
+        }
     } catch (const std::bad_alloc&) {
         m_stale = true;
     }
@@ -198,25 +200,81 @@ void PinMapIndex::TableReplaced(KBScanCell* table, int length)
     m_tableLength = table != nullptr ? length : 0;
     m_cellPinName.clear();
     m_cellOriginalName.clear();
+    m_cellsFiled = false;  // filed at the first lookup by cell name
     for (int number = 0; number < m_tableLength; ++number) {
         m_table[number].m_owner = this;
     }
-    if (m_stale) {
-        return;
-    }
-    try {
-        for (int number = 0; number < m_tableLength; ++number) {
-            const KBScanCell& cell = m_table[number];
-            if (!cell.m_pinName.empty()) {
-                FileName(m_cellPinName, UpperOf(cell.m_pinName), number);
+}
+
+// --- Indexes filed on first use ----------------------------------------
+
+bool PinMapIndex::PinNamesFiled()
+{
+    if (!m_pinNamesFiled) {
+        try {
+            for (size_t position = 0; position < m_nodes.size(); ++position) {
+                FilePinName(static_cast<int>(position));
             }
-            if (!cell.m_originalPinName.empty()) {
-                FileName(m_cellOriginalName, UpperOf(cell.m_originalPinName), number);
-            }
+            m_pinNamesFiled = true;
+        } catch (const std::bad_alloc&) {
+            m_pinName.clear();
         }
-    } catch (const std::bad_alloc&) {
-        m_stale = true;
     }
+    return m_pinNamesFiled;
+}
+
+bool PinMapIndex::PinNumbersFiled()
+{
+    if (!m_pinNumbersFiled) {
+        try {
+            for (size_t position = 0; position < m_nodes.size(); ++position) {
+                FilePinNumber(static_cast<int>(position));
+            }
+            m_pinNumbersFiled = true;
+        } catch (const std::bad_alloc&) {
+            m_pinNumber.clear();
+        }
+    }
+    return m_pinNumbersFiled;
+}
+
+bool PinMapIndex::NameTextsFiled()
+{
+    if (!m_nameTextsFiled) {
+        try {
+            for (size_t position = 0; position < m_keys.size(); ++position) {
+                if (m_keys[position].portNameText != nullptr) {
+                    m_nameText[m_keys[position].portNameText] = static_cast<int>(position);
+                }
+            }
+            m_nameTextsFiled = true;
+        } catch (const std::bad_alloc&) {
+            m_nameText.clear();
+        }
+    }
+    return m_nameTextsFiled;
+}
+
+bool PinMapIndex::CellsFiled()
+{
+    if (!m_cellsFiled) {
+        try {
+            for (int number = 0; number < m_tableLength; ++number) {
+                const KBScanCell& cell = m_table[number];
+                if (!cell.m_pinName.empty()) {
+                    FileName(m_cellPinName, UpperOf(cell.m_pinName), number);
+                }
+                if (!cell.m_originalPinName.empty()) {
+                    FileName(m_cellOriginalName, UpperOf(cell.m_originalPinName), number);
+                }
+            }
+            m_cellsFiled = true;
+        } catch (const std::bad_alloc&) {
+            m_cellPinName.clear();
+            m_cellOriginalName.clear();
+        }
+    }
+    return m_cellsFiled;
 }
 
 // --- Filing nodes ------------------------------------------------------
@@ -252,18 +310,27 @@ void PinMapIndex::FilePortName(int position)
     keys.portName = TextOrEmpty(node->m_portName);
     keys.portNameText = node->m_portName;
     keys.vectorIndex = node->m_vectorIndex;
-    if (keys.portNameText != nullptr) {
+    if (m_nameTextsFiled && keys.portNameText != nullptr) {
         m_nameText[keys.portNameText] = position;
     }
     if (keys.portName.empty()) {
         m_nameless.Insert(position);
         return;
     }
-    FileName(m_exactName, keys.portName, position);
+    ++m_exactVersion;
+    if (m_lastExact == nullptr || keys.portName != m_lastName) {
+        m_lastExact = nullptr;
+        Positions& exact = m_exactName[keys.portName];
+        UpperName& upper = m_upperName[UpperOf(keys.portName)];
+        m_lastName = keys.portName;
+        m_lastExact = &exact;
+        m_lastUpper = &upper;
+    }
+    m_lastExact->Insert(position);
     if (HasLowerCase(keys.portName)) {
         m_dirty.Insert(position);
     }
-    UpperName& upper = m_upperName[UpperOf(keys.portName)];
+    UpperName& upper = *m_lastUpper;
     if (upper.all.Empty()) {
         upper.id = m_nextNameId++;
     }
@@ -274,14 +341,19 @@ void PinMapIndex::FilePortName(int position)
 void PinMapIndex::UnfilePortName(int position)
 {
     NodeKeys& keys = m_keys[position];
-    auto text = m_nameText.find(keys.portNameText);
-    if (text != m_nameText.end() && text->second == position) {
-        m_nameText.erase(text);
+    if (m_nameTextsFiled) {
+        auto text = m_nameText.find(keys.portNameText);
+        if (text != m_nameText.end() && text->second == position) {
+            m_nameText.erase(text);
+        }
     }
     if (keys.portName.empty()) {
         m_nameless.Erase(position);
         return;
     }
+    m_lastExact = nullptr;  // the entries may go
+    m_lastUpper = nullptr;
+    ++m_exactVersion;
     UnfileName(m_exactName, keys.portName, position);
     m_dirty.Erase(position);
     auto upper = m_upperName.find(UpperOf(keys.portName));
@@ -306,6 +378,9 @@ void PinMapIndex::UnfilePortName(int position)
 void PinMapIndex::RefileCase(int position, const std::string& newName)
 {
     NodeKeys& keys = m_keys[position];
+    m_lastExact = nullptr;  // the exact-name entry may go
+    m_lastUpper = nullptr;
+    ++m_exactVersion;
     UnfileName(m_exactName, keys.portName, position);
     keys.portName = newName;
     FileName(m_exactName, keys.portName, position);
@@ -365,12 +440,14 @@ void PinMapIndex::TrackNameText(int position)
     if (keys.portNameText == text) {
         return;
     }
-    auto old = m_nameText.find(keys.portNameText);
-    if (old != m_nameText.end() && old->second == position) {
-        m_nameText.erase(old);
+    if (m_nameTextsFiled) {
+        auto old = m_nameText.find(keys.portNameText);
+        if (old != m_nameText.end() && old->second == position) {
+            m_nameText.erase(old);
+        }
     }
     keys.portNameText = text;
-    if (text != nullptr) {
+    if (m_nameTextsFiled && text != nullptr) {
         m_nameText[text] = position;
     }
 }
@@ -397,11 +474,11 @@ void PinMapIndex::Refresh(int position)
         TrackNameText(position);  // maybe the same text in a new buffer
     }
 
-    if (keys.pinName != TextOrEmpty(node->m_pinName)) {
+    if (m_pinNamesFiled && keys.pinName != TextOrEmpty(node->m_pinName)) {
         UnfilePinName(position);
         FilePinName(position);
     }
-    if (keys.pinNumber != node->m_pinNumber) {
+    if (m_pinNumbersFiled && keys.pinNumber != node->m_pinNumber) {
         UnfilePinNumber(position);
         FilePinNumber(position);
     }
@@ -457,8 +534,11 @@ void PinMapIndex::PinNumberChanged(KPinNode* node, int)
 
 void PinMapIndex::CellPinNameChanged(KBScanCell* cell, const std::string& oldName)
 {
+    if (!m_cellsFiled || m_stale) {
+        return;  // filed from the table when first needed
+    }
     int number = NumberOf(cell);
-    if (m_stale || number < 0) {
+    if (number < 0) {
         return;
     }
     try {
@@ -475,8 +555,11 @@ void PinMapIndex::CellPinNameChanged(KBScanCell* cell, const std::string& oldNam
 
 void PinMapIndex::CellOriginalNameChanged(KBScanCell* cell, const std::string& oldName)
 {
+    if (!m_cellsFiled || m_stale) {
+        return;  // filed from the table when first needed
+    }
     int number = NumberOf(cell);
-    if (m_stale || number < 0) {
+    if (number < 0) {
         return;
     }
     try {
@@ -506,6 +589,10 @@ void PinMapIndex::UpperCaseLookupText(char* text)
         return;
     }
     // A host may look a port up by the very text the node holds.
+    if (!NameTextsFiled()) {
+        m_stale = true;
+        return;
+    }
     auto owner = m_nameText.find(text);
     if (owner != m_nameText.end() && static_cast<size_t>(owner->second) < m_nodes.size() &&
         m_nodes[owner->second]->m_portName == text) {
@@ -536,7 +623,7 @@ void PinMapIndex::UpperCaseStoredNamesUpTo(int last)
 
 KPinNode* PinMapIndex::FirstWithPinNumber(int number)
 {
-    if (number < 1 || !Fresh()) {
+    if (number < 1 || !Fresh() || !PinNumbersFiled()) {
         return nullptr;
     }
     auto it = m_pinNumber.find(number);
@@ -545,7 +632,7 @@ KPinNode* PinMapIndex::FirstWithPinNumber(int number)
 
 KPinNode* PinMapIndex::FirstWithPinName(const char* pinName)
 {
-    if (pinName == nullptr || *pinName == '\0' || !Fresh()) {
+    if (pinName == nullptr || *pinName == '\0' || !Fresh() || !PinNamesFiled()) {
         return nullptr;
     }
     try {
@@ -607,21 +694,30 @@ KPinNode* PinMapIndex::NthWithExactName(const char* name, int occurrence)
     if (name == nullptr || *name == '\0' || occurrence < 0 || !Fresh()) {
         return nullptr;
     }
+    // A pin map entry sets a pin name and then a pin number of one node.
+    if (m_nthVersion == m_exactVersion && m_nthOccurrence == occurrence && m_nthName == name) {
+        return m_nthPosition >= 0 ? m_nodes[m_nthPosition] : nullptr;
+    }
     try {
-        m_key.assign(name);
+        m_nthVersion = 0;
+        m_nthName.assign(name);
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
-    auto it = m_exactName.find(m_key);
-    if (it == m_exactName.end() || static_cast<size_t>(occurrence) >= it->second.Size()) {
-        return nullptr;
+    int position = -1;
+    auto it = m_exactName.find(m_nthName);
+    if (it != m_exactName.end() && static_cast<size_t>(occurrence) < it->second.Size()) {
+        position = it->second.At(static_cast<size_t>(occurrence));
     }
-    return m_nodes[it->second.At(static_cast<size_t>(occurrence))];
+    m_nthOccurrence = occurrence;
+    m_nthPosition = position;
+    m_nthVersion = m_exactVersion;
+    return position >= 0 ? m_nodes[position] : nullptr;
 }
 
 KBScanCell* PinMapIndex::FirstCellIn(const NameMap& map, const char* name, bool original)
 {
-    if (name == nullptr || m_table == nullptr || !Fresh()) {
+    if (name == nullptr || m_table == nullptr || !Fresh() || !CellsFiled()) {
         return nullptr;
     }
     if (*name == '\0') {

@@ -14,6 +14,10 @@
 //   - upper-cased cell pin names and original names to sorted cell numbers
 //     (the empty name is not indexed: a table of default cells would put
 //     every cell under it; a lookup of the empty name scans the table).
+// Reading a file only builds the map; the indexes it never asks for there
+// (pin names, pin numbers, cell names, the node owning a name buffer) are
+// filed on their first use and kept up to date from then on, so that
+// building a big map pays for none of them.
 // With those, a lookup finds its first match in constant time and then
 // upper-cases exactly the dirty nodes up to the match (all of them when
 // nothing matches; up to the first nameless node in the lookup by name and
@@ -135,6 +139,10 @@ private:
     using NameMap = std::unordered_map<std::string, Positions>;
 
     bool Fresh();
+    bool PinNamesFiled();
+    bool PinNumbersFiled();
+    bool NameTextsFiled();
+    bool CellsFiled();
     int PositionOf(const KPinNode* node) const;
     int NumberOf(const KBScanCell* cell) const;
     void Refresh(int position);
@@ -171,6 +179,28 @@ private:
     int m_tableLength = 0;
     NameMap m_cellPinName;                    // upper-cased
     NameMap m_cellOriginalName;               // upper-cased
+
+    // Indexes filed on first use (see above); false: not built, and not
+    // kept up to date.
+    bool m_pinNamesFiled = false;             // m_pinName, NodeKeys::pinName
+    bool m_pinNumbersFiled = false;           // m_pinNumber, NodeKeys::pinNumber
+    bool m_nameTextsFiled = false;            // m_nameText
+    bool m_cellsFiled = false;                // m_cellPinName, m_cellOriginalName
+
+    // The exact and upper-cased name entries the last filed port name went
+    // to: a vector port's elements all share them. Entries never move in
+    // their maps; the memo is dropped whenever one may be erased.
+    std::string m_lastName;
+    Positions* m_lastExact = nullptr;         // null: no memo
+    UpperName* m_lastUpper = nullptr;
+
+    // The last NthWithExactName answer, valid while m_exactVersion (bumped
+    // by every change of m_exactName) stays the same.
+    std::string m_nthName;
+    int m_nthOccurrence = -1;
+    int m_nthPosition = -1;
+    unsigned long long m_nthVersion = 0;
+    unsigned long long m_exactVersion = 1;
 
     bool m_stale = false;
     std::string m_key;                        // scratch for lookup keys
