@@ -20,7 +20,6 @@
 // was. The pre-pass's stream is closed on every way out.
 #include <algorithm>
 #include <new>
-#include <unordered_set>
 
 #include "parser/BScanParser.h"
 #include "parser/PackagePinMap.h"
@@ -192,23 +191,22 @@ int BScanParser::ReadPackageDB(char* path)
 
         bool sawLetter = false;
         bool numbered = false;
-        std::unordered_set<std::string> seen;
         WalkPinMapString(value, [&](const std::string&, int, const std::string& pin) {
             if (!sawLetter && !HoldsLetter(pin)) {
                 numbered = true;
                 return false;
             }
             sawLetter = true;
-            std::pair<std::string, uint16_t> parts = SplitPinName(pin);
-            std::string key = parts.first + ':' + std::to_string(parts.second);
-            if (seen.insert(key).second)
-                m_pinNameParts.push_back(parts);
+            m_pinNameParts.push_back(SplitPinName(pin));
             return true;
         });
         if (numbered || !sawLetter)
             return BSDL_OK;
 
+        // Equal pairs sort next to each other; one of each is kept.
         std::sort(m_pinNameParts.begin(), m_pinNameParts.end(), ComesBefore);
+        m_pinNameParts.erase(std::unique(m_pinNameParts.begin(), m_pinNameParts.end()),
+                             m_pinNameParts.end());
         PackagePinMap* package = new PackagePinMap();
         try {
             package->SetName(packageName.c_str());
