@@ -235,6 +235,13 @@ void KBScanCell::SetPinName(const char* name)
     if (name == nullptr || m_pinName == name) {
         return;
     }
+    if (m_owner == nullptr || !m_owner->FilesCellNames()) {
+        try {
+            m_pinName.assign(name);  // on failure the old name stays
+        } catch (const std::bad_alloc&) {
+        }
+        return;
+    }
     std::string newName;
     try {
         newName = name;
@@ -257,6 +264,13 @@ const char* KBScanCell::GetOriginalPinName() const
 void KBScanCell::SetOriginalPinName(const char* name)
 {
     if (name == nullptr || m_originalPinName == name) {
+        return;
+    }
+    if (m_owner == nullptr || !m_owner->FilesCellNames()) {
+        try {
+            m_originalPinName.assign(name);  // on failure the old name stays
+        } catch (const std::bad_alloc&) {
+        }
         return;
     }
     std::string newName;

@@ -36,6 +36,18 @@ bool HasLowerCase(const std::string& text)
     return std::any_of(text.begin(), text.end(), IsLower);
 }
 
+// True when `text` and `name` are equal once a-z are upper-cased in both.
+bool EqualUpperCased(const std::string& text, const char* name)
+{
+    size_t i = 0;
+    for (; i < text.size(); ++i) {
+        if (name[i] == '\0' || Upper(text[i]) != Upper(name[i])) {
+            return false;
+        }
+    }
+    return name[i] == '\0';
+}
+
 const char* TextOrEmpty(const char* text)
 {
     return text != nullptr ? text : "";
@@ -200,7 +212,8 @@ void PinMapIndex::TableReplaced(KBScanCell* table, int length)
     m_tableLength = table != nullptr ? length : 0;
     m_cellPinName.clear();
     m_cellOriginalName.clear();
-    m_cellsFiled = false;  // filed at the first lookup by cell name
+    m_cellsFiled = false;  // filed when lookups by cell name add up
+    m_cellsScanned = 0;
     for (int number = 0; number < m_tableLength; ++number) {
         m_table[number].m_owner = this;
     }
@@ -524,11 +537,17 @@ void PinMapIndex::PortNameChanged(KPinNode* node, const char*)
 
 void PinMapIndex::PinNameChanged(KPinNode* node, const char* oldName)
 {
+    if (!m_pinNamesFiled) {
+        return;  // nothing filed by pin name yet
+    }
     PortNameChanged(node, oldName);  // Refresh refiles whatever differs
 }
 
 void PinMapIndex::PinNumberChanged(KPinNode* node, int)
 {
+    if (!m_pinNumbersFiled) {
+        return;  // nothing filed by pin number yet
+    }
     PortNameChanged(node, nullptr);
 }
 
@@ -717,7 +736,7 @@ KPinNode* PinMapIndex::NthWithExactName(const char* name, int occurrence)
 
 KBScanCell* PinMapIndex::FirstCellIn(const NameMap& map, const char* name, bool original)
 {
-    if (name == nullptr || m_table == nullptr || !Fresh() || !CellsFiled()) {
+    if (name == nullptr || m_table == nullptr || !Fresh()) {
         return nullptr;
     }
     if (*name == '\0') {
@@ -729,6 +748,22 @@ KBScanCell* PinMapIndex::FirstCellIn(const NameMap& map, const char* name, bool 
                 return &m_table[number];
             }
         }
+        return nullptr;
+    }
+    // A few lookups (a reader pairing some cells) scan the table; once the
+    // cells they examined add up to a few tables, the names are filed.
+    if (!m_cellsFiled && m_cellsScanned < kCellScansBeforeFiling * m_tableLength) {
+        for (int number = 0; number < m_tableLength; ++number) {
+            ++m_cellsScanned;
+            const std::string& text =
+                original ? m_table[number].m_originalPinName : m_table[number].m_pinName;
+            if (EqualUpperCased(text, name)) {
+                return &m_table[number];
+            }
+        }
+        return nullptr;
+    }
+    if (!CellsFiled()) {
         return nullptr;
     }
     try {

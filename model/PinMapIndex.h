@@ -15,9 +15,11 @@
 //     (the empty name is not indexed: a table of default cells would put
 //     every cell under it; a lookup of the empty name scans the table).
 // Reading a file only builds the map; the indexes it never asks for there
-// (pin names, pin numbers, cell names, the node owning a name buffer) are
-// filed on their first use and kept up to date from then on, so that
-// building a big map pays for none of them.
+// (pin names, pin numbers, the node owning a name buffer) are filed on
+// their first use and kept up to date from then on, so that building a big
+// map pays for none of them. Lookups by cell name scan the table until the
+// cells they examined add up to a few tables, then the cell names are
+// filed (a reader pairing a few cells never pays for the filing).
 // With those, a lookup finds its first match in constant time and then
 // upper-cases exactly the dirty nodes up to the match (all of them when
 // nothing matches; up to the first nameless node in the lookup by name and
@@ -54,6 +56,9 @@ public:
     void PinNumberChanged(KPinNode* node, int oldNumber);
     void CellPinNameChanged(KBScanCell* cell, const std::string& oldName);
     void CellOriginalNameChanged(KBScanCell* cell, const std::string& oldName);
+    // False while the cell name hooks have nothing to do: a cell may then
+    // change its names without calling them.
+    bool FilesCellNames() const { return m_cellsFiled && !m_stale; }
 
     // The rest belongs to BScanPinMap's implementation.
 
@@ -186,6 +191,10 @@ private:
     bool m_pinNumbersFiled = false;           // m_pinNumber, NodeKeys::pinNumber
     bool m_nameTextsFiled = false;            // m_nameText
     bool m_cellsFiled = false;                // m_cellPinName, m_cellOriginalName
+    // Cells examined by lookups by cell name since the table came; past
+    // kCellScansBeforeFiling tables' worth the names are filed.
+    long long m_cellsScanned = 0;
+    static const long long kCellScansBeforeFiling = 4;
 
     // The exact and upper-cased name entries the last filed port name went
     // to: a vector port's elements all share them. Entries never move in
