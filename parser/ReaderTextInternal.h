@@ -21,6 +21,14 @@
 #include "util/KString.h"
 #include "util/Platform.h"
 
+// The white space of the text helpers (blank, tab, carriage return, line
+// feed), as KIsWhiteSpace has it, inline for the per-character loops of the
+// readers.
+inline bool ReaderIsWhiteSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
 inline int ReaderAtoi(std::string_view text)
 {
     size_t i = 0;

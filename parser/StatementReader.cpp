@@ -16,8 +16,10 @@
 #include <exception>
 #include <new>
 #include <stdexcept>
+#include <string_view>
 
 #include "parser/BScanParser.h"
+#include "parser/ReaderTextInternal.h"
 
 namespace {
 
@@ -54,7 +56,7 @@ int ReadPreparedLine(FILE* file, long long& lineNumber, char* raw, PreparedLine&
             size_t at = static_cast<size_t>(dash - raw);
             if (comment) {
                 size_t commentEnd = end;
-                while (commentEnd > at && KIsWhiteSpace(raw[commentEnd - 1]))
+                while (commentEnd > at && ReaderIsWhiteSpace(raw[commentEnd - 1]))
                     --commentEnd;
                 comment->assign(raw + at, commentEnd - at);
                 comment->push_back('*');
@@ -63,9 +65,9 @@ int ReadPreparedLine(FILE* file, long long& lineNumber, char* raw, PreparedLine&
         }
 
         size_t start = 0;
-        while (start < end && KIsWhiteSpace(raw[start]))
+        while (start < end && ReaderIsWhiteSpace(raw[start]))
             ++start;
-        while (end > start && KIsWhiteSpace(raw[end - 1]))
+        while (end > start && ReaderIsWhiteSpace(raw[end - 1]))
             --end;
         if (end > start) {
             line.text = raw + start;
@@ -201,28 +203,47 @@ int BScanParser::GetCompleteStringValue(FILE* file, const char* text, KByteBuffe
             buffer->WriteData(piece.c_str()).WriteData(' ');
         }
 
-        std::string line;
+        // Each line is looked at in place in the read buffer; it is copied
+        // only when its piece runs on over further lines.
+        char raw[kPhysicalReadSize];
         std::string rest;
         std::string comment;
         for (;;) {
             comment.clear();
-            int result = GetLine(file, line, keepComments ? &comment : nullptr);
+            PreparedLine line;
+            int result = ReadPreparedLine(file, m_lineNumber, raw, line,
+                                          keepComments ? &comment : nullptr);
             if (result < 0)
                 return result;
-            int quote = ks.Find(line, '"');
-            ks.Right(rest, line, static_cast<int>(line.size()) - quote - 1);
-            ks.TrimLeft(rest);
-            result = CompleteStatementWithOneOf(file, rest, kStringPieceEnds);
-            if (result < 0)
-                return result;
-            ks.Left(piece, rest, ks.Find(rest, '"'));
-            ks.TrimRight(piece);
+            // The piece starts after the line's first double quote (or is
+            // the whole line without one), leading white space removed.
+            std::string_view view(line.text, line.length);
+            const size_t quote = view.find('"');
+            if (quote != std::string_view::npos)
+                view.remove_prefix(quote + 1);
+            while (!view.empty() && ReaderIsWhiteSpace(view.front()))
+                view.remove_prefix(1);
+            if (view.find_first_of(kStringPieceEnds) == std::string_view::npos) {
+                rest.assign(view);
+                result = CompleteStatementWithOneOf(file, rest, kStringPieceEnds);
+                if (result < 0)
+                    return result;
+                view = rest;
+            }
+            // Up to the closing quote (nothing without one), trailing white
+            // space removed.
+            const size_t close = view.find('"');
+            size_t length = close == std::string_view::npos ? 0 : close;
+            while (length > 0 && ReaderIsWhiteSpace(view[length - 1]))
+                --length;
+            piece.assign(view.data(), length);
             if (keepComments && !comment.empty()) {
                 piece.push_back(' ');
                 piece += comment;
             }
             buffer->WriteData(piece.c_str()).WriteData(' ');
-            if (EndsAtFirstSemicolon(rest))
+            const size_t semicolon = view.find(';');
+            if (semicolon != std::string_view::npos && semicolon + 1 == view.size())
                 return BSDL_OK;
         }
     } catch (const std::bad_alloc&) {
