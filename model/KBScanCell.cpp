@@ -40,9 +40,11 @@ void UpperCaseInPlace(char* text)
     }
 }
 
-const char* const kCellTypeNames[] = {
-    "BC_0", "BC_1", "BC_2", "BC_3", "BC_4", "BC_5", "BC_6", "BC_7",
-};
+// A-Z to a-z; every other byte stays.
+char LowerCased(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 // Indexed by CellFunction, FUNC_INPUT (0) to FUNC_OBSERVE_ONLY (10).
 const char* const kFunctionNames[] = {
@@ -50,8 +52,8 @@ const char* const kFunctionNames[] = {
     "INTERNAL", "BIDIR", "BIDIR_IN", "BIDIR_OUT", "OBSERVE_ONLY",
 };
 
-static_assert(sizeof(kCellTypeNames) / sizeof(kCellTypeNames[0]) == CELL_TYPE_NONE,
-              "one name per cell type");
+static_assert(CELL_BC_7 - CELL_BC_0 == 7 && CELL_TYPE_NONE == CELL_BC_7 + 1,
+              "BC_0..BC_7 numbered in order");
 static_assert(sizeof(kFunctionNames) / sizeof(kFunctionNames[0]) == FUNC_NONE,
               "one name per cell function");
 
@@ -171,10 +173,11 @@ CellType KBScanCell::ConvertCellTypeToEnum(const char* text) const
     if (text == nullptr) {
         return CELL_TYPE_NONE;
     }
-    for (int type = CELL_BC_0; type < CELL_TYPE_NONE; ++type) {
-        if (EqualNoCase(text, kCellTypeNames[type])) {
-            return static_cast<CellType>(type);
-        }
+    // The names differ in their last character only: "bc_" in any case
+    // and one digit 0 to 7, nothing more.
+    if (LowerCased(text[0]) == 'b' && LowerCased(text[1]) == 'c' && text[2] == '_' &&
+        text[3] >= '0' && text[3] <= '7' && text[4] == '\0') {
+        return static_cast<CellType>(CELL_BC_0 + (text[3] - '0'));
     }
     return CELL_TYPE_NONE;
 }
@@ -208,7 +211,9 @@ void KBScanCell::SetFunction(char* text)
     }
     UpperCaseInPlace(text);
     for (int function = FUNC_INPUT; function < FUNC_NONE; ++function) {
-        if (EqualNoCase(text, kFunctionNames[function])) {
+        // Both are upper case now: a different first letter rules a name out.
+        if (text[0] == kFunctionNames[function][0] &&
+            EqualNoCase(text, kFunctionNames[function])) {
             m_function = static_cast<CellFunction>(function);
             return;
         }

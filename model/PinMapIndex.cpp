@@ -3,6 +3,7 @@
 #include "model/PinMapIndex.h"
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <new>
 
@@ -753,11 +754,12 @@ KBScanCell* PinMapIndex::FirstCellIn(const NameMap& map, const char* name, bool 
     // A few lookups (a reader pairing some cells) scan the table; once the
     // cells they examined add up to a few tables, the names are filed.
     if (!m_cellsFiled && m_cellsScanned < kCellScansBeforeFiling * m_tableLength) {
+        size_t length = std::strlen(name);
         for (int number = 0; number < m_tableLength; ++number) {
             ++m_cellsScanned;
             const std::string& text =
                 original ? m_table[number].m_originalPinName : m_table[number].m_pinName;
-            if (EqualUpperCased(text, name)) {
+            if (text.size() == length && EqualUpperCased(text, name)) {
                 return &m_table[number];
             }
         }
