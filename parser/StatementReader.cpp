@@ -120,6 +120,16 @@ bool EndsAtFirstSemicolon(const std::string& text)
     return semicolon != std::string::npos && semicolon + 1 == text.size();
 }
 
+// True when the text holds a '&' or a ';' (the ends of kStringPieceEnds).
+bool HoldsPieceEnd(std::string_view text)
+{
+    for (char c : text) {
+        if (c == '&' || c == ';')
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 // --- growable forms ----------------------------------------------------
@@ -223,7 +233,7 @@ int BScanParser::GetCompleteStringValue(FILE* file, const char* text, KByteBuffe
                 view.remove_prefix(quote + 1);
             while (!view.empty() && ReaderIsWhiteSpace(view.front()))
                 view.remove_prefix(1);
-            if (view.find_first_of(kStringPieceEnds) == std::string_view::npos) {
+            if (!HoldsPieceEnd(view)) {
                 rest.assign(view);
                 result = CompleteStatementWithOneOf(file, rest, kStringPieceEnds);
                 if (result < 0)
