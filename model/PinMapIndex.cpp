@@ -332,16 +332,17 @@ void PinMapIndex::FilePortName(int position)
         return;
     }
     ++m_exactVersion;
+    bool lowerCase = HasLowerCase(keys.portName);
     if (m_lastExact == nullptr || keys.portName != m_lastName) {
         m_lastExact = nullptr;
         Positions& exact = m_exactName[keys.portName];
-        UpperName& upper = m_upperName[UpperOf(keys.portName)];
+        UpperName& upper = m_upperName[lowerCase ? UpperOf(keys.portName) : keys.portName];
         m_lastName = keys.portName;
         m_lastExact = &exact;
         m_lastUpper = &upper;
     }
     m_lastExact->Insert(position);
-    if (HasLowerCase(keys.portName)) {
+    if (lowerCase) {
         m_dirty.Insert(position);
     }
     UpperName& upper = *m_lastUpper;
@@ -349,6 +350,15 @@ void PinMapIndex::FilePortName(int position)
         upper.id = m_nextNameId++;
     }
     upper.all.Insert(position);
+    // A name with one node is found by that node's own vector index; from
+    // the second node on, every node of the name is filed with its index.
+    if (upper.all.Size() < 2) {
+        return;
+    }
+    if (upper.all.Size() == 2) {
+        int other = upper.all.First() == position ? upper.all.At(1) : upper.all.First();
+        m_indexed[IndexedKey(upper.id, m_keys[other].vectorIndex)].Insert(other);
+    }
     m_indexed[IndexedKey(upper.id, keys.vectorIndex)].Insert(position);
 }
 
@@ -696,9 +706,17 @@ KPinNode* PinMapIndex::FirstNamedWithIndex(const char* name, int vectorIndex)
         m_key.assign(name);
         auto it = m_upperName.find(m_key);
         if (it != m_upperName.end()) {
-            auto index = m_indexed.find(IndexedKey(it->second.id, vectorIndex));
-            if (index != m_indexed.end() && index->second.First() < end) {
-                match = index->second.First();
+            const UpperName& upper = it->second;
+            int first = -1;
+            if (upper.all.Size() == 1) {
+                int only = upper.all.First();
+                first = m_keys[only].vectorIndex == vectorIndex ? only : -1;
+            } else {
+                auto index = m_indexed.find(IndexedKey(upper.id, vectorIndex));
+                first = index != m_indexed.end() ? index->second.First() : -1;
+            }
+            if (first >= 0 && first < end) {
+                match = first;
             }
         }
         UpperCaseStoredNamesUpTo(match >= 0 ? match : end - 1);

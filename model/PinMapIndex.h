@@ -6,7 +6,8 @@
 // node it examines. The index keeps, beside the list:
 //   - exact port names, upper-cased port names, and upper-cased port names
 //     with the vector index, each to the sorted list positions of the
-//     nodes that bear them;
+//     nodes that bear them (the last only for names of two or more nodes:
+//     the node of a name of its own is checked by its vector index);
 //   - pin names and pin numbers (1 and above) to sorted positions;
 //   - the sorted positions of nameless nodes (no port name, or the empty
 //     text) and of nodes whose stored port name still holds a lower-case
