@@ -87,7 +87,7 @@ int SplitEntries(const char* data, size_t size, std::vector<RegisterEntry>& entr
         const char c = data[i];
         switch (state) {
         case SplitState::Between:
-            if (c == '\0' || c == '"' || KIsWhiteSpace(c))
+            if (c == '\0' || c == '"' || ReaderIsWhiteSpace(c))
                 break;
             if (c == '-') {
                 comment.clear();
@@ -119,7 +119,7 @@ int SplitEntries(const char* data, size_t size, std::vector<RegisterEntry>& entr
                 comment.clear();
                 afterComment = SplitState::AfterEntry;
                 state = SplitState::Comment;
-            } else if (!KIsWhiteSpace(c)) {
+            } else if (!ReaderIsWhiteSpace(c)) {
                 return BSDL_ERR_BAD_VALUE;
             }
             break;
@@ -128,7 +128,7 @@ int SplitEntries(const char* data, size_t size, std::vector<RegisterEntry>& entr
                 if (!entries.empty())
                     entries.back().commentName = comment;
                 state = afterComment;
-            } else if (c != '-' && !KIsWhiteSpace(c)) {
+            } else if (c != '-' && !ReaderIsWhiteSpace(c)) {
                 comment += c;
             }
             break;
@@ -166,7 +166,7 @@ long long ViewFind(std::string_view text, char c)
 std::string_view ViewTrimLeft(std::string_view text)
 {
     size_t start = 0;
-    while (start < text.size() && KIsWhiteSpace(text[start]))
+    while (start < text.size() && ReaderIsWhiteSpace(text[start]))
         ++start;
     return text.substr(start);
 }
@@ -174,7 +174,7 @@ std::string_view ViewTrimLeft(std::string_view text)
 std::string_view ViewTrimRight(std::string_view text)
 {
     size_t length = text.size();
-    while (length > 0 && KIsWhiteSpace(text[length - 1]))
+    while (length > 0 && ReaderIsWhiteSpace(text[length - 1]))
         --length;
     return text.substr(0, length);
 }

@@ -24,6 +24,7 @@
 
 #include <string>
 
+#include "parser/ReaderTextInternal.h"
 #include "util/KString.h"
 
 namespace pin_map_string {
@@ -53,7 +54,7 @@ private:
 
 inline size_t SkipWhiteSpace(const std::string& text, size_t offset)
 {
-    while (offset < text.size() && KIsWhiteSpace(text[offset]))
+    while (offset < text.size() && ReaderIsWhiteSpace(text[offset]))
         ++offset;
     return offset;
 }

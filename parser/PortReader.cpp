@@ -100,7 +100,7 @@ std::vector<std::string> SplitNames(const std::string& list)
         names.emplace_back(list, start, comma - start);
         ks.TrimRight(names.back());
         start = comma + 1;
-        while (start < list.size() && KIsWhiteSpace(list[start]))
+        while (start < list.size() && ReaderIsWhiteSpace(list[start]))
             ++start;
     }
     return names;
