@@ -732,25 +732,24 @@ KPinNode* PinMapIndex::NthWithExactName(const char* name, int occurrence)
     if (name == nullptr || *name == '\0' || occurrence < 0 || !Fresh()) {
         return nullptr;
     }
-    // A pin map entry sets a pin name and then a pin number of one node.
-    if (m_nthVersion == m_exactVersion && m_nthOccurrence == occurrence && m_nthName == name) {
-        return m_nthPosition >= 0 ? m_nodes[m_nthPosition] : nullptr;
+    // A pin map names the nodes of one port one after the other, and sets
+    // a pin name and then a pin number of each: the entry found last is
+    // used again while no exact name was filed or unfiled since.
+    if (m_nthVersion != m_exactVersion || m_nthName != name) {
+        try {
+            m_nthVersion = 0;
+            m_nthName.assign(name);
+        } catch (const std::bad_alloc&) {
+            return nullptr;
+        }
+        auto it = m_exactName.find(m_nthName);
+        m_nthEntry = it != m_exactName.end() ? &it->second : nullptr;
+        m_nthVersion = m_exactVersion;
     }
-    try {
-        m_nthVersion = 0;
-        m_nthName.assign(name);
-    } catch (const std::bad_alloc&) {
+    if (m_nthEntry == nullptr || static_cast<size_t>(occurrence) >= m_nthEntry->Size()) {
         return nullptr;
     }
-    int position = -1;
-    auto it = m_exactName.find(m_nthName);
-    if (it != m_exactName.end() && static_cast<size_t>(occurrence) < it->second.Size()) {
-        position = it->second.At(static_cast<size_t>(occurrence));
-    }
-    m_nthOccurrence = occurrence;
-    m_nthPosition = position;
-    m_nthVersion = m_exactVersion;
-    return position >= 0 ? m_nodes[position] : nullptr;
+    return m_nodes[m_nthEntry->At(static_cast<size_t>(occurrence))];
 }
 
 KBScanCell* PinMapIndex::FirstCellIn(const NameMap& map, const char* name, bool original)

@@ -204,11 +204,11 @@ private:
     Positions* m_lastExact = nullptr;         // null: no memo
     UpperName* m_lastUpper = nullptr;
 
-    // The last NthWithExactName answer, valid while m_exactVersion (bumped
-    // by every change of m_exactName) stays the same.
+    // The exact-name entry NthWithExactName found last (null: none), valid
+    // while m_exactVersion (bumped by every change of m_exactName) stays the
+    // same.
     std::string m_nthName;
-    int m_nthOccurrence = -1;
-    int m_nthPosition = -1;
+    const Positions* m_nthEntry = nullptr;
     unsigned long long m_nthVersion = 0;
     unsigned long long m_exactVersion = 1;
 
