@@ -19,7 +19,9 @@
 // numbered package, a missing pin map constant or a failure leave it as it
 // was. The pre-pass's stream is closed on every way out.
 #include <algorithm>
+#include <cstdint>
 #include <new>
+#include <vector>
 
 #include "parser/BScanParser.h"
 #include "parser/PackagePinMap.h"
@@ -133,6 +135,45 @@ bool ComesBefore(const std::pair<std::string, uint16_t>& a, const std::pair<std:
     return a.first < b.first;
 }
 
+// Sorts the pairs by ComesBefore. Each pair gets a 64-bit key that orders
+// it the same way as far as it goes (the number reversed, the length of
+// the letters, their first four bytes), so that most comparisons are one
+// integer compare and the sort moves small records instead of texts; pairs
+// with equal keys are compared in full.
+void SortPinNameParts(std::vector<std::pair<std::string, uint16_t>>& parts)
+{
+    struct Keyed {
+        uint64_t key;
+        uint32_t index;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(parts.size());
+    for (size_t i = 0; i < parts.size(); ++i) {
+        const std::string& letters = parts[i].first;
+        if (letters.size() > 0xFFFF || i > 0xFFFFFFFFu) {
+            std::sort(parts.begin(), parts.end(), ComesBefore);
+            return;
+        }
+        uint64_t key = static_cast<uint64_t>(0xFFFF - parts[i].second) << 48;
+        key |= static_cast<uint64_t>(letters.size()) << 32;
+        for (size_t b = 0; b < 4; ++b) {
+            const uint64_t byte = b < letters.size() ? static_cast<unsigned char>(letters[b]) : 0;
+            key |= byte << (24 - 8 * b);
+        }
+        keyed.push_back(Keyed{key, static_cast<uint32_t>(i)});
+    }
+    std::sort(keyed.begin(), keyed.end(), [&parts](const Keyed& a, const Keyed& b) {
+        if (a.key != b.key)
+            return a.key < b.key;
+        return ComesBefore(parts[a.index], parts[b.index]);
+    });
+    std::vector<std::pair<std::string, uint16_t>> sorted;
+    sorted.reserve(parts.size());
+    for (const Keyed& k : keyed)
+        sorted.push_back(std::move(parts[k.index]));
+    parts.swap(sorted);
+}
+
 }  // namespace
 
 int BScanParser::ReadPackageDB(char* path)
@@ -204,7 +245,7 @@ int BScanParser::ReadPackageDB(char* path)
             return BSDL_OK;
 
         // Equal pairs sort next to each other; one of each is kept.
-        std::sort(m_pinNameParts.begin(), m_pinNameParts.end(), ComesBefore);
+        SortPinNameParts(m_pinNameParts);
         m_pinNameParts.erase(std::unique(m_pinNameParts.begin(), m_pinNameParts.end()),
                              m_pinNameParts.end());
         PackagePinMap* package = new PackagePinMap();
