@@ -121,10 +121,11 @@ bool EndsAtFirstSemicolon(const std::string& text)
 }
 
 // True when the text holds a '&' or a ';' (the ends of kStringPieceEnds).
+// Looked for from the back: a piece's line normally ends with one.
 bool HoldsPieceEnd(std::string_view text)
 {
-    for (char c : text) {
-        if (c == '&' || c == ';')
+    for (size_t i = text.size(); i > 0; --i) {
+        if (text[i - 1] == '&' || text[i - 1] == ';')
             return true;
     }
     return false;
