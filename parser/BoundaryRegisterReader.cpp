@@ -100,9 +100,12 @@ int SplitEntries(const char* data, size_t size, std::vector<RegisterEntry>& entr
             }
             break;
         case SplitState::Entry:
-            if (c == '(') {
+            // Characters other than parentheses simply belong to the entry.
+            while (i + 1 < size && data[i] != '(' && data[i] != ')')
+                ++i;
+            if (data[i] == '(') {
                 ++depth;
-            } else if (c == ')') {
+            } else if (data[i] == ')') {
                 --depth;
                 if (depth < 0)
                     return BSDL_ERR_BAD_VALUE;
