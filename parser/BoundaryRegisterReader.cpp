@@ -199,19 +199,6 @@ std::string_view TakeField(std::string_view& rest)
     return field;
 }
 
-bool ConvertSafeValue(const std::string& text, eSignal& value)
-{
-    if (EqualsNoCase(text, "X"))
-        value = SIGNAL_X;
-    else if (text == "1")
-        value = SIGNAL_HIGH;
-    else if (text == "0")
-        value = SIGNAL_LOW;
-    else
-        return false;
-    return true;
-}
-
 bool ConvertDisableValue(const std::string& text, eSignal& value)
 {
     if (text == "1")
@@ -221,6 +208,16 @@ bool ConvertDisableValue(const std::string& text, eSignal& value)
     else
         return false;
     return true;
+}
+
+// A safe value is a disable value or X in either case.
+bool ConvertSafeValue(const std::string& text, eSignal& value)
+{
+    if (EqualsNoCase(text, "X")) {
+        value = SIGNAL_X;
+        return true;
+    }
+    return ConvertDisableValue(text, value);
 }
 
 bool ConvertDisabledState(const std::string& text, eSignal& value)
