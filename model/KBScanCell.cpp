@@ -57,6 +57,28 @@ static_assert(CELL_BC_7 - CELL_BC_0 == 7 && CELL_TYPE_NONE == CELL_BC_7 + 1,
 static_assert(sizeof(kFunctionNames) / sizeof(kFunctionNames[0]) == FUNC_NONE,
               "one name per cell function");
 
+// Replaces `field` with `name` (null or the same text changes nothing; out
+// of memory leaves the old text). Returns true when the text changed and
+// `report` asks for the previous text, which is then left in `oldName`.
+bool ReplaceName(std::string& field, const char* name, bool report, std::string& oldName)
+{
+    if (name == nullptr || field == name) {
+        return false;
+    }
+    try {
+        if (!report) {
+            field.assign(name);
+            return false;
+        }
+        std::string newName(name);
+        oldName.swap(field);
+        field.swap(newName);
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
 }  // namespace
 
 KBScanCell::KBScanCell()
@@ -237,26 +259,8 @@ const char* KBScanCell::GetPinName() const
 
 void KBScanCell::SetPinName(const char* name)
 {
-    if (name == nullptr || m_pinName == name) {
-        return;
-    }
-    if (m_owner == nullptr || !m_owner->FilesCellNames()) {
-        try {
-            m_pinName.assign(name);  // on failure the old name stays
-        } catch (const std::bad_alloc&) {
-        }
-        return;
-    }
-    std::string newName;
-    try {
-        newName = name;
-    } catch (const std::bad_alloc&) {
-        return;  // out of memory: the old name stays
-    }
     std::string oldName;
-    oldName.swap(m_pinName);
-    m_pinName.swap(newName);
-    if (m_owner != nullptr) {
+    if (ReplaceName(m_pinName, name, m_owner != nullptr && m_owner->FilesCellNames(), oldName)) {
         m_owner->CellPinNameChanged(this, oldName);
     }
 }
@@ -268,26 +272,9 @@ const char* KBScanCell::GetOriginalPinName() const
 
 void KBScanCell::SetOriginalPinName(const char* name)
 {
-    if (name == nullptr || m_originalPinName == name) {
-        return;
-    }
-    if (m_owner == nullptr || !m_owner->FilesCellNames()) {
-        try {
-            m_originalPinName.assign(name);  // on failure the old name stays
-        } catch (const std::bad_alloc&) {
-        }
-        return;
-    }
-    std::string newName;
-    try {
-        newName = name;
-    } catch (const std::bad_alloc&) {
-        return;  // out of memory: the old name stays
-    }
     std::string oldName;
-    oldName.swap(m_originalPinName);
-    m_originalPinName.swap(newName);
-    if (m_owner != nullptr) {
+    if (ReplaceName(m_originalPinName, name, m_owner != nullptr && m_owner->FilesCellNames(),
+                    oldName)) {
         m_owner->CellOriginalNameChanged(this, oldName);
     }
 }
