@@ -112,26 +112,19 @@ void BScanPinMap::AllocateBScanCellTable(int length)
             if (kept > 0) {
                 // Cells a host associated from elsewhere stay listed.
                 try {
-                    KObjList* rest = new KObjList;
-                    try {
-                        for (int k = 0; k < cells->GetCount(); ++k) {
-                            if (foreign(cells->GetAt(k))) {
-                                rest->AddTail(cells->GetAt(k));
-                            }
+                    KObjList rest;
+                    for (int k = 0; k < cells->GetCount(); ++k) {
+                        if (foreign(cells->GetAt(k))) {
+                            rest.AddTail(cells->GetAt(k));
                         }
-                    } catch (...) {
-                        delete rest;
-                        throw;
                     }
-                    delete cells;
-                    node->m_bscanCells = rest;
+                    node->m_cellList = rest;  // shorter than before: no allocation
                     continue;
                 } catch (const std::bad_alloc&) {
                     // out of memory: the list goes as a whole
                 }
             }
-            delete cells;
-            node->m_bscanCells = nullptr;
+            node->DropCells();
         }
     }
     m_index->TableReplaced(nullptr, 0);

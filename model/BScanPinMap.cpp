@@ -187,17 +187,11 @@ bool BScanPinMap::CopyFrom(const BScanPinMap& other)
             if (node->m_bscanCells == nullptr) {
                 continue;
             }
-            KObjList* cells = new KObjList;
-            try {
-                for (int i = 0; i < node->m_bscanCells->GetCount(); ++i) {
-                    cells->AddTail(ownCell(CellAt(node->m_bscanCells, i)));
-                }
-            } catch (...) {
-                delete cells;
-                throw;
+            KObjList cells;
+            for (int i = 0; i < node->m_bscanCells->GetCount(); ++i) {
+                cells.AddTail(ownCell(CellAt(node->m_bscanCells, i)));
             }
-            delete node->m_bscanCells;
-            node->m_bscanCells = cells;
+            node->m_cellList = cells;  // as long as the list it replaces: no allocation
         }
 
         m_index->TableReplaced(m_bscanCellTable, m_bscanLength);

@@ -9,17 +9,25 @@
 
 namespace {
 
-// Private heap copy of a text; null for a null text or when memory is short.
-char* CopyText(const char* text)
+// A heap copy of a text too long for a node's own buffer of `inlineSize`
+// bytes; null for a null or short text. `failed` tells of a copy that
+// could not be made.
+char* HeapCopyIfLong(const char* text, size_t inlineSize, bool& failed)
 {
+    failed = false;
     if (text == nullptr) {
         return nullptr;
     }
     size_t size = std::strlen(text) + 1;
-    char* copy = new (std::nothrow) char[size];
-    if (copy != nullptr) {
-        std::memcpy(copy, text, size);
+    if (size <= inlineSize) {
+        return nullptr;
     }
+    char* copy = new (std::nothrow) char[size];
+    if (copy == nullptr) {
+        failed = true;
+        return nullptr;
+    }
+    std::memcpy(copy, text, size);
     return copy;
 }
 
@@ -35,20 +43,6 @@ bool SameText(const char* a, const char* b)
 eSignal Level(eSignal value)
 {
     return value == SIGNAL_HIGH ? SIGNAL_HIGH : SIGNAL_LOW;
-}
-
-// Own copy of a cell list (same cell pointers); null for no list or when
-// memory is short.
-KObjList* CopyList(const KObjList* list)
-{
-    if (list == nullptr) {
-        return nullptr;
-    }
-    try {
-        return new KObjList(*list);
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
 }
 
 // The roles the cells of a port play, found by walking its list in order:
@@ -105,20 +99,62 @@ KPinNode::KPinNode()
 {
 }
 
+// Points `field` at `text`: at `heapCopy` when one was made for it, else
+// at a copy in `buffer` (the text may lie in that very buffer). A null
+// text leaves the field null. The caller frees the field's old heap text.
+void KPinNode::StoreText(char*& field, char* buffer, const char* text, char* heapCopy)
+{
+    if (text == nullptr) {
+        field = nullptr;
+    } else if (heapCopy != nullptr) {
+        field = heapCopy;
+    } else {
+        std::memmove(buffer, text, std::strlen(text) + 1);
+        field = buffer;
+    }
+}
+
+// Empties the cell list; the node then has none, as before its first cell.
+void KPinNode::DropCells()
+{
+    while (!m_cellList.IsEmpty()) {
+        m_cellList.RemoveTail();
+    }
+    m_bscanCells = nullptr;
+}
+
 // The copy gets its own texts and its own list of the same cells; it
-// belongs to no pin map.
+// belongs to no pin map. A text or list that memory does not suffice for
+// stays unset in the copy.
 KPinNode::KPinNode(const KPinNode& other)
     : KObject(other),
       m_vectorIndex(other.m_vectorIndex),
       m_pinNumber(other.m_pinNumber),
-      m_portName(CopyText(other.m_portName)),
-      m_pinName(CopyText(other.m_pinName)),
+      m_portName(nullptr),
+      m_pinName(nullptr),
       m_portType(other.m_portType),
       m_portValue(other.m_portValue),
-      m_bscanCells(CopyList(other.m_bscanCells)),
+      m_bscanCells(nullptr),
       m_positive(other.m_positive),
       m_negative(other.m_negative)
 {
+    bool failed = false;
+    char* portName = HeapCopyIfLong(other.m_portName, kInlineText, failed);
+    if (!failed) {
+        StoreText(m_portName, m_portNameText, other.m_portName, portName);
+    }
+    char* pinName = HeapCopyIfLong(other.m_pinName, kInlineText, failed);
+    if (!failed) {
+        StoreText(m_pinName, m_pinNameText, other.m_pinName, pinName);
+    }
+    if (other.m_bscanCells != nullptr) {
+        try {
+            m_cellList = *other.m_bscanCells;
+            m_bscanCells = &m_cellList;
+        } catch (const std::bad_alloc&) {
+            // out of memory: the copy has no cell list
+        }
+    }
 }
 
 // Copies every field but the pin map membership (m_owner, m_listPosition):
@@ -129,56 +165,69 @@ KPinNode& KPinNode::operator=(const KPinNode& other)
     if (this == &other) {
         return *this;
     }
-    char* portName = CopyText(other.m_portName);
-    char* pinName = CopyText(other.m_pinName);
-    KObjList* cells = CopyList(other.m_bscanCells);
-    if ((other.m_portName != nullptr && portName == nullptr) ||
-        (other.m_pinName != nullptr && pinName == nullptr) ||
-        (other.m_bscanCells != nullptr && cells == nullptr)) {
+    bool portFailed = false;
+    bool pinFailed = false;
+    char* portName = HeapCopyIfLong(other.m_portName, kInlineText, portFailed);
+    char* pinName = HeapCopyIfLong(other.m_pinName, kInlineText, pinFailed);
+    bool listFailed = false;
+    if (!portFailed && !pinFailed && other.m_bscanCells != nullptr) {
+        try {
+            m_cellList = *other.m_bscanCells;  // the last step that may fail
+        } catch (const std::bad_alloc&) {
+            listFailed = true;
+        }
+    }
+    if (portFailed || pinFailed || listFailed) {
         // Out of memory: the node stays as it was.
         delete[] portName;
         delete[] pinName;
-        delete cells;
         return *this;
     }
 
     KObject::operator=(other);
-    char* oldPortName = m_portName;
-    char* oldPinName = m_pinName;
+    char* oldPortHeap = m_portName != m_portNameText ? m_portName : nullptr;
+    char* oldPinHeap = m_pinName != m_pinNameText ? m_pinName : nullptr;
+    const bool pinNameChanged = !SameText(m_pinName, other.m_pinName);
     int oldPinNumber = m_pinNumber;
-    delete m_bscanCells;
 
     m_vectorIndex = other.m_vectorIndex;
     m_pinNumber = other.m_pinNumber;
-    m_portName = portName;
-    m_pinName = pinName;
+    StoreText(m_portName, m_portNameText, other.m_portName, portName);
+    StoreText(m_pinName, m_pinNameText, other.m_pinName, pinName);
     m_portType = other.m_portType;
     m_portValue = other.m_portValue;
-    m_bscanCells = cells;
+    if (other.m_bscanCells != nullptr) {
+        m_bscanCells = &m_cellList;
+    } else {
+        DropCells();
+    }
     m_positive = other.m_positive;
     m_negative = other.m_negative;
 
     if (m_owner != nullptr) {
-        // The name buffers are new and the vector index may differ even
-        // when every text stays the same, so the index always re-files.
-        m_owner->PortNameChanged(this, oldPortName);
-        if (!SameText(m_pinName, oldPinName)) {
-            m_owner->PinNameChanged(this, oldPinName);
+        // The vector index may differ even when every text stays the
+        // same, so the index always re-files.
+        m_owner->PortNameChanged(this);
+        if (pinNameChanged) {
+            m_owner->PinNameChanged(this);
         }
         if (m_pinNumber != oldPinNumber) {
-            m_owner->PinNumberChanged(this, oldPinNumber);
+            m_owner->PinNumberChanged(this);
         }
     }
-    delete[] oldPortName;
-    delete[] oldPinName;
+    delete[] oldPortHeap;
+    delete[] oldPinHeap;
     return *this;
 }
 
 KPinNode::~KPinNode()
 {
-    delete[] m_portName;
-    delete[] m_pinName;
-    delete m_bscanCells;  // the list only; the cells belong to the pin map
+    if (m_portName != m_portNameText) {
+        delete[] m_portName;
+    }
+    if (m_pinName != m_pinNameText) {
+        delete[] m_pinName;
+    }
 }
 
 char* KPinNode::GetPortName() const
@@ -191,17 +240,18 @@ void KPinNode::SetPortName(char* name)
     if (name == nullptr) {
         return;
     }
-    char* copy = CopyText(name);
-    if (copy == nullptr) {
+    bool failed = false;
+    char* copy = HeapCopyIfLong(name, kInlineText, failed);
+    if (failed) {
         return;  // out of memory: the old name stays
     }
-    char* oldName = m_portName;
-    m_portName = copy;
+    char* oldHeap = m_portName != m_portNameText ? m_portName : nullptr;
+    StoreText(m_portName, m_portNameText, name, copy);
     if (m_owner != nullptr) {
-        // Even the same text lives in a new buffer, which the index follows.
-        m_owner->PortNameChanged(this, oldName);
+        // The index compares with what it filed, and follows the buffer.
+        m_owner->PortNameChanged(this);
     }
-    delete[] oldName;
+    delete[] oldHeap;
 }
 
 char* KPinNode::GetPinName() const
@@ -214,16 +264,18 @@ void KPinNode::SetPinName(char* name)
     if (name == nullptr) {
         return;
     }
-    char* copy = CopyText(name);
-    if (copy == nullptr) {
+    bool failed = false;
+    char* copy = HeapCopyIfLong(name, kInlineText, failed);
+    if (failed) {
         return;  // out of memory: the old name stays
     }
-    char* oldName = m_pinName;
-    m_pinName = copy;
-    if (m_owner != nullptr && !SameText(m_pinName, oldName)) {
-        m_owner->PinNameChanged(this, oldName);
+    const bool changed = !SameText(m_pinName, name);
+    char* oldHeap = m_pinName != m_pinNameText ? m_pinName : nullptr;
+    StoreText(m_pinName, m_pinNameText, name, copy);
+    if (m_owner != nullptr && changed) {
+        m_owner->PinNameChanged(this);
     }
-    delete[] oldName;
+    delete[] oldHeap;
 }
 
 int KPinNode::GetPinNumber() const
@@ -236,7 +288,7 @@ void KPinNode::SetPinNumber(int number)
     int oldNumber = m_pinNumber;
     m_pinNumber = number;
     if (m_owner != nullptr && number != oldNumber) {
-        m_owner->PinNumberChanged(this, oldNumber);
+        m_owner->PinNumberChanged(this);
     }
 }
 
@@ -335,13 +387,11 @@ int KPinNode::AssociateBScanCell(KBScanCell* cell)
         return -1;
     }
     try {
-        if (m_bscanCells == nullptr) {
-            m_bscanCells = new KObjList();
-        }
-        m_bscanCells->AddTail(cell);
+        m_cellList.AddTail(cell);  // the first cells take no memory of their own
     } catch (const std::bad_alloc&) {
         return -1;  // out of memory: the cell is not associated
     }
+    m_bscanCells = &m_cellList;
     return 0;
 }
 

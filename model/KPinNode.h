@@ -6,6 +6,10 @@
 // Copying is deep: the copy gets its own texts and its own list object,
 // holding the same cell pointers as the source (a pin map that copies its
 // nodes re-points them at its own cells).
+//
+// Short texts (the usual port and pin names) are kept in buffers inside
+// the node, and the cell list object is part of the node too: a node
+// usually costs a single allocation.
 #ifndef BSCAN_KPINNODE_H
 #define BSCAN_KPINNODE_H
 
@@ -52,15 +56,25 @@ private:
     friend class BScanPinMap;
     friend class PinMapIndex;
 
+    // Texts shorter than this many bytes (with the terminating zero) are
+    // kept in the node's own buffers.
+    static const int kInlineText = 16;
+
+    void StoreText(char*& field, char* buffer, const char* text, char* heapCopy);
+    void DropCells();
+
     int m_vectorIndex;
     int m_pinNumber;
-    char* m_portName;
-    char* m_pinName;
+    char* m_portName;                              // null, m_portNameText or a heap copy
+    char* m_pinName;                               // null, m_pinNameText or a heap copy
     PortType m_portType;
     eSignal m_portValue;
-    KObjList* m_bscanCells;
+    KObjList* m_bscanCells;                        // null or &m_cellList
     bool m_positive;
     bool m_negative;
+    KObjList m_cellList;
+    char m_portNameText[kInlineText];
+    char m_pinNameText[kInlineText];
 
     // The lookup index of the pin map that holds this node (null for a node
     // outside a pin map) and the node's position in that map's list. The

@@ -533,7 +533,7 @@ int PinMapIndex::NumberOf(const KBScanCell* cell) const
     return static_cast<int>(cell - m_table);
 }
 
-void PinMapIndex::PortNameChanged(KPinNode* node, const char*)
+void PinMapIndex::PortNameChanged(KPinNode* node)
 {
     int position = PositionOf(node);
     if (m_stale || position < 0) {
@@ -546,20 +546,20 @@ void PinMapIndex::PortNameChanged(KPinNode* node, const char*)
     }
 }
 
-void PinMapIndex::PinNameChanged(KPinNode* node, const char* oldName)
+void PinMapIndex::PinNameChanged(KPinNode* node)
 {
     if (!m_pinNamesFiled) {
         return;  // nothing filed by pin name yet
     }
-    PortNameChanged(node, oldName);  // Refresh refiles whatever differs
+    PortNameChanged(node);  // Refresh refiles whatever differs
 }
 
-void PinMapIndex::PinNumberChanged(KPinNode* node, int)
+void PinMapIndex::PinNumberChanged(KPinNode* node)
 {
     if (!m_pinNumbersFiled) {
         return;  // nothing filed by pin number yet
     }
-    PortNameChanged(node, nullptr);
+    PortNameChanged(node);
 }
 
 void PinMapIndex::CellPinNameChanged(KBScanCell* cell, const std::string& oldName)

@@ -50,11 +50,11 @@ class KPinNode;
 class PinMapIndex {
 public:
     // Hooks, called by KPinNode and KBScanCell after a change; the node or
-    // cell already holds the new value, the old one is passed (null for a
-    // text that was unset).
-    void PortNameChanged(KPinNode* node, const char* oldName);
-    void PinNameChanged(KPinNode* node, const char* oldName);
-    void PinNumberChanged(KPinNode* node, int oldNumber);
+    // cell already holds the new value. A node is refiled by comparing it
+    // with the keys it was filed under; a cell passes its old name.
+    void PortNameChanged(KPinNode* node);
+    void PinNameChanged(KPinNode* node);
+    void PinNumberChanged(KPinNode* node);
     void CellPinNameChanged(KBScanCell* cell, const std::string& oldName);
     void CellOriginalNameChanged(KBScanCell* cell, const std::string& oldName);
     // False while the cell name hooks have nothing to do: a cell may then

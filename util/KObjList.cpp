@@ -1,37 +1,93 @@
 // Ordered list of object pointers; the owner deletes what it holds.
 #include "util/KObjList.h"
 
-#include <cstddef>
+#include <cstring>
+#include <new>
 
-KObjList::~KObjList() = default;
+KObjList::KObjList() : m_items(m_inline), m_count(0), m_capacity(kInlineCount), m_inline() {}
+
+KObjList::KObjList(const KObjList& other)
+    : KObject(other), m_items(m_inline), m_count(0), m_capacity(kInlineCount), m_inline()
+{
+    if (other.m_count > kInlineCount) {
+        m_items = new KObject*[static_cast<size_t>(other.m_count)];
+        m_capacity = other.m_count;
+    }
+    if (other.m_count > 0) {
+        std::memcpy(m_items, other.m_items, sizeof(KObject*) * static_cast<size_t>(other.m_count));
+    }
+    m_count = other.m_count;
+}
+
+// On std::bad_alloc the list stays as it was.
+KObjList& KObjList::operator=(const KObjList& other)
+{
+    if (this == &other) {
+        return *this;
+    }
+    if (other.m_count > m_capacity) {
+        KObject** items = new KObject*[static_cast<size_t>(other.m_count)];
+        if (m_items != m_inline) {
+            delete[] m_items;
+        }
+        m_items = items;
+        m_capacity = other.m_count;
+    }
+    KObject::operator=(other);
+    if (other.m_count > 0) {
+        std::memcpy(m_items, other.m_items, sizeof(KObject*) * static_cast<size_t>(other.m_count));
+    }
+    m_count = other.m_count;
+    return *this;
+}
+
+KObjList::~KObjList()
+{
+    if (m_items != m_inline) {
+        delete[] m_items;
+    }
+}
 
 void KObjList::AddTail(KObject* obj)
 {
-    m_items.push_back(obj);
+    if (m_count == m_capacity) {
+        if (m_capacity > (1 << 29)) {
+            throw std::bad_alloc();  // the count would leave int's range
+        }
+        int capacity = m_capacity * 2;
+        KObject** items = new KObject*[static_cast<size_t>(capacity)];
+        std::memcpy(items, m_items, sizeof(KObject*) * static_cast<size_t>(m_count));
+        if (m_items != m_inline) {
+            delete[] m_items;
+        }
+        m_items = items;
+        m_capacity = capacity;
+    }
+    m_items[m_count++] = obj;
 }
 
 int KObjList::GetCount() const
 {
-    return static_cast<int>(m_items.size());
+    return m_count;
 }
 
 KObject* KObjList::GetAt(int index) const
 {
-    if (index < 0 || static_cast<std::size_t>(index) >= m_items.size())
+    if (index < 0 || index >= m_count) {
         return nullptr;
-    return m_items[static_cast<std::size_t>(index)];
+    }
+    return m_items[index];
 }
 
 KObject* KObjList::RemoveTail()
 {
-    if (m_items.empty())
+    if (m_count == 0) {
         return nullptr;
-    KObject* last = m_items.back();
-    m_items.pop_back();
-    return last;
+    }
+    return m_items[--m_count];
 }
 
 bool KObjList::IsEmpty() const
 {
-    return m_items.empty();
+    return m_count == 0;
 }
