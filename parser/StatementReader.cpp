@@ -20,39 +20,171 @@
 
 #include "parser/BScanParser.h"
 #include "parser/ReaderTextInternal.h"
+#include "parser/StatementReaderInternal.h"
 
 namespace {
 
 // fgets count of one physical read: at most 254 characters and the NUL.
 const int kPhysicalReadSize = 255;
 
+// Size of a read-ahead block; a block is refilled while it holds less than
+// one full read.
+const size_t kBlockSize = 64 * 1024;
+const size_t kLongestRead = kPhysicalReadSize - 1;
+
 const char* const kStringPieceEnds = "&;";
 
-struct PreparedLine {
-    const char* text;
-    size_t length;
-};
+// The first "--" of a text, or null.
+const char* FindDoubleDash(const char* text, size_t length)
+{
+    const char* p = text;
+    const char* const last = text + length;
+    while (last - p >= 2) {
+        p = static_cast<const char*>(std::memchr(p, '-', static_cast<size_t>(last - p - 1)));
+        if (!p)
+            return nullptr;
+        if (p[1] == '-')
+            return p;
+        p += 2;
+    }
+    return nullptr;
+}
 
-// Reads physical lines into `raw` (kPhysicalReadSize bytes) until one is
-// not empty once prepared; `line` then points into `raw`. When `comment`
-// is given it is emptied for every physical line and receives that line's
-// comment, with its "--", stripped, followed by the marker "*".
-int ReadPreparedLine(FILE* file, long long& lineNumber, char* raw, PreparedLine& line,
+// Completion: `found(statement, from)` tells whether the terminator occurs
+// at or after `from`. Nothing is read when the statement already holds it.
+// Otherwise a blank is appended, then prepared lines with no separator,
+// and the terminator is looked for in the line just appended only.
+template <class Found>
+int Complete(PhysicalLineSource& source, long long& lineNumber, std::string& statement, Found found)
+{
+    try {
+        if (found(statement, 0))
+            return BSDL_OK;
+        statement.push_back(' ');
+        for (;;) {
+            PreparedLine line;
+            int result = ReadPreparedLine(source, lineNumber, line, nullptr);
+            if (result < 0)
+                return result;
+            size_t appendedAt = statement.size();
+            statement.append(line.text, line.length);
+            if (found(statement, appendedAt))
+                return BSDL_OK;
+        }
+    } catch (const std::bad_alloc&) {
+        return BSDL_ERR_NO_MEMORY;
+    } catch (const std::length_error&) {
+        return BSDL_ERR_NO_MEMORY;
+    }
+}
+
+// Copies a completed statement back into a caller's buffer.
+int CopyBack(char* statement, const std::string& completed, int result)
+{
+    std::memcpy(statement, completed.c_str(), completed.size() + 1);
+    return result;
+}
+
+// True when the text's first ';' is its last character.
+bool EndsAtFirstSemicolon(std::string_view text)
+{
+    size_t semicolon = text.find(';');
+    return semicolon != std::string_view::npos && semicolon + 1 == text.size();
+}
+
+// True when the text holds a '&' or a ';' (the ends of kStringPieceEnds).
+// Looked for from the back: a piece's line normally ends with one.
+bool HoldsPieceEnd(std::string_view text)
+{
+    for (size_t i = text.size(); i > 0; --i) {
+        if (text[i - 1] == '&' || text[i - 1] == ';')
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+// --- physical reads -----------------------------------------------------
+
+void PhysicalLineSource::ReadAhead()
+{
+    if (!m_block)
+        m_block.reset(new (std::nothrow) char[kBlockSize]);
+}
+
+// Moves what is left of the block to its front and fills the rest from the
+// stream. False when nothing more can be read.
+bool PhysicalLineSource::Refill()
+{
+    if (m_streamDone)
+        return false;
+    size_t left = m_end - m_begin;
+    std::memmove(m_block.get(), m_block.get() + m_begin, left);
+    m_begin = 0;
+    m_end = left;
+    size_t wanted = kBlockSize - left;
+    size_t got = std::fread(m_block.get() + left, 1, wanted, m_stream);
+    m_end += got;
+    if (got < wanted)
+        m_streamDone = true;
+    return got > 0;
+}
+
+int PhysicalLineSource::Read(const char*& text, size_t& length)
+{
+    if (!m_stream)
+        return BSDL_ERR_READ;
+    if (!m_block) {
+        if (std::feof(m_stream))
+            return BSDL_ERR_END_OF_FILE;
+        if (!std::fgets(m_raw, kPhysicalReadSize, m_stream))
+            return BSDL_ERR_READ;
+        text = m_raw;
+        length = std::strlen(m_raw);
+        return BSDL_OK;
+    }
+
+    if (m_endSeen)
+        return BSDL_ERR_END_OF_FILE;
+    if (m_end - m_begin < kLongestRead)
+        Refill();
+    const size_t available = m_end - m_begin;
+    if (available == 0) {
+        m_endSeen = true;
+        return BSDL_ERR_READ;
+    }
+    // A read stops after its line end or at 254 characters; one that finds
+    // neither has run into the end of the stream.
+    const size_t count = available < kLongestRead ? available : kLongestRead;
+    const char* start = m_block.get() + m_begin;
+    const void* newline = std::memchr(start, '\n', count);
+    const size_t taken = newline ? static_cast<size_t>(static_cast<const char*>(newline) - start) + 1 : count;
+    if (!newline && count < kLongestRead)
+        m_endSeen = true;
+    m_begin += taken;
+    const void* nul = std::memchr(start, '\0', taken);
+    text = start;
+    length = nul ? static_cast<size_t>(static_cast<const char*>(nul) - start) : taken;
+    return BSDL_OK;
+}
+
+// --- the reader's steps -------------------------------------------------
+
+int ReadPreparedLine(PhysicalLineSource& source, long long& lineNumber, PreparedLine& line,
                      std::string* comment)
 {
-    if (!file)
-        return BSDL_ERR_READ;
     for (;;) {
-        if (std::feof(file))
-            return BSDL_ERR_END_OF_FILE;
-        if (!std::fgets(raw, kPhysicalReadSize, file))
-            return BSDL_ERR_READ;
+        const char* raw;
+        size_t end;
+        int result = source.Read(raw, end);
+        if (result < 0)
+            return result;
         ++lineNumber;
 
-        size_t end = std::strlen(raw);
         if (comment)
             comment->clear();
-        if (const char* dash = std::strstr(raw, "--")) {
+        if (const char* dash = FindDoubleDash(raw, end)) {
             size_t at = static_cast<size_t>(dash - raw);
             if (comment) {
                 size_t commentEnd = end;
@@ -77,107 +209,24 @@ int ReadPreparedLine(FILE* file, long long& lineNumber, char* raw, PreparedLine&
     }
 }
 
-// Completion: `found(statement, from)` tells whether the terminator occurs
-// at or after `from`. Nothing is read when the statement already holds it.
-// Otherwise a blank is appended, then prepared lines with no separator,
-// and the terminator is looked for in the line just appended only.
-template <class Found>
-int Complete(FILE* file, long long& lineNumber, std::string& statement, Found found)
-{
-    try {
-        if (found(statement, 0))
-            return BSDL_OK;
-        char raw[kPhysicalReadSize];
-        statement.push_back(' ');
-        for (;;) {
-            PreparedLine line;
-            int result = ReadPreparedLine(file, lineNumber, raw, line, nullptr);
-            if (result < 0)
-                return result;
-            size_t appendedAt = statement.size();
-            statement.append(line.text, line.length);
-            if (found(statement, appendedAt))
-                return BSDL_OK;
-        }
-    } catch (const std::bad_alloc&) {
-        return BSDL_ERR_NO_MEMORY;
-    } catch (const std::length_error&) {
-        return BSDL_ERR_NO_MEMORY;
-    }
-}
-
-// Copies a completed statement back into a caller's buffer.
-int CopyBack(char* statement, const std::string& completed, int result)
-{
-    std::memcpy(statement, completed.c_str(), completed.size() + 1);
-    return result;
-}
-
-// True when the text's first ';' is its last character.
-bool EndsAtFirstSemicolon(const std::string& text)
-{
-    size_t semicolon = text.find(';');
-    return semicolon != std::string::npos && semicolon + 1 == text.size();
-}
-
-// True when the text holds a '&' or a ';' (the ends of kStringPieceEnds).
-// Looked for from the back: a piece's line normally ends with one.
-bool HoldsPieceEnd(std::string_view text)
-{
-    for (size_t i = text.size(); i > 0; --i) {
-        if (text[i - 1] == '&' || text[i - 1] == ';')
-            return true;
-    }
-    return false;
-}
-
-}  // namespace
-
-// --- growable forms ----------------------------------------------------
-
-int BScanParser::GetLine(FILE* file, std::string& line, std::string* comment)
-{
-    char raw[kPhysicalReadSize];
-    PreparedLine prepared;
-    try {
-        int result = ReadPreparedLine(file, m_lineNumber, raw, prepared, comment);
-        if (result < 0)
-            return result;
-        line.assign(prepared.text, prepared.length);
-    } catch (const std::bad_alloc&) {
-        return BSDL_ERR_NO_MEMORY;
-    }
-    return BSDL_OK;
-}
-
-int BScanParser::CompleteStatement(FILE* file, std::string& statement, const char* terminator)
+int CompleteStatementWithText(PhysicalLineSource& source, long long& lineNumber,
+                              std::string& statement, const char* terminator)
 {
     const char* text = terminator ? terminator : "";
-    return Complete(file, m_lineNumber, statement, [text](const std::string& s, size_t from) {
+    return Complete(source, lineNumber, statement, [text](const std::string& s, size_t from) {
         return s.find(text, from) != std::string::npos;
     });
 }
 
-int BScanParser::CompleteStatement(FILE* file, std::string& statement)
-{
-    return CompleteStatement(file, statement, ';');
-}
-
-int BScanParser::CompleteStatement(FILE* file, std::string& statement, char terminator)
-{
-    return Complete(file, m_lineNumber, statement, [terminator](const std::string& s, size_t from) {
-        return terminator != '\0' && s.find(terminator, from) != std::string::npos;
-    });
-}
-
-int BScanParser::CompleteStatementWithOneOf(FILE* file, std::string& statement, const char* terminators)
+int CompleteStatementWithOneOf(PhysicalLineSource& source, long long& lineNumber,
+                               std::string& statement, const char* terminators)
 {
     // One table look-up a character: find_first_of would search the whole
     // set once for every character of the statement.
     bool isTerminator[256] = {};
     for (const char* t = terminators ? terminators : ""; *t != '\0'; ++t)
         isTerminator[static_cast<unsigned char>(*t)] = true;
-    return Complete(file, m_lineNumber, statement, [&isTerminator](const std::string& s, size_t from) {
+    return Complete(source, lineNumber, statement, [&isTerminator](const std::string& s, size_t from) {
         for (size_t i = from; i < s.size(); ++i) {
             if (isTerminator[static_cast<unsigned char>(s[i])])
                 return true;
@@ -192,38 +241,38 @@ int BScanParser::CompleteStatementWithOneOf(FILE* file, std::string& statement, 
 // The buffer receives each piece followed by a blank (with keepComments,
 // a piece whose line had a comment is followed by a blank and the comment);
 // a value that stands whole in `text` gets no trailing blank.
-int BScanParser::GetCompleteStringValue(FILE* file, const char* text, KByteBuffer* buffer,
-                                        bool keepComments)
+int GatherStringValue(PhysicalLineSource& source, long long& lineNumber, const char* text,
+                      KByteBuffer* buffer, bool keepComments)
 {
     if (!buffer)
         return BSDL_ERR_NO_BUFFER;
-    KString ks;
     try {
-        std::string piece;
         if (text && *text) {
             std::string statement(text);
-            int result = CompleteStatementWithOneOf(file, statement, kStringPieceEnds);
-            ks.Left(piece, statement, ks.Find(statement, '"'));
-            ks.TrimRight(piece);
+            int result = CompleteStatementWithOneOf(source, lineNumber, statement, kStringPieceEnds);
+            // The text before the closing quote; nothing without one.
+            std::string_view piece(statement);
+            const size_t close = piece.find('"');
+            piece = piece.substr(0, close == std::string_view::npos ? 0 : close);
+            while (!piece.empty() && ReaderIsWhiteSpace(piece.back()))
+                piece.remove_suffix(1);
             if (EndsAtFirstSemicolon(statement)) {
-                buffer->WriteData(piece.c_str());
+                buffer->WriteData(piece.data(), piece.size());
                 return result;
             }
             if (result < 0)
                 return result;
-            buffer->WriteData(piece.c_str()).WriteData(' ');
+            buffer->WriteData(piece.data(), piece.size()).WriteData(' ');
         }
 
         // Each line is looked at in place in the read buffer; it is copied
         // only when its piece runs on over further lines.
-        char raw[kPhysicalReadSize];
         std::string rest;
         std::string comment;
         for (;;) {
             comment.clear();
             PreparedLine line;
-            int result = ReadPreparedLine(file, m_lineNumber, raw, line,
-                                          keepComments ? &comment : nullptr);
+            int result = ReadPreparedLine(source, lineNumber, line, keepComments ? &comment : nullptr);
             if (result < 0)
                 return result;
             // The piece starts after the line's first double quote (or is
@@ -236,7 +285,7 @@ int BScanParser::GetCompleteStringValue(FILE* file, const char* text, KByteBuffe
                 view.remove_prefix(1);
             if (!HoldsPieceEnd(view)) {
                 rest.assign(view);
-                result = CompleteStatementWithOneOf(file, rest, kStringPieceEnds);
+                result = CompleteStatementWithOneOf(source, lineNumber, rest, kStringPieceEnds);
                 if (result < 0)
                     return result;
                 view = rest;
@@ -247,14 +296,11 @@ int BScanParser::GetCompleteStringValue(FILE* file, const char* text, KByteBuffe
             size_t length = close == std::string_view::npos ? 0 : close;
             while (length > 0 && ReaderIsWhiteSpace(view[length - 1]))
                 --length;
-            piece.assign(view.data(), length);
-            if (keepComments && !comment.empty()) {
-                piece.push_back(' ');
-                piece += comment;
-            }
-            buffer->WriteData(piece.c_str()).WriteData(' ');
-            const size_t semicolon = view.find(';');
-            if (semicolon != std::string_view::npos && semicolon + 1 == view.size())
+            buffer->WriteData(view.data(), length);
+            if (keepComments && !comment.empty())
+                buffer->WriteData(' ').WriteData(comment.data(), comment.size());
+            buffer->WriteData(' ');
+            if (EndsAtFirstSemicolon(view))
                 return BSDL_OK;
         }
     } catch (const std::bad_alloc&) {
@@ -264,19 +310,68 @@ int BScanParser::GetCompleteStringValue(FILE* file, const char* text, KByteBuffe
     }
 }
 
+// --- growable forms ----------------------------------------------------
+
+int BScanParser::GetLine(FILE* file, std::string& line, std::string* comment)
+{
+    PhysicalLineSource source(file);
+    PreparedLine prepared;
+    try {
+        int result = ReadPreparedLine(source, m_lineNumber, prepared, comment);
+        if (result < 0)
+            return result;
+        line.assign(prepared.text, prepared.length);
+    } catch (const std::bad_alloc&) {
+        return BSDL_ERR_NO_MEMORY;
+    }
+    return BSDL_OK;
+}
+
+int BScanParser::CompleteStatement(FILE* file, std::string& statement, const char* terminator)
+{
+    PhysicalLineSource source(file);
+    return CompleteStatementWithText(source, m_lineNumber, statement, terminator);
+}
+
+int BScanParser::CompleteStatement(FILE* file, std::string& statement)
+{
+    return CompleteStatement(file, statement, ';');
+}
+
+int BScanParser::CompleteStatement(FILE* file, std::string& statement, char terminator)
+{
+    PhysicalLineSource source(file);
+    return Complete(source, m_lineNumber, statement, [terminator](const std::string& s, size_t from) {
+        return terminator != '\0' && s.find(terminator, from) != std::string::npos;
+    });
+}
+
+int BScanParser::CompleteStatementWithOneOf(FILE* file, std::string& statement, const char* terminators)
+{
+    PhysicalLineSource source(file);
+    return ::CompleteStatementWithOneOf(source, m_lineNumber, statement, terminators);
+}
+
+int BScanParser::GetCompleteStringValue(FILE* file, const char* text, KByteBuffer* buffer,
+                                        bool keepComments)
+{
+    PhysicalLineSource source(file);
+    return GatherStringValue(source, m_lineNumber, text, buffer, keepComments);
+}
+
 // --- buffer forms for derived classes ----------------------------------
 
 int BScanParser::GetLine(FILE* file, char* line, char* comment)
 {
     if (!line)
         return BSDL_ERR_NO_BUFFER;
-    char raw[kPhysicalReadSize];
+    PhysicalLineSource source(file);
     PreparedLine prepared;
     std::string captured;
     long long before = m_lineNumber;
     int result;
     try {
-        result = ReadPreparedLine(file, m_lineNumber, raw, prepared, comment ? &captured : nullptr);
+        result = ReadPreparedLine(source, m_lineNumber, prepared, comment ? &captured : nullptr);
     } catch (const std::bad_alloc&) {
         return BSDL_ERR_NO_MEMORY;
     }

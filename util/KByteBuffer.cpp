@@ -14,6 +14,13 @@ KByteBuffer& KByteBuffer::WriteData(const char* text)
     return *this;
 }
 
+KByteBuffer& KByteBuffer::WriteData(const char* data, size_t length)
+{
+    if (data)
+        m_data.append(data, length);
+    return *this;
+}
+
 int KByteBuffer::GetTotalSize() const
 {
     return static_cast<int>(m_data.size());

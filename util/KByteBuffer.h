@@ -4,6 +4,7 @@
 #ifndef BSCAN_KBYTEBUFFER_H
 #define BSCAN_KBYTEBUFFER_H
 
+#include <cstddef>
 #include <string>
 
 #include "util/BScanExport.h"
@@ -13,6 +14,7 @@ public:
     KByteBuffer() = default;
     KByteBuffer& WriteData(char ch);               // appends one byte
     KByteBuffer& WriteData(const char* text);      // appends a text (nothing for null)
+    KByteBuffer& WriteData(const char* data, size_t length);  // appends length bytes (nothing for null)
     int GetTotalSize() const;                      // number of bytes held
     char ReadData(int index) const;                // byte at index, 0 outside
     const char* GetText() const;                   // the bytes, zero-terminated

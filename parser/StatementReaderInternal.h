@@ -1,0 +1,81 @@
+// The statement reader's steps over a source of physical reads (internal,
+// not installed): used by the parser's statement reader on its shared input
+// stream and by the package pre-pass on a stream of its own.
+//
+// A physical read takes at most 254 characters, split where
+// fgets(raw, 255, stream) splits them; a read's text ends at its first NUL
+// byte, as a C string read by fgets does. The source answers:
+// - BSDL_OK with the read's text and length;
+// - BSDL_ERR_END_OF_FILE when the end-of-file indicator was already set
+//   before the read;
+// - BSDL_ERR_READ when a read returned nothing (also for a null stream).
+//
+// On a stream that others may read too (the parser's shared stream), every
+// read is one fgets on it and nothing is read ahead. A source that owns its
+// stream may read ahead (ReadAhead): it then takes the stream in large
+// blocks and cuts the same reads out of them, with the same texts and the
+// same answers at the end of the stream (the indicator is set by a read
+// that ran into the end before its 254 characters or its line end). When
+// no block can be allocated it stays with one fgets per read.
+#ifndef BSCAN_STATEMENTREADERINTERNAL_H
+#define BSCAN_STATEMENTREADERINTERNAL_H
+
+#include <cstddef>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "util/KByteBuffer.h"
+
+class PhysicalLineSource {
+public:
+    explicit PhysicalLineSource(FILE* stream) : m_stream(stream) {}
+    PhysicalLineSource(const PhysicalLineSource&) = delete;
+    PhysicalLineSource& operator=(const PhysicalLineSource&) = delete;
+
+    // Reads the stream in blocks from now on; only for a stream that no one
+    // else reads.
+    void ReadAhead();
+
+    // The text stays valid until the next read.
+    int Read(const char*& text, size_t& length);
+
+private:
+    bool Refill();
+
+    FILE* m_stream;
+    char m_raw[255];
+    std::unique_ptr<char[]> m_block;
+    size_t m_begin = 0;
+    size_t m_end = 0;
+    bool m_streamDone = false;
+    bool m_endSeen = false;
+};
+
+// A read with everything from its first "--" removed and white space
+// stripped at both ends; it points into the source's last read.
+struct PreparedLine {
+    const char* text;
+    size_t length;
+};
+
+// Reads until a prepared line is not empty; each read counts a line. When
+// `comment` is given it is emptied for every read and receives that read's
+// comment, with its "--", stripped at its end, followed by the marker "*".
+int ReadPreparedLine(PhysicalLineSource& source, long long& lineNumber, PreparedLine& line,
+                     std::string* comment);
+
+// Statement completion: nothing is read when the statement already holds
+// the terminator; otherwise a blank is appended, then prepared lines with
+// no separator, until the line just appended holds it.
+int CompleteStatementWithText(PhysicalLineSource& source, long long& lineNumber,
+                              std::string& statement, const char* terminator);
+int CompleteStatementWithOneOf(PhysicalLineSource& source, long long& lineNumber,
+                               std::string& statement, const char* terminators);
+
+// A string value gathered from its quoted pieces into `buffer` (see
+// BScanParser::GetCompleteStringValue).
+int GatherStringValue(PhysicalLineSource& source, long long& lineNumber, const char* text,
+                      KByteBuffer* buffer, bool keepComments);
+
+#endif
