@@ -81,6 +81,31 @@ void WriteBit(unsigned char* image, int number, bool high)
     }
 }
 
+// Room for any int in decimal, sign included.
+const size_t kDecimalDigits = 11;
+
+// Writes `value` in decimal (with a minus sign when negative) at `out`,
+// without a terminating zero; returns the number of characters.
+size_t WriteDecimal(int value, char* out)
+{
+    char digits[kDecimalDigits];
+    size_t count = 0;
+    unsigned int magnitude = value < 0 ? 0u - static_cast<unsigned int>(value)
+                                       : static_cast<unsigned int>(value);
+    do {
+        digits[count++] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    size_t length = 0;
+    if (value < 0) {
+        out[length++] = '-';
+    }
+    while (count > 0) {
+        out[length++] = digits[--count];
+    }
+    return length;
+}
+
 }  // namespace
 
 // Discards the old table and image, then makes `length` default cells and
@@ -164,14 +189,30 @@ int BScanPinMap::AddNewRegister(int number, char* cellType, char* portName, int 
     }
     KPinNode* port = GetPort(portName, portIndex);  // upper-cases portName
 
-    std::string pinName;
-    try {
-        pinName = portName;
+    // The cell's pin name: the (now upper-cased) port name, followed by the
+    // index in decimal unless it is 0. Short names are put together on the
+    // stack.
+    char shortName[64];
+    std::string longName;
+    const char* pinName = shortName;
+    size_t nameLength = std::strlen(portName);
+    if (nameLength + kDecimalDigits + 1 <= sizeof(shortName)) {
+        std::memcpy(shortName, portName, nameLength);
+        size_t end = nameLength;
         if (portIndex != 0) {
-            pinName += std::to_string(portIndex);
+            end += WriteDecimal(portIndex, shortName + nameLength);
         }
-    } catch (const std::bad_alloc&) {
-        return -1;
+        shortName[end] = '\0';
+    } else {
+        try {
+            longName = portName;
+            if (portIndex != 0) {
+                longName += std::to_string(portIndex);
+            }
+        } catch (const std::bad_alloc&) {
+            return -1;
+        }
+        pinName = longName.c_str();
     }
 
     KBScanCell* cell = &m_bscanCellTable[number];
@@ -184,7 +225,7 @@ int BScanPinMap::AddNewRegister(int number, char* cellType, char* portName, int 
     if (originalName != nullptr) {
         cell->SetOriginalPinName(originalName);
     }
-    cell->SetPinName(pinName.c_str());
+    cell->SetPinName(pinName);
     if (controlCell >= 0) {
         cell->SetControlCell(&m_bscanCellTable[controlCell]);
         cell->m_disableValue = disableValue;

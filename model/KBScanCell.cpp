@@ -2,42 +2,24 @@
 // vocabulary (cell types BC_0..BC_7 and the cell functions) to enumerators.
 #include "model/KBScanCell.h"
 
+#include <cstring>
 #include <new>
 
 #include "model/PinMapIndex.h"
 
 namespace {
 
-// Byte-wise comparison with A-Z taken as a-z, the way the cell vocabulary is
-// matched: true when both texts are equal apart from letter case.
-bool EqualNoCase(const char* a, const char* b)
+// Converts a-z to A-Z in place; every other byte stays. Returns the
+// length of the text.
+size_t UpperCaseInPlace(char* text)
 {
-    for (;; ++a, ++b) {
-        unsigned char ca = static_cast<unsigned char>(*a);
-        unsigned char cb = static_cast<unsigned char>(*b);
-        if (ca >= 'A' && ca <= 'Z') {
-            ca = static_cast<unsigned char>(ca - 'A' + 'a');
-        }
-        if (cb >= 'A' && cb <= 'Z') {
-            cb = static_cast<unsigned char>(cb - 'A' + 'a');
-        }
-        if (ca != cb) {
-            return false;
-        }
-        if (ca == 0) {
-            return true;
+    char* c = text;
+    for (; *c != '\0'; ++c) {
+        if (*c >= 'a' && *c <= 'z') {
+            *c = static_cast<char>(*c - 'a' + 'A');
         }
     }
-}
-
-// Converts a-z to A-Z in place; every other byte stays.
-void UpperCaseInPlace(char* text)
-{
-    for (; *text != '\0'; ++text) {
-        if (*text >= 'a' && *text <= 'z') {
-            *text = static_cast<char>(*text - 'a' + 'A');
-        }
-    }
+    return static_cast<size_t>(c - text);
 }
 
 // A-Z to a-z; every other byte stays.
@@ -52,25 +34,33 @@ const char* const kFunctionNames[] = {
     "INTERNAL", "BIDIR", "BIDIR_IN", "BIDIR_OUT", "OBSERVE_ONLY",
 };
 
+const size_t kFunctionNameLengths[] = {5, 5, 7, 7, 7, 8, 8, 5, 8, 9, 12};
+
 static_assert(CELL_BC_7 - CELL_BC_0 == 7 && CELL_TYPE_NONE == CELL_BC_7 + 1,
               "BC_0..BC_7 numbered in order");
 static_assert(sizeof(kFunctionNames) / sizeof(kFunctionNames[0]) == FUNC_NONE,
               "one name per cell function");
+static_assert(sizeof(kFunctionNameLengths) / sizeof(kFunctionNameLengths[0]) == FUNC_NONE,
+              "one length per cell function");
 
 // Replaces `field` with `name` (null or the same text changes nothing; out
 // of memory leaves the old text). Returns true when the text changed and
 // `report` asks for the previous text, which is then left in `oldName`.
 bool ReplaceName(std::string& field, const char* name, bool report, std::string& oldName)
 {
-    if (name == nullptr || field == name) {
+    if (name == nullptr) {
+        return false;
+    }
+    size_t length = std::strlen(name);
+    if (field.size() == length && std::memcmp(field.data(), name, length) == 0) {
         return false;
     }
     try {
         if (!report) {
-            field.assign(name);
+            field.assign(name, length);
             return false;
         }
-        std::string newName(name);
+        std::string newName(name, length);
         oldName.swap(field);
         field.swap(newName);
         return true;
@@ -231,11 +221,13 @@ void KBScanCell::SetFunction(char* text)
     if (text == nullptr) {
         return;
     }
-    UpperCaseInPlace(text);
+    size_t length = UpperCaseInPlace(text);
+    // The names are upper case, as the text is now: only names of the
+    // text's length and first letter can equal it.
     for (int function = FUNC_INPUT; function < FUNC_NONE; ++function) {
-        // Both are upper case now: a different first letter rules a name out.
-        if (text[0] == kFunctionNames[function][0] &&
-            EqualNoCase(text, kFunctionNames[function])) {
+        const char* name = kFunctionNames[function];
+        if (text[0] == name[0] && kFunctionNameLengths[function] == length &&
+            std::memcmp(text, name, length) == 0) {
             m_function = static_cast<CellFunction>(function);
             return;
         }
