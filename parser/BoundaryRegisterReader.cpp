@@ -54,6 +54,7 @@
 // memory gives BSDL_ERR_NO_MEMORY.
 #include <cctype>
 #include <climits>
+#include <cstring>
 #include <deque>
 #include <new>
 #include <stdexcept>
@@ -63,23 +64,31 @@
 
 #include "parser/BScanParser.h"
 #include "parser/ReaderTextInternal.h"
+#include "util/Platform.h"
 
 namespace {
 
+// An entry of the string value: where its text lies in the value and where
+// its comment name lies in the comment texts (none: kNoComment).
 struct RegisterEntry {
-    size_t start;               // offset of the entry text in the string value
+    size_t start;
     size_t length;
-    std::string commentName;
+    size_t comment;
 };
+
+const size_t kNoComment = static_cast<size_t>(-1);
 
 enum class SplitState { Between, Entry, AfterEntry, Comment };
 
-// Phase 1: splits the gathered value into entries with their comment names.
-int SplitEntries(const char* data, size_t size, std::vector<RegisterEntry>& entries)
+// Phase 1: splits the gathered value into entries. The comment names are
+// written one after the other into `comments`, each ended by a NUL, and the
+// entries refer to them by offset.
+int SplitEntries(const char* data, size_t size, std::vector<RegisterEntry>& entries,
+                 std::string& comments)
 {
     SplitState state = SplitState::Between;
     SplitState afterComment = SplitState::Between;
-    std::string comment;
+    size_t commentStart = 0;
     size_t entryStart = 0;
     int depth = 0;
 
@@ -90,7 +99,7 @@ int SplitEntries(const char* data, size_t size, std::vector<RegisterEntry>& entr
             if (c == '\0' || c == '"' || ReaderIsWhiteSpace(c))
                 break;
             if (c == '-') {
-                comment.clear();
+                commentStart = comments.size();
                 afterComment = SplitState::Between;
                 state = SplitState::Comment;
             } else {
@@ -99,27 +108,36 @@ int SplitEntries(const char* data, size_t size, std::vector<RegisterEntry>& entr
                 state = SplitState::Entry;
             }
             break;
-        case SplitState::Entry:
-            // Characters other than parentheses simply belong to the entry.
-            while (i + 1 < size && data[i] != '(' && data[i] != ')')
-                ++i;
-            if (data[i] == '(') {
+        case SplitState::Entry: {
+            // Up to the next ')': the '(' before it only raise the depth,
+            // so they are counted at once. Without a ')' the entry is left
+            // unfinished.
+            const char* begin = data + i;
+            const char* end = data + size;
+            const char* close = static_cast<const char*>(std::memchr(begin, ')', end - begin));
+            if (close == nullptr) {
+                i = size;
+                break;
+            }
+            for (const char* open = begin;
+                 (open = static_cast<const char*>(std::memchr(open, '(', close - open))) != nullptr;
+                 ++open)
                 ++depth;
-            } else if (data[i] == ')') {
-                --depth;
-                if (depth < 0)
-                    return BSDL_ERR_BAD_VALUE;
-                if (depth == 0) {
-                    entries.push_back(RegisterEntry{entryStart, i - entryStart + 1, std::string()});
-                    state = SplitState::AfterEntry;
-                }
+            i = static_cast<size_t>(close - data);
+            --depth;
+            if (depth < 0)
+                return BSDL_ERR_BAD_VALUE;
+            if (depth == 0) {
+                entries.push_back(RegisterEntry{entryStart, i - entryStart + 1, kNoComment});
+                state = SplitState::AfterEntry;
             }
             break;
+        }
         case SplitState::AfterEntry:
             if (c == ',') {
                 state = SplitState::Between;
             } else if (c == '-') {
-                comment.clear();
+                commentStart = comments.size();
                 afterComment = SplitState::AfterEntry;
                 state = SplitState::Comment;
             } else if (!ReaderIsWhiteSpace(c)) {
@@ -128,42 +146,20 @@ int SplitEntries(const char* data, size_t size, std::vector<RegisterEntry>& entr
             break;
         case SplitState::Comment:
             if (c == '*') {
-                if (!entries.empty())
-                    entries.back().commentName = comment;
+                if (!entries.empty()) {
+                    comments += '\0';
+                    entries.back().comment = commentStart;
+                } else {
+                    comments.resize(commentStart);
+                }
                 state = afterComment;
             } else if (c != '-' && !ReaderIsWhiteSpace(c)) {
-                comment += c;
+                comments += c;
             }
             break;
         }
     }
     return entries.empty() ? BSDL_ERR_BAD_VALUE : BSDL_OK;
-}
-
-// Cutting steps on views into the entry text, with the clamping rules of
-// the text helpers (a negative count gives nothing, a count beyond the
-// text all of it) but without copying or moving the text.
-std::string_view ViewLeft(std::string_view text, long long count)
-{
-    if (count < 0)
-        return std::string_view();
-    return text.substr(0, static_cast<size_t>(count) < text.size() ? static_cast<size_t>(count)
-                                                                    : text.size());
-}
-
-std::string_view ViewRight(std::string_view text, long long count)
-{
-    if (count < 0)
-        return std::string_view();
-    if (static_cast<size_t>(count) >= text.size())
-        return text;
-    return text.substr(text.size() - static_cast<size_t>(count));
-}
-
-long long ViewFind(std::string_view text, char c)
-{
-    const size_t at = text.find(c);
-    return at == std::string_view::npos ? -1 : static_cast<long long>(at);
 }
 
 std::string_view ViewTrimLeft(std::string_view text)
@@ -191,15 +187,57 @@ std::string_view ViewTrim(std::string_view text)
 // ',' (trailing white space removed); `rest` becomes the text after it
 // (leading white space removed). Without a ',' the field is empty and the
 // rest stays whole.
-std::string_view TakeField(std::string_view& rest)
+inline std::string_view TakeField(std::string_view& rest)
 {
-    const long long comma = ViewFind(rest, ',');
-    const std::string_view field = ViewTrimRight(ViewLeft(rest, comma));
-    rest = ViewTrimLeft(ViewRight(rest, static_cast<long long>(rest.size()) - comma - 1));
-    return field;
+    const char* text = rest.data();
+    const size_t size = rest.size();
+    size_t comma = 0;
+    while (comma < size && text[comma] != ',')
+        ++comma;
+    if (comma == size) {
+        rest = ViewTrimLeft(rest);
+        return std::string_view();
+    }
+    size_t end = comma;
+    while (end > 0 && ReaderIsWhiteSpace(text[end - 1]))
+        --end;
+    size_t start = comma + 1;
+    while (start < size && ReaderIsWhiteSpace(text[start]))
+        ++start;
+    rest = std::string_view(text + start, size - start);
+    return std::string_view(text, end);
 }
 
-bool ConvertDisableValue(const std::string& text, eSignal& value)
+// A whole text compared with a word without regard to case, as the
+// platform's compare has it; a text holding a NUL matches no word. A text
+// of plain ASCII is compared here (the words hold no 'I', the one ASCII
+// letter some locales fold differently); a text with other bytes goes to
+// the platform's compare.
+bool EqualsWordNoCase(std::string_view text, const char* word, size_t wordLength)
+{
+    char copy[8];
+    if (text.size() != wordLength || wordLength >= sizeof copy)
+        return false;
+    bool plain = true;
+    bool equal = true;
+    for (size_t i = 0; i < wordLength; ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c == '\0')
+            return false;
+        if (c >= 0x80)
+            plain = false;
+        const char upper = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+        if (upper != word[i])
+            equal = false;
+        copy[i] = static_cast<char>(c);
+    }
+    if (plain)
+        return equal;
+    copy[wordLength] = '\0';
+    return bscan_platform::CompareNoCase(copy, word) == 0;
+}
+
+bool ConvertDisableValue(std::string_view text, eSignal& value)
 {
     if (text == "1")
         value = SIGNAL_HIGH;
@@ -211,24 +249,26 @@ bool ConvertDisableValue(const std::string& text, eSignal& value)
 }
 
 // A safe value is a disable value or X in either case.
-bool ConvertSafeValue(const std::string& text, eSignal& value)
+bool ConvertSafeValue(std::string_view text, eSignal& value)
 {
-    if (EqualsNoCase(text, "X")) {
+    if (EqualsWordNoCase(text, "X", 1)) {
         value = SIGNAL_X;
         return true;
     }
     return ConvertDisableValue(text, value);
 }
 
-bool ConvertDisabledState(const std::string& text, eSignal& value)
+bool ConvertDisabledState(std::string_view text, eSignal& value)
 {
     static const struct {
         const char* word;
+        size_t length;
         eSignal value;
-    } states[] = {{"WEAK0", SIGNAL_WEAK0}, {"WEAK1", SIGNAL_WEAK1}, {"PULL0", SIGNAL_PULL0},
-                  {"PULL1", SIGNAL_PULL1}, {"Z", SIGNAL_Z}};
+    } states[] = {{"WEAK0", 5, SIGNAL_WEAK0}, {"WEAK1", 5, SIGNAL_WEAK1},
+                  {"PULL0", 5, SIGNAL_PULL0}, {"PULL1", 5, SIGNAL_PULL1},
+                  {"Z", 1, SIGNAL_Z}};
     for (const auto& state : states) {
-        if (EqualsNoCase(text, state.word)) {
+        if (EqualsWordNoCase(text, state.word, state.length)) {
             value = state.value;
             return true;
         }
@@ -257,19 +297,24 @@ struct Presets {
     int count;
 };
 
-// Texts handed to AddNewRegister, which wants writable zero-terminated
-// buffers; kept across the entries so that their storage is reused.
-struct EntryBuffers {
-    std::string cellType;
-    std::string portName;
-    std::string function;
-    std::string value;
-};
+// Copies `text` into `texts` at `at` with a NUL after it and returns where
+// it begins; `at` moves past the NUL.
+char* PutText(std::string& texts, size_t& at, std::string_view text)
+{
+    char* begin = &texts[at];
+    std::memcpy(begin, text.data(), text.size());
+    begin[text.size()] = '\0';
+    at += text.size() + 1;
+    return begin;
+}
 
 // Phase 2 for one entry: returns AddNewRegister's result or
-// BSDL_ERR_BAD_VALUE for a value the tables do not know.
-int StoreEntry(BScanPinMap& pinMap, std::string_view entry, const std::string& commentName,
-               const Presets& presets, EntryBuffers& buffers)
+// BSDL_ERR_BAD_VALUE for a value the tables do not know. The cell type,
+// port name and function are handed to AddNewRegister as writable
+// zero-terminated texts, written one after the other into `texts`, which
+// is kept across the entries so that its storage is reused.
+int StoreEntry(BScanPinMap& pinMap, std::string_view entry, const char* commentName,
+               const Presets& presets, std::string& texts)
 {
     int controlCell = -1;
     int vectorIndex = 0;
@@ -277,40 +322,57 @@ int StoreEntry(BScanPinMap& pinMap, std::string_view entry, const std::string& c
     eSignal disableValue = SIGNAL_LOW;
     eSignal disabledState = SIGNAL_Z;
 
-    const long long open = ViewFind(entry, '(');
-    const int number = ReaderAtoi(ViewTrim(ViewLeft(entry, open)));
+    // The number before the first '(' (none: 0), the fields between it and
+    // the last ')' (none: no fields).
+    const size_t open = entry.find('(');
+    const int number = open == std::string_view::npos ? 0 : ReaderAtoi(entry.substr(0, open));
 
     const size_t close = entry.rfind(')');
-    std::string_view rest =
-        ViewLeft(entry, close == std::string_view::npos ? -1 : static_cast<long long>(close));
-    rest = ViewTrim(ViewRight(rest, static_cast<long long>(rest.size()) - open - 1));
+    std::string_view rest;
+    if (close != std::string_view::npos) {
+        rest = entry.substr(0, close);
+        if (open != std::string_view::npos)
+            rest = open < rest.size() ? rest.substr(open + 1) : std::string_view();
+    }
+    rest = ViewTrim(rest);
 
-    buffers.cellType.assign(TakeField(rest));
+    // The three texts are parts of the entry, so they fit in its length
+    // with their NULs.
+    if (texts.size() < entry.size() + 3)
+        texts.resize(entry.size() + 3);
+    size_t at = 0;
 
+    char* cellType = PutText(texts, at, TakeField(rest));
+
+    // A port "*" names no port; a port "name(index)" names a vector element
+    // (an index without its ')' is 0).
     const std::string_view port = TakeField(rest);
-    buffers.portName.clear();
-    if (ViewFind(port, '*') < 0) {
-        const long long index = ViewFind(port, '(');
-        if (index < 0) {
-            buffers.portName.assign(port);
+    std::string_view portName;
+    if (port.find('*') == std::string_view::npos) {
+        const size_t index = port.find('(');
+        if (index == std::string_view::npos) {
+            portName = port;
         } else {
-            buffers.portName.assign(ViewTrim(ViewLeft(port, index)));
-            std::string_view text =
-                ViewRight(port, static_cast<long long>(port.size()) - index - 1);
-            text = ViewTrim(ViewLeft(text, ViewFind(text, ')')));
-            vectorIndex = ReaderAtoi(text);
+            portName = ViewTrim(port.substr(0, index));
+            const std::string_view text = port.substr(index + 1);
+            const size_t end = text.find(')');
+            if (end != std::string_view::npos)
+                vectorIndex = ReaderAtoi(text.substr(0, end));
         }
     }
+    char* portText = PutText(texts, at, portName);
 
-    buffers.function.assign(TakeField(rest));
+    char* function = PutText(texts, at, TakeField(rest));
 
-    if (ViewFind(rest, ',') > 0) {
-        buffers.value.assign(TakeField(rest));
+    std::string_view text;
+    const size_t comma = rest.find(',');
+    if (comma != std::string_view::npos && comma > 0) {
+        text = TakeField(rest);
     } else {
-        buffers.value.assign(rest);
+        text = rest;
         rest = std::string_view();
     }
-    if (!ConvertSafeValue(buffers.value, safe))
+    if (!ConvertSafeValue(text, safe))
         return BSDL_ERR_BAD_VALUE;
 
     eSignal value = safe;
@@ -318,17 +380,14 @@ int StoreEntry(BScanPinMap& pinMap, std::string_view entry, const std::string& c
 
     if (!rest.empty()) {
         controlCell = ReaderAtoi(TakeField(rest));
-        buffers.value.assign(TakeField(rest));
-        if (!ConvertDisableValue(buffers.value, disableValue))
+        if (!ConvertDisableValue(TakeField(rest), disableValue))
             return BSDL_ERR_BAD_VALUE;
-        buffers.value.assign(rest);
-        if (!ConvertDisabledState(buffers.value, disabledState))
+        if (!ConvertDisabledState(rest, disabledState))
             return BSDL_ERR_BAD_VALUE;
     }
 
-    return pinMap.AddNewRegister(number, &buffers.cellType[0], &buffers.portName[0], vectorIndex,
-                                 &buffers.function[0], safe, controlCell, disableValue,
-                                 disabledState, value, commentName.c_str());
+    return pinMap.AddNewRegister(number, cellType, portText, vectorIndex, function, safe,
+                                 controlCell, disableValue, disabledState, value, commentName);
 }
 
 // A pair whose negative leg names no cell: every port loses its
@@ -410,8 +469,9 @@ int BScanParser::ReadBSCANBoundaryRegister(FILE* file, char* statement)
             return result;
 
         std::vector<RegisterEntry> entries;
+        std::string comments;
         const char* data = value.GetText();
-        result = SplitEntries(data, static_cast<size_t>(value.GetTotalSize()), entries);
+        result = SplitEntries(data, static_cast<size_t>(value.GetTotalSize()), entries, comments);
         if (result < 0)
             return result;
 
@@ -419,10 +479,11 @@ int BScanParser::ReadBSCANBoundaryRegister(FILE* file, char* statement)
             return BSDL_ERR_NO_PIN_MAP;
 
         const Presets presets{m_presetValues, m_presetMask, m_presetCount};
-        EntryBuffers buffers;
+        std::string texts;
         for (const RegisterEntry& item : entries) {
             const std::string_view entry(data + item.start, item.length);
-            result = StoreEntry(*m_pinMap, entry, item.commentName, presets, buffers);
+            const char* commentName = item.comment == kNoComment ? "" : comments.c_str() + item.comment;
+            result = StoreEntry(*m_pinMap, entry, commentName, presets, texts);
             if (result < 0)
                 break;
         }
