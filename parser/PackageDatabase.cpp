@@ -20,12 +20,14 @@
 // was. The pre-pass's stream is closed on every way out.
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <new>
 #include <vector>
 
 #include "parser/BScanParser.h"
 #include "parser/PackagePinMap.h"
 #include "parser/PinMapStringInternal.h"
+#include "parser/StatementReaderInternal.h"
 
 // --- PackagePinMap --------------------------------------------------------
 
@@ -42,32 +44,103 @@ const char* PackagePinMap::GetName() const
     return m_name.c_str();
 }
 
+// FNV-1a over the name's bytes: pin names are short, so a byte loop is
+// cheaper than anything wider.
+uint32_t PackagePinMap::Hash(const char* text, size_t length)
+{
+    uint32_t hash = 2166136261u;
+    for (size_t i = 0; i < length; ++i) {
+        hash ^= static_cast<unsigned char>(text[i]);
+        hash *= 16777619u;
+    }
+    return hash;
+}
+
+size_t PackagePinMap::SlotOf(const char* pin, size_t length, uint32_t hash) const
+{
+    const size_t mask = m_slots.size() - 1;
+    for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+        const int position = m_slots[slot];
+        if (position == 0)
+            return slot;
+        const size_t index = static_cast<size_t>(position - 1);
+        const size_t begin = m_offsets[index];
+        const size_t end = index + 1 < m_offsets.size() ? m_offsets[index + 1] - 1 : m_text.size() - 1;
+        if (end - begin == length && std::memcmp(m_text.data() + begin, pin, length) == 0)
+            return slot;
+    }
+}
+
+// Makes the table `slotCount` slots (a power of two) and files every name
+// again, first positions first, so that each name keeps its first position.
+void PackagePinMap::GrowTable(size_t slotCount)
+{
+    std::vector<int> slots(slotCount, 0);
+    m_slots.swap(slots);
+    for (size_t index = 0; index < m_offsets.size(); ++index) {
+        const char* name = m_text.data() + m_offsets[index];
+        const size_t length = std::strlen(name);
+        const size_t slot = SlotOf(name, length, Hash(name, length));
+        if (m_slots[slot] == 0)
+            m_slots[slot] = static_cast<int>(index + 1);
+    }
+}
+
+void PackagePinMap::Reserve(size_t count, size_t textLength)
+{
+    m_offsets.reserve(count);
+    m_text.reserve(textLength + count);
+    size_t slotCount = m_slots.empty() ? 16 : m_slots.size();
+    while (slotCount < 2 * count)
+        slotCount *= 2;
+    if (slotCount > m_slots.size())
+        GrowTable(slotCount);
+}
+
 void PackagePinMap::AddPinName(const char* pin)
+{
+    if (pin)
+        AddPinName(pin, std::strlen(pin));
+}
+
+void PackagePinMap::AddPinName(const char* pin, size_t length)
 {
     if (!pin)
         return;
-    m_pinNames.emplace_back(pin);
-    m_firstPosition.emplace(m_pinNames.back(), static_cast<int>(m_pinNames.size()));
+    // The table is kept at most half full.
+    if (2 * (m_offsets.size() + 1) > m_slots.size())
+        GrowTable(m_slots.empty() ? 16 : m_slots.size() * 2);
+    const size_t offset = m_text.size();
+    m_text.append(pin, length).push_back('\0');
+    try {
+        m_offsets.push_back(offset);
+    } catch (...) {
+        m_text.resize(offset);
+        throw;
+    }
+    const size_t slot = SlotOf(pin, length, Hash(pin, length));
+    if (m_slots[slot] == 0)
+        m_slots[slot] = static_cast<int>(m_offsets.size());
 }
 
 int PackagePinMap::GetPinCount() const
 {
-    return static_cast<int>(m_pinNames.size());
+    return static_cast<int>(m_offsets.size());
 }
 
 const char* PackagePinMap::GetPinName(int index) const
 {
     if (index < 0 || index >= GetPinCount())
         return nullptr;
-    return m_pinNames[static_cast<size_t>(index)].c_str();
+    return m_text.data() + m_offsets[static_cast<size_t>(index)];
 }
 
 int PackagePinMap::FindPin(const char* pin) const
 {
-    if (!pin)
+    if (!pin || m_slots.empty())
         return 0;
-    auto found = m_firstPosition.find(pin);
-    return found == m_firstPosition.end() ? 0 : found->second;
+    const size_t length = std::strlen(pin);
+    return m_slots[SlotOf(pin, length, Hash(pin, length))];
 }
 
 // --- the pre-pass ---------------------------------------------------------
@@ -174,6 +247,28 @@ void SortPinNameParts(std::vector<std::pair<std::string, uint16_t>>& parts)
     parts.swap(sorted);
 }
 
+// True when the line begins with "constant" (its first occurrence is at
+// its very beginning).
+bool StartsWithConstant(const PreparedLine& line)
+{
+    static const char kWord[] = "constant";
+    const size_t length = sizeof kWord - 1;
+    return line.length >= length && std::memcmp(line.text, kWord, length) == 0;
+}
+
+// Appends the decimal digits of a number, as std::to_string writes them.
+void AppendNumber(std::string& text, uint16_t number)
+{
+    char digits[5];
+    size_t count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + number % 10);
+        number = static_cast<uint16_t>(number / 10);
+    } while (number != 0);
+    while (count > 0)
+        text.push_back(digits[--count]);
+}
+
 }  // namespace
 
 int BScanParser::ReadPackageDB(char* path)
@@ -185,6 +280,9 @@ int BScanParser::ReadPackageDB(char* path)
     if (!stream)
         return BSDL_ERR_PACKAGE_FILE;
     StreamCloser closer(stream);
+    // Nobody else reads this stream: it is read in blocks.
+    PhysicalLineSource source(stream);
+    source.ReadAhead();
 
     try {
         KString ks;
@@ -193,12 +291,14 @@ int BScanParser::ReadPackageDB(char* path)
         std::string packageName;
         // Find the first constant of type PIN_MAP_STRING.
         for (;;) {
-            if (GetLine(stream, line, nullptr) != 0)
+            PreparedLine prepared;
+            if (ReadPreparedLine(source, m_lineNumber, prepared, nullptr) != 0)
                 return BSDL_OK;
-            if (ks.Find(line, "constant") != 0)
+            if (!StartsWithConstant(prepared))
                 continue;
+            line.assign(prepared.text, prepared.length);
             statement = line;
-            int completed = CompleteStatement(stream, statement, ":=");
+            int completed = CompleteStatementWithText(source, m_lineNumber, statement, ":=");
             if (completed < 0)
                 return completed;
             int type = ks.Find(statement, "PIN_MAP_STRING");
@@ -222,7 +322,7 @@ int BScanParser::ReadPackageDB(char* path)
             ks.TrimLeft(start);
         }
         KByteBuffer buffer;
-        int assembled = GetCompleteStringValue(stream, start.c_str(), &buffer, false);
+        int assembled = GatherStringValue(source, m_lineNumber, start.c_str(), &buffer, false);
         if (assembled < 0)
             return assembled;
         std::string value(buffer.GetText());
@@ -251,8 +351,17 @@ int BScanParser::ReadPackageDB(char* path)
         PackagePinMap* package = new PackagePinMap();
         try {
             package->SetName(packageName.c_str());
+            // Each name is its letters and at most five digits.
+            size_t textLength = 0;
             for (const auto& parts : m_pinNameParts)
-                package->AddPinName((parts.first + std::to_string(parts.second)).c_str());
+                textLength += parts.first.size() + 5;
+            package->Reserve(m_pinNameParts.size(), textLength);
+            std::string name;
+            for (const auto& parts : m_pinNameParts) {
+                name.assign(parts.first);
+                AppendNumber(name, parts.second);
+                package->AddPinName(name.data(), name.size());
+            }
         } catch (...) {
             delete package;
             throw;

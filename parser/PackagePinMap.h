@@ -1,12 +1,17 @@
 // The package database of the pre-pass (internal, not exported): the name
 // of the package (the PIN_MAP_STRING constant's name in lower case) and its
 // pin names, normalised and sorted, a pin's number being its position + 1.
-// An index finds the first position of a pin name in constant time.
+//
+// The pin names are kept in one text, each followed by a NUL, with the
+// offset where each begins; an open-addressing table of positions, hashed
+// on the names' bytes, finds the first position of a pin name in constant
+// time. So a package of thousands of pins is a handful of allocations.
 #ifndef BSCAN_PACKAGEPINMAP_H
 #define BSCAN_PACKAGEPINMAP_H
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "util/KObject.h"
@@ -21,15 +26,26 @@ public:
     void SetName(const char* name);
     const char* GetName() const;
     void AddPinName(const char* pin);
+    void AddPinName(const char* pin, size_t length);  // the first length bytes (no NUL among them)
+    // Makes room for `count` pins of `textLength` characters in all, so
+    // that adding them allocates nothing more.
+    void Reserve(size_t count, size_t textLength);
     int GetPinCount() const;
     const char* GetPinName(int index) const;       // null outside 0..count-1
     // Position of the first pin named exactly `pin`, counted from 1; 0 when none.
     int FindPin(const char* pin) const;
 
 private:
-    std::vector<std::string> m_pinNames;
+    static uint32_t Hash(const char* text, size_t length);
+    // The slot of `pin` in the table: the one holding its first position,
+    // or the empty one where it would be filed.
+    size_t SlotOf(const char* pin, size_t length, uint32_t hash) const;
+    void GrowTable(size_t slotCount);
+
     std::string m_name;
-    std::unordered_map<std::string, int> m_firstPosition;
+    std::string m_text;                            // every pin name, each followed by a NUL
+    std::vector<size_t> m_offsets;                 // where pin name i begins in m_text
+    std::vector<int> m_slots;                      // positions (from 1), 0 for an empty slot
 };
 
 #endif

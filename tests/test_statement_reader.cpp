@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "parser/BScanParser.h"
 
 namespace {
@@ -18,6 +20,7 @@ public:
     using BScanParser::GetCompleteStringValue;
     using BScanParser::GetLine;
     using BScanParser::m_lineNumber;
+    using BScanParser::ReadPackageDB;
 };
 
 class TextFile {
@@ -203,4 +206,57 @@ TEST(StatementReader, BufferFormsForDerivedClasses)
     EXPECT_STREQ(s, "z y");
     EXPECT_EQ(p.CompleteStatement(file, static_cast<char*>(nullptr)), BSDL_ERR_NO_BUFFER);
     EXPECT_EQ(p.GetLine(file, static_cast<char*>(nullptr), nullptr), BSDL_ERR_NO_BUFFER);
+}
+
+// The package pre-pass reads its own stream ahead in blocks; it must see the
+// same physical reads as fgets does: the same line count, the same texts
+// (cut at a NUL byte, split at 254 characters, also across a block's end)
+// and the same end-of-file answers.
+TEST(StatementReader, PrePassReadsAheadWithTheSameReadsAsTheStream)
+{
+    std::string blocks;
+    for (int i = 0; blocks.size() < 150000; ++i)
+        blocks += std::string(static_cast<size_t>(i * 37 % 600), 'a' + i % 26) + "\n";
+    const std::string value = "constant P : PIN_MAP_STRING :=\n \"A : A1,\" & -- x\n\"B : B2,\" &\n\"C : ";
+    const std::string cases[] = {
+        "",
+        std::string(254, 'z'),
+        "a\n" + std::string(254, 'x') + "\n" + std::string(300, 'y') + "\nb",
+        std::string("x\0y\n-- c\0d\n\n\0\n", 13) + std::string(253, 'w') + "\n",
+        blocks,
+        blocks + value + "C3\";\n",
+        blocks + value + "C3\"",
+        blocks + value + "C3\n",
+        value + std::string(254, 'q'),
+    };
+    int index = 0;
+    for (const std::string& content : cases) {
+        SCOPED_TRACE(index);
+        std::string path = ::testing::TempDir() + "statement_prepass_" + std::to_string(getpid()) + "_" +
+                           std::to_string(index++) + ".bsdl";
+        FILE* out = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(out, nullptr);
+        std::fwrite(content.data(), 1, content.size(), out);
+        std::fclose(out);
+
+        // The same steps on the stream, one fgets per read.
+        ReaderProbe stream;
+        int expected = BSDL_OK;
+        FILE* in = std::fopen(path.c_str(), "r");
+        std::string line;
+        while (stream.GetLine(in, line, nullptr) == BSDL_OK) {
+            if (line.compare(0, 8, "constant") != 0)
+                continue;
+            KByteBuffer buffer;
+            std::string start = line.substr(line.find('"') + 1);
+            expected = stream.GetCompleteStringValue(in, start.c_str(), &buffer, false);
+            break;
+        }
+        std::fclose(in);
+
+        ReaderProbe ahead;
+        EXPECT_EQ(ahead.ReadPackageDB(&path[0]), expected);
+        EXPECT_EQ(ahead.m_lineNumber, stream.m_lineNumber);
+        std::remove(path.c_str());
+    }
 }
