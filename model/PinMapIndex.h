@@ -39,13 +39,225 @@
 #define BSCAN_PINMAPINDEX_H
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 class KBScanCell;
 class KObjList;
 class KPinNode;
+
+// Hashes of the index's keys. Texts hash their bytes; a text pointer (the
+// key of the buffer map) hashes its address, as it is compared by address.
+inline std::size_t IndexHashMix(std::uint64_t h)
+{
+    h ^= h >> 32;
+    h *= 0x9E3779B97F4A7C15ull;
+    h ^= h >> 29;
+    return static_cast<std::size_t>(h);
+}
+
+inline std::size_t IndexHashBytes(const char* text, std::size_t length)
+{
+    std::uint64_t h = 0xcbf29ce484222325ull;
+    for (std::size_t i = 0; i < length; ++i) {
+        h = (h ^ static_cast<unsigned char>(text[i])) * 0x100000001b3ull;
+    }
+    return IndexHashMix(h);
+}
+
+inline std::size_t IndexHash(const std::string& key)
+{
+    return IndexHashBytes(key.data(), key.size());
+}
+
+inline std::size_t IndexHash(long long key)
+{
+    return IndexHashMix(static_cast<std::uint64_t>(key));
+}
+
+inline std::size_t IndexHash(int key)
+{
+    return IndexHashMix(static_cast<std::uint64_t>(static_cast<unsigned int>(key)));
+}
+
+inline std::size_t IndexHash(const char* key)
+{
+    return IndexHashMix(static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(key)));
+}
+
+// A hash table for the index: open addressing over a power-of-two array of
+// entry numbers, the entries themselves in blocks that never move, so a
+// reference to an entry stays valid until that entry is erased (erased
+// entries are reused). The interface is the part of std::unordered_map the
+// index uses: find returns the entry or end() (null), erase takes an entry.
+// Insertion may throw std::bad_alloc and then leaves the table as it was.
+template <typename Key, typename Value>
+class IndexTable {
+public:
+    struct Entry {
+        Key first{};
+        Value second{};
+        std::size_t hash = 0;
+        int number = 0;
+    };
+
+    IndexTable() = default;
+    IndexTable(const IndexTable&) = delete;
+    IndexTable& operator=(const IndexTable&) = delete;
+
+    Entry* end() const { return nullptr; }
+    bool empty() const { return m_live == 0; }
+
+    Entry* find(const Key& key) const
+    {
+        std::size_t hash = IndexHash(key);
+        return Probe(hash, [&](const Entry& entry) { return entry.first == key; });
+    }
+
+    // Texts looked up without making a key of them.
+    Entry* find(const char* text, std::size_t length) const
+    {
+        std::size_t hash = IndexHashBytes(text, length);
+        return Probe(hash, [&](const Entry& entry) {
+            return entry.first.size() == length &&
+                   std::memcmp(entry.first.data(), text, length) == 0;
+        });
+    }
+
+    Value& operator[](const Key& key)
+    {
+        std::size_t hash = IndexHash(key);
+        Entry* found = Probe(hash, [&](const Entry& entry) { return entry.first == key; });
+        if (found != nullptr) {
+            return found->second;
+        }
+        if ((m_used + 1) * 2 > m_slots.size()) {
+            Rehash();
+        }
+        int number;
+        if (!m_free.empty()) {
+            number = m_free.back();
+            At(number).first = key;  // may throw: the entry stays free
+            m_free.pop_back();
+        } else {
+            if (m_count % kBlock == 0) {
+                m_blocks.push_back(std::unique_ptr<Entry[]>(new Entry[kBlock]));
+            }
+            number = static_cast<int>(m_count);
+            At(number).first = key;
+            ++m_count;
+        }
+        Entry& entry = At(number);
+        entry.hash = hash;
+        entry.number = number;
+        std::size_t mask = m_slots.size() - 1;
+        std::size_t slot = hash & mask;
+        while (m_slots[slot] >= 0) {
+            slot = (slot + 1) & mask;
+        }
+        if (m_slots[slot] == kEmpty) {
+            ++m_used;
+        }
+        m_slots[slot] = number;
+        ++m_live;
+        return entry.second;
+    }
+
+    void erase(Entry* entry) noexcept
+    {
+        std::size_t mask = m_slots.size() - 1;
+        std::size_t slot = entry->hash & mask;
+        while (m_slots[slot] != entry->number) {
+            slot = (slot + 1) & mask;
+        }
+        m_slots[slot] = kErased;
+        --m_live;
+        entry->first = Key();
+        entry->second = Value();
+        try {
+            m_free.push_back(entry->number);
+        } catch (...) {
+            // out of memory: the entry is not reused
+        }
+    }
+
+    void clear() noexcept
+    {
+        m_slots.clear();
+        m_blocks.clear();
+        m_free.clear();
+        m_count = 0;
+        m_live = 0;
+        m_used = 0;
+    }
+
+private:
+    static constexpr int kEmpty = -1;
+    static constexpr int kErased = -2;
+    static constexpr std::size_t kBlock = 32;
+
+    Entry& At(int number) const
+    {
+        std::size_t n = static_cast<std::size_t>(number);
+        return m_blocks[n / kBlock][n % kBlock];
+    }
+
+    template <typename Equal>
+    Entry* Probe(std::size_t hash, Equal equal) const
+    {
+        if (m_slots.empty()) {
+            return nullptr;
+        }
+        std::size_t mask = m_slots.size() - 1;
+        for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+            int number = m_slots[slot];
+            if (number == kEmpty) {
+                return nullptr;
+            }
+            if (number >= 0) {
+                Entry& entry = At(number);
+                if (entry.hash == hash && equal(entry)) {
+                    return &entry;
+                }
+            }
+        }
+    }
+
+    // A new slot array, with every live entry placed anew: as large as
+    // before when erased slots made up the load, else larger, so that the
+    // live entries fill at most a quarter of it.
+    void Rehash()
+    {
+        std::size_t size = m_slots.empty() ? 16 : m_slots.size();
+        while ((m_live + 1) * 4 > size) {
+            size *= 2;
+        }
+        std::vector<int> slots(size, kEmpty);
+        std::size_t mask = size - 1;
+        for (int slotValue : m_slots) {
+            if (slotValue < 0) {
+                continue;
+            }
+            std::size_t slot = At(slotValue).hash & mask;
+            while (slots[slot] >= 0) {
+                slot = (slot + 1) & mask;
+            }
+            slots[slot] = slotValue;
+        }
+        m_slots.swap(slots);
+        m_used = m_live;
+    }
+
+    std::vector<int> m_slots;                     // entry numbers, kEmpty or kErased
+    std::vector<std::unique_ptr<Entry[]>> m_blocks;
+    std::vector<int> m_free;                      // erased entries
+    std::size_t m_count = 0;                      // entries ever made
+    std::size_t m_live = 0;                       // entries in the table
+    std::size_t m_used = 0;                       // slots not empty (live or erased)
+};
 
 class PinMapIndex {
 public:
@@ -142,7 +354,7 @@ private:
         long long id = 0;
     };
 
-    using NameMap = std::unordered_map<std::string, Positions>;
+    using NameMap = IndexTable<std::string, Positions>;
 
     bool Fresh();
     bool PinNamesFiled();
@@ -172,14 +384,14 @@ private:
     std::vector<KPinNode*> m_nodes;           // the list, by position
     std::vector<NodeKeys> m_keys;             // by position
     NameMap m_exactName;
-    std::unordered_map<std::string, UpperName> m_upperName;
-    std::unordered_map<long long, Positions> m_indexed;  // by IndexedKey
+    IndexTable<std::string, UpperName> m_upperName;
+    IndexTable<long long, Positions> m_indexed;  // by IndexedKey
     long long m_nextNameId = 0;
     NameMap m_pinName;
-    std::unordered_map<int, Positions> m_pinNumber;
+    IndexTable<int, Positions> m_pinNumber;
     Positions m_nameless;
     Positions m_dirty;
-    std::unordered_map<const char*, int> m_nameText;  // port name buffer to position
+    IndexTable<const char*, int> m_nameText;  // port name buffer to position
 
     KBScanCell* m_table = nullptr;
     int m_tableLength = 0;
