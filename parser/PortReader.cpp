@@ -25,50 +25,85 @@
 // A declaration that would take the pin map above BSCAN_MAX_PORT_NODES
 // nodes is refused with BSDL_ERR_NO_MEMORY before any of it is made.
 #include <cstdint>
+#include <cstring>
 #include <new>
+#include <string_view>
 
 #include "parser/BScanParser.h"
 #include "parser/ReaderTextInternal.h"
 
 namespace {
 
-bool HoldsClauseEnd(const std::string& text)
+// Cutting steps on views with the clamping rules of the text helpers: a
+// missing separator (npos) leaves nothing before it and the whole text
+// after it. The views point into the declaration, nothing is copied.
+std::string_view Before(std::string_view text, size_t at)
 {
-    KString ks;
-    return ks.Find(text, ");") >= 0 || ks.Find(text, ") ;") >= 0;
+    return at == std::string_view::npos ? std::string_view() : text.substr(0, at);
 }
 
-bool BeginsWithClauseEnd(const std::string& text)
+std::string_view After(std::string_view text, size_t at)
 {
-    KString ks;
-    return ks.Find(text, ");") == 0 || ks.Find(text, ") ;") == 0;
+    return at == std::string_view::npos ? text : text.substr(at + 1);
+}
+
+std::string_view TrimFront(std::string_view text)
+{
+    size_t start = 0;
+    while (start < text.size() && ReaderIsWhiteSpace(text[start]))
+        ++start;
+    return text.substr(start);
+}
+
+std::string_view TrimBack(std::string_view text)
+{
+    size_t length = text.size();
+    while (length > 0 && ReaderIsWhiteSpace(text[length - 1]))
+        --length;
+    return text.substr(0, length);
+}
+
+// The first blank, tab or newline (a carriage return does not separate).
+size_t FindSeparator(std::string_view text)
+{
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == ' ' || text[i] == '\t' || text[i] == '\n')
+            return i;
+    }
+    return std::string_view::npos;
+}
+
+bool HoldsClauseEnd(std::string_view text)
+{
+    return text.find(");") != std::string_view::npos ||
+           text.find(") ;") != std::string_view::npos;
+}
+
+bool BeginsWithClauseEnd(std::string_view text)
+{
+    return text.substr(0, 2) == ");" || text.substr(0, 3) == ") ;";
 }
 
 // The end rule: what follows a declaration's closing parenthesis becomes
 // the end text; a declaration without one leaves the end text as it was.
+// `end` and `declaration` may be the same text.
 void UpdateEndText(std::string& end, const std::string& declaration)
 {
-    KString ks;
-    int open = ks.Find(declaration, '(');
-    if (open > 0) {
-        std::string range;
-        ks.Right(range, declaration, static_cast<int>(declaration.size()) - open - 1);
-        ks.TrimLeft(range);
-        int close = ks.Find(range, ')');
-        if (close > 0) {
-            ks.Right(end, range, static_cast<int>(range.size()) - close - 1);
-            ks.TrimLeft(end);
-        }
+    const std::string_view text(declaration);
+    const size_t open = text.find('(');
+    if (open != std::string_view::npos && open > 0) {
+        const std::string_view range = TrimFront(text.substr(open + 1));
+        const size_t close = range.find(')');
+        if (close != std::string_view::npos && close > 0)
+            end.assign(TrimFront(range.substr(close + 1)));
         return;
     }
-    int close = ks.Find(declaration, ')');
-    if (close > 0) {
-        ks.Right(end, declaration, static_cast<int>(declaration.size()) - close);
-        ks.TrimLeft(end);
-    }
+    const size_t close = text.find(')');
+    if (close != std::string_view::npos && close > 0)
+        end.assign(TrimFront(text.substr(close)));
 }
 
-bool EqualsIgnoringCase(const std::string& text, const char* word)
+bool EqualsIgnoringCase(std::string_view text, const char* word)
 {
     size_t i = 0;
     for (; i < text.size() && word[i] != '\0'; ++i) {
@@ -84,37 +119,41 @@ bool EqualsIgnoringCase(const std::string& text, const char* word)
     return i == text.size() && word[i] == '\0';
 }
 
-// The names of a declaration's names list, in the order written. The list
-// is walked with an offset, so a list of any length is cut in one pass.
-std::vector<std::string> SplitNames(const std::string& list)
+// Writes the names of a declaration's names list, in the order written,
+// into `names`, each followed by a NUL, and returns how many there are.
+// A name ends at the next ',' (trailing white space removed); the next
+// one begins after the white space behind that comma. The list is walked
+// once, so a list of any length is cut in one pass.
+size_t SplitNames(std::string_view list, std::string& names)
 {
-    KString ks;
-    std::vector<std::string> names;
+    names.clear();
+    names.reserve(list.size() + 1);
+    size_t count = 0;
     size_t start = 0;
     while (start < list.size()) {
-        size_t comma = list.find(',', start);
-        if (comma == std::string::npos) {
-            names.emplace_back(list, start);
-            break;
+        const size_t comma = list.find(',', start);
+        if (comma == std::string_view::npos) {
+            names.append(list.substr(start));
+        } else {
+            names.append(TrimBack(list.substr(start, comma - start)));
         }
-        names.emplace_back(list, start, comma - start);
-        ks.TrimRight(names.back());
+        names += '\0';
+        ++count;
+        if (comma == std::string_view::npos)
+            break;
         start = comma + 1;
         while (start < list.size() && ReaderIsWhiteSpace(list[start]))
             ++start;
     }
-    return names;
+    return count;
 }
 
 }  // namespace
 
 int BScanParser::ReadPort(FILE* file, char* line)
 {
-    KString ks;
-    std::string first(line ? line : "");
-    std::string end;
-    ks.Right(end, first, static_cast<int>(first.size()) - ks.Find(first, '(') - 1);
-    ks.TrimLeft(end);
+    const std::string_view first(line ? line : "");
+    std::string end(TrimFront(After(first, first.find('('))));
 
     int result = BSDL_OK;
     if (!end.empty()) {
@@ -151,68 +190,57 @@ int BScanParser::CreatePort(char* declaration)
         if (!m_pinMap)
             m_pinMap = new BScanPinMap();
 
-        KString ks;
-        std::string text(declaration ? declaration : "");
-        int colon = ks.Find(text, ':');
-        std::string namesList;
-        ks.Left(namesList, text, colon);
-        ks.TrimRight(namesList);
-        std::string remainder;
-        ks.Right(remainder, text, static_cast<int>(text.size()) - colon - 1);
-        ks.TrimLeft(remainder);
+        // names : mode type
+        const std::string_view text(declaration ? declaration : "");
+        const size_t colon = text.find(':');
+        const std::string_view namesList = TrimBack(Before(text, colon));
+        const std::string_view remainder = TrimFront(After(text, colon));
 
-        int separator = ks.FindOneOf(remainder, " \t\n");
-        std::string mode;
-        ks.Left(mode, remainder, separator);
-        ks.TrimRight(mode);
-        std::string type;
-        ks.Right(type, remainder, static_cast<int>(remainder.size()) - separator - 1);
-        ks.TrimLeft(type);
+        const size_t separator = FindSeparator(remainder);
+        const std::string_view mode = TrimBack(Before(remainder, separator));
+        const std::string_view type = TrimFront(After(remainder, separator));
 
-        // The range of a vector, read once for all its names.
-        bool vector = ks.Find(type, "bit_vector") >= 0;
+        // The range of a vector, read once for all its names:
+        // (left direction right).
+        const bool vector = type.find("bit_vector") != std::string_view::npos;
         int left = 0;
         int right = 0;
         if (vector) {
-            std::string range;
-            ks.Right(range, type, static_cast<int>(type.size()) - ks.Find(type, '(') - 1);
-            ks.TrimLeft(range);
-            std::string bound;
-            int afterLeft = ks.FindOneOf(range, " \t\n");
-            ks.Left(bound, range, afterLeft);
-            left = ReaderAtoi(bound);
-            ks.Right(range, range, static_cast<int>(range.size()) - afterLeft - 1);
-            ks.TrimLeft(range);
-            int afterDirection = ks.FindOneOf(range, " \t\n");
-            ks.Right(range, range, static_cast<int>(range.size()) - afterDirection - 1);
-            ks.TrimLeft(range);
-            ks.Left(bound, range, ks.Find(range, ')'));
-            ks.TrimRight(bound);
-            right = ReaderAtoi(bound);
+            std::string_view range = TrimFront(After(type, type.find('(')));
+            const size_t afterLeft = FindSeparator(range);
+            left = ReaderAtoi(Before(range, afterLeft));
+            range = TrimFront(After(range, afterLeft));
+            range = TrimFront(After(range, FindSeparator(range)));
+            right = ReaderAtoi(Before(range, range.find(')')));
         }
 
         // The ceiling is checked before anything of the declaration is kept.
-        std::vector<std::string> names = SplitNames(namesList);
+        std::string names;
+        const size_t count = SplitNames(namesList, names);
         int64_t perName = 1;
         if (vector) {
             int64_t span = static_cast<int64_t>(right) - left;
             perName = (left < 0 || right < 0) ? 0 : (span < 0 ? -span : span) + 1;
         }
         int64_t total = static_cast<int64_t>(m_pinMap->GetNumberOfPins()) +
-                        perName * static_cast<int64_t>(names.size());
+                        perName * static_cast<int64_t>(count);
         if (total > BSCAN_MAX_PORT_NODES)
             return BSDL_ERR_NO_MEMORY;
 
         if (EqualsIgnoringCase(mode, "inout"))
-            m_pinMap->SetIOName(namesList.c_str());
+            m_pinMap->SetIOName(std::string(namesList).c_str());
         if (namesList.empty())
             return BSDL_OK;
 
-        for (std::string& name : names) {
+        std::string modeText(mode);
+        char* next = &names[0];
+        for (size_t i = 0; i < count; ++i) {
+            char* name = next;
+            next += std::strlen(name) + 1;
             if (vector)
-                m_pinMap->AddNewPorts(&name[0], &mode[0], left, right);
+                m_pinMap->AddNewPorts(name, &modeText[0], left, right);
             else
-                m_pinMap->AddNewPorts(&name[0], &mode[0], 1, true);
+                m_pinMap->AddNewPorts(name, &modeText[0], 1, true);
         }
         return BSDL_OK;
     } catch (const std::bad_alloc&) {
