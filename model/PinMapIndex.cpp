@@ -665,12 +665,7 @@ KPinNode* PinMapIndex::FirstWithPinName(const char* pinName)
     if (pinName == nullptr || *pinName == '\0' || !Fresh() || !PinNamesFiled()) {
         return nullptr;
     }
-    try {
-        m_key.assign(pinName);
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
-    auto it = m_pinName.find(m_key);
+    auto it = m_pinName.find(pinName, std::strlen(pinName));
     return it != m_pinName.end() ? m_nodes[it->second.First()] : nullptr;
 }
 
@@ -681,8 +676,7 @@ KPinNode* PinMapIndex::FirstNamed(const char* name)
     }
     try {
         int match = -1;
-        m_key.assign(name);
-        auto it = m_upperName.find(m_key);
+        auto it = m_upperName.find(name, std::strlen(name));
         if (it != m_upperName.end()) {
             match = it->second.all.First();
         }
@@ -703,8 +697,7 @@ KPinNode* PinMapIndex::FirstNamedWithIndex(const char* name, int vectorIndex)
         // The scan ends at the first nameless node.
         int end = m_nameless.Empty() ? static_cast<int>(m_nodes.size()) : m_nameless.First();
         int match = -1;
-        m_key.assign(name);
-        auto it = m_upperName.find(m_key);
+        auto it = m_upperName.find(name, std::strlen(name));
         if (it != m_upperName.end()) {
             const UpperName& upper = it->second;
             int first = -1;
@@ -735,14 +728,16 @@ KPinNode* PinMapIndex::NthWithExactName(const char* name, int occurrence)
     // A pin map names the nodes of one port one after the other, and sets
     // a pin name and then a pin number of each: the entry found last is
     // used again while no exact name was filed or unfiled since.
-    if (m_nthVersion != m_exactVersion || m_nthName != name) {
+    size_t length = std::strlen(name);
+    if (m_nthVersion != m_exactVersion || m_nthName.size() != length ||
+        std::memcmp(m_nthName.data(), name, length) != 0) {
         try {
             m_nthVersion = 0;
-            m_nthName.assign(name);
+            m_nthName.assign(name, length);
         } catch (const std::bad_alloc&) {
             return nullptr;
         }
-        auto it = m_exactName.find(m_nthName);
+        auto it = m_exactName.find(name, length);
         m_nthEntry = it != m_exactName.end() ? &it->second : nullptr;
         m_nthVersion = m_exactVersion;
     }
