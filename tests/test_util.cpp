@@ -9,6 +9,7 @@
 
 #include "parser/BScanReturnCodes.h"
 #include "util/ErrorHandler.h"
+#include "util/KByteBuffer.h"
 #include "util/KString.h"
 #include "util/KUtilString.h"
 
@@ -77,6 +78,43 @@ TEST(UtilStrings, BoundedCopyAndAppend)
     EXPECT_STREQ(buf, "abcdexyz");
     util_strncpy(buf, nullptr, 0, 0);
     EXPECT_STREQ(buf, "abcdexyz");
+}
+
+TEST(UtilByteBuffer, GrowsKeepsItsTextTerminatedAndCopiesDeeply)
+{
+    KByteBuffer empty;
+    EXPECT_STREQ(empty.GetText(), "");
+    EXPECT_EQ(empty.GetTotalSize(), 0);
+    EXPECT_EQ(empty.ReadData(0), 0);
+
+    KByteBuffer buffer;
+    std::string expected;
+    for (int i = 0; i < 3000; ++i) {                    // many growths
+        std::string piece = std::to_string(i);
+        buffer.WriteData(piece.data(), piece.size()).WriteData(' ');
+        expected += piece + " ";
+    }
+    buffer.WriteData(static_cast<const char*>(nullptr)).WriteData(nullptr, 5).WriteData("end");
+    expected += "end";
+    EXPECT_EQ(std::string(buffer.GetText()), expected);
+    EXPECT_EQ(buffer.GetTotalSize(), static_cast<int>(expected.size()));
+    EXPECT_EQ(buffer.ReadData(buffer.GetTotalSize() - 1), 'd');
+    EXPECT_EQ(buffer.ReadData(buffer.GetTotalSize()), 0);
+    EXPECT_EQ(buffer.ReadData(-1), 0);
+
+    KByteBuffer copy(buffer);
+    KByteBuffer assigned;
+    assigned.WriteData("old");
+    assigned = buffer;
+    buffer.Clear();
+    EXPECT_STREQ(buffer.GetText(), "");
+    EXPECT_EQ(buffer.GetTotalSize(), 0);
+    EXPECT_EQ(std::string(copy.GetText()), expected);
+    EXPECT_EQ(std::string(assigned.GetText()), expected);
+    buffer.WriteData("a\0b", 3);                        // a NUL byte is held, the text stops at it
+    EXPECT_EQ(buffer.GetTotalSize(), 3);
+    EXPECT_STREQ(buffer.GetText(), "a");
+    EXPECT_EQ(buffer.ReadData(2), 'b');
 }
 
 TEST(UtilErrorHandler, LoadsTheShippedMessageFile)

@@ -1,44 +1,87 @@
 // Growable byte buffer, zero-terminated for reading as a text.
 #include "util/KByteBuffer.h"
 
-KByteBuffer& KByteBuffer::WriteData(char ch)
+#include <new>
+
+KByteBuffer::KByteBuffer(const KByteBuffer& other)
 {
-    m_data.push_back(ch);
+    if (other.m_size > 0)
+        WriteData(other.m_bytes.get(), other.m_size);
+}
+
+KByteBuffer& KByteBuffer::operator=(const KByteBuffer& other)
+{
+    if (this != &other) {
+        KByteBuffer copy(other);
+        *this = std::move(copy);
+    }
     return *this;
+}
+
+KByteBuffer::KByteBuffer(KByteBuffer&& other) noexcept
+    : m_bytes(std::move(other.m_bytes)), m_size(other.m_size), m_capacity(other.m_capacity)
+{
+    other.m_size = 0;
+    other.m_capacity = 0;
+}
+
+KByteBuffer& KByteBuffer::operator=(KByteBuffer&& other) noexcept
+{
+    if (this != &other) {
+        m_bytes = std::move(other.m_bytes);
+        m_size = other.m_size;
+        m_capacity = other.m_capacity;
+        other.m_size = 0;
+        other.m_capacity = 0;
+    }
+    return *this;
+}
+
+KByteBuffer::~KByteBuffer() = default;
+
+void KByteBuffer::Grow(size_t more)
+{
+    if (more > static_cast<size_t>(-1) / 2 - m_size)
+        throw std::bad_alloc();
+    const size_t needed = m_size + more + 1;
+    size_t capacity = m_capacity < 64 ? 64 : m_capacity;
+    while (capacity < needed)
+        capacity = capacity > static_cast<size_t>(-1) / 4 ? needed : capacity * 2;
+    std::unique_ptr<char[]> bytes(new char[capacity]);
+    if (m_size > 0)
+        std::memcpy(bytes.get(), m_bytes.get(), m_size);
+    bytes[m_size] = '\0';
+    m_bytes = std::move(bytes);
+    m_capacity = capacity;
 }
 
 KByteBuffer& KByteBuffer::WriteData(const char* text)
 {
     if (text)
-        m_data.append(text);
-    return *this;
-}
-
-KByteBuffer& KByteBuffer::WriteData(const char* data, size_t length)
-{
-    if (data)
-        m_data.append(data, length);
+        WriteData(text, std::strlen(text));
     return *this;
 }
 
 int KByteBuffer::GetTotalSize() const
 {
-    return static_cast<int>(m_data.size());
+    return static_cast<int>(m_size);
 }
 
 char KByteBuffer::ReadData(int index) const
 {
-    if (index < 0 || static_cast<size_t>(index) >= m_data.size())
+    if (index < 0 || static_cast<size_t>(index) >= m_size)
         return 0;
-    return m_data[static_cast<size_t>(index)];
+    return m_bytes[static_cast<size_t>(index)];
 }
 
 const char* KByteBuffer::GetText() const
 {
-    return m_data.c_str();
+    return m_bytes ? m_bytes.get() : "";
 }
 
 void KByteBuffer::Clear()
 {
-    m_data.clear();
+    m_size = 0;
+    if (m_bytes)
+        m_bytes[0] = '\0';
 }
