@@ -5,6 +5,7 @@
 // scan bit image are in BScanCellTable.cpp.
 #include "model/BScanPinMap.h"
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <new>
@@ -34,7 +35,9 @@ BScanPinMap::BScanPinMap()
       m_bscanCellTable(nullptr),
       m_bscanLength(0),
       m_defaultDir(nullptr),
-      m_index(nullptr)
+      m_index(nullptr),
+      m_blockSize(0),
+      m_blockUsed(0)
 {
     try {
         m_index = new PinMapIndex(m_pinList);
@@ -66,6 +69,9 @@ BScanPinMap& BScanPinMap::operator=(const BScanPinMap& other)
         std::swap(m_defaultDir, copy.m_defaultDir);
         std::swap(m_ioNames, copy.m_ioNames);
         std::swap(m_index, copy.m_index);  // the index travels with its list and table
+        std::swap(m_nodeBlocks, copy.m_nodeBlocks);
+        std::swap(m_blockSize, copy.m_blockSize);
+        std::swap(m_blockUsed, copy.m_blockUsed);
     } catch (const std::bad_alloc&) {
         // out of memory: this map stays as it was
     }
@@ -87,14 +93,51 @@ void BScanPinMap::Release()
     delete[] m_bscanBitArray;
     m_bscanBitArray = nullptr;
     while (!m_pinList->IsEmpty()) {
-        delete m_pinList->RemoveTail();
+        m_pinList->RemoveTail();  // the blocks below hold the nodes
     }
+    for (KPinNode* block : m_nodeBlocks) {
+        delete[] block;
+    }
+    m_nodeBlocks.clear();
+    m_blockSize = 0;
+    m_blockUsed = 0;
     delete[] m_bscanCellTable;
     m_bscanCellTable = nullptr;
     m_bscanLength = 0;
     m_ioNames.clear();
     m_index->TableReplaced(nullptr, 0);
     m_index->Rebuild();  // an empty list: nothing to allocate
+}
+
+// A default node for this map, taken from the last block or a new one;
+// null when memory is short.
+KPinNode* BScanPinMap::NewNode()
+{
+    if (m_nodeBlocks.empty() || m_blockUsed == m_blockSize) {
+        // Blocks grow from a few nodes, so that a small device stays small.
+        int size = m_nodeBlocks.empty() ? 16 : std::min(m_blockSize * 2, 1024);
+        KPinNode* block = new (std::nothrow) KPinNode[static_cast<size_t>(size)];
+        if (block == nullptr) {
+            return nullptr;
+        }
+        try {
+            m_nodeBlocks.push_back(block);
+        } catch (const std::bad_alloc&) {
+            delete[] block;
+            return nullptr;
+        }
+        m_blockSize = size;
+        m_blockUsed = 0;
+    }
+    return &m_nodeBlocks.back()[m_blockUsed++];
+}
+
+// Gives back the node NewNode returned last, which never joined the list,
+// as a default node.
+void BScanPinMap::ReturnNode(KPinNode* node)
+{
+    *node = KPinNode();  // a default node has nothing to copy: cannot fail
+    --m_blockUsed;
 }
 
 // Makes this (empty) map a deep copy of `other`: own nodes, own cells, own
@@ -120,17 +163,21 @@ bool BScanPinMap::CopyFrom(const BScanPinMap& other)
         for (int i = 0; i < count; ++i) {
             const KPinNode* source = static_cast<const KPinNode*>(other.m_pinList->GetAt(i));
             sourceNodes[i] = const_cast<KPinNode*>(source);
-            KPinNode* node = new KPinNode(*source);
+            KPinNode* node = NewNode();
+            if (node == nullptr) {
+                throw std::bad_alloc();
+            }
+            *node = *source;
             if ((source->m_portName != nullptr && node->m_portName == nullptr) ||
                 (source->m_pinName != nullptr && node->m_pinName == nullptr) ||
                 (source->m_bscanCells != nullptr && node->m_bscanCells == nullptr)) {
-                delete node;
+                ReturnNode(node);
                 throw std::bad_alloc();
             }
             try {
                 m_pinList->AddTail(node);
             } catch (...) {
-                delete node;
+                ReturnNode(node);
                 throw;
             }
             nodes[i] = node;
@@ -224,13 +271,13 @@ void BScanPinMap::AddNewPorts(char* name, char* type, int count, bool ascending)
         return;
     }
     for (int k = 0; k < count; ++k) {
-        KPinNode* node = new (std::nothrow) KPinNode;
+        KPinNode* node = NewNode();
         if (node == nullptr) {
             return;
         }
         node->SetPortName(name);
         if (name != nullptr && node->m_portName == nullptr) {
-            delete node;  // out of memory
+            ReturnNode(node);  // out of memory
             return;
         }
         node->SetPortType(type);
@@ -238,7 +285,7 @@ void BScanPinMap::AddNewPorts(char* name, char* type, int count, bool ascending)
         try {
             m_pinList->AddTail(node);
         } catch (const std::bad_alloc&) {
-            delete node;
+            ReturnNode(node);
             return;
         }
         m_index->NodeAppended(node);

@@ -127,6 +127,8 @@ protected:
 private:
     bool CopyFrom(const BScanPinMap& other);
     void Release();
+    KPinNode* NewNode();
+    void ReturnNode(KPinNode* node);
 
     unsigned char* m_bscanBitArray;
     KObjList* m_pinList;
@@ -136,6 +138,13 @@ private:
     std::vector<std::string> m_ioNames;
 
     PinMapIndex* m_index;                           // lookup indexes beside the list and table
+
+    // The map's nodes are made in blocks (arrays of default nodes), which
+    // the map deletes as a whole; the last block has m_blockUsed of its
+    // m_blockSize nodes in use.
+    std::vector<KPinNode*> m_nodeBlocks;
+    int m_blockSize;
+    int m_blockUsed;
 };
 
 #endif
