@@ -85,11 +85,13 @@ int CopyBack(char* statement, const std::string& completed, int result)
     return result;
 }
 
-// True when the text's first ';' is its last character.
+// True when the text's first ';' is its last character: it ends with one
+// and holds no other.
 bool EndsAtFirstSemicolon(std::string_view text)
 {
-    size_t semicolon = text.find(';');
-    return semicolon != std::string_view::npos && semicolon + 1 == text.size();
+    if (text.empty() || text.back() != ';')
+        return false;
+    return std::memchr(text.data(), ';', text.size() - 1) == nullptr;
 }
 
 // True when the text holds a '&' or a ';' (the ends of kStringPieceEnds).

@@ -1,12 +1,14 @@
 // Growable byte buffer, zero-terminated for reading as a text.
 #include "util/KByteBuffer.h"
 
+#include <cstdlib>
 #include <new>
+#include <utility>
 
 KByteBuffer::KByteBuffer(const KByteBuffer& other)
 {
     if (other.m_size > 0)
-        WriteData(other.m_bytes.get(), other.m_size);
+        WriteData(other.m_bytes, other.m_size);
 }
 
 KByteBuffer& KByteBuffer::operator=(const KByteBuffer& other)
@@ -19,8 +21,9 @@ KByteBuffer& KByteBuffer::operator=(const KByteBuffer& other)
 }
 
 KByteBuffer::KByteBuffer(KByteBuffer&& other) noexcept
-    : m_bytes(std::move(other.m_bytes)), m_size(other.m_size), m_capacity(other.m_capacity)
+    : m_bytes(other.m_bytes), m_size(other.m_size), m_capacity(other.m_capacity)
 {
+    other.m_bytes = nullptr;
     other.m_size = 0;
     other.m_capacity = 0;
 }
@@ -28,16 +31,21 @@ KByteBuffer::KByteBuffer(KByteBuffer&& other) noexcept
 KByteBuffer& KByteBuffer::operator=(KByteBuffer&& other) noexcept
 {
     if (this != &other) {
-        m_bytes = std::move(other.m_bytes);
+        std::free(m_bytes);
+        m_bytes = other.m_bytes;
         m_size = other.m_size;
         m_capacity = other.m_capacity;
+        other.m_bytes = nullptr;
         other.m_size = 0;
         other.m_capacity = 0;
     }
     return *this;
 }
 
-KByteBuffer::~KByteBuffer() = default;
+KByteBuffer::~KByteBuffer()
+{
+    std::free(m_bytes);
+}
 
 void KByteBuffer::Grow(size_t more)
 {
@@ -47,11 +55,11 @@ void KByteBuffer::Grow(size_t more)
     size_t capacity = m_capacity < 64 ? 64 : m_capacity;
     while (capacity < needed)
         capacity = capacity > static_cast<size_t>(-1) / 4 ? needed : capacity * 2;
-    std::unique_ptr<char[]> bytes(new char[capacity]);
-    if (m_size > 0)
-        std::memcpy(bytes.get(), m_bytes.get(), m_size);
+    char* bytes = static_cast<char*>(std::realloc(m_bytes, capacity));
+    if (!bytes)
+        throw std::bad_alloc();
     bytes[m_size] = '\0';
-    m_bytes = std::move(bytes);
+    m_bytes = bytes;
     m_capacity = capacity;
 }
 
@@ -76,7 +84,7 @@ char KByteBuffer::ReadData(int index) const
 
 const char* KByteBuffer::GetText() const
 {
-    return m_bytes ? m_bytes.get() : "";
+    return m_bytes ? m_bytes : "";
 }
 
 void KByteBuffer::Clear()

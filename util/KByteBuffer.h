@@ -3,14 +3,14 @@
 // NUL byte written, if any).
 //
 // Appending is the hot path of the string value reader (a piece per line):
-// it is inline and copies the bytes once; the buffer grows by doubling.
+// it is inline and copies the bytes once; the buffer grows by doubling,
+// with realloc, so that a large buffer is usually extended in place.
 // Running out of memory throws std::bad_alloc, as the standard containers do.
 #ifndef BSCAN_KBYTEBUFFER_H
 #define BSCAN_KBYTEBUFFER_H
 
 #include <cstddef>
 #include <cstring>
-#include <memory>
 
 #include "util/BScanExport.h"
 
@@ -35,7 +35,7 @@ private:
     // Makes room for `more` bytes after the ones held and their NUL.
     void Grow(size_t more);
 
-    std::unique_ptr<char[]> m_bytes;               // m_size bytes and a NUL; null while nothing was written
+    char* m_bytes = nullptr;                       // m_size bytes and a NUL (malloc'd); null while nothing was written
     size_t m_size = 0;
     size_t m_capacity = 0;                         // bytes allocated, the NUL's included
 };
@@ -55,7 +55,7 @@ inline KByteBuffer& KByteBuffer::WriteData(const char* data, size_t length)
         return *this;
     if (m_capacity - m_size <= length)
         Grow(length);
-    std::memcpy(m_bytes.get() + m_size, data, length);
+    std::memcpy(m_bytes + m_size, data, length);
     m_size += length;
     m_bytes[m_size] = '\0';
     return *this;

@@ -162,7 +162,7 @@ void KString::Left(std::string& dst, const std::string& src, int n) const
 {
     size_t count = Clamp(n, src.size());
     if (&dst == &src)
-        dst.resize(count);
+        dst.erase(count);
     else
         dst.assign(src, 0, count);
 }
@@ -181,7 +181,8 @@ void KString::TrimLeft(std::string& buf) const
     size_t start = 0;
     while (start < buf.size() && KIsWhiteSpace(buf[start]))
         ++start;
-    buf.erase(0, start);
+    if (start > 0)
+        buf.erase(0, start);
 }
 
 void KString::TrimRight(std::string& buf) const
@@ -189,7 +190,8 @@ void KString::TrimRight(std::string& buf) const
     size_t len = buf.size();
     while (len > 0 && KIsWhiteSpace(buf[len - 1]))
         --len;
-    buf.resize(len);
+    if (len < buf.size())
+        buf.erase(len);
 }
 
 void KString::Trim(std::string& buf) const
