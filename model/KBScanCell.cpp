@@ -222,11 +222,33 @@ void KBScanCell::SetFunction(char* text)
         return;
     }
     size_t length = UpperCaseInPlace(text);
-    // The names are upper case, as the text is now: only names of the
-    // text's length and first letter can equal it.
-    for (int function = FUNC_INPUT; function < FUNC_NONE; ++function) {
+    // The names are upper case, as the text is now: only the names of the
+    // text's first letter and length can equal it.
+    int first = FUNC_NONE;
+    int last = FUNC_NONE;  // candidates: first <= function < last
+    switch (text[0]) {
+    case 'I':
+        first = FUNC_INPUT;
+        last = FUNC_INTERNAL + 1;
+        break;
+    case 'C':
+        first = FUNC_CLOCK;
+        last = FUNC_CONTROLR + 1;
+        break;
+    case 'O':
+        first = FUNC_OUTPUT2;
+        last = FUNC_OBSERVE_ONLY + 1;
+        break;
+    case 'B':
+        first = FUNC_BIDIR;
+        last = FUNC_BIDIR_OUT + 1;
+        break;
+    default:
+        return;
+    }
+    for (int function = first; function < last; ++function) {
         const char* name = kFunctionNames[function];
-        if (text[0] == name[0] && kFunctionNameLengths[function] == length &&
+        if (kFunctionNameLengths[function] == length && text[0] == name[0] &&
             std::memcmp(text, name, length) == 0) {
             m_function = static_cast<CellFunction>(function);
             return;

@@ -32,10 +32,17 @@ std::string UpperOf(const std::string& text)
     return upper;
 }
 
+bool HasLowerCase(const char* text, size_t length)
+{
+    return std::any_of(text, text + length, IsLower);
+}
+
 bool HasLowerCase(const std::string& text)
 {
-    return std::any_of(text.begin(), text.end(), IsLower);
+    return HasLowerCase(text.data(), text.size());
 }
+
+const std::string kNoText;
 
 // True when `text` and `name` are equal once a-z are upper-cased in both.
 bool EqualUpperCased(const std::string& text, const char* name)
@@ -317,35 +324,51 @@ void PinMapIndex::UnfileName(NameMap& map, const std::string& key, int position)
     }
 }
 
+const std::string& PinMapIndex::FiledPortName(const NodeKeys& keys)
+{
+    return keys.exact != nullptr ? keys.exact->first : kNoText;
+}
+
+const std::string& PinMapIndex::FiledPinName(const NodeKeys& keys)
+{
+    return keys.pin != nullptr ? keys.pin->first : kNoText;
+}
+
 void PinMapIndex::FilePortName(int position)
 {
     NodeKeys& keys = m_keys[position];
     const KPinNode* node = m_nodes[position];
-    keys.portName = TextOrEmpty(node->m_portName);
+    keys.exact = nullptr;
+    keys.upper = nullptr;
     keys.portNameText = node->m_portName;
     keys.vectorIndex = node->m_vectorIndex;
     if (m_nameTextsFiled && keys.portNameText != nullptr) {
         m_nameText[keys.portNameText] = position;
     }
-    if (keys.portName.empty()) {
+    const char* name = TextOrEmpty(node->m_portName);
+    if (*name == '\0') {
         m_nameless.Insert(position);
         return;
     }
     ++m_exactVersion;
-    bool lowerCase = HasLowerCase(keys.portName);
-    if (m_lastExact == nullptr || keys.portName != m_lastName) {
+    size_t length = std::strlen(name);
+    bool lowerCase = HasLowerCase(name, length);
+    if (m_lastExact == nullptr || m_lastExact->first.size() != length ||
+        std::memcmp(m_lastExact->first.data(), name, length) != 0) {
         m_lastExact = nullptr;
-        Positions& exact = m_exactName[keys.portName];
-        UpperName& upper = m_upperName[lowerCase ? UpperOf(keys.portName) : keys.portName];
-        m_lastName = keys.portName;
-        m_lastExact = &exact;
-        m_lastUpper = &upper;
+        NameEntry* exact = m_exactName.Insert(name, length);
+        UpperEntry* upper = lowerCase ? m_upperName.Insert(UpperOf(exact->first).c_str(), length)
+                                      : m_upperName.Insert(name, length);
+        m_lastExact = exact;
+        m_lastUpper = upper;
     }
-    m_lastExact->Insert(position);
+    m_lastExact->second.Insert(position);
+    keys.exact = m_lastExact;
+    keys.upper = m_lastUpper;
     if (lowerCase) {
         m_dirty.Insert(position);
     }
-    UpperName& upper = *m_lastUpper;
+    UpperName& upper = m_lastUpper->second;
     if (upper.all.Empty()) {
         upper.id = m_nextNameId++;
     }
@@ -371,19 +394,22 @@ void PinMapIndex::UnfilePortName(int position)
             m_nameText.erase(text);
         }
     }
-    if (keys.portName.empty()) {
+    if (keys.exact == nullptr) {
         m_nameless.Erase(position);
         return;
     }
     m_lastExact = nullptr;  // the entries may go
     m_lastUpper = nullptr;
     ++m_exactVersion;
-    UnfileName(m_exactName, keys.portName, position);
-    m_dirty.Erase(position);
-    auto upper = m_upperName.find(UpperOf(keys.portName));
-    if (upper == m_upperName.end()) {
-        return;
+    NameEntry* exact = keys.exact;
+    UpperEntry* upper = keys.upper;
+    keys.exact = nullptr;
+    keys.upper = nullptr;
+    exact->second.Erase(position);
+    if (exact->second.Empty()) {
+        m_exactName.erase(exact);
     }
+    m_dirty.Erase(position);
     upper->second.all.Erase(position);
     auto index = m_indexed.find(IndexedKey(upper->second.id, keys.vectorIndex));
     if (index != m_indexed.end()) {
@@ -398,17 +424,23 @@ void PinMapIndex::UnfilePortName(int position)
 }
 
 // The stored name changed in letter case only: it keeps its upper-cased
-// keys and moves between exact names.
+// keys and moves between exact names. `newName` is not an entry's text.
 void PinMapIndex::RefileCase(int position, const std::string& newName)
 {
     NodeKeys& keys = m_keys[position];
     m_lastExact = nullptr;  // the exact-name entry may go
     m_lastUpper = nullptr;
     ++m_exactVersion;
-    UnfileName(m_exactName, keys.portName, position);
-    keys.portName = newName;
-    FileName(m_exactName, keys.portName, position);
-    if (HasLowerCase(keys.portName)) {
+    NameEntry* old = keys.exact;
+    keys.exact = nullptr;
+    old->second.Erase(position);
+    if (old->second.Empty()) {
+        m_exactName.erase(old);
+    }
+    NameEntry* exact = m_exactName.Insert(newName.data(), newName.size());
+    exact->second.Insert(position);
+    keys.exact = exact;
+    if (HasLowerCase(newName)) {
         m_dirty.Insert(position);
     } else {
         m_dirty.Erase(position);
@@ -418,17 +450,25 @@ void PinMapIndex::RefileCase(int position, const std::string& newName)
 void PinMapIndex::FilePinName(int position)
 {
     NodeKeys& keys = m_keys[position];
-    keys.pinName = TextOrEmpty(m_nodes[position]->m_pinName);
-    if (!keys.pinName.empty()) {
-        FileName(m_pinName, keys.pinName, position);
+    keys.pin = nullptr;
+    const char* pinName = TextOrEmpty(m_nodes[position]->m_pinName);
+    if (*pinName != '\0') {
+        NameEntry* entry = m_pinName.Insert(pinName, std::strlen(pinName));
+        entry->second.Insert(position);
+        keys.pin = entry;
     }
 }
 
 void PinMapIndex::UnfilePinName(int position)
 {
-    const NodeKeys& keys = m_keys[position];
-    if (!keys.pinName.empty()) {
-        UnfileName(m_pinName, keys.pinName, position);
+    NodeKeys& keys = m_keys[position];
+    NameEntry* entry = keys.pin;
+    if (entry != nullptr) {
+        keys.pin = nullptr;
+        entry->second.Erase(position);
+        if (entry->second.Empty()) {
+            m_pinName.erase(entry);
+        }
     }
 }
 
@@ -484,10 +524,11 @@ void PinMapIndex::Refresh(int position)
     const KPinNode* node = m_nodes[position];
 
     const char* portName = TextOrEmpty(node->m_portName);
-    if (keys.vectorIndex != node->m_vectorIndex || keys.portName != portName) {
+    const std::string& filed = FiledPortName(keys);
+    if (keys.vectorIndex != node->m_vectorIndex || filed != portName) {
         std::string name(portName);
-        if (keys.vectorIndex == node->m_vectorIndex && !name.empty() &&
-            !keys.portName.empty() && UpperOf(name) == UpperOf(keys.portName)) {
+        if (keys.vectorIndex == node->m_vectorIndex && !name.empty() && !filed.empty() &&
+            UpperOf(name) == UpperOf(filed)) {
             RefileCase(position, name);
             TrackNameText(position);
         } else {
@@ -498,7 +539,7 @@ void PinMapIndex::Refresh(int position)
         TrackNameText(position);  // maybe the same text in a new buffer
     }
 
-    if (m_pinNamesFiled && keys.pinName != TextOrEmpty(node->m_pinName)) {
+    if (m_pinNamesFiled && FiledPinName(keys) != TextOrEmpty(node->m_pinName)) {
         UnfilePinName(position);
         FilePinName(position);
     }
@@ -647,7 +688,7 @@ void PinMapIndex::UpperCaseStoredNamesUpTo(int last)
                 *c = Upper(*c);
             }
         }
-        RefileCase(position, UpperOf(m_keys[position].portName));
+        RefileCase(position, UpperOf(FiledPortName(m_keys[position])));
     }
 }
 

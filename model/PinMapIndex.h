@@ -129,41 +129,21 @@ public:
 
     Value& operator[](const Key& key)
     {
-        std::size_t hash = IndexHash(key);
-        Entry* found = Probe(hash, [&](const Entry& entry) { return entry.first == key; });
-        if (found != nullptr) {
-            return found->second;
-        }
-        if ((m_used + 1) * 2 > m_slots.size()) {
-            Rehash();
-        }
-        int number;
-        if (!m_free.empty()) {
-            number = m_free.back();
-            At(number).first = key;  // may throw: the entry stays free
-            m_free.pop_back();
-        } else {
-            if (m_count % kBlock == 0) {
-                m_blocks.push_back(std::unique_ptr<Entry[]>(new Entry[kBlock]));
-            }
-            number = static_cast<int>(m_count);
-            At(number).first = key;
-            ++m_count;
-        }
-        Entry& entry = At(number);
-        entry.hash = hash;
-        entry.number = number;
-        std::size_t mask = m_slots.size() - 1;
-        std::size_t slot = hash & mask;
-        while (m_slots[slot] >= 0) {
-            slot = (slot + 1) & mask;
-        }
-        if (m_slots[slot] == kEmpty) {
-            ++m_used;
-        }
-        m_slots[slot] = number;
-        ++m_live;
-        return entry.second;
+        return FindOrAdd(
+            IndexHash(key), [&](const Entry& entry) { return entry.first == key; },
+            [&](Key& made) { made = key; })->second;
+    }
+
+    // The entry of a text, made when there is none.
+    Entry* Insert(const char* text, std::size_t length)
+    {
+        return FindOrAdd(
+            IndexHashBytes(text, length),
+            [&](const Entry& entry) {
+                return entry.first.size() == length &&
+                       std::memcmp(entry.first.data(), text, length) == 0;
+            },
+            [&](Key& made) { made.assign(text, length); });
     }
 
     void erase(Entry* entry) noexcept
@@ -203,6 +183,45 @@ private:
     {
         std::size_t n = static_cast<std::size_t>(number);
         return m_blocks[n / kBlock][n % kBlock];
+    }
+
+    template <typename Equal, typename MakeKey>
+    Entry* FindOrAdd(std::size_t hash, Equal equal, MakeKey makeKey)
+    {
+        Entry* found = Probe(hash, equal);
+        if (found != nullptr) {
+            return found;
+        }
+        if ((m_used + 1) * 2 > m_slots.size()) {
+            Rehash();
+        }
+        int number;
+        if (!m_free.empty()) {
+            number = m_free.back();
+            makeKey(At(number).first);  // may throw: the entry stays free
+            m_free.pop_back();
+        } else {
+            if (m_count % kBlock == 0) {
+                m_blocks.push_back(std::unique_ptr<Entry[]>(new Entry[kBlock]));
+            }
+            number = static_cast<int>(m_count);
+            makeKey(At(number).first);
+            ++m_count;
+        }
+        Entry& entry = At(number);
+        entry.hash = hash;
+        entry.number = number;
+        std::size_t mask = m_slots.size() - 1;
+        std::size_t slot = hash & mask;
+        while (m_slots[slot] >= 0) {
+            slot = (slot + 1) & mask;
+        }
+        if (m_slots[slot] == kEmpty) {
+            ++m_used;
+        }
+        m_slots[slot] = number;
+        ++m_live;
+        return &entry;
     }
 
     template <typename Equal>
@@ -338,15 +357,6 @@ private:
         size_t m_head = 0;        // vector entries before it have left
     };
 
-    // The keys under which a node is filed.
-    struct NodeKeys {
-        std::string portName;               // empty for a nameless node
-        const char* portNameText = nullptr; // the node's own buffer
-        int vectorIndex = -1;
-        std::string pinName;                // empty: not filed by pin name
-        int pinNumber = -1;                 // below 1: not filed by number
-    };
-
     // An upper-cased port name: its nodes, and the number under which its
     // nodes are filed with their vector indexes (IndexedKey).
     struct UpperName {
@@ -355,6 +365,22 @@ private:
     };
 
     using NameMap = IndexTable<std::string, Positions>;
+    using NameEntry = NameMap::Entry;
+    using UpperEntry = IndexTable<std::string, UpperName>::Entry;
+
+    // The keys under which a node is filed. The name entries hold the
+    // texts; an entry lives while a node is filed in it.
+    struct NodeKeys {
+        NameEntry* exact = nullptr;         // the port name; null for a nameless node
+        UpperEntry* upper = nullptr;        // the port name upper-cased
+        const char* portNameText = nullptr; // the node's own buffer
+        NameEntry* pin = nullptr;           // null: not filed by pin name
+        int vectorIndex = -1;
+        int pinNumber = -1;                 // below 1: not filed by number
+    };
+
+    static const std::string& FiledPortName(const NodeKeys& keys);
+    static const std::string& FiledPinName(const NodeKeys& keys);
 
     bool Fresh();
     bool PinNamesFiled();
@@ -400,7 +426,7 @@ private:
 
     // Indexes filed on first use (see above); false: not built, and not
     // kept up to date.
-    bool m_pinNamesFiled = false;             // m_pinName, NodeKeys::pinName
+    bool m_pinNamesFiled = false;             // m_pinName, NodeKeys::pin
     bool m_pinNumbersFiled = false;           // m_pinNumber, NodeKeys::pinNumber
     bool m_nameTextsFiled = false;            // m_nameText
     bool m_cellsFiled = false;                // m_cellPinName, m_cellOriginalName
@@ -412,9 +438,8 @@ private:
     // The exact and upper-cased name entries the last filed port name went
     // to: a vector port's elements all share them. Entries never move in
     // their maps; the memo is dropped whenever one may be erased.
-    std::string m_lastName;
-    Positions* m_lastExact = nullptr;         // null: no memo
-    UpperName* m_lastUpper = nullptr;
+    NameEntry* m_lastExact = nullptr;         // null: no memo
+    UpperEntry* m_lastUpper = nullptr;
 
     // The exact-name entry NthWithExactName found last (null: none), valid
     // while m_exactVersion (bumped by every change of m_exactName) stays the
