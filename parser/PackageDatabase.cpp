@@ -22,6 +22,7 @@
 #include <cstdint>
 #include <cstring>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "parser/BScanParser.h"
@@ -111,7 +112,8 @@ void PackagePinMap::AddPinName(const char* pin, size_t length)
     if (2 * (m_offsets.size() + 1) > m_slots.size())
         GrowTable(m_slots.empty() ? 16 : m_slots.size() * 2);
     const size_t offset = m_text.size();
-    m_text.append(pin, length).push_back('\0');
+    m_text.insert(m_text.end(), pin, pin + length);
+    m_text.push_back('\0');
     try {
         m_offsets.push_back(offset);
     } catch (...) {
@@ -121,6 +123,26 @@ void PackagePinMap::AddPinName(const char* pin, size_t length)
     const size_t slot = SlotOf(pin, length, Hash(pin, length));
     if (m_slots[slot] == 0)
         m_slots[slot] = static_cast<int>(m_offsets.size());
+}
+
+void PackagePinMap::AddGridPin(const std::string& letters, uint16_t number)
+{
+    char name[64];
+    if (letters.size() > sizeof name - 6) {
+        AddPinName((letters + std::to_string(number)).c_str());
+        return;
+    }
+    std::memcpy(name, letters.data(), letters.size());
+    size_t length = letters.size();
+    char digits[5];
+    size_t count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + number % 10);
+        number = static_cast<uint16_t>(number / 10);
+    } while (number != 0);
+    while (count > 0)
+        name[length++] = digits[--count];
+    AddPinName(name, length);
 }
 
 int PackagePinMap::GetPinCount() const
@@ -186,17 +208,17 @@ std::string WordFrom(const std::string& statement, int from)
     return word;
 }
 
-std::pair<std::string, uint16_t> SplitPinName(const std::string& pin)
+// Fills `parts` (empty) with the pin's letters and the value of its digits.
+void SplitPinName(const std::string& pin, std::pair<std::string, uint16_t>& parts)
 {
-    std::string letters;
     uint16_t number = 0;
     for (char c : pin) {
         if (IsLetter(c))
-            letters += c;
+            parts.first.push_back(c);
         else if (c >= '0' && c <= '9')
             number = static_cast<uint16_t>(number * 10 + (c - '0'));
     }
-    return {letters, number};
+    parts.second = number;
 }
 
 bool ComesBefore(const std::pair<std::string, uint16_t>& a, const std::pair<std::string, uint16_t>& b)
@@ -254,19 +276,6 @@ bool StartsWithConstant(const PreparedLine& line)
     static const char kWord[] = "constant";
     const size_t length = sizeof kWord - 1;
     return line.length >= length && std::memcmp(line.text, kWord, length) == 0;
-}
-
-// Appends the decimal digits of a number, as std::to_string writes them.
-void AppendNumber(std::string& text, uint16_t number)
-{
-    char digits[5];
-    size_t count = 0;
-    do {
-        digits[count++] = static_cast<char>('0' + number % 10);
-        number = static_cast<uint16_t>(number / 10);
-    } while (number != 0);
-    while (count > 0)
-        text.push_back(digits[--count]);
 }
 
 }  // namespace
@@ -338,7 +347,13 @@ int BScanParser::ReadPackageDB(char* path)
                 return false;
             }
             sawLetter = true;
-            m_pinNameParts.push_back(SplitPinName(pin));
+            m_pinNameParts.emplace_back();
+            try {
+                SplitPinName(pin, m_pinNameParts.back());
+            } catch (...) {
+                m_pinNameParts.pop_back();
+                throw;
+            }
             return true;
         });
         if (numbered || !sawLetter)
@@ -356,12 +371,8 @@ int BScanParser::ReadPackageDB(char* path)
             for (const auto& parts : m_pinNameParts)
                 textLength += parts.first.size() + 5;
             package->Reserve(m_pinNameParts.size(), textLength);
-            std::string name;
-            for (const auto& parts : m_pinNameParts) {
-                name.assign(parts.first);
-                AppendNumber(name, parts.second);
-                package->AddPinName(name.data(), name.size());
-            }
+            for (const auto& parts : m_pinNameParts)
+                package->AddGridPin(parts.first, parts.second);
         } catch (...) {
             delete package;
             throw;

@@ -27,6 +27,9 @@ public:
     const char* GetName() const;
     void AddPinName(const char* pin);
     void AddPinName(const char* pin, size_t length);  // the first length bytes (no NUL among them)
+    // Adds the pin named by `letters` followed by the decimal digits of
+    // `number` (VCC and 0 give VCC0).
+    void AddGridPin(const std::string& letters, uint16_t number);
     // Makes room for `count` pins of `textLength` characters in all, so
     // that adding them allocates nothing more.
     void Reserve(size_t count, size_t textLength);
@@ -43,7 +46,7 @@ private:
     void GrowTable(size_t slotCount);
 
     std::string m_name;
-    std::string m_text;                            // every pin name, each followed by a NUL
+    std::vector<char> m_text;                      // every pin name, each followed by a NUL
     std::vector<size_t> m_offsets;                 // where pin name i begins in m_text
     std::vector<int> m_slots;                      // positions (from 1), 0 for an empty slot
 };
