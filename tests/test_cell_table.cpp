@@ -89,6 +89,16 @@ TEST(CellTableTest, AddNewRegisterRefusesAndOverwrites)
     EXPECT_STREQ(map.GetBScanCell(2)->GetPinName(), "D");
     EXPECT_EQ(Entry(map, 3, "Q", 7, "input"), 0);  // no such port: stored all the same
     EXPECT_STREQ(map.GetBScanCell(3)->GetPinName(), "Q7");
+    const std::string longPort(70, 'p'), longUpper(70, 'P');
+    EXPECT_EQ(Entry(map, 3, longPort.c_str(), -2147483647 - 1, "input"), 0);
+    EXPECT_EQ(map.GetBScanCell(3)->GetPinName(), longUpper + "-2147483648");
+    EXPECT_EQ(Entry(map, 3, "q", 2147483647, "input"), 0);
+    EXPECT_STREQ(map.GetBScanCell(3)->GetPinName(), "Q2147483647");
+    EXPECT_EQ(Entry(map, 3, longPort.substr(0, 52).c_str(), -2147483647 - 1, "input"), 0);
+    EXPECT_EQ(map.GetBScanCell(3)->GetPinName(), longUpper.substr(0, 52) + "-2147483648");
+    EXPECT_EQ(Entry(map, 3, longPort.substr(0, 53).c_str(), -40, "input"), 0);
+    EXPECT_EQ(map.GetBScanCell(3)->GetPinName(), longUpper.substr(0, 53) + "-40");
+    EXPECT_EQ(Entry(map, 3, "Q", 7, "input"), 0);
 
     // The bit is 1 for SIGNAL_HIGH only; a refused association is returned
     // but the cell is stored and its bit written.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/BScanPinMap.h"
+#include "model/PinMapIndex.h"
 
 namespace {
 
@@ -428,4 +429,42 @@ TEST(PinMapIndexTest, RandomOperationsMatchAPlainScan)
             ASSERT_EQ(node->GetPinNumber(), ref.nodes[q].number) << q;
         }
     }
+}
+
+TEST(PinMapIndexTest, IndexTableKeepsEntriesInPlaceThroughGrowthAndReuse)
+{
+    // The index's hash table: entries stay where they are while the table
+    // grows, erased slots are passed over by later finds, erased entries
+    // are reused.
+    IndexTable<std::string, int> table;
+    std::vector<IndexTable<std::string, int>::Entry*> entries;
+    for (int i = 0; i < 1000; ++i) {
+        table[std::to_string(i)] = i;
+        entries.push_back(table.find(std::to_string(i)));
+    }
+    for (int i = 0; i < 1000; i += 2) {
+        table.erase(entries[static_cast<size_t>(i)]);
+    }
+    for (int i = 0; i < 1000; ++i) {
+        std::string key = std::to_string(i);
+        auto found = table.find(key.c_str(), key.size());
+        EXPECT_EQ(found, i % 2 == 0 ? nullptr : entries[static_cast<size_t>(i)]) << i;
+        if (found != nullptr) {
+            EXPECT_EQ(found->second, i);
+        }
+    }
+    for (int round = 0; round < 20; ++round) {  // erase and add again: no growth of erased slots
+        for (int i = 0; i < 1000; i += 2) {
+            std::string key = "k" + std::to_string(i);
+            table.Insert(key.c_str(), key.size())->second = i;
+            table.erase(table.find(key));
+        }
+    }
+    EXPECT_EQ(table.find("k0"), nullptr);
+    EXPECT_EQ(table.find("999")->second, 999);
+    table.clear();
+    EXPECT_TRUE(table.empty());
+    EXPECT_EQ(table.find("999"), nullptr);
+    table["999"] = 1;
+    EXPECT_EQ(table.find("999")->second, 1);
 }

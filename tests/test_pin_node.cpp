@@ -6,6 +6,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "model/KBScanCell.h"
 #include "model/KPinNode.h"
@@ -237,4 +238,43 @@ TEST(PinNodeTest, CopiesOwnTheirTextsAndList)
     copy = KPinNode();
     EXPECT_EQ(copy.GetPortName(), nullptr);
     EXPECT_EQ(copy.GetBScanCells(), nullptr);
+}
+
+TEST(PinNodeTest, NamesOfAnyLengthAndLongCellLists)
+{
+    // Short names live inside the node, long ones on the heap: every switch
+    // between the two, and a name set from the node's own text, keeps the text.
+    const std::string longName(40, 'L'), shortName("IO_7"), border(15, 'B'), over(16, 'O');
+    KPinNode node;
+    for (const std::string& text : {shortName, longName, border, over, shortName, longName}) {
+        std::string copy(text);
+        node.SetPortName(&copy[0]);
+        node.SetPinName(&copy[0]);
+        copy[0] = '#';
+        EXPECT_EQ(node.GetPortName(), text);
+        EXPECT_EQ(node.GetPinName(), text);
+        node.SetPortName(node.GetPortName());
+        node.SetPinName(node.GetPortName() + 1);
+        EXPECT_EQ(node.GetPortName(), text);
+        EXPECT_EQ(node.GetPinName(), text.substr(1));
+    }
+
+    // More cells than a list holds inline; copies and assignments keep them all.
+    std::vector<KBScanCell> cells(7, Cell(FUNC_INPUT));
+    Port port("in", {});
+    for (KBScanCell& cell : cells) {
+        EXPECT_EQ(port.node.AssociateBScanCell(&cell), 0);
+    }
+    port.node.SetPortName(&std::string(longName)[0]);
+    KPinNode copy(port.node), assigned;
+    assigned.SetPortName(&std::string(over)[0]);
+    assigned = copy;
+    for (const KPinNode* n : {&port.node, &copy, &assigned}) {
+        ASSERT_EQ(n->GetBScanCells()->GetCount(), 7);
+        for (int i = 0; i < 7; ++i) {
+            EXPECT_EQ(n->GetBScanCells()->GetAt(i), &cells[static_cast<size_t>(i)]);
+        }
+        EXPECT_EQ(n->GetPortName(), longName);
+    }
+    EXPECT_NE(copy.GetBScanCells(), port.node.GetBScanCells());
 }
