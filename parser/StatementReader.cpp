@@ -133,20 +133,8 @@ bool PhysicalLineSource::Refill()
     return got > 0;
 }
 
-int PhysicalLineSource::Read(const char*& text, size_t& length)
+int PhysicalLineSource::ReadFromBlock(const char*& text, size_t& length)
 {
-    if (!m_stream)
-        return BSDL_ERR_READ;
-    if (!m_block) {
-        if (std::feof(m_stream))
-            return BSDL_ERR_END_OF_FILE;
-        if (!std::fgets(m_raw, kPhysicalReadSize, m_stream))
-            return BSDL_ERR_READ;
-        text = m_raw;
-        length = std::strlen(m_raw);
-        return BSDL_OK;
-    }
-
     if (m_endSeen)
         return BSDL_ERR_END_OF_FILE;
     if (m_end - m_begin < kLongestRead)

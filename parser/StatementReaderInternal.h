@@ -22,9 +22,11 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 
+#include "parser/BScanReturnCodes.h"
 #include "util/KByteBuffer.h"
 
 class PhysicalLineSource {
@@ -41,16 +43,34 @@ public:
     int Read(const char*& text, size_t& length);
 
 private:
+    int ReadFromBlock(const char*& text, size_t& length);
     bool Refill();
 
     FILE* m_stream;
-    char m_raw[255];
+    char m_raw[255];                               // one fgets: at most 254 characters and the NUL
     std::unique_ptr<char[]> m_block;
     size_t m_begin = 0;
     size_t m_end = 0;
     bool m_streamDone = false;
     bool m_endSeen = false;
 };
+
+// One fgets per read unless reading ahead; inline, as every line of the
+// file passes here.
+inline int PhysicalLineSource::Read(const char*& text, size_t& length)
+{
+    if (!m_stream)
+        return BSDL_ERR_READ;
+    if (m_block)
+        return ReadFromBlock(text, length);
+    if (std::feof(m_stream))
+        return BSDL_ERR_END_OF_FILE;
+    if (!std::fgets(m_raw, sizeof m_raw, m_stream))
+        return BSDL_ERR_READ;
+    text = m_raw;
+    length = std::strlen(m_raw);
+    return BSDL_OK;
+}
 
 // A read with everything from its first "--" removed and white space
 // stripped at both ends; it points into the source's last read.
