@@ -302,7 +302,8 @@ struct Presets {
 char* PutText(std::string& texts, size_t& at, std::string_view text)
 {
     char* begin = &texts[at];
-    std::memcpy(begin, text.data(), text.size());
+    if (!text.empty())
+        std::memcpy(begin, text.data(), text.size());
     begin[text.size()] = '\0';
     at += text.size() + 1;
     return begin;
