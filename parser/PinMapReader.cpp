@@ -33,26 +33,36 @@ int LeadingDigitsValue(const char* text)
     return static_cast<int>(value);
 }
 
+// The package database's package of the selected name, or null.
+const PackagePinMap* SelectedPackage(const KObjList* packages, const char* selectedName)
+{
+    if (!packages || !selectedName)
+        return nullptr;
+    for (int i = 0; i < packages->GetCount(); ++i) {
+        auto* package = static_cast<const PackagePinMap*>(packages->GetAt(i));
+        if (package && std::strcmp(package->GetName(), selectedName) == 0)
+            return package;
+    }
+    return nullptr;
+}
+
+// A pin's number: its position in the selected package, or the value of its
+// leading digits when no package is selected.
+int PinNumber(const PackagePinMap* selected, const char* pinName)
+{
+    if (!selected)
+        return LeadingDigitsValue(pinName);
+    int position = selected->FindPin(pinName);
+    return position > 0 ? position : BSDL_ERR_UNKNOWN_PIN;
+}
+
 }  // namespace
 
 int BScanParser::MapPinNametoPinNumber(char* pinName)
 {
     if (!pinName)
         return BSDL_ERR_NO_PIN_NAME;
-
-    const PackagePinMap* selected = nullptr;
-    if (m_packagePinMaps && m_packageType) {
-        for (int i = 0; i < m_packagePinMaps->GetCount() && !selected; ++i) {
-            auto* package = static_cast<const PackagePinMap*>(m_packagePinMaps->GetAt(i));
-            if (package && std::strcmp(package->GetName(), m_packageType) == 0)
-                selected = package;
-        }
-    }
-    if (!selected)
-        return LeadingDigitsValue(pinName);
-
-    int position = selected->FindPin(pinName);
-    return position > 0 ? position : BSDL_ERR_UNKNOWN_PIN;
+    return PinNumber(SelectedPackage(m_packagePinMaps, m_packageType), pinName);
 }
 
 int BScanParser::ReadBSCANPinMap(FILE* file, char* statement)
@@ -71,12 +81,17 @@ int BScanParser::ReadBSCANPinMap(FILE* file, char* statement)
     if (result < 0)
         return result;
 
+    // The selected package is looked up once for the whole string. The
+    // pin map is handed writable copies of the names; the port name's copy
+    // is refreshed whenever it no longer matches the entry's port name.
+    const PackagePinMap* selected = SelectedPackage(m_packagePinMaps, m_packageType);
     std::string portName;
     std::string pinName;
     WalkPinMapString(buffer.GetText(), [&](const std::string& port, int place, const std::string& pin) {
-        portName = port;
+        if (portName != port)
+            portName = port;
         pinName = pin;
-        int number = MapPinNametoPinNumber(&pinName[0]);
+        int number = PinNumber(selected, pinName.c_str());
         if (m_pinMap) {
             m_pinMap->SerialSetPinName(&portName[0], place, &pinName[0]);
             m_pinMap->SerialSetPinNumber(&portName[0], place, number);

@@ -23,9 +23,9 @@
 #define BSCAN_PINMAPSTRINGINTERNAL_H
 
 #include <string>
+#include <string_view>
 
 #include "parser/ReaderTextInternal.h"
-#include "util/KString.h"
 
 namespace pin_map_string {
 
@@ -34,11 +34,11 @@ namespace pin_map_string {
 // the walk has passed it.
 class NextOf {
 public:
-    NextOf(const std::string& text, char ch) : m_text(text), m_ch(ch) {}
+    NextOf(std::string_view text, char ch) : m_text(text), m_ch(ch) {}
 
     size_t From(size_t offset)
     {
-        if (!m_searched || (m_position != std::string::npos && m_position < offset)) {
+        if (!m_searched || (m_position != std::string_view::npos && m_position < offset)) {
             m_position = m_text.find(m_ch, offset);
             m_searched = true;
         }
@@ -46,35 +46,41 @@ public:
     }
 
 private:
-    const std::string& m_text;
+    std::string_view m_text;
     char m_ch;
-    size_t m_position = std::string::npos;
+    size_t m_position = std::string_view::npos;
     bool m_searched = false;
 };
 
-inline size_t SkipWhiteSpace(const std::string& text, size_t offset)
+inline size_t SkipWhiteSpace(std::string_view text, size_t offset)
 {
     while (offset < text.size() && ReaderIsWhiteSpace(text[offset]))
         ++offset;
     return offset;
 }
 
+inline std::string_view TrimEnd(std::string_view text)
+{
+    size_t length = text.size();
+    while (length > 0 && ReaderIsWhiteSpace(text[length - 1]))
+        --length;
+    return text.substr(0, length);
+}
+
 // Cuts one entry's pin list at its commas and hands each pin on.
 template <typename PinHandler>
-bool HandPins(const std::string& pins, const std::string& portName, std::string& pin,
+bool HandPins(std::string_view pins, const std::string& portName, std::string& pin,
               PinHandler& onPin)
 {
-    KString ks;
     int place = 0;
     size_t start = 0;
     while (start < pins.size()) {
         size_t comma = pins.find(',', start);
-        if (comma != std::string::npos && comma > start) {
-            pin.assign(pins, start, comma - start);
-            ks.TrimRight(pin);
+        if (comma != std::string_view::npos && comma > start) {
+            pin.assign(TrimEnd(pins.substr(start, comma - start)));
             start = SkipWhiteSpace(pins, comma + 1);
         } else {
-            pin.assign(pins, start, std::string::npos);
+            pin.assign(pins.substr(start));
             start = pins.size();
         }
         if (!onPin(static_cast<const std::string&>(portName), place++,
@@ -88,28 +94,27 @@ bool HandPins(const std::string& pins, const std::string& portName, std::string&
 
 // Walks `value` (trailing white space is ignored), calling
 // onPin(const std::string& portName, int place, const std::string& pin)
-// for each pin. Returns false when the handler stopped the walk.
+// for each pin. Returns false when the handler stopped the walk. The walk
+// reads the value in place; only the port name and the pin handed on are
+// copied.
 template <typename PinHandler>
-bool WalkPinMapString(const std::string& value, PinHandler onPin)
+bool WalkPinMapString(std::string_view value, PinHandler onPin)
 {
     using namespace pin_map_string;
-    KString ks;
-    std::string text(value);
-    ks.TrimRight(text);
+    const std::string_view text = TrimEnd(value);
 
     NextOf nextColon(text, ':');
     NextOf nextClose(text, ')');
     NextOf nextComma(text, ',');
     std::string portName;
-    std::string pins;
+    std::string_view pins;
     std::string pin;
     size_t start = 0;
     while (start < text.size()) {
         // A ':' after the entry's first character names the port.
         size_t colon = nextColon.From(start);
-        if (colon != std::string::npos && colon > start) {
-            portName.assign(text, start, colon - start);
-            ks.TrimRight(portName);
+        if (colon != std::string_view::npos && colon > start) {
+            portName.assign(TrimEnd(text.substr(start, colon - start)));
             start = SkipWhiteSpace(text, colon + 1);
         }
 
@@ -117,20 +122,20 @@ bool WalkPinMapString(const std::string& value, PinHandler onPin)
         if (parenthesised) {
             start = SkipWhiteSpace(text, start + 1);
             size_t close = nextClose.From(start);
-            if (close == std::string::npos) {
-                pins.clear();
+            if (close == std::string_view::npos) {
+                pins = std::string_view();
             } else {
-                pins.assign(text, start, close - start);
+                pins = text.substr(start, close - start);
                 start = SkipWhiteSpace(text, close + 1);
             }
         }
         size_t separator = nextComma.From(start);
         if (!parenthesised)
-            pins.assign(text, start,
-                        separator == std::string::npos ? std::string::npos : separator - start);
-        ks.TrimRight(pins);
+            pins = text.substr(start, separator == std::string_view::npos ? std::string_view::npos
+                                                                         : separator - start);
+        pins = TrimEnd(pins);
 
-        if (separator != std::string::npos)
+        if (separator != std::string_view::npos)
             start = SkipWhiteSpace(text, separator + 1);
         else if (!parenthesised)
             start = text.size();
