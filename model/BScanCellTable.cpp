@@ -216,9 +216,9 @@ int BScanPinMap::AddNewRegister(int number, char* cellType, char* portName, int 
     }
 
     KBScanCell* cell = &m_bscanCellTable[number];
-    cell->SetBoundaryCellPosition(number);
+    cell->m_boundaryCellPosition = number;
     cell->SetCellType(cellType);
-    cell->SetPinNode(port);
+    cell->m_pinNode = port;
     cell->SetFunction(function);
     cell->m_safeValue = safe;
     cell->m_value = value;
@@ -227,7 +227,7 @@ int BScanPinMap::AddNewRegister(int number, char* cellType, char* portName, int 
     }
     cell->SetPinName(pinName);
     if (controlCell >= 0) {
-        cell->SetControlCell(&m_bscanCellTable[controlCell]);
+        cell->m_controlCell = &m_bscanCellTable[controlCell];
         cell->m_disableValue = disableValue;
         cell->m_disableResult = disableResult;
     }

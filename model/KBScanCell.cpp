@@ -57,7 +57,11 @@ bool ReplaceName(std::string& field, const char* name, bool report, std::string&
     }
     try {
         if (!report) {
-            field.assign(name, length);
+            if (field.empty()) {
+                field.append(name, length);  // the usual case, and cheaper than assign
+            } else {
+                field.assign(name, length);
+            }
             return false;
         }
         std::string newName(name, length);

@@ -326,7 +326,16 @@ void PinMapIndex::UnfileName(NameMap& map, const std::string& key, int position)
 
 const std::string& PinMapIndex::FiledPortName(const NodeKeys& keys)
 {
-    return keys.exact != nullptr ? keys.exact->first : kNoText;
+    if (keys.exact != nullptr) {
+        return keys.exact->first;
+    }
+    return keys.upper != nullptr ? keys.upper->first : kNoText;
+}
+
+// The nodes filed under the same exact port name as a named node.
+PinMapIndex::Positions& PinMapIndex::ExactPositions(const NodeKeys& keys)
+{
+    return keys.exact != nullptr ? keys.exact->second : keys.upper->second.exact;
 }
 
 const std::string& PinMapIndex::FiledPinName(const NodeKeys& keys)
@@ -353,18 +362,26 @@ void PinMapIndex::FilePortName(int position)
     ++m_exactVersion;
     size_t length = std::strlen(name);
     bool lowerCase = HasLowerCase(name, length);
-    if (m_lastExact == nullptr || m_lastExact->first.size() != length ||
-        std::memcmp(m_lastExact->first.data(), name, length) != 0) {
-        m_lastExact = nullptr;
-        NameEntry* exact = m_exactName.Insert(name, length);
-        UpperEntry* upper = lowerCase ? m_upperName.Insert(UpperOf(exact->first).c_str(), length)
-                                      : m_upperName.Insert(name, length);
+    const std::string* last = m_lastUpper == nullptr ? nullptr
+                              : m_lastExact != nullptr ? &m_lastExact->first
+                                                       : &m_lastUpper->first;
+    if (last == nullptr || last->size() != length ||
+        std::memcmp(last->data(), name, length) != 0) {
+        m_lastUpper = nullptr;
+        NameEntry* exact = nullptr;
+        UpperEntry* upper = nullptr;
+        if (lowerCase) {
+            exact = m_exactName.Insert(name, length);
+            upper = m_upperName.Insert(UpperOf(exact->first).c_str(), length);
+        } else {
+            upper = m_upperName.Insert(name, length);
+        }
         m_lastExact = exact;
         m_lastUpper = upper;
     }
-    m_lastExact->second.Insert(position);
     keys.exact = m_lastExact;
     keys.upper = m_lastUpper;
+    ExactPositions(keys).Insert(position);
     if (lowerCase) {
         m_dirty.Insert(position);
     }
@@ -394,7 +411,7 @@ void PinMapIndex::UnfilePortName(int position)
             m_nameText.erase(text);
         }
     }
-    if (keys.exact == nullptr) {
+    if (keys.upper == nullptr) {
         m_nameless.Erase(position);
         return;
     }
@@ -405,9 +422,13 @@ void PinMapIndex::UnfilePortName(int position)
     UpperEntry* upper = keys.upper;
     keys.exact = nullptr;
     keys.upper = nullptr;
-    exact->second.Erase(position);
-    if (exact->second.Empty()) {
-        m_exactName.erase(exact);
+    if (exact != nullptr) {
+        exact->second.Erase(position);
+        if (exact->second.Empty()) {
+            m_exactName.erase(exact);
+        }
+    } else {
+        upper->second.exact.Erase(position);
     }
     m_dirty.Erase(position);
     upper->second.all.Erase(position);
@@ -432,17 +453,23 @@ void PinMapIndex::RefileCase(int position, const std::string& newName)
     m_lastUpper = nullptr;
     ++m_exactVersion;
     NameEntry* old = keys.exact;
-    keys.exact = nullptr;
-    old->second.Erase(position);
-    if (old->second.Empty()) {
-        m_exactName.erase(old);
+    if (old != nullptr) {
+        keys.exact = nullptr;
+        old->second.Erase(position);
+        if (old->second.Empty()) {
+            m_exactName.erase(old);
+        }
+    } else {
+        keys.upper->second.exact.Erase(position);
     }
-    NameEntry* exact = m_exactName.Insert(newName.data(), newName.size());
-    exact->second.Insert(position);
-    keys.exact = exact;
     if (HasLowerCase(newName)) {
+        NameEntry* exact = m_exactName.Insert(newName.data(), newName.size());
+        exact->second.Insert(position);
+        keys.exact = exact;
         m_dirty.Insert(position);
     } else {
+        // Without lower case the name is its upper-cased entry's text.
+        keys.upper->second.exact.Insert(position);
         m_dirty.Erase(position);
     }
 }
@@ -778,8 +805,13 @@ KPinNode* PinMapIndex::NthWithExactName(const char* name, int occurrence)
         } catch (const std::bad_alloc&) {
             return nullptr;
         }
-        auto it = m_exactName.find(name, length);
-        m_nthEntry = it != m_exactName.end() ? &it->second : nullptr;
+        if (HasLowerCase(name, length)) {
+            auto it = m_exactName.find(name, length);
+            m_nthEntry = it != m_exactName.end() ? &it->second : nullptr;
+        } else {
+            auto it = m_upperName.find(name, length);
+            m_nthEntry = it != m_upperName.end() ? &it->second.exact : nullptr;
+        }
         m_nthVersion = m_exactVersion;
     }
     if (m_nthEntry == nullptr || static_cast<size_t>(occurrence) >= m_nthEntry->Size()) {

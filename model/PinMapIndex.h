@@ -7,7 +7,9 @@
 //   - exact port names, upper-cased port names, and upper-cased port names
 //     with the vector index, each to the sorted list positions of the
 //     nodes that bear them (the last only for names of two or more nodes:
-//     the node of a name of its own is checked by its vector index);
+//     the node of a name of its own is checked by its vector index; an
+//     exact name without lower-case letters is kept with its upper-cased
+//     entry, so the usual upper-case names are filed once);
 //   - pin names and pin numbers (1 and above) to sorted positions;
 //   - the sorted positions of nameless nodes (no port name, or the empty
 //     text) and of nodes whose stored port name still holds a lower-case
@@ -357,10 +359,12 @@ private:
         size_t m_head = 0;        // vector entries before it have left
     };
 
-    // An upper-cased port name: its nodes, and the number under which its
-    // nodes are filed with their vector indexes (IndexedKey).
+    // An upper-cased port name: its nodes, those of them whose port name
+    // is exactly this text, and the number under which its nodes are filed
+    // with their vector indexes (IndexedKey).
     struct UpperName {
         Positions all;
+        Positions exact;
         long long id = 0;
     };
 
@@ -369,10 +373,11 @@ private:
     using UpperEntry = IndexTable<std::string, UpperName>::Entry;
 
     // The keys under which a node is filed. The name entries hold the
-    // texts; an entry lives while a node is filed in it.
+    // texts; an entry lives while a node is filed in it. A port name
+    // without lower-case letters is its upper-cased entry's text.
     struct NodeKeys {
-        NameEntry* exact = nullptr;         // the port name; null for a nameless node
-        UpperEntry* upper = nullptr;        // the port name upper-cased
+        NameEntry* exact = nullptr;         // a port name with lower-case letters
+        UpperEntry* upper = nullptr;        // the port name upper-cased; null: nameless
         const char* portNameText = nullptr; // the node's own buffer
         NameEntry* pin = nullptr;           // null: not filed by pin name
         int vectorIndex = -1;
@@ -380,6 +385,7 @@ private:
     };
 
     static const std::string& FiledPortName(const NodeKeys& keys);
+    static Positions& ExactPositions(const NodeKeys& keys);
     static const std::string& FiledPinName(const NodeKeys& keys);
 
     bool Fresh();
@@ -409,7 +415,7 @@ private:
     const KObjList* m_list;
     std::vector<KPinNode*> m_nodes;           // the list, by position
     std::vector<NodeKeys> m_keys;             // by position
-    NameMap m_exactName;
+    NameMap m_exactName;                      // port names with lower-case letters
     IndexTable<std::string, UpperName> m_upperName;
     IndexTable<long long, Positions> m_indexed;  // by IndexedKey
     long long m_nextNameId = 0;
@@ -435,11 +441,11 @@ private:
     long long m_cellsScanned = 0;
     static const long long kCellScansBeforeFiling = 4;
 
-    // The exact and upper-cased name entries the last filed port name went
-    // to: a vector port's elements all share them. Entries never move in
-    // their maps; the memo is dropped whenever one may be erased.
-    NameEntry* m_lastExact = nullptr;         // null: no memo
-    UpperEntry* m_lastUpper = nullptr;
+    // The name entries the last filed port name went to: a vector port's
+    // elements all share them. Entries never move in their maps; the memo
+    // is dropped whenever one may be erased.
+    NameEntry* m_lastExact = nullptr;         // null for a name without lower case
+    UpperEntry* m_lastUpper = nullptr;        // null: no memo
 
     // The exact-name entry NthWithExactName found last (null: none), valid
     // while m_exactVersion (bumped by every change of m_exactName) stays the
