@@ -268,7 +268,7 @@ int GatherStringValue(PhysicalLineSource& source, long long& lineNumber, const c
             // The piece starts after the line's first double quote (or is
             // the whole line without one), leading white space removed.
             std::string_view view(line.text, line.length);
-            const size_t quote = view.find('"');
+            const size_t quote = view.front() == '"' ? 0 : view.find('"');
             if (quote != std::string_view::npos)
                 view.remove_prefix(quote + 1);
             while (!view.empty() && ReaderIsWhiteSpace(view.front()))
