@@ -75,27 +75,31 @@ void PinMapIndex::Positions::Insert(int position)
         if (position == m_one) {
             return;
         }
-        m_items.clear();
-        m_head = 0;
-        m_items.push_back(std::min(position, m_one));
-        m_items.push_back(std::max(position, m_one));
+        if (!m_more) {
+            m_more.reset(new More);
+        }
+        m_more->items.clear();
+        m_more->head = 0;
+        m_more->items.push_back(std::min(position, m_one));
+        m_more->items.push_back(std::max(position, m_one));
         m_one = -1;
         return;
     }
-    if (position > m_items.back()) {
-        m_items.push_back(position);
+    std::vector<int>& items = m_more->items;
+    if (position > items.back()) {
+        items.push_back(position);
         return;
     }
-    auto begin = m_items.begin() + static_cast<std::ptrdiff_t>(m_head);
-    auto it = std::lower_bound(begin, m_items.end(), position);
-    if (it != m_items.end() && *it == position) {
+    auto begin = items.begin() + static_cast<std::ptrdiff_t>(m_more->head);
+    auto it = std::lower_bound(begin, items.end(), position);
+    if (it != items.end() && *it == position) {
         return;
     }
-    if (it == begin && m_head > 0) {
-        m_items[--m_head] = position;  // reuse the room left in front
+    if (it == begin && m_more->head > 0) {
+        items[--m_more->head] = position;  // reuse the room left in front
         return;
     }
-    m_items.insert(it, position);
+    items.insert(it, position);
 }
 
 void PinMapIndex::Positions::Erase(int position)
@@ -109,30 +113,33 @@ void PinMapIndex::Positions::Erase(int position)
     if (Empty()) {
         return;
     }
-    if (m_items[m_head] == position) {
+    std::vector<int>& items = m_more->items;
+    if (items[m_more->head] == position) {
         PopFront();
         return;
     }
-    if (m_items.back() == position) {
-        m_items.pop_back();
+    if (items.back() == position) {
+        items.pop_back();
         return;
     }
-    auto begin = m_items.begin() + static_cast<std::ptrdiff_t>(m_head);
-    auto it = std::lower_bound(begin, m_items.end(), position);
-    if (it != m_items.end() && *it == position) {
-        m_items.erase(it);
+    auto begin = items.begin() + static_cast<std::ptrdiff_t>(m_more->head);
+    auto it = std::lower_bound(begin, items.end(), position);
+    if (it != items.end() && *it == position) {
+        items.erase(it);
     }
 }
 
 void PinMapIndex::Positions::PopFront()
 {
-    ++m_head;
-    if (m_head == m_items.size()) {
-        m_items.clear();
-        m_head = 0;
-    } else if (m_head >= 64 && m_head * 2 >= m_items.size()) {
-        m_items.erase(m_items.begin(), m_items.begin() + static_cast<std::ptrdiff_t>(m_head));
-        m_head = 0;
+    std::vector<int>& items = m_more->items;
+    size_t& head = m_more->head;
+    ++head;
+    if (head == items.size()) {
+        items.clear();
+        head = 0;
+    } else if (head >= 64 && head * 2 >= items.size()) {
+        items.erase(items.begin(), items.begin() + static_cast<std::ptrdiff_t>(head));
+        head = 0;
     }
 }
 
