@@ -469,10 +469,14 @@ int BScanParser::ReadBSCANBoundaryRegister(FILE* file, char* statement)
         if (result < 0)
             return result;
 
-        std::vector<RegisterEntry> entries;
-        std::string comments;
+        // An entry takes some twenty characters at least, so the list is
+        // sized once for most values instead of growing step by step.
         const char* data = value.GetText();
-        result = SplitEntries(data, static_cast<size_t>(value.GetTotalSize()), entries, comments);
+        const size_t size = static_cast<size_t>(value.GetTotalSize());
+        std::vector<RegisterEntry> entries;
+        entries.reserve(size / 32 + 1);
+        std::string comments;
+        result = SplitEntries(data, size, entries, comments);
         if (result < 0)
             return result;
 

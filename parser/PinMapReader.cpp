@@ -56,6 +56,17 @@ int PinNumber(const PackagePinMap* selected, const char* pinName)
     return position > 0 ? position : BSDL_ERR_UNKNOWN_PIN;
 }
 
+// Copies `text` with its NUL into `buffer`, which only ever grows, and
+// returns the writable copy.
+char* CopyInto(std::string& buffer, const std::string& text)
+{
+    if (buffer.size() < text.size() + 1)
+        buffer.resize(text.size() + 1);
+    char* copy = &buffer[0];
+    std::memcpy(copy, text.c_str(), text.size() + 1);
+    return copy;
+}
+
 }  // namespace
 
 int BScanParser::MapPinNametoPinNumber(char* pinName)
@@ -82,19 +93,18 @@ int BScanParser::ReadBSCANPinMap(FILE* file, char* statement)
         return result;
 
     // The selected package is looked up once for the whole string. The
-    // pin map is handed writable copies of the names; the port name's copy
-    // is refreshed whenever it no longer matches the entry's port name.
+    // pin map is handed writable copies of the names, kept in buffers that
+    // are reused from pin to pin.
     const PackagePinMap* selected = SelectedPackage(m_packagePinMaps, m_packageType);
     std::string portName;
     std::string pinName;
     WalkPinMapString(buffer.GetText(), [&](const std::string& port, int place, const std::string& pin) {
-        if (portName != port)
-            portName = port;
-        pinName = pin;
-        int number = PinNumber(selected, pinName.c_str());
+        char* portText = CopyInto(portName, port);
+        char* pinText = CopyInto(pinName, pin);
+        int number = PinNumber(selected, pinText);
         if (m_pinMap) {
-            m_pinMap->SerialSetPinName(&portName[0], place, &pinName[0]);
-            m_pinMap->SerialSetPinNumber(&portName[0], place, number);
+            m_pinMap->SerialSetPinName(portText, place, pinText);
+            m_pinMap->SerialSetPinNumber(portText, place, number);
         }
         return true;
     });
