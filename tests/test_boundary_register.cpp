@@ -199,3 +199,23 @@ TEST(BoundaryRegisterReader, DifferentialPairEdges)
     EXPECT_FALSE(dropped.Port("AN")->IsNegative());
     EXPECT_EQ(dropped.Describe(1), "1 t1 f0 s2 v2 c-1 d1 r3 AN/AN");
 }
+
+TEST(BoundaryRegisterReader, CommentNamesGoToTheEntryCompletedLast)
+{
+    // The comment names of all entries are kept side by side: a later comment
+    // renames the entry before it, long names stay whole, an entry without a
+    // comment has the empty name.
+    const std::string longName(100, 'L');
+    RegisterParser parser(4);
+    EXPECT_EQ(parser.Register("\"0 (BC_1, *, internal, 1)\" & -- FIRST\n"
+                              "\"\" & -- SECOND\n"
+                              "\", 1 (BC_1, *, internal, 1),\" & -- " + longName + "\n"
+                              "\"2 (BC_1, *, internal, 0),\" &\n"
+                              "\"3 (BC_1, *, internal, 0)\"; -- L-A-S-T\n"),
+              BSDL_OK);
+    EXPECT_STREQ(parser.Cell(0)->GetOriginalPinName(), "SECOND");
+    EXPECT_STREQ(parser.Cell(1)->GetOriginalPinName(), longName.c_str());
+    EXPECT_STREQ(parser.Cell(2)->GetOriginalPinName(), "");
+    EXPECT_STREQ(parser.Cell(3)->GetOriginalPinName(), "LAST");
+    EXPECT_EQ(parser.m_pinMap->GetBScanCellByOriginalName("FIRST"), nullptr);
+}
