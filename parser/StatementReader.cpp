@@ -130,6 +130,9 @@ bool PhysicalLineSource::Refill()
     m_end += got;
     if (got < wanted)
         m_streamDone = true;
+    // A text file rarely holds a NUL byte: when the block holds none, reads
+    // need not look for one.
+    m_blockHoldsNul = std::memchr(m_block.get(), '\0', m_end) != nullptr;
     return got > 0;
 }
 
@@ -153,7 +156,7 @@ int PhysicalLineSource::ReadFromBlock(const char*& text, size_t& length)
     if (!newline && count < kLongestRead)
         m_endSeen = true;
     m_begin += taken;
-    const void* nul = std::memchr(start, '\0', taken);
+    const void* nul = m_blockHoldsNul ? std::memchr(start, '\0', taken) : nullptr;
     text = start;
     length = nul ? static_cast<size_t>(static_cast<const char*>(nul) - start) : taken;
     return BSDL_OK;

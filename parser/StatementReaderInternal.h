@@ -52,6 +52,7 @@ private:
     size_t m_begin = 0;
     size_t m_end = 0;
     bool m_streamDone = false;
+    bool m_blockHoldsNul = false;
     bool m_endSeen = false;
 };
 
