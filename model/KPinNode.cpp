@@ -9,17 +9,19 @@
 
 namespace {
 
-// A heap copy of a text too long for a node's own buffer of `inlineSize`
-// bytes; null for a null or short text. `failed` tells of a copy that
-// could not be made.
-char* HeapCopyIfLong(const char* text, size_t inlineSize, bool& failed)
+// The bytes a text takes with its terminating zero; 0 for no text.
+size_t TextSize(const char* text)
+{
+    return text != nullptr ? std::strlen(text) + 1 : 0;
+}
+
+// A heap copy of a text of `size` bytes too long for a node's own buffer
+// of `inlineSize` bytes; null for no text or a short one. `failed` tells
+// of a copy that could not be made.
+char* HeapCopyIfLong(const char* text, size_t size, size_t inlineSize, bool& failed)
 {
     failed = false;
-    if (text == nullptr) {
-        return nullptr;
-    }
-    size_t size = std::strlen(text) + 1;
-    if (size <= inlineSize) {
+    if (text == nullptr || size <= inlineSize) {
         return nullptr;
     }
     char* copy = new (std::nothrow) char[size];
@@ -99,17 +101,19 @@ KPinNode::KPinNode()
 {
 }
 
-// Points `field` at `text`: at `heapCopy` when one was made for it, else
-// at a copy in `buffer` (the text may lie in that very buffer). A null
-// text leaves the field null. The caller frees the field's old heap text.
-void KPinNode::StoreText(char*& field, char* buffer, const char* text, char* heapCopy)
+// Points `field` at `text` of `size` bytes: at `heapCopy` when one was
+// made for it, else at a copy in `buffer` (the text may lie in that very
+// buffer). A null text leaves the field null. The caller frees the field's
+// old heap text.
+void KPinNode::StoreText(char*& field, char* buffer, const char* text, size_t size,
+                         char* heapCopy)
 {
     if (text == nullptr) {
         field = nullptr;
     } else if (heapCopy != nullptr) {
         field = heapCopy;
     } else {
-        std::memmove(buffer, text, std::strlen(text) + 1);
+        std::memmove(buffer, text, size);
         field = buffer;
     }
 }
@@ -139,13 +143,15 @@ KPinNode::KPinNode(const KPinNode& other)
       m_negative(other.m_negative)
 {
     bool failed = false;
-    char* portName = HeapCopyIfLong(other.m_portName, kInlineText, failed);
+    size_t portSize = TextSize(other.m_portName);
+    char* portName = HeapCopyIfLong(other.m_portName, portSize, kInlineText, failed);
     if (!failed) {
-        StoreText(m_portName, m_portNameText, other.m_portName, portName);
+        StoreText(m_portName, m_portNameText, other.m_portName, portSize, portName);
     }
-    char* pinName = HeapCopyIfLong(other.m_pinName, kInlineText, failed);
+    size_t pinSize = TextSize(other.m_pinName);
+    char* pinName = HeapCopyIfLong(other.m_pinName, pinSize, kInlineText, failed);
     if (!failed) {
-        StoreText(m_pinName, m_pinNameText, other.m_pinName, pinName);
+        StoreText(m_pinName, m_pinNameText, other.m_pinName, pinSize, pinName);
     }
     if (other.m_bscanCells != nullptr) {
         try {
@@ -167,8 +173,10 @@ KPinNode& KPinNode::operator=(const KPinNode& other)
     }
     bool portFailed = false;
     bool pinFailed = false;
-    char* portName = HeapCopyIfLong(other.m_portName, kInlineText, portFailed);
-    char* pinName = HeapCopyIfLong(other.m_pinName, kInlineText, pinFailed);
+    size_t portSize = TextSize(other.m_portName);
+    size_t pinSize = TextSize(other.m_pinName);
+    char* portName = HeapCopyIfLong(other.m_portName, portSize, kInlineText, portFailed);
+    char* pinName = HeapCopyIfLong(other.m_pinName, pinSize, kInlineText, pinFailed);
     bool listFailed = false;
     if (!portFailed && !pinFailed && other.m_bscanCells != nullptr) {
         try {
@@ -192,8 +200,8 @@ KPinNode& KPinNode::operator=(const KPinNode& other)
 
     m_vectorIndex = other.m_vectorIndex;
     m_pinNumber = other.m_pinNumber;
-    StoreText(m_portName, m_portNameText, other.m_portName, portName);
-    StoreText(m_pinName, m_pinNameText, other.m_pinName, pinName);
+    StoreText(m_portName, m_portNameText, other.m_portName, portSize, portName);
+    StoreText(m_pinName, m_pinNameText, other.m_pinName, pinSize, pinName);
     m_portType = other.m_portType;
     m_portValue = other.m_portValue;
     if (other.m_bscanCells != nullptr) {
@@ -241,12 +249,13 @@ void KPinNode::SetPortName(char* name)
         return;
     }
     bool failed = false;
-    char* copy = HeapCopyIfLong(name, kInlineText, failed);
+    size_t size = TextSize(name);
+    char* copy = HeapCopyIfLong(name, size, kInlineText, failed);
     if (failed) {
         return;  // out of memory: the old name stays
     }
     char* oldHeap = m_portName != m_portNameText ? m_portName : nullptr;
-    StoreText(m_portName, m_portNameText, name, copy);
+    StoreText(m_portName, m_portNameText, name, size, copy);
     if (m_owner != nullptr) {
         // The index compares with what it filed, and follows the buffer.
         m_owner->PortNameChanged(this);
@@ -265,14 +274,15 @@ void KPinNode::SetPinName(char* name)
         return;
     }
     bool failed = false;
-    char* copy = HeapCopyIfLong(name, kInlineText, failed);
+    size_t size = TextSize(name);
+    char* copy = HeapCopyIfLong(name, size, kInlineText, failed);
     if (failed) {
         return;  // out of memory: the old name stays
     }
-    const bool changed = !SameText(m_pinName, name);
+    const bool changed = m_owner != nullptr && !SameText(m_pinName, name);
     char* oldHeap = m_pinName != m_pinNameText ? m_pinName : nullptr;
-    StoreText(m_pinName, m_pinNameText, name, copy);
-    if (m_owner != nullptr && changed) {
+    StoreText(m_pinName, m_pinNameText, name, size, copy);
+    if (changed) {
         m_owner->PinNameChanged(this);
     }
     delete[] oldHeap;
@@ -309,14 +319,26 @@ void KPinNode::SetPortType(char* text)
     if (text == nullptr) {
         return;
     }
-    if (std::strcmp(text, "in") == 0) {
-        m_portType = PORT_IN;
-    } else if (std::strcmp(text, "out") == 0) {
-        m_portType = PORT_OUT;
-    } else if (std::strcmp(text, "inout") == 0) {
-        m_portType = PORT_INOUT;
-    } else if (std::strcmp(text, "buffer") == 0) {
-        m_portType = PORT_BUFFER;
+    switch (text[0]) {
+    case 'i':
+        if (std::strcmp(text, "in") == 0) {
+            m_portType = PORT_IN;
+        } else if (std::strcmp(text, "inout") == 0) {
+            m_portType = PORT_INOUT;
+        }
+        break;
+    case 'o':
+        if (std::strcmp(text, "out") == 0) {
+            m_portType = PORT_OUT;
+        }
+        break;
+    case 'b':
+        if (std::strcmp(text, "buffer") == 0) {
+            m_portType = PORT_BUFFER;
+        }
+        break;
+    default:
+        break;
     }
 }
 

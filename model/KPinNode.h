@@ -60,7 +60,7 @@ private:
     // kept in the node's own buffers.
     static const int kInlineText = 16;
 
-    void StoreText(char*& field, char* buffer, const char* text, char* heapCopy);
+    void StoreText(char*& field, char* buffer, const char* text, size_t size, char* heapCopy);
     void DropCells();
 
     int m_vectorIndex;

@@ -56,6 +56,18 @@ bool EqualUpperCased(const std::string& text, const char* name)
     return name[i] == '\0';
 }
 
+// True when `name` is exactly `text` (which holds no zero byte).
+bool EqualText(const std::string& text, const char* name)
+{
+    size_t i = 0;
+    for (; i < text.size(); ++i) {
+        if (name[i] != text[i]) {
+            return false;  // also at the end of a shorter name
+        }
+    }
+    return name[i] == '\0';
+}
+
 const char* TextOrEmpty(const char* text)
 {
     return text != nullptr ? text : "";
@@ -290,10 +302,10 @@ bool PinMapIndex::CellsFiled()
             for (int number = 0; number < m_tableLength; ++number) {
                 const KBScanCell& cell = m_table[number];
                 if (!cell.m_pinName.empty()) {
-                    FileName(m_cellPinName, UpperOf(cell.m_pinName), number);
+                    FileUpperCased(m_cellPinName, cell.m_pinName, number);
                 }
                 if (!cell.m_originalPinName.empty()) {
-                    FileName(m_cellOriginalName, UpperOf(cell.m_originalPinName), number);
+                    FileUpperCased(m_cellOriginalName, cell.m_originalPinName, number);
                 }
             }
             m_cellsFiled = true;
@@ -314,9 +326,14 @@ long long PinMapIndex::IndexedKey(long long nameId, int vectorIndex)
                                   static_cast<unsigned int>(vectorIndex));
 }
 
-void PinMapIndex::FileName(NameMap& map, const std::string& key, int position)
+// Files `position` under `name` upper-cased, put together in m_key.
+void PinMapIndex::FileUpperCased(NameMap& map, const std::string& name, int position)
 {
-    map[key].Insert(position);
+    m_key.assign(name);
+    for (char& c : m_key) {
+        c = Upper(c);
+    }
+    map.Insert(m_key.data(), m_key.size())->second.Insert(position);
 }
 
 void PinMapIndex::UnfileName(NameMap& map, const std::string& key, int position)
@@ -651,7 +668,7 @@ void PinMapIndex::CellPinNameChanged(KBScanCell* cell, const std::string& oldNam
             UnfileName(m_cellPinName, UpperOf(oldName), number);
         }
         if (!cell->m_pinName.empty()) {
-            FileName(m_cellPinName, UpperOf(cell->m_pinName), number);
+            FileUpperCased(m_cellPinName, cell->m_pinName, number);
         }
     } catch (const std::bad_alloc&) {
         m_stale = true;
@@ -672,7 +689,7 @@ void PinMapIndex::CellOriginalNameChanged(KBScanCell* cell, const std::string& o
             UnfileName(m_cellOriginalName, UpperOf(oldName), number);
         }
         if (!cell->m_originalPinName.empty()) {
-            FileName(m_cellOriginalName, UpperOf(cell->m_originalPinName), number);
+            FileUpperCased(m_cellOriginalName, cell->m_originalPinName, number);
         }
     } catch (const std::bad_alloc&) {
         m_stale = true;
@@ -803,9 +820,8 @@ KPinNode* PinMapIndex::NthWithExactName(const char* name, int occurrence)
     // A pin map names the nodes of one port one after the other, and sets
     // a pin name and then a pin number of each: the entry found last is
     // used again while no exact name was filed or unfiled since.
-    size_t length = std::strlen(name);
-    if (m_nthVersion != m_exactVersion || m_nthName.size() != length ||
-        std::memcmp(m_nthName.data(), name, length) != 0) {
+    if (m_nthVersion != m_exactVersion || !EqualText(m_nthName, name)) {
+        size_t length = std::strlen(name);
         try {
             m_nthVersion = 0;
             m_nthName.assign(name, length);

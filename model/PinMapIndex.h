@@ -413,7 +413,7 @@ private:
     void UpperCaseStoredNamesUpTo(int last);
 
     static long long IndexedKey(long long nameId, int vectorIndex);
-    static void FileName(NameMap& map, const std::string& key, int position);
+    void FileUpperCased(NameMap& map, const std::string& name, int position);
     static void UnfileName(NameMap& map, const std::string& key, int position);
     KBScanCell* FirstCellIn(const NameMap& map, const char* name, bool original);
 
