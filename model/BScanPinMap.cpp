@@ -315,8 +315,7 @@ KPinNode* BScanPinMap::GetPort(char* portName, int vectorIndex)
     if (portName == nullptr || *portName == '\0' || m_pinList->IsEmpty()) {
         return nullptr;
     }
-    m_index->UpperCaseLookupText(portName);
-    return m_index->FirstNamedWithIndex(portName, vectorIndex);
+    return m_index->FirstNamedWithIndex(m_index->UpperCaseLookupText(portName), vectorIndex);
 }
 
 KPinNode* BScanPinMap::GetPortwName(char* portName)
@@ -324,8 +323,7 @@ KPinNode* BScanPinMap::GetPortwName(char* portName)
     if (portName == nullptr || m_pinList->IsEmpty()) {
         return nullptr;
     }
-    m_index->UpperCaseLookupText(portName);
-    return m_index->FirstNamed(portName);
+    return m_index->FirstNamed(m_index->UpperCaseLookupText(portName));
 }
 
 KPinNode* BScanPinMap::GetPort(const char* pinName)

@@ -698,22 +698,26 @@ void PinMapIndex::CellOriginalNameChanged(KBScanCell* cell, const std::string& o
 
 // --- Lookups -----------------------------------------------------------
 
-void PinMapIndex::UpperCaseLookupText(char* text)
+PinMapIndex::LookupText PinMapIndex::UpperCaseLookupText(char* text)
 {
     bool changed = false;
-    for (char* c = text; *c != '\0'; ++c) {
+    std::uint64_t hash = kIndexHashStart;
+    char* c = text;
+    for (; *c != '\0'; ++c) {
         if (IsLower(*c)) {
             *c = Upper(*c);
             changed = true;
         }
+        hash = IndexHashStep(hash, *c);
     }
+    LookupText lookup{text, static_cast<size_t>(c - text), IndexHashMix(hash)};
     if (!changed || m_stale) {
-        return;
+        return lookup;
     }
     // A host may look a port up by the very text the node holds.
     if (!NameTextsFiled()) {
         m_stale = true;
-        return;
+        return lookup;
     }
     auto owner = m_nameText.find(text);
     if (owner != m_nameText.end() && static_cast<size_t>(owner->second) < m_nodes.size() &&
@@ -724,6 +728,7 @@ void PinMapIndex::UpperCaseLookupText(char* text)
             m_stale = true;
         }
     }
+    return lookup;
 }
 
 // Upper-cases, in place and in list order, the stored port name of every
@@ -761,14 +766,14 @@ KPinNode* PinMapIndex::FirstWithPinName(const char* pinName)
     return it != m_pinName.end() ? m_nodes[it->second.First()] : nullptr;
 }
 
-KPinNode* PinMapIndex::FirstNamed(const char* name)
+KPinNode* PinMapIndex::FirstNamed(const LookupText& name)
 {
     if (!Fresh()) {
         return nullptr;
     }
     try {
         int match = -1;
-        auto it = m_upperName.find(name, std::strlen(name));
+        auto it = m_upperName.find(name.text, name.length, name.hash);
         if (it != m_upperName.end()) {
             match = it->second.all.First();
         }
@@ -780,7 +785,7 @@ KPinNode* PinMapIndex::FirstNamed(const char* name)
     }
 }
 
-KPinNode* PinMapIndex::FirstNamedWithIndex(const char* name, int vectorIndex)
+KPinNode* PinMapIndex::FirstNamedWithIndex(const LookupText& name, int vectorIndex)
 {
     if (!Fresh()) {
         return nullptr;
@@ -789,7 +794,7 @@ KPinNode* PinMapIndex::FirstNamedWithIndex(const char* name, int vectorIndex)
         // The scan ends at the first nameless node.
         int end = m_nameless.Empty() ? static_cast<int>(m_nodes.size()) : m_nameless.First();
         int match = -1;
-        auto it = m_upperName.find(name, std::strlen(name));
+        auto it = m_upperName.find(name.text, name.length, name.hash);
         if (it != m_upperName.end()) {
             const UpperName& upper = it->second;
             int first = -1;

@@ -61,11 +61,20 @@ inline std::size_t IndexHashMix(std::uint64_t h)
     return static_cast<std::size_t>(h);
 }
 
+// Texts are hashed byte by byte (a caller that walks a text anyway can
+// hash it on the way), then mixed.
+const std::uint64_t kIndexHashStart = 0xcbf29ce484222325ull;
+
+inline std::uint64_t IndexHashStep(std::uint64_t h, char c)
+{
+    return (h ^ static_cast<unsigned char>(c)) * 0x100000001b3ull;
+}
+
 inline std::size_t IndexHashBytes(const char* text, std::size_t length)
 {
-    std::uint64_t h = 0xcbf29ce484222325ull;
+    std::uint64_t h = kIndexHashStart;
     for (std::size_t i = 0; i < length; ++i) {
-        h = (h ^ static_cast<unsigned char>(text[i])) * 0x100000001b3ull;
+        h = IndexHashStep(h, text[i]);
     }
     return IndexHashMix(h);
 }
@@ -122,7 +131,12 @@ public:
     // Texts looked up without making a key of them.
     Entry* find(const char* text, std::size_t length) const
     {
-        std::size_t hash = IndexHashBytes(text, length);
+        return find(text, length, IndexHashBytes(text, length));
+    }
+
+    // The same, with the text's hash (IndexHashBytes) already known.
+    Entry* find(const char* text, std::size_t length, std::size_t hash) const
+    {
         return Probe(hash, [&](const Entry& entry) {
             return entry.first.size() == length &&
                    std::memcmp(entry.first.data(), text, length) == 0;
@@ -310,9 +324,17 @@ public:
     // The cell table was replaced (null and 0 for none).
     void TableReplaced(KBScanCell* table, int length);
 
-    // Upper-cases a lookup text in place. When the text is the stored port
-    // name of one of the nodes, that node's name has changed with it.
-    void UpperCaseLookupText(char* text);
+    // Upper-cases a lookup text in place, measuring and hashing it on the
+    // way. When the text is the stored port name of one of the nodes, that
+    // node's name has changed with it.
+    // A lookup text as UpperCaseLookupText left it, with its length and
+    // its hash (IndexHashBytes).
+    struct LookupText {
+        const char* text;
+        size_t length;
+        size_t hash;
+    };
+    LookupText UpperCaseLookupText(char* text);
 
     // The first node whose pin number is `number` (1 and above); null when
     // none.
@@ -323,10 +345,10 @@ public:
     // The first named node whose port name, upper-cased, equals the
     // upper-case text `name`; upper-cases the stored names of all named
     // nodes up to it (of all of them when none matches).
-    KPinNode* FirstNamed(const char* name);
+    KPinNode* FirstNamed(const LookupText& name);
     // As FirstNamed, also requiring the vector index, and stopping at the
     // first nameless node: no node behind it is examined.
-    KPinNode* FirstNamedWithIndex(const char* name, int vectorIndex);
+    KPinNode* FirstNamedWithIndex(const LookupText& name, int vectorIndex);
     // The node at which the count of nodes whose port name equals `name`
     // exactly reaches occurrence + 1; null when there are fewer.
     KPinNode* NthWithExactName(const char* name, int occurrence);
