@@ -28,20 +28,46 @@ char LowerCased(char c)
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-// Indexed by CellFunction, FUNC_INPUT (0) to FUNC_OBSERVE_ONLY (10).
-const char* const kFunctionNames[] = {
-    "INPUT",    "CLOCK", "OUTPUT2",  "OUTPUT3",   "CONTROL",      "CONTROLR",
-    "INTERNAL", "BIDIR", "BIDIR_IN", "BIDIR_OUT", "OBSERVE_ONLY",
-};
+// True when the `length` bytes at `text` are `name` (a literal of that
+// length): a comparison the compiler turns into a few word compares.
+template <size_t N>
+bool Is(const char* text, const char (&name)[N])
+{
+    return std::memcmp(text, name, N - 1) == 0;
+}
 
-const size_t kFunctionNameLengths[] = {5, 5, 7, 7, 7, 8, 8, 5, 8, 9, 12};
+// The cell function whose upper-case name is the text of `length` bytes;
+// FUNC_NONE for any other text.
+CellFunction FunctionNamed(const char* text, size_t length)
+{
+    switch (length) {
+    case 5:
+        return Is(text, "INPUT")   ? FUNC_INPUT
+               : Is(text, "CLOCK") ? FUNC_CLOCK
+               : Is(text, "BIDIR") ? FUNC_BIDIR
+                                   : FUNC_NONE;
+    case 7:
+        return Is(text, "OUTPUT2")   ? FUNC_OUTPUT2
+               : Is(text, "OUTPUT3") ? FUNC_OUTPUT3
+               : Is(text, "CONTROL") ? FUNC_CONTROL
+                                     : FUNC_NONE;
+    case 8:
+        return Is(text, "CONTROLR")   ? FUNC_CONTROLR
+               : Is(text, "INTERNAL") ? FUNC_INTERNAL
+               : Is(text, "BIDIR_IN") ? FUNC_BIDIR_IN
+                                      : FUNC_NONE;
+    case 9:
+        return Is(text, "BIDIR_OUT") ? FUNC_BIDIR_OUT : FUNC_NONE;
+    case 12:
+        return Is(text, "OBSERVE_ONLY") ? FUNC_OBSERVE_ONLY : FUNC_NONE;
+    default:
+        return FUNC_NONE;
+    }
+}
 
 static_assert(CELL_BC_7 - CELL_BC_0 == 7 && CELL_TYPE_NONE == CELL_BC_7 + 1,
               "BC_0..BC_7 numbered in order");
-static_assert(sizeof(kFunctionNames) / sizeof(kFunctionNames[0]) == FUNC_NONE,
-              "one name per cell function");
-static_assert(sizeof(kFunctionNameLengths) / sizeof(kFunctionNameLengths[0]) == FUNC_NONE,
-              "one length per cell function");
+static_assert(FUNC_OBSERVE_ONLY == 10 && FUNC_NONE == 11, "eleven cell functions");
 
 // Replaces `field` with `name` (null or the same text changes nothing; out
 // of memory leaves the old text). Returns true when the text changed and
@@ -226,37 +252,10 @@ void KBScanCell::SetFunction(char* text)
         return;
     }
     size_t length = UpperCaseInPlace(text);
-    // The names are upper case, as the text is now: only the names of the
-    // text's first letter and length can equal it.
-    int first = FUNC_NONE;
-    int last = FUNC_NONE;  // candidates: first <= function < last
-    switch (text[0]) {
-    case 'I':
-        first = FUNC_INPUT;
-        last = FUNC_INTERNAL + 1;
-        break;
-    case 'C':
-        first = FUNC_CLOCK;
-        last = FUNC_CONTROLR + 1;
-        break;
-    case 'O':
-        first = FUNC_OUTPUT2;
-        last = FUNC_OBSERVE_ONLY + 1;
-        break;
-    case 'B':
-        first = FUNC_BIDIR;
-        last = FUNC_BIDIR_OUT + 1;
-        break;
-    default:
-        return;
-    }
-    for (int function = first; function < last; ++function) {
-        const char* name = kFunctionNames[function];
-        if (kFunctionNameLengths[function] == length && text[0] == name[0] &&
-            std::memcmp(text, name, length) == 0) {
-            m_function = static_cast<CellFunction>(function);
-            return;
-        }
+    // The names are upper case, as the text is now.
+    CellFunction function = FunctionNamed(text, length);
+    if (function != FUNC_NONE) {
+        m_function = function;
     }
 }
 
