@@ -187,7 +187,13 @@ int BScanPinMap::AddNewRegister(int number, char* cellType, char* portName, int 
         m_bscanCellTable == nullptr || portName == nullptr) {
         return -1;
     }
-    KPinNode* port = GetPort(portName, portIndex);  // upper-cases portName
+    // The port, found as GetPort(portName, portIndex) finds it (which
+    // upper-cases portName unless the name is empty or there is no port),
+    // asked of the index directly.
+    KPinNode* port = nullptr;
+    if (*portName != '\0' && !m_pinList->IsEmpty()) {
+        port = m_index->FirstNamedWithIndex(m_index->UpperCaseLookupText(portName), portIndex);
+    }
 
     // The cell's pin name: the (now upper-cased) port name, followed by the
     // index in decimal unless it is 0. Short names are put together on the
@@ -233,7 +239,9 @@ int BScanPinMap::AddNewRegister(int number, char* cellType, char* portName, int 
     }
 
     int result = port != nullptr ? port->AssociateBScanCell(cell) : 0;
-    SetBit(number, value);
+    if (m_bscanBitArray != nullptr) {
+        WriteBit(m_bscanBitArray, number, value == SIGNAL_HIGH);
+    }
     return result;
 }
 

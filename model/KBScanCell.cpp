@@ -99,6 +99,22 @@ bool ReplaceName(std::string& field, const char* name, bool report, std::string&
     }
 }
 
+// The cell type a text names (see ConvertCellTypeToEnum), for the setter
+// as well.
+CellType CellTypeNamed(const char* text)
+{
+    if (text == nullptr) {
+        return CELL_TYPE_NONE;
+    }
+    // The names differ in their last character only: "bc_" in any case
+    // and one digit 0 to 7, nothing more.
+    if (LowerCased(text[0]) == 'b' && LowerCased(text[1]) == 'c' && text[2] == '_' &&
+        text[3] >= '0' && text[3] <= '7' && text[4] == '\0') {
+        return static_cast<CellType>(CELL_BC_0 + (text[3] - '0'));
+    }
+    return CELL_TYPE_NONE;
+}
+
 }  // namespace
 
 KBScanCell::KBScanCell()
@@ -204,7 +220,7 @@ void KBScanCell::SetCellType(CellType type)
 void KBScanCell::SetCellType(char* text)
 {
     if (text != nullptr) {
-        m_cellType = ConvertCellTypeToEnum(text);
+        m_cellType = CellTypeNamed(text);
     }
 }
 
@@ -212,16 +228,7 @@ void KBScanCell::SetCellType(char* text)
 // other text (surrounding blanks included) is no known type.
 CellType KBScanCell::ConvertCellTypeToEnum(const char* text) const
 {
-    if (text == nullptr) {
-        return CELL_TYPE_NONE;
-    }
-    // The names differ in their last character only: "bc_" in any case
-    // and one digit 0 to 7, nothing more.
-    if (LowerCased(text[0]) == 'b' && LowerCased(text[1]) == 'c' && text[2] == '_' &&
-        text[3] >= '0' && text[3] <= '7' && text[4] == '\0') {
-        return static_cast<CellType>(CELL_BC_0 + (text[3] - '0'));
-    }
-    return CELL_TYPE_NONE;
+    return CellTypeNamed(text);
 }
 
 const KPinNode* KBScanCell::GetPinNode() const
