@@ -47,13 +47,22 @@ const char* PackagePinMap::GetName() const
 
 // FNV-1a over the name's bytes: pin names are short, so a byte loop is
 // cheaper than anything wider.
+namespace {
+
+const uint32_t kHashStart = 2166136261u;
+
+inline uint32_t HashStep(uint32_t hash, char c)
+{
+    return (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+}
+
+}  // namespace
+
 uint32_t PackagePinMap::Hash(const char* text, size_t length)
 {
-    uint32_t hash = 2166136261u;
-    for (size_t i = 0; i < length; ++i) {
-        hash ^= static_cast<unsigned char>(text[i]);
-        hash *= 16777619u;
-    }
+    uint32_t hash = kHashStart;
+    for (size_t i = 0; i < length; ++i)
+        hash = HashStep(hash, text[i]);
     return hash;
 }
 
@@ -61,13 +70,17 @@ size_t PackagePinMap::SlotOf(const char* pin, size_t length, uint32_t hash) cons
 {
     const size_t mask = m_slots.size() - 1;
     for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-        const int position = m_slots[slot];
-        if (position == 0)
+        const Slot& entry = m_slots[slot];
+        if (entry.position == 0)
             return slot;
-        const size_t index = static_cast<size_t>(position - 1);
-        const size_t begin = m_offsets[index];
-        const size_t end = index + 1 < m_offsets.size() ? m_offsets[index + 1] - 1 : m_text.size() - 1;
-        if (end - begin == length && std::memcmp(m_text.data() + begin, pin, length) == 0)
+        if (entry.hash != hash)
+            continue;
+        const size_t index = static_cast<size_t>(entry.position - 1);
+        const char* name = m_text.data() + m_offsets[index];
+        size_t i = 0;
+        while (i < length && name[i] == pin[i])
+            ++i;
+        if (i == length && name[length] == '\0')
             return slot;
     }
 }
@@ -76,14 +89,15 @@ size_t PackagePinMap::SlotOf(const char* pin, size_t length, uint32_t hash) cons
 // again, first positions first, so that each name keeps its first position.
 void PackagePinMap::GrowTable(size_t slotCount)
 {
-    std::vector<int> slots(slotCount, 0);
+    std::vector<Slot> slots(slotCount, Slot{0, 0});
     m_slots.swap(slots);
     for (size_t index = 0; index < m_offsets.size(); ++index) {
         const char* name = m_text.data() + m_offsets[index];
         const size_t length = std::strlen(name);
-        const size_t slot = SlotOf(name, length, Hash(name, length));
-        if (m_slots[slot] == 0)
-            m_slots[slot] = static_cast<int>(index + 1);
+        const uint32_t hash = Hash(name, length);
+        Slot& entry = m_slots[SlotOf(name, length, hash)];
+        if (entry.position == 0)
+            entry = Slot{hash, static_cast<int>(index + 1)};
     }
 }
 
@@ -96,6 +110,20 @@ void PackagePinMap::Reserve(size_t count, size_t textLength)
         slotCount *= 2;
     if (slotCount > m_slots.size())
         GrowTable(slotCount);
+}
+
+void PackagePinMap::FileLastName(size_t offset, uint32_t hash)
+{
+    try {
+        m_offsets.push_back(offset);
+    } catch (...) {
+        m_text.resize(offset);
+        throw;
+    }
+    const char* name = m_text.data() + offset;
+    Slot& entry = m_slots[SlotOf(name, m_text.size() - 1 - offset, hash)];
+    if (entry.position == 0)
+        entry = Slot{hash, static_cast<int>(m_offsets.size())};
 }
 
 void PackagePinMap::AddPinName(const char* pin)
@@ -114,35 +142,39 @@ void PackagePinMap::AddPinName(const char* pin, size_t length)
     const size_t offset = m_text.size();
     m_text.insert(m_text.end(), pin, pin + length);
     m_text.push_back('\0');
-    try {
-        m_offsets.push_back(offset);
-    } catch (...) {
-        m_text.resize(offset);
-        throw;
-    }
-    const size_t slot = SlotOf(pin, length, Hash(pin, length));
-    if (m_slots[slot] == 0)
-        m_slots[slot] = static_cast<int>(m_offsets.size());
+    FileLastName(offset, Hash(pin, length));
 }
 
 void PackagePinMap::AddGridPin(const std::string& letters, uint16_t number)
 {
-    char name[64];
-    if (letters.size() > sizeof name - 6) {
-        AddPinName((letters + std::to_string(number)).c_str());
-        return;
-    }
-    std::memcpy(name, letters.data(), letters.size());
-    size_t length = letters.size();
+    if (2 * (m_offsets.size() + 1) > m_slots.size())
+        GrowTable(m_slots.empty() ? 16 : m_slots.size() * 2);
     char digits[5];
     size_t count = 0;
     do {
         digits[count++] = static_cast<char>('0' + number % 10);
         number = static_cast<uint16_t>(number / 10);
     } while (number != 0);
-    while (count > 0)
-        name[length++] = digits[--count];
-    AddPinName(name, length);
+
+    // The name is written and hashed in one go.
+    const size_t offset = m_text.size();
+    uint32_t hash = kHashStart;
+    try {
+        for (char c : letters) {
+            m_text.push_back(c);
+            hash = HashStep(hash, c);
+        }
+        while (count > 0) {
+            const char c = digits[--count];
+            m_text.push_back(c);
+            hash = HashStep(hash, c);
+        }
+        m_text.push_back('\0');
+    } catch (...) {
+        m_text.resize(offset);
+        throw;
+    }
+    FileLastName(offset, hash);
 }
 
 int PackagePinMap::GetPinCount() const
@@ -161,8 +193,11 @@ int PackagePinMap::FindPin(const char* pin) const
 {
     if (!pin || m_slots.empty())
         return 0;
-    const size_t length = std::strlen(pin);
-    return m_slots[SlotOf(pin, length, Hash(pin, length))];
+    uint32_t hash = kHashStart;
+    size_t length = 0;
+    for (; pin[length] != '\0'; ++length)
+        hash = HashStep(hash, pin[length]);
+    return m_slots[SlotOf(pin, length, hash)].position;
 }
 
 // --- the pre-pass ---------------------------------------------------------

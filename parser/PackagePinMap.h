@@ -39,16 +39,26 @@ public:
     int FindPin(const char* pin) const;
 
 private:
+    // A table slot: the position (from 1) of the first pin of a name, 0 for
+    // an empty slot, and the name's hash, compared before the names are.
+    struct Slot {
+        uint32_t hash;
+        int position;
+    };
+
     static uint32_t Hash(const char* text, size_t length);
-    // The slot of `pin` in the table: the one holding its first position,
-    // or the empty one where it would be filed.
+    // The slot of the name `pin` (length bytes, hashed to `hash`): the one
+    // holding its first position, or the empty one where it would be filed.
     size_t SlotOf(const char* pin, size_t length, uint32_t hash) const;
+    // Appends the name just written at the end of m_text (from `offset`)
+    // as the next pin and files it unless its name is there already.
+    void FileLastName(size_t offset, uint32_t hash);
     void GrowTable(size_t slotCount);
 
     std::string m_name;
     std::vector<char> m_text;                      // every pin name, each followed by a NUL
     std::vector<size_t> m_offsets;                 // where pin name i begins in m_text
-    std::vector<int> m_slots;                      // positions (from 1), 0 for an empty slot
+    std::vector<Slot> m_slots;                     // a power of two of slots, at most half in use
 };
 
 #endif
