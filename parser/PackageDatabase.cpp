@@ -23,6 +23,7 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "parser/BScanParser.h"
@@ -369,8 +370,11 @@ int BScanParser::ReadPackageDB(char* path)
         int assembled = GatherStringValue(source, m_lineNumber, start.c_str(), &buffer, false);
         if (assembled < 0)
             return assembled;
-        std::string value(buffer.GetText());
-        ks.TrimRight(value);
+        // The value as text (up to a NUL byte, were there one), trimmed at
+        // its end; the walk reads it in place.
+        std::string_view value(buffer.GetText());
+        while (!value.empty() && KIsWhiteSpace(value.back()))
+            value.remove_suffix(1);
         if (value.empty())
             return BSDL_OK;
 
