@@ -384,8 +384,18 @@ void PinMapIndex::FilePortName(int position)
         return;
     }
     ++m_exactVersion;
-    size_t length = std::strlen(name);
-    bool lowerCase = HasLowerCase(name, length);
+    // One pass over the name: its length, whether it holds lower case, and
+    // the hashes of the text and of the text upper-cased.
+    size_t length = 0;
+    bool lowerCase = false;
+    std::uint64_t exactHash = kIndexHashStart;
+    std::uint64_t upperHash = kIndexHashStart;
+    for (const char* c = name; *c != '\0'; ++c, ++length) {
+        char upperChar = Upper(*c);
+        lowerCase = lowerCase || upperChar != *c;
+        exactHash = IndexHashStep(exactHash, *c);
+        upperHash = IndexHashStep(upperHash, upperChar);
+    }
     const std::string* last = m_lastUpper == nullptr ? nullptr
                               : m_lastExact != nullptr ? &m_lastExact->first
                                                        : &m_lastUpper->first;
@@ -395,10 +405,11 @@ void PinMapIndex::FilePortName(int position)
         NameEntry* exact = nullptr;
         UpperEntry* upper = nullptr;
         if (lowerCase) {
-            exact = m_exactName.Insert(name, length);
-            upper = m_upperName.Insert(UpperOf(exact->first).c_str(), length);
+            exact = m_exactName.Insert(name, length, IndexHashMix(exactHash));
+            upper = m_upperName.Insert(UpperOf(exact->first).c_str(), length,
+                                       IndexHashMix(upperHash));
         } else {
-            upper = m_upperName.Insert(name, length);
+            upper = m_upperName.Insert(name, length, IndexHashMix(exactHash));
         }
         m_lastExact = exact;
         m_lastUpper = upper;

@@ -153,8 +153,14 @@ public:
     // The entry of a text, made when there is none.
     Entry* Insert(const char* text, std::size_t length)
     {
+        return Insert(text, length, IndexHashBytes(text, length));
+    }
+
+    // The same, with the text's hash (IndexHashBytes) already known.
+    Entry* Insert(const char* text, std::size_t length, std::size_t hash)
+    {
         return FindOrAdd(
-            IndexHashBytes(text, length),
+            hash,
             [&](const Entry& entry) {
                 return entry.first.size() == length &&
                        std::memcmp(entry.first.data(), text, length) == 0;
