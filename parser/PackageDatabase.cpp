@@ -29,6 +29,7 @@
 #include "parser/BScanParser.h"
 #include "parser/PackagePinMap.h"
 #include "parser/PinMapStringInternal.h"
+#include "parser/ReaderTextInternal.h"
 #include "parser/StatementReaderInternal.h"
 
 // --- PackagePinMap --------------------------------------------------------
@@ -305,13 +306,18 @@ void SortPinNameParts(std::vector<std::pair<std::string, uint16_t>>& parts)
     parts.swap(sorted);
 }
 
-// True when the line begins with "constant" (its first occurrence is at
-// its very beginning).
-bool StartsWithConstant(const PreparedLine& line)
+// True when the prepared line of a read begins with "constant" (the
+// word's first occurrence is at its very beginning): the read holds the
+// word right after its leading white space. (The prepared line is then not
+// empty, and no "--" comes before the word.)
+bool BeginsWithConstant(const char* raw, size_t end)
 {
     static const char kWord[] = "constant";
     const size_t length = sizeof kWord - 1;
-    return line.length >= length && std::memcmp(line.text, kWord, length) == 0;
+    size_t start = 0;
+    while (start < end && ReaderIsWhiteSpace(raw[start]))
+        ++start;
+    return end - start >= length && std::memcmp(raw + start, kWord, length) == 0;
 }
 
 }  // namespace
@@ -334,13 +340,19 @@ int BScanParser::ReadPackageDB(char* path)
         std::string line;
         std::string statement;
         std::string packageName;
-        // Find the first constant of type PIN_MAP_STRING.
+        // Find the first constant of type PIN_MAP_STRING: the first read
+        // whose prepared line begins with "constant". Only such a read is
+        // prepared; any other is just counted.
         for (;;) {
-            PreparedLine prepared;
-            if (ReadPreparedLine(source, m_lineNumber, prepared, nullptr) != 0)
+            const char* raw;
+            size_t end;
+            if (source.Read(raw, end) != BSDL_OK)
                 return BSDL_OK;
-            if (!StartsWithConstant(prepared))
+            ++m_lineNumber;
+            if (!BeginsWithConstant(raw, end))
                 continue;
+            PreparedLine prepared;
+            PrepareRead(raw, end, prepared, nullptr);
             line.assign(prepared.text, prepared.length);
             statement = line;
             int completed = CompleteStatementWithText(source, m_lineNumber, statement, ":=");
@@ -373,7 +385,7 @@ int BScanParser::ReadPackageDB(char* path)
         // The value as text (up to a NUL byte, were there one), trimmed at
         // its end; the walk reads it in place.
         std::string_view value(buffer.GetText());
-        while (!value.empty() && KIsWhiteSpace(value.back()))
+        while (!value.empty() && ReaderIsWhiteSpace(value.back()))
             value.remove_suffix(1);
         if (value.empty())
             return BSDL_OK;

@@ -164,6 +164,44 @@ int PhysicalLineSource::ReadFromBlock(const char*& text, size_t& length)
 
 // --- the reader's steps -------------------------------------------------
 
+namespace {
+
+// The preparation of a read, inline in the reading loop.
+inline bool Prepare(const char* raw, size_t end, PreparedLine& line, std::string* comment)
+{
+    if (comment)
+        comment->clear();
+    if (const char* dash = FindDoubleDash(raw, end)) {
+        size_t at = static_cast<size_t>(dash - raw);
+        if (comment) {
+            size_t commentEnd = end;
+            while (commentEnd > at && ReaderIsWhiteSpace(raw[commentEnd - 1]))
+                --commentEnd;
+            comment->assign(raw + at, commentEnd - at);
+            comment->push_back('*');
+        }
+        end = at;
+    }
+
+    size_t start = 0;
+    while (start < end && ReaderIsWhiteSpace(raw[start]))
+        ++start;
+    while (end > start && ReaderIsWhiteSpace(raw[end - 1]))
+        --end;
+    if (end == start)
+        return false;
+    line.text = raw + start;
+    line.length = end - start;
+    return true;
+}
+
+}  // namespace
+
+bool PrepareRead(const char* raw, size_t end, PreparedLine& line, std::string* comment)
+{
+    return Prepare(raw, end, line, comment);
+}
+
 int ReadPreparedLine(PhysicalLineSource& source, long long& lineNumber, PreparedLine& line,
                      std::string* comment)
 {
@@ -174,31 +212,8 @@ int ReadPreparedLine(PhysicalLineSource& source, long long& lineNumber, Prepared
         if (result < 0)
             return result;
         ++lineNumber;
-
-        if (comment)
-            comment->clear();
-        if (const char* dash = FindDoubleDash(raw, end)) {
-            size_t at = static_cast<size_t>(dash - raw);
-            if (comment) {
-                size_t commentEnd = end;
-                while (commentEnd > at && ReaderIsWhiteSpace(raw[commentEnd - 1]))
-                    --commentEnd;
-                comment->assign(raw + at, commentEnd - at);
-                comment->push_back('*');
-            }
-            end = at;
-        }
-
-        size_t start = 0;
-        while (start < end && ReaderIsWhiteSpace(raw[start]))
-            ++start;
-        while (end > start && ReaderIsWhiteSpace(raw[end - 1]))
-            --end;
-        if (end > start) {
-            line.text = raw + start;
-            line.length = end - start;
+        if (Prepare(raw, end, line, comment))
             return BSDL_OK;
-        }
     }
 }
 

@@ -80,6 +80,11 @@ struct PreparedLine {
     size_t length;
 };
 
+// Prepares one read (`end` characters at `raw`); false when the prepared
+// line is empty. When `comment` is given it is emptied and receives the
+// read's comment, with its "--", stripped at its end, followed by "*".
+bool PrepareRead(const char* raw, size_t end, PreparedLine& line, std::string* comment);
+
 // Reads until a prepared line is not empty; each read counts a line. When
 // `comment` is given it is emptied for every read and receives that read's
 // comment, with its "--", stripped at its end, followed by the marker "*".
