@@ -228,6 +228,8 @@ TEST(StatementReader, PrePassReadsAheadWithTheSameReadsAsTheStream)
         blocks + value + "C3\"",
         blocks + value + "C3\n",
         value + std::string(254, 'q'),
+        std::string("-- constant P : PIN_MAP_STRING :=\n\tconstantly \"\n\0constant Q : PIN_MAP_STRING :=\n", 80) +
+            value + "C3\";\n",
     };
     int index = 0;
     for (const std::string& content : cases) {
