@@ -470,11 +470,15 @@ int BScanParser::ReadBSCANBoundaryRegister(FILE* file, char* statement)
             return result;
 
         // An entry takes some twenty characters at least, so the list is
-        // sized once for most values instead of growing step by step.
+        // sized once for most values instead of growing step by step; when
+        // that much memory is not to be had, it grows as the entries come.
         const char* data = value.GetText();
         const size_t size = static_cast<size_t>(value.GetTotalSize());
         std::vector<RegisterEntry> entries;
-        entries.reserve(size / 32 + 1);
+        try {
+            entries.reserve(size / 32 + 1);
+        } catch (const std::bad_alloc&) {
+        }
         std::string comments;
         result = SplitEntries(data, size, entries, comments);
         if (result < 0)
