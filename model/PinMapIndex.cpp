@@ -878,12 +878,17 @@ KBScanCell* PinMapIndex::FirstCellIn(const NameMap& map, const char* name, bool 
     // A few lookups (a reader pairing some cells) scan the table; once the
     // cells they examined add up to a few tables, the names are filed.
     if (!m_cellsFiled && m_cellsScanned < kCellScansBeforeFiling * m_tableLength) {
+        // Names of one length mostly differ in their last characters (pin
+        // numbers, vector indexes): the last one is compared first.
         size_t length = std::strlen(name);
+        const char last = Upper(name[length - 1]);
+        std::string KBScanCell::*field =
+            original ? &KBScanCell::m_originalPinName : &KBScanCell::m_pinName;
         for (int number = 0; number < m_tableLength; ++number) {
             ++m_cellsScanned;
-            const std::string& text =
-                original ? m_table[number].m_originalPinName : m_table[number].m_pinName;
-            if (text.size() == length && EqualUpperCased(text, name)) {
+            const std::string& text = m_table[number].*field;
+            if (text.size() == length && Upper(text[length - 1]) == last &&
+                EqualUpperCased(text, name)) {
                 return &m_table[number];
             }
         }
