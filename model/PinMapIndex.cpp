@@ -837,18 +837,25 @@ KPinNode* PinMapIndex::NthWithExactName(const char* name, int occurrence)
     // a pin name and then a pin number of each: the entry found last is
     // used again while no exact name was filed or unfiled since.
     if (m_nthVersion != m_exactVersion || !EqualText(m_nthName, name)) {
-        size_t length = std::strlen(name);
+        // One pass: the length, whether there is lower case, the hash.
+        size_t length = 0;
+        bool lowerCase = false;
+        std::uint64_t hash = kIndexHashStart;
+        for (const char* c = name; *c != '\0'; ++c, ++length) {
+            lowerCase = lowerCase || IsLower(*c);
+            hash = IndexHashStep(hash, *c);
+        }
         try {
             m_nthVersion = 0;
             m_nthName.assign(name, length);
         } catch (const std::bad_alloc&) {
             return nullptr;
         }
-        if (HasLowerCase(name, length)) {
-            auto it = m_exactName.find(name, length);
+        if (lowerCase) {
+            auto it = m_exactName.find(name, length, IndexHashMix(hash));
             m_nthEntry = it != m_exactName.end() ? &it->second : nullptr;
         } else {
-            auto it = m_upperName.find(name, length);
+            auto it = m_upperName.find(name, length, IndexHashMix(hash));
             m_nthEntry = it != m_upperName.end() ? &it->second.exact : nullptr;
         }
         m_nthVersion = m_exactVersion;
