@@ -198,14 +198,12 @@ void PinMapIndex::Rebuild()
     m_stale = false;
 }
 
-bool PinMapIndex::Fresh()
+bool PinMapIndex::RebuildStale()
 {
-    if (m_stale) {
-        try {
-            Rebuild();
-        } catch (const std::bad_alloc&) {
-            m_stale = true;
-        }
+    try {
+        Rebuild();
+    } catch (const std::bad_alloc&) {
+        m_stale = true;
     }
     return !m_stale;
 }
@@ -745,7 +743,7 @@ PinMapIndex::LookupText PinMapIndex::UpperCaseLookupText(char* text)
 // Upper-cases, in place and in list order, the stored port name of every
 // dirty node up to and including position `last`. Each such node is the
 // first of its exact-name group, so leaving the group is cheap.
-void PinMapIndex::UpperCaseStoredNamesUpTo(int last)
+void PinMapIndex::UpperCaseDirtyNamesUpTo(int last)
 {
     while (!m_dirty.Empty() && m_dirty.First() <= last) {
         int position = m_dirty.First();

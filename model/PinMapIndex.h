@@ -421,7 +421,9 @@ private:
     static Positions& ExactPositions(const NodeKeys& keys);
     static const std::string& FiledPinName(const NodeKeys& keys);
 
-    bool Fresh();
+    // True when the index stands, rebuilding it first when it is stale.
+    bool Fresh() { return !m_stale || RebuildStale(); }
+    bool RebuildStale();
     bool PinNamesFiled();
     bool PinNumbersFiled();
     bool NameTextsFiled();
@@ -438,7 +440,13 @@ private:
     void UnfilePinName(int position);
     void FilePinNumber(int position);
     void UnfilePinNumber(int position);
-    void UpperCaseStoredNamesUpTo(int last);
+    void UpperCaseStoredNamesUpTo(int last)
+    {
+        if (!m_dirty.Empty() && m_dirty.First() <= last) {
+            UpperCaseDirtyNamesUpTo(last);
+        }
+    }
+    void UpperCaseDirtyNamesUpTo(int last);
 
     static long long IndexedKey(long long nameId, int vectorIndex);
     void FileUpperCased(NameMap& map, const std::string& name, int position);
