@@ -111,6 +111,10 @@ TEST(UtilByteBuffer, GrowsKeepsItsTextTerminatedAndCopiesDeeply)
     EXPECT_EQ(buffer.GetTotalSize(), 0);
     EXPECT_EQ(std::string(copy.GetText()), expected);
     EXPECT_EQ(std::string(assigned.GetText()), expected);
+    for (int i = 0; i < 4; ++i)                         // its own bytes, appended while it grows
+        copy.WriteData(copy.GetText(), static_cast<size_t>(copy.GetTotalSize()));
+    EXPECT_EQ(copy.GetTotalSize(), static_cast<int>(expected.size() << 4));
+    EXPECT_EQ(std::string(copy.GetText()).substr(expected.size() * 15), expected);
     buffer.WriteData("a\0b", 3);                        // a NUL byte is held, the text stops at it
     EXPECT_EQ(buffer.GetTotalSize(), 3);
     EXPECT_STREQ(buffer.GetText(), "a");

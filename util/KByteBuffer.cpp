@@ -2,6 +2,7 @@
 #include "util/KByteBuffer.h"
 
 #include <cstdlib>
+#include <functional>
 #include <new>
 #include <utility>
 
@@ -61,6 +62,21 @@ void KByteBuffer::Grow(size_t more)
     bytes[m_size] = '\0';
     m_bytes = bytes;
     m_capacity = capacity;
+}
+
+KByteBuffer& KByteBuffer::WriteGrowing(const char* data, size_t length)
+{
+    // Bytes of the buffer itself move when it grows: keep their offset.
+    const std::less<const char*> before;
+    const bool inside = m_bytes && !before(data, m_bytes) && before(data, m_bytes + m_capacity);
+    const size_t offset = inside ? static_cast<size_t>(data - m_bytes) : 0;
+    Grow(length);
+    if (inside)
+        data = m_bytes + offset;
+    std::memmove(m_bytes + m_size, data, length);
+    m_size += length;
+    m_bytes[m_size] = '\0';
+    return *this;
 }
 
 KByteBuffer& KByteBuffer::WriteData(const char* text)

@@ -34,6 +34,8 @@ public:
 private:
     // Makes room for `more` bytes after the ones held and their NUL.
     void Grow(size_t more);
+    // Appends when the buffer must grow first; `data` may lie in the buffer.
+    KByteBuffer& WriteGrowing(const char* data, size_t length);
 
     char* m_bytes = nullptr;                       // m_size bytes and a NUL (malloc'd); null while nothing was written
     size_t m_size = 0;
@@ -54,7 +56,7 @@ inline KByteBuffer& KByteBuffer::WriteData(const char* data, size_t length)
     if (!data)
         return *this;
     if (m_capacity - m_size <= length)
-        Grow(length);
+        return WriteGrowing(data, length);
     std::memcpy(m_bytes + m_size, data, length);
     m_size += length;
     m_bytes[m_size] = '\0';
