@@ -74,8 +74,8 @@ static_assert(FUNC_OBSERVE_ONLY == 10 && FUNC_NONE == 11, "eleven cell functions
 // `report` asks for the previous text, which is then left in `oldName`.
 bool ReplaceName(std::string& field, const char* name, bool report, std::string& oldName)
 {
-    if (name == nullptr) {
-        return false;
+    if (name == nullptr || (name[0] == '\0' && field.empty())) {
+        return false;  // no text, or the empty text again (a cell without a comment name)
     }
     size_t length = std::strlen(name);
     if (field.size() == length && std::memcmp(field.data(), name, length) == 0) {
