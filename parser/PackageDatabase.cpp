@@ -353,7 +353,13 @@ int BScanParser::ReadPackageDB(char* path)
                 continue;
             PreparedLine prepared;
             PrepareRead(raw, end, prepared, nullptr);
-            line.assign(prepared.text, prepared.length);
+            // A line that cannot be copied ends the search, as a read that
+            // fails does.
+            try {
+                line.assign(prepared.text, prepared.length);
+            } catch (const std::bad_alloc&) {
+                return BSDL_OK;
+            }
             statement = line;
             int completed = CompleteStatementWithText(source, m_lineNumber, statement, ":=");
             if (completed < 0)
