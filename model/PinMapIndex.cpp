@@ -89,6 +89,7 @@ void PinMapIndex::Positions::Insert(int position)
         }
         if (!m_more) {
             m_more.reset(new More);
+            m_more->items.reserve(4);
         }
         m_more->items.clear();
         m_more->head = 0;
@@ -180,7 +181,8 @@ void PinMapIndex::Rebuild()
     m_pinNamesFiled = false;
     m_pinNumbersFiled = false;
     m_nameTextsFiled = false;
-    m_cellsFiled = false;
+    m_cellNamesFiled[0] = false;
+    m_cellNamesFiled[1] = false;
 
     int count = m_list->GetCount();
     m_nodes.reserve(static_cast<size_t>(count));
@@ -237,7 +239,8 @@ void PinMapIndex::TableReplaced(KBScanCell* table, int length)
     m_tableLength = table != nullptr ? length : 0;
     m_cellPinName.clear();
     m_cellOriginalName.clear();
-    m_cellsFiled = false;  // filed when lookups by cell name add up
+    m_cellNamesFiled[0] = false;  // filed when lookups by cell name add up
+    m_cellNamesFiled[1] = false;
     m_cellsScanned = 0;
     for (int number = 0; number < m_tableLength; ++number) {
         m_table[number].m_owner = this;
@@ -293,26 +296,37 @@ bool PinMapIndex::NameTextsFiled()
     return m_nameTextsFiled;
 }
 
-bool PinMapIndex::CellsFiled()
+// Files the cells' pin names, or their original names, when not yet done.
+bool PinMapIndex::CellNamesFiled(bool original)
 {
-    if (!m_cellsFiled) {
+    if (!m_cellNamesFiled[original]) {
+        NameMap& map = original ? m_cellOriginalName : m_cellPinName;
+        std::string KBScanCell::*field =
+            original ? &KBScanCell::m_originalPinName : &KBScanCell::m_pinName;
         try {
+            // Neighbouring cells often bear one name (the cells of one
+            // pin): the entry filed last is tried first.
+            NameEntry* last = nullptr;
             for (int number = 0; number < m_tableLength; ++number) {
-                const KBScanCell& cell = m_table[number];
-                if (!cell.m_pinName.empty()) {
-                    FileUpperCased(m_cellPinName, cell.m_pinName, number);
+                const std::string& name = m_table[number].*field;
+                if (name.empty()) {
+                    continue;
                 }
-                if (!cell.m_originalPinName.empty()) {
-                    FileUpperCased(m_cellOriginalName, cell.m_originalPinName, number);
+                char shortText[kShortKey];
+                size_t hash = 0;
+                const char* key = UpperCased(name, shortText, hash);
+                if (last == nullptr || last->first.size() != name.size() ||
+                    std::memcmp(last->first.data(), key, name.size()) != 0) {
+                    last = map.Insert(key, name.size(), hash);
                 }
+                last->second.Insert(number);
             }
-            m_cellsFiled = true;
+            m_cellNamesFiled[original] = true;
         } catch (const std::bad_alloc&) {
-            m_cellPinName.clear();
-            m_cellOriginalName.clear();
+            map.clear();
         }
     }
-    return m_cellsFiled;
+    return m_cellNamesFiled[original];
 }
 
 // --- Filing nodes ------------------------------------------------------
@@ -327,11 +341,28 @@ long long PinMapIndex::IndexedKey(long long nameId, int vectorIndex)
 // Files `position` under `name` upper-cased, put together in m_key.
 void PinMapIndex::FileUpperCased(NameMap& map, const std::string& name, int position)
 {
-    m_key.assign(name);
-    for (char& c : m_key) {
-        c = Upper(c);
+    char shortText[kShortKey];
+    size_t hash = 0;
+    const char* key = UpperCased(name, shortText, hash);
+    map.Insert(key, name.size(), hash)->second.Insert(position);
+}
+
+// `name` upper-cased, in `shortText` (kShortKey bytes) when it fits, else
+// in m_key; `hash` gets its hash.
+const char* PinMapIndex::UpperCased(const std::string& name, char* shortText, size_t& hash)
+{
+    char* text = shortText;
+    if (name.size() > kShortKey) {
+        m_key.assign(name);
+        text = &m_key[0];
     }
-    map.Insert(m_key.data(), m_key.size())->second.Insert(position);
+    std::uint64_t h = kIndexHashStart;
+    for (size_t i = 0; i < name.size(); ++i) {
+        text[i] = Upper(name[i]);
+        h = IndexHashStep(h, text[i]);
+    }
+    hash = IndexHashMix(h);
+    return text;
 }
 
 void PinMapIndex::UnfileName(NameMap& map, const std::string& key, int position)
@@ -665,7 +696,7 @@ void PinMapIndex::PinNumberChanged(KPinNode* node)
 
 void PinMapIndex::CellPinNameChanged(KBScanCell* cell, const std::string& oldName)
 {
-    if (!m_cellsFiled || m_stale) {
+    if (!m_cellNamesFiled[0] || m_stale) {
         return;  // filed from the table when first needed
     }
     int number = NumberOf(cell);
@@ -686,7 +717,7 @@ void PinMapIndex::CellPinNameChanged(KBScanCell* cell, const std::string& oldNam
 
 void PinMapIndex::CellOriginalNameChanged(KBScanCell* cell, const std::string& oldName)
 {
-    if (!m_cellsFiled || m_stale) {
+    if (!m_cellNamesFiled[1] || m_stale) {
         return;  // filed from the table when first needed
     }
     int number = NumberOf(cell);
@@ -881,8 +912,9 @@ KBScanCell* PinMapIndex::FirstCellIn(const NameMap& map, const char* name, bool 
         return nullptr;
     }
     // A few lookups (a reader pairing some cells) scan the table; once the
-    // cells they examined add up to a few tables, the names are filed.
-    if (!m_cellsFiled && m_cellsScanned < kCellScansBeforeFiling * m_tableLength) {
+    // cells they examined add up to a few tables, the names of the kind
+    // looked up are filed.
+    if (!m_cellNamesFiled[original] && m_cellsScanned < kCellScansBeforeFiling * m_tableLength) {
         // Names of one length mostly differ in their last characters (pin
         // numbers, vector indexes): the last one is compared first.
         size_t length = std::strlen(name);
@@ -899,7 +931,7 @@ KBScanCell* PinMapIndex::FirstCellIn(const NameMap& map, const char* name, bool 
         }
         return nullptr;
     }
-    if (!CellsFiled()) {
+    if (!CellNamesFiled(original)) {
         return nullptr;
     }
     try {

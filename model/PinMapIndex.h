@@ -21,8 +21,9 @@
 // (pin names, pin numbers, the node owning a name buffer) are filed on
 // their first use and kept up to date from then on, so that building a big
 // map pays for none of them. Lookups by cell name scan the table until the
-// cells they examined add up to a few tables, then the cell names are
-// filed (a reader pairing a few cells never pays for the filing).
+// cells they examined add up to a few tables, then the cell names of that
+// kind (pin names or original names) are filed (a reader pairing a few
+// cells never pays for the filing).
 // With those, a lookup finds its first match in constant time and then
 // upper-cases exactly the dirty nodes up to the match (all of them when
 // nothing matches; up to the first nameless node in the lookup by name and
@@ -312,7 +313,10 @@ public:
     void CellOriginalNameChanged(KBScanCell* cell, const std::string& oldName);
     // False while the cell name hooks have nothing to do: a cell may then
     // change its names without calling them.
-    bool FilesCellNames() const { return m_cellsFiled && !m_stale; }
+    bool FilesCellNames() const
+    {
+        return (m_cellNamesFiled[0] || m_cellNamesFiled[1]) && !m_stale;
+    }
 
     // The rest belongs to BScanPinMap's implementation.
 
@@ -427,7 +431,7 @@ private:
     bool PinNamesFiled();
     bool PinNumbersFiled();
     bool NameTextsFiled();
-    bool CellsFiled();
+    bool CellNamesFiled(bool original);
     int PositionOf(const KPinNode* node) const;
     int NumberOf(const KBScanCell* cell) const;
     void Refresh(int position);
@@ -450,6 +454,8 @@ private:
 
     static long long IndexedKey(long long nameId, int vectorIndex);
     void FileUpperCased(NameMap& map, const std::string& name, int position);
+    static const size_t kShortKey = 64;
+    const char* UpperCased(const std::string& name, char* shortText, size_t& hash);
     static void UnfileName(NameMap& map, const std::string& key, int position);
     KBScanCell* FirstCellIn(const NameMap& map, const char* name, bool original);
 
@@ -476,9 +482,12 @@ private:
     bool m_pinNamesFiled = false;             // m_pinName, NodeKeys::pin
     bool m_pinNumbersFiled = false;           // m_pinNumber, NodeKeys::pinNumber
     bool m_nameTextsFiled = false;            // m_nameText
-    bool m_cellsFiled = false;                // m_cellPinName, m_cellOriginalName
+    // m_cellPinName [0] and m_cellOriginalName [1], each filed when the
+    // lookups of its kind need it.
+    bool m_cellNamesFiled[2] = {false, false};
     // Cells examined by lookups by cell name since the table came; past
-    // kCellScansBeforeFiling tables' worth the names are filed.
+    // kCellScansBeforeFiling tables' worth the names of the kind looked up
+    // are filed.
     long long m_cellsScanned = 0;
     static const long long kCellScansBeforeFiling = 4;
 
