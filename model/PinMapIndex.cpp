@@ -79,23 +79,40 @@ const char* TextOrEmpty(const char* text)
 
 void PinMapIndex::Positions::Insert(int position)
 {
-    if (Empty()) {
-        m_one = position;
+    if (m_first == kNone) {
+        m_first = position;
         return;
     }
-    if (m_one >= 0) {
-        if (position == m_one) {
+    if (m_first >= 0) {
+        if (position == m_first || position == m_second) {
             return;
         }
+        if (m_second == kNone) {
+            if (position < m_first) {
+                m_second = m_first;
+                m_first = position;
+            } else {
+                m_second = position;
+            }
+            return;
+        }
+        // A third entry: all three go to the vector. Memory is taken before
+        // anything changes.
         if (!m_more) {
             m_more.reset(new More);
-            m_more->items.reserve(4);
         }
-        m_more->items.clear();
+        std::vector<int>& items = m_more->items;
+        items.clear();
+        items.reserve(4);
         m_more->head = 0;
-        m_more->items.push_back(std::min(position, m_one));
-        m_more->items.push_back(std::max(position, m_one));
-        m_one = -1;
+        int low = std::min(position, m_first);
+        int high = std::max(position, m_second);
+        int middle = position < m_first ? m_first : position > m_second ? m_second : position;
+        items.push_back(low);
+        items.push_back(middle);
+        items.push_back(high);
+        m_first = kInVector;
+        m_second = kNone;
         return;
     }
     std::vector<int>& items = m_more->items;
@@ -117,13 +134,16 @@ void PinMapIndex::Positions::Insert(int position)
 
 void PinMapIndex::Positions::Erase(int position)
 {
-    if (m_one >= 0) {
-        if (m_one == position) {
-            m_one = -1;
-        }
+    if (m_first == kNone) {
         return;
     }
-    if (Empty()) {
+    if (m_first >= 0) {
+        if (position == m_first) {
+            m_first = m_second;
+            m_second = kNone;
+        } else if (position == m_second) {
+            m_second = kNone;
+        }
         return;
     }
     std::vector<int>& items = m_more->items;
@@ -132,7 +152,7 @@ void PinMapIndex::Positions::Erase(int position)
         return;
     }
     if (items.back() == position) {
-        items.pop_back();
+        items.pop_back();  // the first entry stays: the set is not empty
         return;
     }
     auto begin = items.begin() + static_cast<std::ptrdiff_t>(m_more->head);
@@ -150,6 +170,8 @@ void PinMapIndex::Positions::PopFront()
     if (head == items.size()) {
         items.clear();
         head = 0;
+        m_first = kNone;  // empty: back to the inline entries
+        m_second = kNone;
     } else if (head >= 64 && head * 2 >= items.size()) {
         items.erase(items.begin(), items.begin() + static_cast<std::ptrdiff_t>(head));
         head = 0;

@@ -370,21 +370,36 @@ public:
     KBScanCell* FirstCellWithOriginalName(const char* name);
 
 private:
-    // A sorted set of positions (or cell numbers). Most keys have one
-    // position, held inline; more go to a vector, where new entries usually
-    // come last and old ones usually leave from the front, both in
+    // A sorted set of positions (or cell numbers). Most keys have one or
+    // two positions, held inline; more go to a vector, where new entries
+    // usually come last and old ones usually leave from the front, both in
     // amortised constant time. The k-th entry is found in constant time.
     // The vector is allocated apart, so that the usual set takes 16 bytes.
     class Positions {
     public:
-        bool Empty() const { return m_one < 0 && (!m_more || m_more->head == m_more->items.size()); }
-        size_t Size() const { return m_one >= 0 ? 1 : m_more ? m_more->items.size() - m_more->head : 0; }
-        int First() const { return m_one >= 0 ? m_one : m_more->items[m_more->head]; }
-        int At(size_t k) const { return m_one >= 0 ? m_one : m_more->items[m_more->head + k]; }
+        bool Empty() const { return m_first == kNone; }
+        size_t Size() const
+        {
+            if (m_first == kInVector) {
+                return m_more->items.size() - m_more->head;
+            }
+            return (m_first >= 0 ? 1u : 0u) + (m_second >= 0 ? 1u : 0u);
+        }
+        int First() const { return m_first == kInVector ? m_more->items[m_more->head] : m_first; }
+        int At(size_t k) const
+        {
+            if (m_first == kInVector) {
+                return m_more->items[m_more->head + k];
+            }
+            return k == 0 ? m_first : m_second;
+        }
         void Insert(int position);
         void Erase(int position);
 
     private:
+        static constexpr int kNone = -1;      // no entry (m_first: the set is empty)
+        static constexpr int kInVector = -2;  // m_first: the entries are in the vector
+
         struct More {
             std::vector<int> items;
             size_t head = 0;      // entries before it have left
@@ -392,8 +407,9 @@ private:
 
         void PopFront();
 
-        int m_one = -1;           // the only entry, while there is no vector in use
-        std::unique_ptr<More> m_more;
+        int m_first = kNone;      // inline entries, m_first < m_second
+        int m_second = kNone;
+        std::unique_ptr<More> m_more;  // kept for reuse once allocated
     };
 
     // An upper-cased port name: its nodes, those of them whose port name
