@@ -273,19 +273,48 @@ int GatherStringValue(PhysicalLineSource& source, long long& lineNumber, const c
             buffer->WriteData(piece.data(), piece.size()).WriteData(' ');
         }
 
-        // Each line is looked at in place in the read buffer; it is copied
-        // only when its piece runs on over further lines.
+        // Each read is prepared here, in place in the source's buffer: the
+        // read's comment is only located, and copied only when it is kept
+        // for a line that holds a piece; the piece is copied only when it
+        // runs on over further lines.
         std::string rest;
-        std::string comment;
+        char comment[kPhysicalReadSize + 1];       // a read's comment and its marker "*"
         for (;;) {
-            comment.clear();
-            PreparedLine line;
-            int result = ReadPreparedLine(source, lineNumber, line, keepComments ? &comment : nullptr);
+            const char* raw;
+            size_t end;
+            int result = source.Read(raw, end);
             if (result < 0)
                 return result;
+            ++lineNumber;
+            // The comment runs from the first "--", stripped at its end.
+            const char* commentText = nullptr;
+            size_t commentLength = 0;
+            if (const char* dash = FindDoubleDash(raw, end)) {
+                const size_t at = static_cast<size_t>(dash - raw);
+                if (keepComments) {
+                    size_t commentEnd = end;
+                    while (commentEnd > at && ReaderIsWhiteSpace(raw[commentEnd - 1]))
+                        --commentEnd;
+                    commentText = dash;
+                    commentLength = commentEnd - at;
+                }
+                end = at;
+            }
+            size_t start = 0;
+            while (start < end && ReaderIsWhiteSpace(raw[start]))
+                ++start;
+            while (end > start && ReaderIsWhiteSpace(raw[end - 1]))
+                --end;
+            if (end == start)
+                continue;
+            if (commentText) {
+                std::memcpy(comment, commentText, commentLength);
+                comment[commentLength++] = '*';
+            }
+
             // The piece starts after the line's first double quote (or is
             // the whole line without one), leading white space removed.
-            std::string_view view(line.text, line.length);
+            std::string_view view(raw + start, end - start);
             const size_t quote = view.front() == '"' ? 0 : view.find('"');
             if (quote != std::string_view::npos)
                 view.remove_prefix(quote + 1);
@@ -305,8 +334,8 @@ int GatherStringValue(PhysicalLineSource& source, long long& lineNumber, const c
             while (length > 0 && ReaderIsWhiteSpace(view[length - 1]))
                 --length;
             buffer->WriteData(view.data(), length);
-            if (keepComments && !comment.empty())
-                buffer->WriteData(' ').WriteData(comment.data(), comment.size());
+            if (commentLength > 0)
+                buffer->WriteData(' ').WriteData(comment, commentLength);
             buffer->WriteData(' ');
             if (EndsAtFirstSemicolon(view))
                 return BSDL_OK;
