@@ -80,6 +80,43 @@ const size_t kNoComment = static_cast<size_t>(-1);
 
 enum class SplitState { Between, Entry, AfterEntry, Comment };
 
+// The characters skipped between entries (NUL, '"' and white space), one
+// table lookup per character.
+struct SkippedTable {
+    bool of[256];
+    constexpr SkippedTable() : of()
+    {
+        of[0] = true;
+        of[static_cast<unsigned char>('"')] = true;
+        of[static_cast<unsigned char>(' ')] = true;
+        of[static_cast<unsigned char>('\t')] = true;
+        of[static_cast<unsigned char>('\r')] = true;
+        of[static_cast<unsigned char>('\n')] = true;
+    }
+};
+
+constexpr SkippedTable kSkipped;
+
+inline bool IsSkipped(char c)
+{
+    return kSkipped.of[static_cast<unsigned char>(c)];
+}
+
+// Appends the characters of a comment's text that its name keeps: all but
+// '-' and white space.
+void AppendCommentText(std::string& comments, const char* text, size_t length)
+{
+    const size_t oldSize = comments.size();
+    comments.resize(oldSize + length);
+    char* out = &comments[0] + oldSize;
+    for (size_t i = 0; i < length; ++i) {
+        const char c = text[i];
+        *out = c;
+        out += c != '-' && !ReaderIsWhiteSpace(c);
+    }
+    comments.resize(static_cast<size_t>(out - comments.data()));
+}
+
 // Phase 1: splits the gathered value into entries. The comment names are
 // written one after the other into `comments`, each ended by a NUL, and the
 // entries refer to them by offset.
@@ -92,13 +129,15 @@ int SplitEntries(const char* data, size_t size, std::vector<RegisterEntry>& entr
     size_t entryStart = 0;
     int depth = 0;
 
-    for (size_t i = 0; i < size; ++i) {
-        const char c = data[i];
+    size_t i = 0;
+    while (i < size) {
         switch (state) {
-        case SplitState::Between:
-            if (c == '\0' || c == '"' || ReaderIsWhiteSpace(c))
+        case SplitState::Between: {
+            while (i < size && IsSkipped(data[i]))
+                ++i;
+            if (i == size)
                 break;
-            if (c == '-') {
+            if (data[i] == '-') {
                 commentStart = comments.size();
                 afterComment = SplitState::Between;
                 state = SplitState::Comment;
@@ -107,33 +146,36 @@ int SplitEntries(const char* data, size_t size, std::vector<RegisterEntry>& entr
                 depth = 0;
                 state = SplitState::Entry;
             }
-            break;
-        case SplitState::Entry: {
-            // Up to the next ')': the '(' before it only raise the depth,
-            // so they are counted at once. Without a ')' the entry is left
-            // unfinished.
-            const char* begin = data + i;
-            const char* end = data + size;
-            const char* close = static_cast<const char*>(std::memchr(begin, ')', end - begin));
-            if (close == nullptr) {
-                i = size;
-                break;
-            }
-            for (const char* open = begin;
-                 (open = static_cast<const char*>(std::memchr(open, '(', close - open))) != nullptr;
-                 ++open)
-                ++depth;
-            i = static_cast<size_t>(close - data);
-            --depth;
-            if (depth < 0)
-                return BSDL_ERR_BAD_VALUE;
-            if (depth == 0) {
-                entries.push_back(RegisterEntry{entryStart, i - entryStart + 1, kNoComment});
-                state = SplitState::AfterEntry;
-            }
+            ++i;
             break;
         }
-        case SplitState::AfterEntry:
+        case SplitState::Entry: {
+            // Up to the ')' that brings the depth back to 0; without one
+            // the entry is left unfinished.
+            size_t close = size;
+            ReaderForEachEither(data, i, size, '(', ')', [&](size_t at) {
+                if (data[at] == '(') {
+                    ++depth;
+                    return true;
+                }
+                --depth;
+                if (depth > 0)
+                    return true;
+                close = at;
+                return false;
+            });
+            i = close;
+            if (i == size)
+                break;
+            ++i;
+            if (depth < 0)
+                return BSDL_ERR_BAD_VALUE;
+            entries.push_back(RegisterEntry{entryStart, i - entryStart, kNoComment});
+            state = SplitState::AfterEntry;
+            break;
+        }
+        case SplitState::AfterEntry: {
+            const char c = data[i++];
             if (c == ',') {
                 state = SplitState::Between;
             } else if (c == '-') {
@@ -144,68 +186,48 @@ int SplitEntries(const char* data, size_t size, std::vector<RegisterEntry>& entr
                 return BSDL_ERR_BAD_VALUE;
             }
             break;
-        case SplitState::Comment:
-            if (c == '*') {
-                if (!entries.empty()) {
-                    comments += '\0';
-                    entries.back().comment = commentStart;
-                } else {
-                    comments.resize(commentStart);
-                }
-                state = afterComment;
-            } else if (c != '-' && !ReaderIsWhiteSpace(c)) {
-                comments += c;
+        }
+        case SplitState::Comment: {
+            // Up to the next '*', keeping all but '-' and white space.
+            const size_t star = ReaderFind(data, i, size, '*');
+            AppendCommentText(comments, data + i, star - i);
+            i = star;
+            if (i == size)
+                break;
+            ++i;
+            if (!entries.empty()) {
+                comments += '\0';
+                entries.back().comment = commentStart;
+            } else {
+                comments.resize(commentStart);
             }
+            state = afterComment;
             break;
+        }
         }
     }
     return entries.empty() ? BSDL_ERR_BAD_VALUE : BSDL_OK;
 }
 
-std::string_view ViewTrimLeft(std::string_view text)
+inline bool IsBlank(const char* text, size_t at)
 {
-    size_t start = 0;
-    while (start < text.size() && ReaderIsWhiteSpace(text[start]))
-        ++start;
-    return text.substr(start);
+    return ReaderIsWhiteSpace(text[at]);
 }
 
-std::string_view ViewTrimRight(std::string_view text)
+// The end of [start, end) with its trailing white space removed.
+inline size_t TrimmedEnd(const char* text, size_t start, size_t end)
 {
-    size_t length = text.size();
-    while (length > 0 && ReaderIsWhiteSpace(text[length - 1]))
-        --length;
-    return text.substr(0, length);
-}
-
-std::string_view ViewTrim(std::string_view text)
-{
-    return ViewTrimLeft(ViewTrimRight(text));
-}
-
-// Takes the next field from the front of `rest`: the text before the first
-// ',' (trailing white space removed); `rest` becomes the text after it
-// (leading white space removed). Without a ',' the field is empty and the
-// rest stays whole.
-inline std::string_view TakeField(std::string_view& rest)
-{
-    const char* text = rest.data();
-    const size_t size = rest.size();
-    size_t comma = 0;
-    while (comma < size && text[comma] != ',')
-        ++comma;
-    if (comma == size) {
-        rest = ViewTrimLeft(rest);
-        return std::string_view();
-    }
-    size_t end = comma;
-    while (end > 0 && ReaderIsWhiteSpace(text[end - 1]))
+    while (end > start && IsBlank(text, end - 1))
         --end;
-    size_t start = comma + 1;
-    while (start < size && ReaderIsWhiteSpace(text[start]))
+    return end;
+}
+
+// The start of [start, end) with its leading white space removed.
+inline size_t TrimmedStart(const char* text, size_t start, size_t end)
+{
+    while (start < end && IsBlank(text, start))
         ++start;
-    rest = std::string_view(text + start, size - start);
-    return std::string_view(text, end);
+    return start;
 }
 
 // A whole text compared with a word without regard to case, as the
@@ -297,17 +319,47 @@ struct Presets {
     int count;
 };
 
-// Copies `text` into `texts` at `at` with a NUL after it and returns where
-// it begins; `at` moves past the NUL.
-char* PutText(std::string& texts, size_t& at, std::string_view text)
-{
-    char* begin = &texts[at];
-    if (!text.empty())
-        std::memcpy(begin, text.data(), text.size());
-    begin[text.size()] = '\0';
-    at += text.size() + 1;
-    return begin;
-}
+// The fields of an entry's body. The fields are taken from the front, each
+// up to the next ',' with the white space around it dropped; once the
+// commas run out, every further field is empty and the rest stays the text
+// after the last comma. So one pass that notes the first commas gives the
+// bounds of every field: field k (from 1) runs from after comma k - 1 to
+// comma k, and the rest after k fields starts after comma k.
+struct EntryFields {
+    static const int kMaxCommas = 6;   // the seventh field is the whole rest
+    const char* text;
+    size_t bodyEnd;
+    size_t starts[kMaxCommas + 1];     // starts[k]: the rest after k fields
+    size_t commas[kMaxCommas];
+    int count;                         // commas noted
+
+    EntryFields(const char* entryText, size_t bodyStart, size_t end)
+        : text(entryText), bodyEnd(end), count(0)
+    {
+        starts[0] = bodyStart;
+        ReaderForEachEither(text, bodyStart, bodyEnd, ',', ',', [this](size_t at) {
+            commas[count] = at;
+            starts[count + 1] = TrimmedStart(text, at + 1, bodyEnd);
+            return ++count < kMaxCommas;
+        });
+    }
+
+    // Field k (from 1): empty when fewer than k commas were found.
+    std::string_view Field(int k) const
+    {
+        if (k > count)
+            return std::string_view();
+        const size_t start = starts[k - 1];
+        return std::string_view(text + start, TrimmedEnd(text, start, commas[k - 1]) - start);
+    }
+
+    // The rest after k fields were taken.
+    std::string_view RestAfter(int k) const
+    {
+        const size_t start = starts[k < count ? k : count];
+        return std::string_view(text + start, bodyEnd - start);
+    }
+};
 
 // Phase 2 for one entry: returns AddNewRegister's result or
 // BSDL_ERR_BAD_VALUE for a value the tables do not know. The cell type,
@@ -324,54 +376,83 @@ int StoreEntry(BScanPinMap& pinMap, std::string_view entry, const char* commentN
     eSignal disabledState = SIGNAL_Z;
 
     // The number before the first '(' (none: 0), the fields between it and
-    // the last ')' (none: no fields).
-    const size_t open = entry.find('(');
-    const int number = open == std::string_view::npos ? 0 : ReaderAtoi(entry.substr(0, open));
+    // the last ')' (none: no fields), trimmed.
+    const char* data = entry.data();
+    const size_t size = entry.size();
+    const size_t open = ReaderFind(data, 0, size, '(');
+    const int number = open == size ? 0 : ReaderAtoi(std::string_view(data, open));
 
-    const size_t close = entry.rfind(')');
-    std::string_view rest;
-    if (close != std::string_view::npos) {
-        rest = entry.substr(0, close);
-        if (open != std::string_view::npos)
-            rest = open < rest.size() ? rest.substr(open + 1) : std::string_view();
+    size_t close = size;
+    while (close > 0 && data[close - 1] != ')')
+        --close;
+    size_t bodyStart = 0;
+    size_t bodyEnd = 0;
+    if (close > 0) {
+        bodyEnd = close - 1;
+        if (open < size)
+            bodyStart = open < bodyEnd ? open + 1 : bodyEnd;
     }
-    rest = ViewTrim(rest);
+    bodyEnd = TrimmedEnd(data, bodyStart, bodyEnd);
+    bodyStart = TrimmedStart(data, bodyStart, bodyEnd);
+    const EntryFields fields(data, bodyStart, bodyEnd);
 
-    // The three texts are parts of the entry, so they fit in its length
-    // with their NULs.
-    if (texts.size() < entry.size() + 3)
-        texts.resize(entry.size() + 3);
-    size_t at = 0;
+    // The three texts are parts of the entry, in its order and apart from
+    // each other: the entry is copied once into `texts`, and each text is
+    // ended by a NUL written over the character behind it in the copy (an
+    // empty text is the NUL behind the copy).
+    if (texts.size() < size + 1)
+        texts.resize(size + 1);
+    char* const copy = &texts[0];
+    std::memcpy(copy, data, size);
+    copy[size] = '\0';
+    const auto textOf = [copy, data, size](std::string_view field) {
+        if (field.empty())
+            return copy + size;
+        char* begin = copy + (field.data() - data);
+        begin[field.size()] = '\0';
+        return begin;
+    };
 
-    char* cellType = PutText(texts, at, TakeField(rest));
+    char* cellType = textOf(fields.Field(1));
 
     // A port "*" names no port; a port "name(index)" names a vector element
     // (an index without its ')' is 0).
-    const std::string_view port = TakeField(rest);
+    const std::string_view port = fields.Field(2);
+    bool star = false;
+    size_t index = std::string_view::npos;
+    for (size_t k = port.size(); k-- > 0;) {
+        if (port[k] == '*')
+            star = true;
+        else if (port[k] == '(')
+            index = k;
+    }
     std::string_view portName;
-    if (port.find('*') == std::string_view::npos) {
-        const size_t index = port.find('(');
+    if (!star) {
         if (index == std::string_view::npos) {
             portName = port;
         } else {
-            portName = ViewTrim(port.substr(0, index));
+            const size_t nameEnd = TrimmedEnd(port.data(), 0, index);
+            const size_t nameStart = TrimmedStart(port.data(), 0, nameEnd);
+            portName = port.substr(nameStart, nameEnd - nameStart);
             const std::string_view text = port.substr(index + 1);
             const size_t end = text.find(')');
             if (end != std::string_view::npos)
                 vectorIndex = ReaderAtoi(text.substr(0, end));
         }
     }
-    char* portText = PutText(texts, at, portName);
+    char* portText = textOf(portName);
 
-    char* function = PutText(texts, at, TakeField(rest));
+    char* function = textOf(fields.Field(3));
 
+    // The safe value is the fourth field when a ',' follows it, else the
+    // whole rest.
     std::string_view text;
-    const size_t comma = rest.find(',');
-    if (comma != std::string_view::npos && comma > 0) {
-        text = TakeField(rest);
+    std::string_view rest;
+    if (fields.count >= 4 && fields.commas[3] > fields.starts[3]) {
+        text = fields.Field(4);
+        rest = fields.RestAfter(4);
     } else {
-        text = rest;
-        rest = std::string_view();
+        text = fields.RestAfter(3);
     }
     if (!ConvertSafeValue(text, safe))
         return BSDL_ERR_BAD_VALUE;
@@ -380,10 +461,10 @@ int StoreEntry(BScanPinMap& pinMap, std::string_view entry, const char* commentN
     PresetValue(presets.values, presets.mask, presets.count, number, value);
 
     if (!rest.empty()) {
-        controlCell = ReaderAtoi(TakeField(rest));
-        if (!ConvertDisableValue(TakeField(rest), disableValue))
+        controlCell = ReaderAtoi(fields.Field(5));
+        if (!ConvertDisableValue(fields.Field(6), disableValue))
             return BSDL_ERR_BAD_VALUE;
-        if (!ConvertDisabledState(rest, disabledState))
+        if (!ConvertDisabledState(fields.RestAfter(6), disabledState))
             return BSDL_ERR_BAD_VALUE;
     }
 
