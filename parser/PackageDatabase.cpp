@@ -267,6 +267,36 @@ bool ComesBefore(const std::pair<std::string, uint16_t>& a, const std::pair<std:
     return a.first < b.first;
 }
 
+// Sorts the pairs by ComesBefore when there are at most 65,536 of them and
+// none has more than three letters, as in most grid packages; false (the
+// pairs untouched) otherwise. The whole order then fits in one 64-bit
+// integer per pair: the number reversed, the length of the letters, their
+// bytes, and the pair's index in the low 16 bits, so that plain integers
+// are sorted. Equal pairs get keys that differ only in their index.
+bool SortShortPinNameParts(std::vector<std::pair<std::string, uint16_t>>& parts)
+{
+    if (parts.size() > 0x10000)
+        return false;
+    std::vector<uint64_t> keys(parts.size());
+    for (size_t i = 0; i < parts.size(); ++i) {
+        const std::string& letters = parts[i].first;
+        if (letters.size() > 3)
+            return false;
+        uint64_t key = static_cast<uint64_t>(0xFFFF - parts[i].second) << 48;
+        key |= static_cast<uint64_t>(letters.size()) << 40;
+        for (size_t b = 0; b < letters.size(); ++b)
+            key |= static_cast<uint64_t>(static_cast<unsigned char>(letters[b])) << (32 - 8 * b);
+        keys[i] = key | i;
+    }
+    std::sort(keys.begin(), keys.end());
+    std::vector<std::pair<std::string, uint16_t>> sorted;
+    sorted.reserve(parts.size());
+    for (uint64_t key : keys)
+        sorted.push_back(std::move(parts[static_cast<size_t>(key & 0xFFFF)]));
+    parts.swap(sorted);
+    return true;
+}
+
 // Sorts the pairs by ComesBefore. Each pair gets a 64-bit key that orders
 // it the same way as far as it goes (the number reversed, the length of
 // the letters, their first four bytes), so that most comparisons are one
@@ -274,6 +304,8 @@ bool ComesBefore(const std::pair<std::string, uint16_t>& a, const std::pair<std:
 // with equal keys are compared in full.
 void SortPinNameParts(std::vector<std::pair<std::string, uint16_t>>& parts)
 {
+    if (SortShortPinNameParts(parts))
+        return;
     struct Keyed {
         uint64_t key;
         uint32_t index;

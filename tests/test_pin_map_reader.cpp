@@ -169,3 +169,25 @@ TEST(ReaderPinMap, LongPinMapLine)
         expected += "D(" + std::to_string(kPins - n) + ") ";
     EXPECT_EQ(PortsByNumber(parser, kPins), expected);
 }
+
+TEST(ReaderPinMap, GridOrderWithShortAndLongLetters)
+{
+    // Pins of at most three letters are ordered through one packed key,
+    // others in full; both give the same order: number (larger first),
+    // length of the letters (shorter first), then their bytes. Equal pairs
+    // (A3 and A03) are kept once; 7 has no letters; A7B is AB and 7.
+    const std::string pins = "B3, AB3, A3, A03, C65535, A7B, 7, ZZZ1, A1, b2, B2";
+    using Parts = std::vector<std::pair<std::string, uint16_t>>;
+    const Parts shortOrder = {{"C", 65535}, {"", 7},  {"AB", 7}, {"A", 3},   {"B", 3},
+                              {"AB", 3},    {"B", 2}, {"b", 2},  {"A", 1},   {"ZZZ", 1}};
+    Parts longOrder = shortOrder;
+    longOrder.insert(longOrder.begin() + 6, {"ABCD", 3});
+
+    for (const bool withLong : {false, true}) {
+        PinMapProbe parser;
+        std::string path = WriteTemp(withLong ? "longletters" : "shortletters",
+                                     SmallDevice("\"P : (" + pins + (withLong ? ", ABCD3" : "") + ")\";"));
+        ASSERT_EQ(parser.ReadPackageDB(&path[0]), BSDL_OK);
+        EXPECT_EQ(parser.m_pinNameParts, withLong ? longOrder : shortOrder) << withLong;
+    }
+}
