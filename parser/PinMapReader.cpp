@@ -15,6 +15,8 @@
 // finds. A later pin map string overwrites what an earlier one assigned.
 #include <climits>
 #include <cstring>
+#include <string>
+#include <string_view>
 
 #include "parser/BScanParser.h"
 #include "parser/PackagePinMap.h"
@@ -58,12 +60,14 @@ int PinNumber(const PackagePinMap* selected, const char* pinName)
 
 // Copies `text` with its NUL into `buffer`, which only ever grows, and
 // returns the writable copy.
-char* CopyInto(std::string& buffer, const std::string& text)
+char* CopyInto(std::string& buffer, std::string_view text)
 {
     if (buffer.size() < text.size() + 1)
         buffer.resize(text.size() + 1);
     char* copy = &buffer[0];
-    std::memcpy(copy, text.c_str(), text.size() + 1);
+    if (!text.empty())
+        std::memcpy(copy, text.data(), text.size());
+    copy[text.size()] = '\0';
     return copy;
 }
 
@@ -98,7 +102,7 @@ int BScanParser::ReadBSCANPinMap(FILE* file, char* statement)
     const PackagePinMap* selected = SelectedPackage(m_packagePinMaps, m_packageType);
     std::string portName;
     std::string pinName;
-    WalkPinMapString(buffer.GetText(), [&](const std::string& port, int place, const std::string& pin) {
+    WalkPinMapStringViews(buffer.GetText(), [&](std::string_view port, int place, std::string_view pin) {
         char* portText = CopyInto(portName, port);
         char* pinText = CopyInto(pinName, pin);
         int number = PinNumber(selected, pinText);

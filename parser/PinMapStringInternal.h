@@ -18,7 +18,8 @@
 // place in its entry's list (0 for the first); the callback returns false
 // to stop the walk. The walk is linear in the value's length. The callback
 // is a template parameter, so that calling it per pin costs no indirect
-// call.
+// call; it is handed either views into the value or strings holding
+// copies.
 #ifndef BSCAN_PINMAPSTRINGINTERNAL_H
 #define BSCAN_PINMAPSTRINGINTERNAL_H
 
@@ -69,22 +70,21 @@ inline std::string_view TrimEnd(std::string_view text)
 
 // Cuts one entry's pin list at its commas and hands each pin on.
 template <typename PinHandler>
-bool HandPins(std::string_view pins, const std::string& portName, std::string& pin,
-              PinHandler& onPin)
+bool HandPins(std::string_view pins, std::string_view portName, PinHandler& onPin)
 {
     int place = 0;
     size_t start = 0;
     while (start < pins.size()) {
         size_t comma = pins.find(',', start);
+        std::string_view pin;
         if (comma != std::string_view::npos && comma > start) {
-            pin.assign(TrimEnd(pins.substr(start, comma - start)));
+            pin = TrimEnd(pins.substr(start, comma - start));
             start = SkipWhiteSpace(pins, comma + 1);
         } else {
-            pin.assign(pins.substr(start));
+            pin = pins.substr(start);
             start = pins.size();
         }
-        if (!onPin(static_cast<const std::string&>(portName), place++,
-                   static_cast<const std::string&>(pin)))
+        if (!onPin(portName, place++, pin))
             return false;
     }
     return true;
@@ -93,12 +93,11 @@ bool HandPins(std::string_view pins, const std::string& portName, std::string& p
 }  // namespace pin_map_string
 
 // Walks `value` (trailing white space is ignored), calling
-// onPin(const std::string& portName, int place, const std::string& pin)
-// for each pin. Returns false when the handler stopped the walk. The walk
-// reads the value in place; only the port name and the pin handed on are
-// copied.
+// onPin(std::string_view portName, int place, std::string_view pin) for
+// each pin, with views into the value. Returns false when the handler
+// stopped the walk. Nothing is copied.
 template <typename PinHandler>
-bool WalkPinMapString(std::string_view value, PinHandler onPin)
+bool WalkPinMapStringViews(std::string_view value, PinHandler onPin)
 {
     using namespace pin_map_string;
     const std::string_view text = TrimEnd(value);
@@ -106,15 +105,14 @@ bool WalkPinMapString(std::string_view value, PinHandler onPin)
     NextOf nextColon(text, ':');
     NextOf nextClose(text, ')');
     NextOf nextComma(text, ',');
-    std::string portName;
+    std::string_view portName;
     std::string_view pins;
-    std::string pin;
     size_t start = 0;
     while (start < text.size()) {
         // A ':' after the entry's first character names the port.
         size_t colon = nextColon.From(start);
         if (colon != std::string_view::npos && colon > start) {
-            portName.assign(TrimEnd(text.substr(start, colon - start)));
+            portName = TrimEnd(text.substr(start, colon - start));
             start = SkipWhiteSpace(text, colon + 1);
         }
 
@@ -140,10 +138,31 @@ bool WalkPinMapString(std::string_view value, PinHandler onPin)
         else if (!parenthesised)
             start = text.size();
 
-        if (!HandPins(pins, portName, pin, onPin))
+        if (!HandPins(pins, portName, onPin))
             return false;
     }
     return true;
+}
+
+// The same walk for a handler taking
+// onPin(const std::string& portName, int place, const std::string& pin):
+// the port name and the pin are copied into two strings reused from pin to
+// pin.
+template <typename PinHandler>
+bool WalkPinMapString(std::string_view value, PinHandler onPin)
+{
+    std::string portName;
+    std::string_view lastPort;
+    std::string pin;
+    return WalkPinMapStringViews(value, [&](std::string_view port, int place, std::string_view text) {
+        if (port.data() != lastPort.data() || port.size() != lastPort.size()) {
+            portName.assign(port);
+            lastPort = port;
+        }
+        pin.assign(text);
+        return onPin(static_cast<const std::string&>(portName), place,
+                     static_cast<const std::string&>(pin));
+    });
 }
 
 #endif
