@@ -50,34 +50,6 @@ const char* FindDoubleDash(const char* text, size_t length)
     return nullptr;
 }
 
-// Completion: `found(statement, from)` tells whether the terminator occurs
-// at or after `from`. Nothing is read when the statement already holds it.
-// Otherwise a blank is appended, then prepared lines with no separator,
-// and the terminator is looked for in the line just appended only.
-template <class Found>
-int Complete(PhysicalLineSource& source, long long& lineNumber, std::string& statement, Found found)
-{
-    try {
-        if (found(statement, 0))
-            return BSDL_OK;
-        statement.push_back(' ');
-        for (;;) {
-            PreparedLine line;
-            int result = ReadPreparedLine(source, lineNumber, line, nullptr);
-            if (result < 0)
-                return result;
-            size_t appendedAt = statement.size();
-            statement.append(line.text, line.length);
-            if (found(statement, appendedAt))
-                return BSDL_OK;
-        }
-    } catch (const std::bad_alloc&) {
-        return BSDL_ERR_NO_MEMORY;
-    } catch (const std::length_error&) {
-        return BSDL_ERR_NO_MEMORY;
-    }
-}
-
 // Copies a completed statement back into a caller's buffer.
 int CopyBack(char* statement, const std::string& completed, int result)
 {
@@ -195,15 +167,10 @@ inline bool Prepare(const char* raw, size_t end, PreparedLine& line, std::string
     return true;
 }
 
-}  // namespace
-
-bool PrepareRead(const char* raw, size_t end, PreparedLine& line, std::string* comment)
-{
-    return Prepare(raw, end, line, comment);
-}
-
-int ReadPreparedLine(PhysicalLineSource& source, long long& lineNumber, PreparedLine& line,
-                     std::string* comment)
+// Reads until a prepared line is not empty, inline in the loops that
+// every line of a statement passes through.
+inline int ReadPrepared(PhysicalLineSource& source, long long& lineNumber, PreparedLine& line,
+                        std::string* comment)
 {
     for (;;) {
         const char* raw;
@@ -215,6 +182,47 @@ int ReadPreparedLine(PhysicalLineSource& source, long long& lineNumber, Prepared
         if (Prepare(raw, end, line, comment))
             return BSDL_OK;
     }
+}
+
+// Completion: `found(statement, from)` tells whether the terminator occurs
+// at or after `from`. Nothing is read when the statement already holds it.
+// Otherwise a blank is appended, then prepared lines with no separator,
+// and the terminator is looked for in the line just appended only.
+template <class Found>
+int Complete(PhysicalLineSource& source, long long& lineNumber, std::string& statement, Found found)
+{
+    try {
+        if (found(statement, 0))
+            return BSDL_OK;
+        statement.push_back(' ');
+        for (;;) {
+            PreparedLine line;
+            int result = ReadPrepared(source, lineNumber, line, nullptr);
+            if (result < 0)
+                return result;
+            size_t appendedAt = statement.size();
+            statement.append(line.text, line.length);
+            if (found(statement, appendedAt))
+                return BSDL_OK;
+        }
+    } catch (const std::bad_alloc&) {
+        return BSDL_ERR_NO_MEMORY;
+    } catch (const std::length_error&) {
+        return BSDL_ERR_NO_MEMORY;
+    }
+}
+
+}  // namespace
+
+bool PrepareRead(const char* raw, size_t end, PreparedLine& line, std::string* comment)
+{
+    return Prepare(raw, end, line, comment);
+}
+
+int ReadPreparedLine(PhysicalLineSource& source, long long& lineNumber, PreparedLine& line,
+                     std::string* comment)
+{
+    return ReadPrepared(source, lineNumber, line, comment);
 }
 
 int CompleteStatementWithText(PhysicalLineSource& source, long long& lineNumber,
@@ -354,10 +362,13 @@ int BScanParser::GetLine(FILE* file, std::string& line, std::string* comment)
     PhysicalLineSource source(file);
     PreparedLine prepared;
     try {
-        int result = ReadPreparedLine(source, m_lineNumber, prepared, comment);
+        int result = ReadPrepared(source, m_lineNumber, prepared, comment);
         if (result < 0)
             return result;
-        line.assign(prepared.text, prepared.length);
+        // Emptied and refilled: for a line of its usual size the text's
+        // room is reused without a replace's overlap checks.
+        line.clear();
+        line.append(prepared.text, prepared.length);
     } catch (const std::bad_alloc&) {
         return BSDL_ERR_NO_MEMORY;
     }
