@@ -30,7 +30,6 @@ const int kPhysicalReadSize = 255;
 // Size of a read-ahead block; a block is refilled while it holds less than
 // one full read.
 const size_t kBlockSize = 64 * 1024;
-const size_t kLongestRead = kPhysicalReadSize - 1;
 
 const char* const kStringPieceEnds = "&;";
 
@@ -106,32 +105,6 @@ bool PhysicalLineSource::Refill()
     // need not look for one.
     m_blockHoldsNul = std::memchr(m_block.get(), '\0', m_end) != nullptr;
     return got > 0;
-}
-
-int PhysicalLineSource::ReadFromBlock(const char*& text, size_t& length)
-{
-    if (m_endSeen)
-        return BSDL_ERR_END_OF_FILE;
-    if (m_end - m_begin < kLongestRead)
-        Refill();
-    const size_t available = m_end - m_begin;
-    if (available == 0) {
-        m_endSeen = true;
-        return BSDL_ERR_READ;
-    }
-    // A read stops after its line end or at 254 characters; one that finds
-    // neither has run into the end of the stream.
-    const size_t count = available < kLongestRead ? available : kLongestRead;
-    const char* start = m_block.get() + m_begin;
-    const void* newline = std::memchr(start, '\n', count);
-    const size_t taken = newline ? static_cast<size_t>(static_cast<const char*>(newline) - start) + 1 : count;
-    if (!newline && count < kLongestRead)
-        m_endSeen = true;
-    m_begin += taken;
-    const void* nul = m_blockHoldsNul ? std::memchr(start, '\0', taken) : nullptr;
-    text = start;
-    length = nul ? static_cast<size_t>(static_cast<const char*>(nul) - start) : taken;
-    return BSDL_OK;
 }
 
 // --- the reader's steps -------------------------------------------------

@@ -46,6 +46,8 @@ private:
     int ReadFromBlock(const char*& text, size_t& length);
     bool Refill();
 
+    static constexpr size_t kLongestRead = 254;    // characters of one full read
+
     FILE* m_stream;
     char m_raw[255];                               // one fgets: at most 254 characters and the NUL
     std::unique_ptr<char[]> m_block;
@@ -70,6 +72,34 @@ inline int PhysicalLineSource::Read(const char*& text, size_t& length)
         return BSDL_ERR_READ;
     text = m_raw;
     length = std::strlen(m_raw);
+    return BSDL_OK;
+}
+
+// Cuts the next read out of the block, inline as the pre-pass reads every
+// line of the file here.
+inline int PhysicalLineSource::ReadFromBlock(const char*& text, size_t& length)
+{
+    if (m_endSeen)
+        return BSDL_ERR_END_OF_FILE;
+    if (m_end - m_begin < kLongestRead)
+        Refill();
+    const size_t available = m_end - m_begin;
+    if (available == 0) {
+        m_endSeen = true;
+        return BSDL_ERR_READ;
+    }
+    // A read stops after its line end or at 254 characters; one that finds
+    // neither has run into the end of the stream.
+    const size_t count = available < kLongestRead ? available : kLongestRead;
+    const char* start = m_block.get() + m_begin;
+    const void* newline = std::memchr(start, '\n', count);
+    const size_t taken = newline ? static_cast<size_t>(static_cast<const char*>(newline) - start) + 1 : count;
+    if (!newline && count < kLongestRead)
+        m_endSeen = true;
+    m_begin += taken;
+    const void* nul = m_blockHoldsNul ? std::memchr(start, '\0', taken) : nullptr;
+    text = start;
+    length = nul ? static_cast<size_t>(static_cast<const char*>(nul) - start) : taken;
     return BSDL_OK;
 }
 
