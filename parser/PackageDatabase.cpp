@@ -227,7 +227,7 @@ bool IsLetter(char c)
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
-bool HoldsLetter(const std::string& text)
+bool HoldsLetter(std::string_view text)
 {
     return std::any_of(text.begin(), text.end(), IsLetter);
 }
@@ -246,7 +246,7 @@ std::string WordFrom(const std::string& statement, int from)
 }
 
 // Fills `parts` (empty) with the pin's letters and the value of its digits.
-void SplitPinName(const std::string& pin, std::pair<std::string, uint16_t>& parts)
+void SplitPinName(std::string_view pin, std::pair<std::string, uint16_t>& parts)
 {
     uint16_t number = 0;
     for (char c : pin) {
@@ -430,7 +430,7 @@ int BScanParser::ReadPackageDB(char* path)
 
         bool sawLetter = false;
         bool numbered = false;
-        WalkPinMapString(value, [&](const std::string&, int, const std::string& pin) {
+        WalkPinMapStringViews(value, [&](std::string_view, int, std::string_view pin) {
             if (!sawLetter && !HoldsLetter(pin)) {
                 numbered = true;
                 return false;
