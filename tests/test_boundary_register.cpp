@@ -219,3 +219,33 @@ TEST(BoundaryRegisterReader, CommentNamesGoToTheEntryCompletedLast)
     EXPECT_STREQ(parser.Cell(3)->GetOriginalPinName(), "LAST");
     EXPECT_EQ(parser.m_pinMap->GetBScanCellByOriginalName("FIRST"), nullptr);
 }
+
+TEST(BoundaryRegisterReader, FieldsAreFoundWhereverTheyFallInTheText)
+{
+    // The same entries with 0 to 40 blanks between their tokens, so that
+    // their parentheses, commas and ends fall at every offset of the text,
+    // near its start and its end. The tokens are written three to a quoted
+    // piece, which keeps every line short of the physical line length.
+    const char* tokens[] = {"1", "(", "BC_7", ",", "a", "(", "2", ")", ",", "bidir", ",", "X", ",", "0", ",",
+                            "0", ",", "Weak1", ")", ",", "0", "(BC_1,*,control,1)"};
+    std::string expected[2];
+    for (int pad = 0; pad <= 40; ++pad) {
+        std::string lines = "\"";
+        for (size_t i = 0; i < sizeof tokens / sizeof tokens[0]; ++i) {
+            lines += tokens[i];
+            lines += i % 3 == 2 ? "\" &\n\"" : std::string(static_cast<size_t>(pad), ' ');
+            if (i == 19)
+                lines += "\" & -- N-1" + std::string(static_cast<size_t>(pad), ' ') + "2 *\n\"";
+        }
+        lines += "\";\n";
+        RegisterParser parser(3, "A:inout");
+        EXPECT_EQ(parser.Register(lines), BSDL_OK) << pad;
+        for (int cell = 0; cell < 2; ++cell) {
+            if (pad == 0)
+                expected[cell] = parser.Describe(cell);
+            EXPECT_EQ(parser.Describe(cell), expected[cell]) << pad;
+        }
+    }
+    EXPECT_EQ(expected[1], "1 t7 f7 s2 v2 c0 d0 r7 A2/N12");
+    EXPECT_EQ(expected[0], "0 t1 f4 s1 v1 c-1 d1 r3 /");
+}
