@@ -179,6 +179,52 @@ void PackagePinMap::AddGridPin(const std::string& letters, uint16_t number)
     FileLastName(offset, hash);
 }
 
+void PackagePinMap::AddGridPins(const std::vector<std::pair<std::string, uint16_t>>& parts)
+{
+    // The room for every name (letters, digits and NUL), the offsets and
+    // the table is made first; writing the names then allocates nothing.
+    size_t textLength = 0;
+    for (const auto& pin : parts) {
+        size_t digitCount = 1;
+        for (unsigned number = pin.second; number >= 10; number /= 10)
+            ++digitCount;
+        textLength += pin.first.size() + digitCount + 1;
+    }
+    Reserve(m_offsets.size() + parts.size(), m_text.size() + textLength);
+    const size_t first = m_text.size();
+    m_text.resize(first + textLength);
+
+    size_t offset = first;
+    for (const auto& pin : parts) {
+        char* const name = m_text.data() + offset;
+        char* out = name;
+        uint32_t hash = kHashStart;
+        for (char c : pin.first) {
+            *out++ = c;
+            hash = HashStep(hash, c);
+        }
+        char digits[5];
+        size_t count = 0;
+        unsigned number = pin.second;
+        do {
+            digits[count++] = static_cast<char>('0' + number % 10);
+            number /= 10;
+        } while (number != 0);
+        while (count > 0) {
+            const char c = digits[--count];
+            *out++ = c;
+            hash = HashStep(hash, c);
+        }
+        *out = '\0';
+        const size_t length = static_cast<size_t>(out - name);
+        m_offsets.push_back(offset);
+        Slot& entry = m_slots[SlotOf(name, length, hash)];
+        if (entry.position == 0)
+            entry = Slot{hash, static_cast<int>(m_offsets.size())};
+        offset += length + 1;
+    }
+}
+
 int PackagePinMap::GetPinCount() const
 {
     return static_cast<int>(m_offsets.size());
@@ -455,13 +501,7 @@ int BScanParser::ReadPackageDB(char* path)
         PackagePinMap* package = new PackagePinMap();
         try {
             package->SetName(packageName.c_str());
-            // Each name is its letters and at most five digits.
-            size_t textLength = 0;
-            for (const auto& parts : m_pinNameParts)
-                textLength += parts.first.size() + 5;
-            package->Reserve(m_pinNameParts.size(), textLength);
-            for (const auto& parts : m_pinNameParts)
-                package->AddGridPin(parts.first, parts.second);
+            package->AddGridPins(m_pinNameParts);
         } catch (...) {
             delete package;
             throw;

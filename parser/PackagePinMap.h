@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "util/KObject.h"
@@ -30,6 +31,10 @@ public:
     // Adds the pin named by `letters` followed by the decimal digits of
     // `number` (VCC and 0 give VCC0).
     void AddGridPin(const std::string& letters, uint16_t number);
+    // Adds the pins of `parts` (letters and number each, as AddGridPin), in
+    // their order; the text grows once for all of them. On failure
+    // (std::bad_alloc) none of them is added.
+    void AddGridPins(const std::vector<std::pair<std::string, uint16_t>>& parts);
     // Makes room for `count` pins of `textLength` characters in all, so
     // that adding them allocates nothing more.
     void Reserve(size_t count, size_t textLength);
