@@ -313,13 +313,14 @@ bool ComesBefore(const std::pair<std::string, uint16_t>& a, const std::pair<std:
     return a.first < b.first;
 }
 
-// Sorts the pairs by ComesBefore when there are at most 65,536 of them and
-// none has more than three letters, as in most grid packages; false (the
-// pairs untouched) otherwise. The whole order then fits in one 64-bit
-// integer per pair: the number reversed, the length of the letters, their
-// bytes, and the pair's index in the low 16 bits, so that plain integers
-// are sorted. Equal pairs get keys that differ only in their index.
-bool SortShortPinNameParts(std::vector<std::pair<std::string, uint16_t>>& parts)
+// Sorts the pairs by ComesBefore and keeps one of each run of equal pairs,
+// when there are at most 65,536 of them and none has more than three
+// letters, as in most grid packages; false (the pairs untouched) otherwise.
+// The whole order then fits in one 64-bit integer per pair: the number
+// reversed, the length of the letters, their bytes, and the pair's index
+// in the low 16 bits, so that plain integers are sorted. Equal pairs get
+// keys that differ only in their index, so they are found side by side.
+bool SortUniqueShortPinNameParts(std::vector<std::pair<std::string, uint16_t>>& parts)
 {
     if (parts.size() > 0x10000)
         return false;
@@ -337,8 +338,11 @@ bool SortShortPinNameParts(std::vector<std::pair<std::string, uint16_t>>& parts)
     std::sort(keys.begin(), keys.end());
     std::vector<std::pair<std::string, uint16_t>> sorted;
     sorted.reserve(parts.size());
-    for (uint64_t key : keys)
-        sorted.push_back(std::move(parts[static_cast<size_t>(key & 0xFFFF)]));
+    for (size_t k = 0; k < keys.size(); ++k) {
+        if (k > 0 && (keys[k] >> 16) == (keys[k - 1] >> 16))
+            continue;
+        sorted.push_back(std::move(parts[static_cast<size_t>(keys[k] & 0xFFFF)]));
+    }
     parts.swap(sorted);
     return true;
 }
@@ -350,8 +354,6 @@ bool SortShortPinNameParts(std::vector<std::pair<std::string, uint16_t>>& parts)
 // with equal keys are compared in full.
 void SortPinNameParts(std::vector<std::pair<std::string, uint16_t>>& parts)
 {
-    if (SortShortPinNameParts(parts))
-        return;
     struct Keyed {
         uint64_t key;
         uint32_t index;
@@ -495,9 +497,11 @@ int BScanParser::ReadPackageDB(char* path)
             return BSDL_OK;
 
         // Equal pairs sort next to each other; one of each is kept.
-        SortPinNameParts(m_pinNameParts);
-        m_pinNameParts.erase(std::unique(m_pinNameParts.begin(), m_pinNameParts.end()),
-                             m_pinNameParts.end());
+        if (!SortUniqueShortPinNameParts(m_pinNameParts)) {
+            SortPinNameParts(m_pinNameParts);
+            m_pinNameParts.erase(std::unique(m_pinNameParts.begin(), m_pinNameParts.end()),
+                                 m_pinNameParts.end());
+        }
         PackagePinMap* package = new PackagePinMap();
         try {
             package->SetName(packageName.c_str());
