@@ -44,18 +44,6 @@ bool HasLowerCase(const std::string& text)
 
 const std::string kNoText;
 
-// True when `text` and `name` are equal once a-z are upper-cased in both.
-bool EqualUpperCased(const std::string& text, const char* name)
-{
-    size_t i = 0;
-    for (; i < text.size(); ++i) {
-        if (name[i] == '\0' || Upper(text[i]) != Upper(name[i])) {
-            return false;
-        }
-    }
-    return name[i] == '\0';
-}
-
 // True when `name` is exactly `text` (which holds no zero byte).
 bool EqualText(const std::string& text, const char* name)
 {
@@ -73,9 +61,68 @@ const char* TextOrEmpty(const char* text)
     return text != nullptr ? text : "";
 }
 
+// The eight bytes of `word` with a-z upper-cased, all at once: a byte's
+// top bit is set in `atLeastA` when its low seven bits are 'a' or above,
+// in `aboveZ` when they are above 'z'; bytes of 128 and above stay.
+std::uint64_t UpperCasedWord(std::uint64_t word)
+{
+    const std::uint64_t ones = 0x0101010101010101ull;
+    std::uint64_t low = word & (0x7F * ones);
+    std::uint64_t atLeastA = low + (0x80 - 'a') * ones;
+    std::uint64_t aboveZ = low + (0x80 - 'z' - 1) * ones;
+    std::uint64_t lower = atLeastA & ~aboveZ & ~word & (0x80 * ones);
+    return word ^ (lower >> 2);  // 0x80 >> 2 is the case bit 0x20
+}
+
+// The hash of a cell name upper-cased, taken eight bytes at a time (cell
+// names are filed apart from port names and need not hash alike).
+std::size_t CellNameHash(const char* text, size_t length)
+{
+    std::uint64_t h = kIndexHashStart ^ length;
+    for (; length >= 8; text += 8, length -= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text, 8);
+        h = (h ^ UpperCasedWord(word)) * 0x100000001b3ull;
+        h ^= h >> 31;
+    }
+    if (length > 0) {
+        std::uint64_t word = 0;
+        for (size_t i = 0; i < length; ++i) {
+            word |= static_cast<std::uint64_t>(static_cast<unsigned char>(text[i])) << (8 * i);
+        }
+        h = (h ^ UpperCasedWord(word)) * 0x100000001b3ull;
+    }
+    return IndexHashMix(h);
+}
+
+// True when the `length` bytes at `name` equal `text` once a-z are
+// upper-cased in both.
+bool EqualUpperCased(const std::string& text, const char* name, size_t length)
+{
+    if (text.size() != length) {
+        return false;
+    }
+    for (size_t i = 0; i < length; ++i) {
+        if (Upper(text[i]) != Upper(name[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 // --- Positions ---------------------------------------------------------
+
+bool PinMapIndex::Positions::Contains(int position) const
+{
+    if (m_first != kInVector) {
+        return position >= 0 && (position == m_first || position == m_second);
+    }
+    const std::vector<int>& items = m_more->items;
+    return std::binary_search(items.begin() + static_cast<std::ptrdiff_t>(m_more->head),
+                              items.end(), position);
+}
 
 void PinMapIndex::Positions::Insert(int position)
 {
@@ -195,8 +242,8 @@ void PinMapIndex::Rebuild()
     m_nameless = Positions();
     m_dirty = Positions();
     m_nameText.clear();
-    m_cellPinName.clear();
-    m_cellOriginalName.clear();
+    m_cellNames[0].clear();
+    m_cellNames[1].clear();
     m_lastExact = nullptr;
     m_lastUpper = nullptr;
     ++m_exactVersion;
@@ -259,8 +306,8 @@ void PinMapIndex::TableReplaced(KBScanCell* table, int length)
 {
     m_table = table;
     m_tableLength = table != nullptr ? length : 0;
-    m_cellPinName.clear();
-    m_cellOriginalName.clear();
+    m_cellNames[0].clear();
+    m_cellNames[1].clear();
     m_cellNamesFiled[0] = false;  // filed when lookups by cell name add up
     m_cellNamesFiled[1] = false;
     m_cellsScanned = 0;
@@ -322,30 +369,13 @@ bool PinMapIndex::NameTextsFiled()
 bool PinMapIndex::CellNamesFiled(bool original)
 {
     if (!m_cellNamesFiled[original]) {
-        NameMap& map = original ? m_cellOriginalName : m_cellPinName;
-        std::string KBScanCell::*field =
-            original ? &KBScanCell::m_originalPinName : &KBScanCell::m_pinName;
         try {
-            // Neighbouring cells often bear one name (the cells of one
-            // pin): the entry filed last is tried first.
-            NameEntry* last = nullptr;
             for (int number = 0; number < m_tableLength; ++number) {
-                const std::string& name = m_table[number].*field;
-                if (name.empty()) {
-                    continue;
-                }
-                char shortText[kShortKey];
-                size_t hash = 0;
-                const char* key = UpperCased(name, shortText, hash);
-                if (last == nullptr || last->first.size() != name.size() ||
-                    std::memcmp(last->first.data(), key, name.size()) != 0) {
-                    last = map.Insert(key, name.size(), hash);
-                }
-                last->second.Insert(number);
+                FileCellName(number, original);
             }
             m_cellNamesFiled[original] = true;
         } catch (const std::bad_alloc&) {
-            map.clear();
+            m_cellNames[original].clear();
         }
     }
     return m_cellNamesFiled[original];
@@ -360,42 +390,55 @@ long long PinMapIndex::IndexedKey(long long nameId, int vectorIndex)
                                   static_cast<unsigned int>(vectorIndex));
 }
 
-// Files `position` under `name` upper-cased, put together in m_key.
-void PinMapIndex::FileUpperCased(NameMap& map, const std::string& name, int position)
+const std::string& PinMapIndex::CellName(const KBScanCell& cell, bool original)
 {
-    char shortText[kShortKey];
-    size_t hash = 0;
-    const char* key = UpperCased(name, shortText, hash);
-    map.Insert(key, name.size(), hash)->second.Insert(position);
+    return original ? cell.m_originalPinName : cell.m_pinName;
 }
 
-// `name` upper-cased, in `shortText` (kShortKey bytes) when it fits, else
-// in m_key; `hash` gets its hash.
-const char* PinMapIndex::UpperCased(const std::string& name, char* shortText, size_t& hash)
+// The entry of the cells whose name, upper-cased, is `name` upper-cased
+// (`length` bytes); null when none. An entry's name is its first cell's.
+PinMapIndex::CellNameMap::Entry* PinMapIndex::FindCellName(const CellNameMap& map,
+                                                           const char* name, size_t length,
+                                                           bool original) const
 {
-    char* text = shortText;
-    if (name.size() > kShortKey) {
-        m_key.assign(name);
-        text = &m_key[0];
-    }
-    std::uint64_t h = kIndexHashStart;
-    for (size_t i = 0; i < name.size(); ++i) {
-        text[i] = Upper(name[i]);
-        h = IndexHashStep(h, text[i]);
-    }
-    hash = IndexHashMix(h);
-    return text;
+    return map.FindHashed(CellNameHash(name, length), [&](const CellNameMap::Entry& entry) {
+        return !entry.second.Empty() &&
+               EqualUpperCased(CellName(m_table[entry.second.First()], original), name, length);
+    });
 }
 
-void PinMapIndex::UnfileName(NameMap& map, const std::string& key, int position)
+// Files cell `number` under its name (an empty name is not filed).
+void PinMapIndex::FileCellName(int number, bool original)
 {
-    auto it = map.find(key);
-    if (it == map.end()) {
+    const std::string& name = CellName(m_table[number], original);
+    if (name.empty()) {
         return;
     }
-    it->second.Erase(position);
-    if (it->second.Empty()) {
-        map.erase(it);
+    CellNameMap::Entry* entry = m_cellNames[original].InsertHashed(
+        CellNameHash(name.data(), name.size()), [&](const CellNameMap::Entry& found) {
+            return !found.second.Empty() &&
+                   EqualUpperCased(CellName(m_table[found.second.First()], original),
+                                   name.data(), name.size());
+        });
+    entry->second.Insert(number);  // a new entry's first cell is this one
+}
+
+// Takes cell `number` out of the entry it was filed in under `oldName`.
+// The cell already bears its new name, so the entry is told by holding it.
+void PinMapIndex::UnfileCellName(int number, const std::string& oldName, bool original)
+{
+    CellNameMap& map = m_cellNames[original];
+    CellNameMap::Entry* entry =
+        map.FindHashed(CellNameHash(oldName.data(), oldName.size()),
+                       [&](const CellNameMap::Entry& found) {
+                           return found.second.Contains(number);
+                       });
+    if (entry == nullptr) {
+        return;
+    }
+    entry->second.Erase(number);
+    if (entry->second.Empty()) {
+        map.erase(entry);
     }
 }
 
@@ -718,28 +761,17 @@ void PinMapIndex::PinNumberChanged(KPinNode* node)
 
 void PinMapIndex::CellPinNameChanged(KBScanCell* cell, const std::string& oldName)
 {
-    if (!m_cellNamesFiled[0] || m_stale) {
-        return;  // filed from the table when first needed
-    }
-    int number = NumberOf(cell);
-    if (number < 0) {
-        return;
-    }
-    try {
-        if (!oldName.empty()) {
-            UnfileName(m_cellPinName, UpperOf(oldName), number);
-        }
-        if (!cell->m_pinName.empty()) {
-            FileUpperCased(m_cellPinName, cell->m_pinName, number);
-        }
-    } catch (const std::bad_alloc&) {
-        m_stale = true;
-    }
+    CellNameChanged(cell, oldName, false);
 }
 
 void PinMapIndex::CellOriginalNameChanged(KBScanCell* cell, const std::string& oldName)
 {
-    if (!m_cellNamesFiled[1] || m_stale) {
+    CellNameChanged(cell, oldName, true);
+}
+
+void PinMapIndex::CellNameChanged(KBScanCell* cell, const std::string& oldName, bool original)
+{
+    if (!m_cellNamesFiled[original] || m_stale) {
         return;  // filed from the table when first needed
     }
     int number = NumberOf(cell);
@@ -748,11 +780,9 @@ void PinMapIndex::CellOriginalNameChanged(KBScanCell* cell, const std::string& o
     }
     try {
         if (!oldName.empty()) {
-            UnfileName(m_cellOriginalName, UpperOf(oldName), number);
+            UnfileCellName(number, oldName, original);
         }
-        if (!cell->m_originalPinName.empty()) {
-            FileUpperCased(m_cellOriginalName, cell->m_originalPinName, number);
-        }
+        FileCellName(number, original);
     } catch (const std::bad_alloc&) {
         m_stale = true;
     }
@@ -917,7 +947,7 @@ KPinNode* PinMapIndex::NthWithExactName(const char* name, int occurrence)
     return m_nodes[m_nthEntry->At(static_cast<size_t>(occurrence))];
 }
 
-KBScanCell* PinMapIndex::FirstCellIn(const NameMap& map, const char* name, bool original)
+KBScanCell* PinMapIndex::FirstCellIn(const char* name, bool original)
 {
     if (name == nullptr || m_table == nullptr || !Fresh()) {
         return nullptr;
@@ -925,29 +955,25 @@ KBScanCell* PinMapIndex::FirstCellIn(const NameMap& map, const char* name, bool 
     if (*name == '\0') {
         // Not indexed: default cells all bear the empty name.
         for (int number = 0; number < m_tableLength; ++number) {
-            const std::string& text =
-                original ? m_table[number].m_originalPinName : m_table[number].m_pinName;
-            if (text.empty()) {
+            if (CellName(m_table[number], original).empty()) {
                 return &m_table[number];
             }
         }
         return nullptr;
     }
+    size_t length = std::strlen(name);
     // A few lookups (a reader pairing some cells) scan the table; once the
     // cells they examined add up to a few tables, the names of the kind
     // looked up are filed.
     if (!m_cellNamesFiled[original] && m_cellsScanned < kCellScansBeforeFiling * m_tableLength) {
         // Names of one length mostly differ in their last characters (pin
         // numbers, vector indexes): the last one is compared first.
-        size_t length = std::strlen(name);
         const char last = Upper(name[length - 1]);
-        std::string KBScanCell::*field =
-            original ? &KBScanCell::m_originalPinName : &KBScanCell::m_pinName;
         for (int number = 0; number < m_tableLength; ++number) {
             ++m_cellsScanned;
-            const std::string& text = m_table[number].*field;
+            const std::string& text = CellName(m_table[number], original);
             if (text.size() == length && Upper(text[length - 1]) == last &&
-                EqualUpperCased(text, name)) {
+                EqualUpperCased(text, name, length)) {
                 return &m_table[number];
             }
         }
@@ -956,24 +982,16 @@ KBScanCell* PinMapIndex::FirstCellIn(const NameMap& map, const char* name, bool 
     if (!CellNamesFiled(original)) {
         return nullptr;
     }
-    try {
-        m_key.assign(name);
-        for (char& c : m_key) {
-            c = Upper(c);
-        }
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
-    auto it = map.find(m_key);
-    return it != map.end() ? &m_table[it->second.First()] : nullptr;
+    CellNameMap::Entry* entry = FindCellName(m_cellNames[original], name, length, original);
+    return entry != nullptr ? &m_table[entry->second.First()] : nullptr;
 }
 
 KBScanCell* PinMapIndex::FirstCellWithPinName(const char* name)
 {
-    return FirstCellIn(m_cellPinName, name, false);
+    return FirstCellIn(name, false);
 }
 
 KBScanCell* PinMapIndex::FirstCellWithOriginalName(const char* name)
 {
-    return FirstCellIn(m_cellOriginalName, name, true);
+    return FirstCellIn(name, true);
 }

@@ -17,6 +17,8 @@
 //   - upper-cased cell pin names and original names to sorted cell numbers
 //     (the empty name is not indexed: a table of default cells would put
 //     every cell under it; a lookup of the empty name scans the table).
+//     These keep no text of their own: an entry's name is the name of its
+//     first cell, which the cell name hooks keep true.
 // Reading a file only builds the map; the indexes it never asks for there
 // (pin names, pin numbers, the node owning a name buffer) are filed on
 // their first use and kept up to date from then on, so that building a big
@@ -167,6 +169,21 @@ public:
                        std::memcmp(entry.first.data(), text, length) == 0;
             },
             [&](Key& made) { made.assign(text, length); });
+    }
+
+    // Entries whose key text is kept elsewhere (the key field stays
+    // default): found by the hash and a test of the entry.
+    template <typename Equal>
+    Entry* FindHashed(std::size_t hash, Equal equal) const
+    {
+        return Probe(hash, equal);
+    }
+
+    // The entry FindHashed finds, made when there is none.
+    template <typename Equal>
+    Entry* InsertHashed(std::size_t hash, Equal equal)
+    {
+        return FindOrAdd(hash, equal, [](Key&) {});
     }
 
     void erase(Entry* entry) noexcept
@@ -393,6 +410,7 @@ private:
             }
             return k == 0 ? m_first : m_second;
         }
+        bool Contains(int position) const;
         void Insert(int position);
         void Erase(int position);
 
@@ -422,6 +440,10 @@ private:
     };
 
     using NameMap = IndexTable<std::string, Positions>;
+    // Cell numbers by upper-cased cell name: the key is the name of the
+    // entry's first cell (see CellNameHash).
+    struct NoKey {};
+    using CellNameMap = IndexTable<NoKey, Positions>;
     using NameEntry = NameMap::Entry;
     using UpperEntry = IndexTable<std::string, UpperName>::Entry;
 
@@ -469,11 +491,13 @@ private:
     void UpperCaseDirtyNamesUpTo(int last);
 
     static long long IndexedKey(long long nameId, int vectorIndex);
-    void FileUpperCased(NameMap& map, const std::string& name, int position);
-    static const size_t kShortKey = 64;
-    const char* UpperCased(const std::string& name, char* shortText, size_t& hash);
-    static void UnfileName(NameMap& map, const std::string& key, int position);
-    KBScanCell* FirstCellIn(const NameMap& map, const char* name, bool original);
+    static const std::string& CellName(const KBScanCell& cell, bool original);
+    CellNameMap::Entry* FindCellName(const CellNameMap& map, const char* name, size_t length,
+                                     bool original) const;
+    void FileCellName(int number, bool original);
+    void CellNameChanged(KBScanCell* cell, const std::string& oldName, bool original);
+    void UnfileCellName(int number, const std::string& oldName, bool original);
+    KBScanCell* FirstCellIn(const char* name, bool original);
 
     const KObjList* m_list;
     std::vector<KPinNode*> m_nodes;           // the list, by position
@@ -490,16 +514,15 @@ private:
 
     KBScanCell* m_table = nullptr;
     int m_tableLength = 0;
-    NameMap m_cellPinName;                    // upper-cased
-    NameMap m_cellOriginalName;               // upper-cased
+    CellNameMap m_cellNames[2];               // pin names [0], original names [1]
 
     // Indexes filed on first use (see above); false: not built, and not
     // kept up to date.
     bool m_pinNamesFiled = false;             // m_pinName, NodeKeys::pin
     bool m_pinNumbersFiled = false;           // m_pinNumber, NodeKeys::pinNumber
     bool m_nameTextsFiled = false;            // m_nameText
-    // m_cellPinName [0] and m_cellOriginalName [1], each filed when the
-    // lookups of its kind need it.
+    // m_cellNames[0] and [1], each filed when the lookups of its kind need
+    // it.
     bool m_cellNamesFiled[2] = {false, false};
     // Cells examined by lookups by cell name since the table came; past
     // kCellScansBeforeFiling tables' worth the names of the kind looked up
@@ -522,7 +545,6 @@ private:
     unsigned long long m_exactVersion = 1;
 
     bool m_stale = false;
-    std::string m_key;                        // scratch for lookup keys
 };
 
 #endif

@@ -3,6 +3,7 @@
 // image after driving ports with both forms of setPort.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -237,4 +238,56 @@ TEST(CellTableTest, FlaggedSetPortMarksThePortsBits)
     EXPECT_EQ(bare.setPort(1, PORT_IN, SIGNAL_HIGH), -1);
     EXPECT_EQ(stray.m_value, SIGNAL_HIGH);
     EXPECT_EQ(Image(bare), (std::vector<int>{0}));
+}
+
+// Once lookups have examined a few tables' worth of cells, the names are
+// filed; an entry's name is the name of its first cell, so renaming that
+// cell must hand the entry on. Random renames and lookups, checked against
+// a plain scan of the table (names of 1 to 17 bytes, case variants, bytes
+// above 127, which have no case).
+TEST(CellTableTest, FiledCellNamesFollowRenames)
+{
+    const int kCells = 40;
+    BScanPinMap map;
+    map.AllocateBScanCellTable(kCells);
+    const std::vector<std::string> names = {"", "a", "A", "ab", "aB", "pad_1234", "PAD_1234",
+                                            "pad_12345", "Pad_1234567890abc", "\xe9x", "\xc9X",
+                                            "PAD_1234567890ABC", "pad_1234567890abd"};
+    std::mt19937 random(7);
+    auto pick = [&](size_t n) { return static_cast<size_t>(random() % n); };
+    auto upper = [](std::string text) {
+        for (char& c : text) {
+            c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+        }
+        return text;
+    };
+    auto scan = [&](const std::string& name, bool original) -> KBScanCell* {
+        for (int i = 0; i < kCells; ++i) {
+            KBScanCell* cell = map.GetBScanCell(i);
+            if (upper(original ? cell->GetOriginalPinName() : cell->GetPinName()) == upper(name)) {
+                return cell;
+            }
+        }
+        return nullptr;
+    };
+    for (int step = 0; step < 3000; ++step) {
+        KBScanCell* cell = map.GetBScanCell(static_cast<int>(pick(kCells)));
+        const std::string& name = names[pick(names.size())];
+        switch (pick(4)) {
+        case 0:
+            cell->SetPinName(name.c_str());
+            break;
+        case 1:
+            cell->SetOriginalPinName(name.c_str());
+            break;
+        case 2:
+            *cell = *map.GetBScanCell(static_cast<int>(pick(kCells)));
+            break;
+        default: {
+            const std::string& wanted = names[pick(names.size())];
+            ASSERT_EQ(map.GetBScanCell(wanted.c_str()), scan(wanted, false)) << step;
+            ASSERT_EQ(map.GetBScanCellByOriginalName(wanted.c_str()), scan(wanted, true)) << step;
+        }
+        }
+    }
 }
