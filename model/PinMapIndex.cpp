@@ -74,23 +74,44 @@ std::uint64_t UpperCasedWord(std::uint64_t word)
     return word ^ (lower >> 2);  // 0x80 >> 2 is the case bit 0x20
 }
 
+// Eight bytes of a text as one number (any byte order will do for a hash).
+std::uint64_t Word(const char* text)
+{
+    std::uint64_t word;
+    std::memcpy(&word, text, 8);
+    return word;
+}
+
+std::uint64_t HalfWord(const char* text)
+{
+    std::uint32_t half;
+    std::memcpy(&half, text, 4);
+    return half;
+}
+
 // The hash of a cell name upper-cased, taken eight bytes at a time (cell
-// names are filed apart from port names and need not hash alike).
+// names are filed apart from port names and need not hash alike). The last
+// bytes are read in loads that may overlap bytes already taken: the hash
+// stays a function of the length and the bytes, and no byte outside the
+// text is read.
 std::size_t CellNameHash(const char* text, size_t length)
 {
+    const std::uint64_t k = 0x100000001b3ull;
     std::uint64_t h = kIndexHashStart ^ length;
-    for (; length >= 8; text += 8, length -= 8) {
-        std::uint64_t word;
-        std::memcpy(&word, text, 8);
-        h = (h ^ UpperCasedWord(word)) * 0x100000001b3ull;
-        h ^= h >> 31;
-    }
-    if (length > 0) {
-        std::uint64_t word = 0;
-        for (size_t i = 0; i < length; ++i) {
-            word |= static_cast<std::uint64_t>(static_cast<unsigned char>(text[i])) << (8 * i);
+    if (length >= 8) {
+        const char* last = text + length - 8;
+        for (; text < last; text += 8) {
+            h = (h ^ UpperCasedWord(Word(text))) * k;
+            h ^= h >> 31;
         }
-        h = (h ^ UpperCasedWord(word)) * 0x100000001b3ull;
+        h = (h ^ UpperCasedWord(Word(last))) * k;
+    } else if (length >= 4) {
+        h = (h ^ UpperCasedWord(HalfWord(text) | HalfWord(text + length - 4) << 32)) * k;
+    } else if (length > 0) {
+        std::uint64_t word = static_cast<unsigned char>(text[0]) |
+                             static_cast<std::uint64_t>(static_cast<unsigned char>(text[length / 2])) << 8 |
+                             static_cast<std::uint64_t>(static_cast<unsigned char>(text[length - 1])) << 16;
+        h = (h ^ UpperCasedWord(word)) * k;
     }
     return IndexHashMix(h);
 }
