@@ -363,7 +363,8 @@ int BScanParser::CompleteStatement(FILE* file, std::string& statement, char term
 {
     PhysicalLineSource source(file);
     return Complete(source, m_lineNumber, statement, [terminator](const std::string& s, size_t from) {
-        return terminator != '\0' && s.find(terminator, from) != std::string::npos;
+        return terminator != '\0' && from < s.size() &&
+               std::memchr(s.data() + from, terminator, s.size() - from) != nullptr;
     });
 }
 
