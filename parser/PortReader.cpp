@@ -37,17 +37,17 @@ namespace {
 // Cutting steps on views with the clamping rules of the text helpers: a
 // missing separator (npos) leaves nothing before it and the whole text
 // after it. The views point into the declaration, nothing is copied.
-std::string_view Before(std::string_view text, size_t at)
+inline std::string_view Before(std::string_view text, size_t at)
 {
     return at == std::string_view::npos ? std::string_view() : text.substr(0, at);
 }
 
-std::string_view After(std::string_view text, size_t at)
+inline std::string_view After(std::string_view text, size_t at)
 {
     return at == std::string_view::npos ? text : text.substr(at + 1);
 }
 
-std::string_view TrimFront(std::string_view text)
+inline std::string_view TrimFront(std::string_view text)
 {
     size_t start = 0;
     while (start < text.size() && ReaderIsWhiteSpace(text[start]))
@@ -55,7 +55,7 @@ std::string_view TrimFront(std::string_view text)
     return text.substr(start);
 }
 
-std::string_view TrimBack(std::string_view text)
+inline std::string_view TrimBack(std::string_view text)
 {
     size_t length = text.size();
     while (length > 0 && ReaderIsWhiteSpace(text[length - 1]))
@@ -64,7 +64,7 @@ std::string_view TrimBack(std::string_view text)
 }
 
 // The first blank, tab or newline (a carriage return does not separate).
-size_t FindSeparator(std::string_view text)
+inline size_t FindSeparator(std::string_view text)
 {
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] == ' ' || text[i] == '\t' || text[i] == '\n')
@@ -73,7 +73,7 @@ size_t FindSeparator(std::string_view text)
     return std::string_view::npos;
 }
 
-bool HoldsClauseEnd(std::string_view text)
+inline bool HoldsClauseEnd(std::string_view text)
 {
     return text.find(");") != std::string_view::npos ||
            text.find(") ;") != std::string_view::npos;
