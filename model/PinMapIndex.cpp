@@ -373,9 +373,12 @@ bool PinMapIndex::NameTextsFiled()
 {
     if (!m_nameTextsFiled) {
         try {
-            for (size_t position = 0; position < m_keys.size(); ++position) {
+            // Only a dirty node's name can change when a lookup text is
+            // upper-cased: only those are filed.
+            for (size_t k = 0; k < m_dirty.Size(); ++k) {
+                int position = m_dirty.At(k);
                 if (m_keys[position].portNameText != nullptr) {
-                    m_nameText[m_keys[position].portNameText] = static_cast<int>(position);
+                    m_nameText[m_keys[position].portNameText] = position;
                 }
             }
             m_nameTextsFiled = true;
@@ -490,9 +493,6 @@ void PinMapIndex::FilePortName(int position)
     keys.upper = nullptr;
     keys.portNameText = node->m_portName;
     keys.vectorIndex = node->m_vectorIndex;
-    if (m_nameTextsFiled && keys.portNameText != nullptr) {
-        m_nameText[keys.portNameText] = position;
-    }
     const char* name = TextOrEmpty(node->m_portName);
     if (*name == '\0') {
         m_nameless.Insert(position);
@@ -534,6 +534,7 @@ void PinMapIndex::FilePortName(int position)
     ExactPositions(keys).Insert(position);
     if (lowerCase) {
         m_dirty.Insert(position);
+        FileNameText(position);
     }
     UpperName& upper = m_lastUpper->second;
     if (upper.all.Empty()) {
@@ -555,12 +556,7 @@ void PinMapIndex::FilePortName(int position)
 void PinMapIndex::UnfilePortName(int position)
 {
     NodeKeys& keys = m_keys[position];
-    if (m_nameTextsFiled) {
-        auto text = m_nameText.find(keys.portNameText);
-        if (text != m_nameText.end() && text->second == position) {
-            m_nameText.erase(text);
-        }
-    }
+    UnfileNameText(position);
     if (keys.upper == nullptr) {
         m_nameless.Erase(position);
         return;
@@ -617,10 +613,12 @@ void PinMapIndex::RefileCase(int position, const std::string& newName)
         exact->second.Insert(position);
         keys.exact = exact;
         m_dirty.Insert(position);
+        FileNameText(position);
     } else {
         // Without lower case the name is its upper-cased entry's text.
         keys.upper->second.exact.Insert(position);
         m_dirty.Erase(position);
+        UnfileNameText(position);
     }
 }
 
@@ -681,15 +679,28 @@ void PinMapIndex::TrackNameText(int position)
     if (keys.portNameText == text) {
         return;
     }
-    if (m_nameTextsFiled) {
-        auto old = m_nameText.find(keys.portNameText);
-        if (old != m_nameText.end() && old->second == position) {
-            m_nameText.erase(old);
-        }
-    }
+    UnfileNameText(position);
     keys.portNameText = text;
-    if (m_nameTextsFiled && text != nullptr) {
-        m_nameText[text] = position;
+    FileNameText(position);
+}
+
+// Files the port name buffer of a dirty node (keys.exact: its name holds
+// lower case), once the buffers are filed at all.
+void PinMapIndex::FileNameText(int position)
+{
+    const NodeKeys& keys = m_keys[position];
+    if (m_nameTextsFiled && keys.portNameText != nullptr && keys.exact != nullptr) {
+        m_nameText[keys.portNameText] = position;
+    }
+}
+
+void PinMapIndex::UnfileNameText(int position)
+{
+    if (m_nameTextsFiled) {
+        auto text = m_nameText.find(m_keys[position].portNameText);
+        if (text != m_nameText.end() && text->second == position) {
+            m_nameText.erase(text);
+        }
     }
 }
 

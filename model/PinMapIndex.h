@@ -20,7 +20,7 @@
 //     These keep no text of their own: an entry's name is the name of its
 //     first cell, which the cell name hooks keep true.
 // Reading a file only builds the map; the indexes it never asks for there
-// (pin names, pin numbers, the node owning a name buffer) are filed on
+// (pin names, pin numbers, the dirty node owning a name buffer) are filed on
 // their first use and kept up to date from then on, so that building a big
 // map pays for none of them. Lookups by cell name scan the table until the
 // cells they examined add up to a few tables, then the cell names of that
@@ -475,6 +475,8 @@ private:
     void Refresh(int position);
     void RefileCase(int position, const std::string& newName);
     void TrackNameText(int position);
+    void FileNameText(int position);
+    void UnfileNameText(int position);
 
     void FilePortName(int position);
     void UnfilePortName(int position);
@@ -510,7 +512,7 @@ private:
     IndexTable<int, Positions> m_pinNumber;
     Positions m_nameless;
     Positions m_dirty;
-    IndexTable<const char*, int> m_nameText;  // port name buffer to position
+    IndexTable<const char*, int> m_nameText;  // port name buffer of a dirty node to position
 
     KBScanCell* m_table = nullptr;
     int m_tableLength = 0;

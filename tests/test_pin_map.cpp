@@ -468,3 +468,26 @@ TEST(PinMapIndexTest, IndexTableKeepsEntriesInPlaceThroughGrowthAndReuse)
     table["999"] = 1;
     EXPECT_EQ(table.find("999")->second, 1);
 }
+
+// A lookup given a node's own stored name upper-cases that name; the index
+// finds the node by its buffer, which it files only for nodes whose names
+// hold lower case. A node that gets lower case by a rename must be filed
+// then: here nothing else would bring its name up to date, as the lookups
+// stop at the nameless first node.
+TEST(PinMapIndexTest, OwnNameLookupFollowsARenameToLowerCase)
+{
+    BScanPinMap map;
+    std::string type("inout"), data("DATA"), x("x"), query("x"), pin("P1");
+    map.AddNewPorts(nullptr, &type[0], 1, true);
+    map.AddNewPorts(&data[0], &type[0], 1, true);
+    map.AddNewPorts(&x[0], &type[0], 1, true);
+    EXPECT_EQ(map.GetPort(&query[0], 0), nullptr);  // behind the nameless node
+    EXPECT_STREQ(Node(map, 2)->GetPortName(), "x");
+
+    std::string mixed("Data");
+    Node(map, 1)->SetPortName(&mixed[0]);
+    EXPECT_EQ(map.GetPort(const_cast<char*>(Node(map, 1)->GetPortName()), 0), nullptr);
+    EXPECT_STREQ(Node(map, 1)->GetPortName(), "DATA");
+    map.SerialSetPinName(&data[0], 0, &pin[0]);  // finds the node by its exact name
+    EXPECT_STREQ(Node(map, 1)->GetPinName(), "P1");
+}
