@@ -68,19 +68,27 @@ bool IsSafeFormat(const std::string& message)
     return true;
 }
 
-// One line of the file, of any length, with its line end (NUL bytes kept,
-// so that such a record is refused instead of cut). False at the end of the
-// file when nothing was read.
-bool ReadWholeLine(FILE* file, std::string& line)
+// The file's bytes up to its end or a read error, in blocks (NUL bytes
+// kept, so that a record holding one is refused instead of cut).
+void ReadWholeFile(FILE* file, std::string& text)
 {
-    line.clear();
-    int c;
-    while ((c = std::getc(file)) != EOF) {
-        line.push_back(static_cast<char>(c));
-        if (c == '\n')
-            return true;
-    }
-    return !line.empty();
+    char block[4096];
+    size_t got;
+    while ((got = std::fread(block, 1, sizeof block, file)) > 0)
+        text.append(block, got);
+}
+
+// The next line of `text` from `from` on, with its line end; false when
+// nothing is left.
+bool NextLine(const std::string& text, size_t& from, std::string& line)
+{
+    if (from >= text.size())
+        return false;
+    size_t end = text.find('\n', from);
+    end = end == std::string::npos ? text.size() : end + 1;
+    line.assign(text, from, end - from);
+    from = end;
+    return true;
 }
 
 }  // namespace
@@ -133,8 +141,14 @@ int ErrorHandler::Initialize(const char* file, int fields)
         m_byKey.clear();
         m_skipped = 0;
 
+        std::string text;
+        ReadWholeFile(in, text);
+        std::fclose(in);
+        in = nullptr;
+
         std::string line;
-        while (ReadWholeLine(in, line)) {
+        size_t from = 0;
+        while (NextLine(text, from, line)) {
             size_t pos = 0;
             while (pos < line.size() && IsBlank(line[pos]))
                 ++pos;
@@ -161,7 +175,6 @@ int ErrorHandler::Initialize(const char* file, int fields)
             m_byKey.emplace(Key(id, subId), m_elements.size());
             m_elements.emplace_back(id, subId, result, message.c_str());
         }
-        std::fclose(in);
     } catch (const std::bad_alloc&) {
         if (in)
             std::fclose(in);
