@@ -190,9 +190,15 @@ int BScanPinMap::AddNewRegister(int number, char* cellType, char* portName, int 
     // The port, found as GetPort(portName, portIndex) finds it (which
     // upper-cases portName unless the name is empty or there is no port),
     // asked of the index directly.
+    // The lookup measures the name on the way (upper-casing keeps its length).
     KPinNode* port = nullptr;
+    size_t nameLength = 0;
     if (*portName != '\0' && !m_pinList->IsEmpty()) {
-        port = m_index->FirstNamedWithIndex(m_index->UpperCaseLookupText(portName), portIndex);
+        PinMapIndex::LookupText lookup = m_index->UpperCaseLookupText(portName);
+        nameLength = lookup.length;
+        port = m_index->FirstNamedWithIndex(lookup, portIndex);
+    } else {
+        nameLength = std::strlen(portName);
     }
 
     // The cell's pin name: the (now upper-cased) port name, followed by the
@@ -201,14 +207,13 @@ int BScanPinMap::AddNewRegister(int number, char* cellType, char* portName, int 
     char shortName[64];
     std::string longName;
     const char* pinName = shortName;
-    size_t nameLength = std::strlen(portName);
+    size_t pinNameLength = nameLength;
     if (nameLength + kDecimalDigits + 1 <= sizeof(shortName)) {
         std::memcpy(shortName, portName, nameLength);
-        size_t end = nameLength;
         if (portIndex != 0) {
-            end += WriteDecimal(portIndex, shortName + nameLength);
+            pinNameLength += WriteDecimal(portIndex, shortName + nameLength);
         }
-        shortName[end] = '\0';
+        shortName[pinNameLength] = '\0';
     } else {
         try {
             longName = portName;
@@ -219,6 +224,7 @@ int BScanPinMap::AddNewRegister(int number, char* cellType, char* portName, int 
             return -1;
         }
         pinName = longName.c_str();
+        pinNameLength = longName.size();
     }
 
     KBScanCell* cell = &m_bscanCellTable[number];
@@ -231,7 +237,7 @@ int BScanPinMap::AddNewRegister(int number, char* cellType, char* portName, int 
     if (originalName != nullptr) {
         cell->SetOriginalPinName(originalName);
     }
-    cell->SetPinName(pinName);
+    cell->SetPinName(pinName, pinNameLength);
     if (controlCell >= 0) {
         cell->m_controlCell = &m_bscanCellTable[controlCell];
         cell->m_disableValue = disableValue;

@@ -69,15 +69,13 @@ static_assert(CELL_BC_7 - CELL_BC_0 == 7 && CELL_TYPE_NONE == CELL_BC_7 + 1,
               "BC_0..BC_7 numbered in order");
 static_assert(FUNC_OBSERVE_ONLY == 10 && FUNC_NONE == 11, "eleven cell functions");
 
-// Replaces `field` with `name` (null or the same text changes nothing; out
-// of memory leaves the old text). Returns true when the text changed and
-// `report` asks for the previous text, which is then left in `oldName`.
-bool ReplaceName(std::string& field, const char* name, bool report, std::string& oldName)
+// Replaces `field` with `name` of `length` bytes (the same text changes
+// nothing; out of memory leaves the old text). Returns true when the text
+// changed and `report` asks for the previous text, which is then left in
+// `oldName`.
+bool ReplaceName(std::string& field, const char* name, size_t length, bool report,
+                 std::string& oldName)
 {
-    if (name == nullptr || (name[0] == '\0' && field.empty())) {
-        return false;  // no text, or the empty text again (a cell without a comment name)
-    }
-    size_t length = std::strlen(name);
     if (field.size() == length && std::memcmp(field.data(), name, length) == 0) {
         return false;
     }
@@ -283,8 +281,16 @@ const char* KBScanCell::GetPinName() const
 
 void KBScanCell::SetPinName(const char* name)
 {
+    if (name != nullptr) {
+        SetPinName(name, std::strlen(name));
+    }
+}
+
+void KBScanCell::SetPinName(const char* name, size_t length)
+{
     std::string oldName;
-    if (ReplaceName(m_pinName, name, m_owner != nullptr && m_owner->FilesCellNames(), oldName)) {
+    if (ReplaceName(m_pinName, name, length, m_owner != nullptr && m_owner->FilesCellNames(),
+                    oldName)) {
         m_owner->CellPinNameChanged(this, oldName);
     }
 }
@@ -296,9 +302,12 @@ const char* KBScanCell::GetOriginalPinName() const
 
 void KBScanCell::SetOriginalPinName(const char* name)
 {
+    if (name == nullptr || (name[0] == '\0' && m_originalPinName.empty())) {
+        return;  // no text, or the empty text again (a cell without a comment name)
+    }
     std::string oldName;
-    if (ReplaceName(m_originalPinName, name, m_owner != nullptr && m_owner->FilesCellNames(),
-                    oldName)) {
+    if (ReplaceName(m_originalPinName, name, std::strlen(name),
+                    m_owner != nullptr && m_owner->FilesCellNames(), oldName)) {
         m_owner->CellOriginalNameChanged(this, oldName);
     }
 }

@@ -13,6 +13,7 @@
 #ifndef BSCAN_KBSCANCELL_H
 #define BSCAN_KBSCANCELL_H
 
+#include <cstddef>
 #include <string>
 
 #include "model/Signals.h"
@@ -63,6 +64,9 @@ private:
     friend class BScanPinMap;
     friend class KPinNode;
     friend class PinMapIndex;
+
+    // SetPinName for a name of `length` bytes, measured by the caller.
+    void SetPinName(const char* name, std::size_t length);
 
     int m_boundaryCellPosition;
     CellType m_cellType;
