@@ -500,16 +500,14 @@ void PinMapIndex::FilePortName(int position)
     }
     ++m_exactVersion;
     // One pass over the name: its length, whether it holds lower case, and
-    // the hashes of the text and of the text upper-cased.
+    // the hash of the text (that of the text upper-cased is needed only for
+    // a new name with lower case, which is rare).
     size_t length = 0;
     bool lowerCase = false;
     std::uint64_t exactHash = kIndexHashStart;
-    std::uint64_t upperHash = kIndexHashStart;
     for (const char* c = name; *c != '\0'; ++c, ++length) {
-        char upperChar = Upper(*c);
-        lowerCase = lowerCase || upperChar != *c;
+        lowerCase = lowerCase || IsLower(*c);
         exactHash = IndexHashStep(exactHash, *c);
-        upperHash = IndexHashStep(upperHash, upperChar);
     }
     const std::string* last = m_lastUpper == nullptr ? nullptr
                               : m_lastExact != nullptr ? &m_lastExact->first
@@ -521,8 +519,7 @@ void PinMapIndex::FilePortName(int position)
         UpperEntry* upper = nullptr;
         if (lowerCase) {
             exact = m_exactName.Insert(name, length, IndexHashMix(exactHash));
-            upper = m_upperName.Insert(UpperOf(exact->first).c_str(), length,
-                                       IndexHashMix(upperHash));
+            upper = m_upperName.Insert(UpperOf(exact->first).c_str(), length);
         } else {
             upper = m_upperName.Insert(name, length, IndexHashMix(exactHash));
         }
