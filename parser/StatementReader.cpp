@@ -111,6 +111,26 @@ bool PhysicalLineSource::Refill()
 
 namespace {
 
+// The end of a read's comment, which starts at `at`: `end` with the white
+// space before it stripped.
+inline size_t CommentEnd(const char* raw, size_t at, size_t end)
+{
+    while (end > at && ReaderIsWhiteSpace(raw[end - 1]))
+        --end;
+    return end;
+}
+
+// Strips white space at both ends of raw[start, end); false when nothing
+// is left.
+inline bool StripWhiteSpace(const char* raw, size_t& start, size_t& end)
+{
+    while (start < end && ReaderIsWhiteSpace(raw[start]))
+        ++start;
+    while (end > start && ReaderIsWhiteSpace(raw[end - 1]))
+        --end;
+    return end > start;
+}
+
 // The preparation of a read, inline in the reading loop.
 inline bool Prepare(const char* raw, size_t end, PreparedLine& line, std::string* comment)
 {
@@ -119,21 +139,14 @@ inline bool Prepare(const char* raw, size_t end, PreparedLine& line, std::string
     if (const char* dash = FindDoubleDash(raw, end)) {
         size_t at = static_cast<size_t>(dash - raw);
         if (comment) {
-            size_t commentEnd = end;
-            while (commentEnd > at && ReaderIsWhiteSpace(raw[commentEnd - 1]))
-                --commentEnd;
-            comment->assign(raw + at, commentEnd - at);
+            comment->assign(raw + at, CommentEnd(raw, at, end) - at);
             comment->push_back('*');
         }
         end = at;
     }
 
     size_t start = 0;
-    while (start < end && ReaderIsWhiteSpace(raw[start]))
-        ++start;
-    while (end > start && ReaderIsWhiteSpace(raw[end - 1]))
-        --end;
-    if (end == start)
+    if (!StripWhiteSpace(raw, start, end))
         return false;
     line.text = raw + start;
     line.length = end - start;
@@ -273,20 +286,13 @@ int GatherStringValue(PhysicalLineSource& source, long long& lineNumber, const c
             if (const char* dash = FindDoubleDash(raw, end)) {
                 const size_t at = static_cast<size_t>(dash - raw);
                 if (keepComments) {
-                    size_t commentEnd = end;
-                    while (commentEnd > at && ReaderIsWhiteSpace(raw[commentEnd - 1]))
-                        --commentEnd;
                     commentText = dash;
-                    commentLength = commentEnd - at;
+                    commentLength = CommentEnd(raw, at, end) - at;
                 }
                 end = at;
             }
             size_t start = 0;
-            while (start < end && ReaderIsWhiteSpace(raw[start]))
-                ++start;
-            while (end > start && ReaderIsWhiteSpace(raw[end - 1]))
-                --end;
-            if (end == start)
+            if (!StripWhiteSpace(raw, start, end))
                 continue;
             if (commentText) {
                 std::memcpy(comment, commentText, commentLength);
