@@ -153,6 +153,16 @@ inline bool Prepare(const char* raw, size_t end, PreparedLine& line, std::string
     return true;
 }
 
+// One physical read, counted as a line of the file.
+inline int ReadCounted(PhysicalLineSource& source, long long& lineNumber, const char*& raw,
+                       size_t& end)
+{
+    int result = source.Read(raw, end);
+    if (result >= 0)
+        ++lineNumber;
+    return result;
+}
+
 // Reads until a prepared line is not empty, inline in the loops that
 // every line of a statement passes through.
 inline int ReadPrepared(PhysicalLineSource& source, long long& lineNumber, PreparedLine& line,
@@ -161,10 +171,9 @@ inline int ReadPrepared(PhysicalLineSource& source, long long& lineNumber, Prepa
     for (;;) {
         const char* raw;
         size_t end;
-        int result = source.Read(raw, end);
+        int result = ReadCounted(source, lineNumber, raw, end);
         if (result < 0)
             return result;
-        ++lineNumber;
         if (Prepare(raw, end, line, comment))
             return BSDL_OK;
     }
@@ -276,10 +285,9 @@ int GatherStringValue(PhysicalLineSource& source, long long& lineNumber, const c
         for (;;) {
             const char* raw;
             size_t end;
-            int result = source.Read(raw, end);
+            int result = ReadCounted(source, lineNumber, raw, end);
             if (result < 0)
                 return result;
-            ++lineNumber;
             // The comment runs from the first "--", stripped at its end.
             const char* commentText = nullptr;
             size_t commentLength = 0;
