@@ -2,6 +2,7 @@
 // vocabulary (cell types BC_0..BC_7 and the cell functions) to enumerators.
 #include "model/KBScanCell.h"
 
+#include <cstdint>
 #include <cstring>
 #include <new>
 
@@ -9,17 +10,62 @@
 
 namespace {
 
-// Converts a-z to A-Z in place; every other byte stays. Returns the
-// length of the text.
-size_t UpperCaseInPlace(char* text)
+// The eight bytes of `word` with a-z upper-cased, all at once: a byte's
+// top bit is set in `atLeastA` when its low seven bits are 'a' or above,
+// in `aboveZ` when they are above 'z'; bytes of 128 and above stay.
+std::uint64_t UpperCasedWord(std::uint64_t word)
 {
-    char* c = text;
-    for (; *c != '\0'; ++c) {
-        if (*c >= 'a' && *c <= 'z') {
-            *c = static_cast<char>(*c - 'a' + 'A');
+    const std::uint64_t ones = 0x0101010101010101ull;
+    std::uint64_t low = word & (0x7F * ones);
+    std::uint64_t atLeastA = low + (0x80 - 'a') * ones;
+    std::uint64_t aboveZ = low + (0x80 - 'z' - 1) * ones;
+    std::uint64_t lower = atLeastA & ~aboveZ & ~word & (0x80 * ones);
+    return word ^ (lower >> 2);  // 0x80 >> 2 is the case bit 0x20
+}
+
+// Converts a-z to A-Z in place in the `length` bytes at `text`; every
+// other byte stays. Eight bytes are taken at a time, the last ones in a
+// load that overlaps bytes already done (which upper-casing leaves as they
+// are); a word is written back only when it changed.
+void UpperCaseInPlace(char* text, size_t length)
+{
+    if (length >= 8) {
+        char* last = text + length - 8;
+        for (char* at = text;; at += 8) {
+            if (at > last) {
+                at = last;
+            }
+            std::uint64_t word;
+            std::memcpy(&word, at, 8);
+            std::uint64_t upper = UpperCasedWord(word);
+            if (upper != word) {
+                std::memcpy(at, &upper, 8);
+            }
+            if (at == last) {
+                return;
+            }
         }
     }
-    return static_cast<size_t>(c - text);
+    if (length >= 4) {
+        std::uint32_t first;
+        std::uint32_t second;
+        std::memcpy(&first, text, 4);
+        std::memcpy(&second, text + length - 4, 4);
+        std::uint64_t word = first | static_cast<std::uint64_t>(second) << 32;
+        std::uint64_t upper = UpperCasedWord(word);
+        if (upper != word) {
+            first = static_cast<std::uint32_t>(upper);
+            second = static_cast<std::uint32_t>(upper >> 32);
+            std::memcpy(text, &first, 4);
+            std::memcpy(text + length - 4, &second, 4);
+        }
+        return;
+    }
+    for (size_t i = 0; i < length; ++i) {
+        if (text[i] >= 'a' && text[i] <= 'z') {
+            text[i] = static_cast<char>(text[i] - 'a' + 'A');
+        }
+    }
 }
 
 // A-Z to a-z; every other byte stays.
@@ -256,7 +302,8 @@ void KBScanCell::SetFunction(char* text)
     if (text == nullptr) {
         return;
     }
-    size_t length = UpperCaseInPlace(text);
+    const size_t length = std::strlen(text);
+    UpperCaseInPlace(text, length);
     // The names are upper case, as the text is now.
     CellFunction function = FunctionNamed(text, length);
     if (function != FUNC_NONE) {
@@ -288,6 +335,22 @@ void KBScanCell::SetPinName(const char* name)
 
 void KBScanCell::SetPinName(const char* name, size_t length)
 {
+    if (m_owner == nullptr || !m_owner->FilesCellNames()) {
+        // No index to tell: the text is replaced unless it is the same.
+        if (m_pinName.size() == length && std::memcmp(m_pinName.data(), name, length) == 0) {
+            return;
+        }
+        try {
+            if (m_pinName.empty()) {
+                m_pinName.append(name, length);  // the usual case, and cheaper than assign
+            } else {
+                m_pinName.assign(name, length);
+            }
+        } catch (const std::bad_alloc&) {
+            // out of memory: the old text stays
+        }
+        return;
+    }
     std::string oldName;
     if (ReplaceName(m_pinName, name, length, m_owner != nullptr && m_owner->FilesCellNames(),
                     oldName)) {

@@ -89,31 +89,100 @@ std::uint64_t HalfWord(const char* text)
     return half;
 }
 
-// The hash of a cell name upper-cased, taken eight bytes at a time (cell
-// names are filed apart from port names and need not hash alike). The last
-// bytes are read in loads that may overlap bytes already taken: the hash
-// stays a function of the length and the bytes, and no byte outside the
-// text is read.
-std::size_t CellNameHash(const char* text, size_t length)
+#if defined(__GNUC__) || defined(__clang__)
+#define BSCAN_INLINE inline __attribute__((always_inline))
+#else
+#define BSCAN_INLINE inline
+#endif
+
+// The hash of a name upper-cased, taken eight bytes at a time; port names
+// and cell names are hashed alike (they are filed in maps of their own).
+// The last bytes are read in loads that may overlap bytes already taken:
+// the hash stays a function of the length and the bytes, and no byte
+// outside the text is read. Texts of one to three bytes are taken as their
+// first, middle and last byte.
+//
+// With `Write` the text is upper-cased in place on the way (a word is
+// stored back only when it changed; overlapping bytes are stored with the
+// same upper-cased values), which gives the same hash. `lower` collects
+// the bits that upper-casing changed: not 0 exactly when the text held a
+// lower-case letter.
+template <bool Write>
+BSCAN_INLINE std::size_t UpperCasedHashOf(char* text, size_t length, std::uint64_t& lower)
 {
     const std::uint64_t k = 0x100000001b3ull;
     std::uint64_t h = kIndexHashStart ^ length;
     if (length >= 8) {
-        const char* last = text + length - 8;
+        char* last = text + length - 8;
         for (; text < last; text += 8) {
-            h = (h ^ UpperCasedWord(Word(text))) * k;
+            std::uint64_t word = Word(text);
+            std::uint64_t upper = UpperCasedWord(word);
+            if (Write && upper != word) {
+                std::memcpy(text, &upper, 8);
+            }
+            lower |= upper ^ word;
+            h = (h ^ upper) * k;
             h ^= h >> 31;
         }
-        h = (h ^ UpperCasedWord(Word(last))) * k;
+        std::uint64_t word = Word(last);
+        std::uint64_t upper = UpperCasedWord(word);
+        if (Write && upper != word) {
+            std::memcpy(last, &upper, 8);
+        }
+        lower |= upper ^ word;
+        h = (h ^ upper) * k;
     } else if (length >= 4) {
-        h = (h ^ UpperCasedWord(HalfWord(text) | HalfWord(text + length - 4) << 32)) * k;
+        std::uint64_t word = HalfWord(text) | HalfWord(text + length - 4) << 32;
+        std::uint64_t upper = UpperCasedWord(word);
+        if (Write && upper != word) {
+            std::uint32_t low = static_cast<std::uint32_t>(upper);
+            std::uint32_t high = static_cast<std::uint32_t>(upper >> 32);
+            std::memcpy(text, &low, 4);
+            std::memcpy(text + length - 4, &high, 4);
+        }
+        lower |= upper ^ word;
+        h = (h ^ upper) * k;
     } else if (length > 0) {
         std::uint64_t word = static_cast<unsigned char>(text[0]) |
                              static_cast<std::uint64_t>(static_cast<unsigned char>(text[length / 2])) << 8 |
                              static_cast<std::uint64_t>(static_cast<unsigned char>(text[length - 1])) << 16;
-        h = (h ^ UpperCasedWord(word)) * k;
+        std::uint64_t upper = UpperCasedWord(word);
+        if (Write && upper != word) {
+            for (size_t i = 0; i < length; ++i) {
+                text[i] = Upper(text[i]);
+            }
+        }
+        lower |= upper ^ word;
+        h = (h ^ upper) * k;
     }
     return IndexHashMix(h);
+}
+
+// The hash of a text upper-cased (the text stays as it is); `lowerCase`
+// (when given) tells whether it holds a lower-case letter.
+BSCAN_INLINE std::size_t UpperCasedHash(const char* text, size_t length, bool* lowerCase = nullptr)
+{
+    std::uint64_t lower = 0;
+    std::size_t hash = UpperCasedHashOf<false>(const_cast<char*>(text), length, lower);
+    if (lowerCase != nullptr) {
+        *lowerCase = lower != 0;
+    }
+    return hash;
+}
+
+std::size_t CellNameHash(const char* text, size_t length)
+{
+    return UpperCasedHash(text, length);
+}
+
+// Upper-cases the text in place and returns the hash of the result;
+// `changed` tells whether a byte changed.
+BSCAN_INLINE std::size_t UpperCaseInPlaceAndHash(char* text, size_t length, bool& changed)
+{
+    std::uint64_t lower = 0;
+    std::size_t hash = UpperCasedHashOf<true>(text, length, lower);
+    changed = lower != 0;
+    return hash;
 }
 
 // True when the `length` bytes at `name` equal `text` once a-z are
@@ -499,29 +568,26 @@ void PinMapIndex::FilePortName(int position)
         return;
     }
     ++m_exactVersion;
-    // One pass over the name: its length, whether it holds lower case, and
-    // the hash of the text (that of the text upper-cased is needed only for
-    // a new name with lower case, which is rare).
-    size_t length = 0;
-    bool lowerCase = false;
-    std::uint64_t exactHash = kIndexHashStart;
-    for (const char* c = name; *c != '\0'; ++c, ++length) {
-        lowerCase = lowerCase || IsLower(*c);
-        exactHash = IndexHashStep(exactHash, *c);
-    }
+    const size_t length = std::strlen(name);
+    // The elements of a vector port follow each other with one name: the
+    // entries of the name filed last are used again. A name holds lower
+    // case exactly when it has an exact-name entry of its own.
     const std::string* last = m_lastUpper == nullptr ? nullptr
                               : m_lastExact != nullptr ? &m_lastExact->first
                                                        : &m_lastUpper->first;
+    bool lowerCase = m_lastExact != nullptr;
     if (last == nullptr || last->size() != length ||
         std::memcmp(last->data(), name, length) != 0) {
         m_lastUpper = nullptr;
+        // Both maps are hashed by the name upper-cased.
+        const size_t hash = UpperCasedHash(name, length, &lowerCase);
         NameEntry* exact = nullptr;
         UpperEntry* upper = nullptr;
         if (lowerCase) {
-            exact = m_exactName.Insert(name, length, IndexHashMix(exactHash));
-            upper = m_upperName.Insert(UpperOf(exact->first).c_str(), length);
+            exact = m_exactName.Insert(name, length, hash);
+            upper = m_upperName.Insert(UpperOf(exact->first).c_str(), length, hash);
         } else {
-            upper = m_upperName.Insert(name, length, IndexHashMix(exactHash));
+            upper = m_upperName.Insert(name, length, hash);
         }
         m_lastExact = exact;
         m_lastUpper = upper;
@@ -606,7 +672,8 @@ void PinMapIndex::RefileCase(int position, const std::string& newName)
         keys.upper->second.exact.Erase(position);
     }
     if (HasLowerCase(newName)) {
-        NameEntry* exact = m_exactName.Insert(newName.data(), newName.size());
+        NameEntry* exact = m_exactName.Insert(newName.data(), newName.size(),
+                                              UpperCasedHash(newName.data(), newName.size()));
         exact->second.Insert(position);
         keys.exact = exact;
         m_dirty.Insert(position);
@@ -821,17 +888,9 @@ void PinMapIndex::CellNameChanged(KBScanCell* cell, const std::string& oldName, 
 
 PinMapIndex::LookupText PinMapIndex::UpperCaseLookupText(char* text)
 {
+    const size_t length = std::strlen(text);
     bool changed = false;
-    std::uint64_t hash = kIndexHashStart;
-    char* c = text;
-    for (; *c != '\0'; ++c) {
-        if (IsLower(*c)) {
-            *c = Upper(*c);
-            changed = true;
-        }
-        hash = IndexHashStep(hash, *c);
-    }
-    LookupText lookup{text, static_cast<size_t>(c - text), IndexHashMix(hash)};
+    LookupText lookup{text, length, UpperCaseInPlaceAndHash(text, length, changed)};
     if (!changed || m_stale) {
         return lookup;
     }
@@ -947,14 +1006,11 @@ KPinNode* PinMapIndex::NthWithExactName(const char* name, int occurrence)
     // a pin name and then a pin number of each: the entry found last is
     // used again while no exact name was filed or unfiled since.
     if (m_nthVersion != m_exactVersion || !EqualText(m_nthName, name)) {
-        // One pass: the length, whether there is lower case, the hash.
-        size_t length = 0;
+        // The name's hash (that of its upper-cased text, as both maps are
+        // hashed) and whether it holds lower case, found in one pass.
+        const size_t length = std::strlen(name);
         bool lowerCase = false;
-        std::uint64_t hash = kIndexHashStart;
-        for (const char* c = name; *c != '\0'; ++c, ++length) {
-            lowerCase = lowerCase || IsLower(*c);
-            hash = IndexHashStep(hash, *c);
-        }
+        const size_t hash = UpperCasedHash(name, length, &lowerCase);
         try {
             m_nthVersion = 0;
             m_nthName.assign(name, length);
@@ -962,10 +1018,10 @@ KPinNode* PinMapIndex::NthWithExactName(const char* name, int occurrence)
             return nullptr;
         }
         if (lowerCase) {
-            auto it = m_exactName.find(name, length, IndexHashMix(hash));
+            auto it = m_exactName.find(name, length, hash);
             m_nthEntry = it != m_exactName.end() ? &it->second : nullptr;
         } else {
-            auto it = m_upperName.find(name, length, IndexHashMix(hash));
+            auto it = m_upperName.find(name, length, hash);
             m_nthEntry = it != m_upperName.end() ? &it->second.exact : nullptr;
         }
         m_nthVersion = m_exactVersion;

@@ -355,7 +355,8 @@ public:
     // way. When the text is the stored port name of one of the nodes, that
     // node's name has changed with it.
     // A lookup text as UpperCaseLookupText left it, with its length and
-    // its hash (IndexHashBytes).
+    // its hash (that of its text upper-cased: the port-name maps, exact
+    // names too, are all hashed by the name upper-cased).
     struct LookupText {
         const char* text;
         size_t length;
