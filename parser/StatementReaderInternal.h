@@ -29,6 +29,17 @@
 #include "parser/BScanReturnCodes.h"
 #include "util/KByteBuffer.h"
 
+// A stream is read by one thread at a time here; where the C library has
+// them (glibc), a read and the end-of-file test skip the stream's lock and
+// are otherwise the same calls.
+#if defined(__GLIBC__) && defined(_GNU_SOURCE)
+#define BSCAN_STREAM_GETS fgets_unlocked
+#define BSCAN_STREAM_EOF feof_unlocked
+#else
+#define BSCAN_STREAM_GETS std::fgets
+#define BSCAN_STREAM_EOF std::feof
+#endif
+
 class PhysicalLineSource {
 public:
     explicit PhysicalLineSource(FILE* stream) : m_stream(stream) {}
@@ -66,9 +77,9 @@ inline int PhysicalLineSource::Read(const char*& text, size_t& length)
         return BSDL_ERR_READ;
     if (m_block)
         return ReadFromBlock(text, length);
-    if (std::feof(m_stream))
+    if (BSCAN_STREAM_EOF(m_stream))
         return BSDL_ERR_END_OF_FILE;
-    if (!std::fgets(m_raw, sizeof m_raw, m_stream))
+    if (!BSCAN_STREAM_GETS(m_raw, sizeof m_raw, m_stream))
         return BSDL_ERR_READ;
     text = m_raw;
     length = std::strlen(m_raw);
