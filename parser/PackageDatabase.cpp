@@ -313,38 +313,44 @@ bool ComesBefore(const std::pair<std::string, uint16_t>& a, const std::pair<std:
     return a.first < b.first;
 }
 
-// Sorts the pairs by ComesBefore and keeps one of each run of equal pairs,
-// when there are at most 65,536 of them and none has more than three
-// letters, as in most grid packages; false (the pairs untouched) otherwise.
-// The whole order then fits in one 64-bit integer per pair: the number
-// reversed, the length of the letters, their bytes, and the pair's index
-// in the low 16 bits, so that plain integers are sorted. Equal pairs get
-// keys that differ only in their index, so they are found side by side.
-bool SortUniqueShortPinNameParts(std::vector<std::pair<std::string, uint16_t>>& parts)
+// A pin of at most three letters as one 64-bit integer that orders it as
+// ComesBefore does: the number reversed (bits 48 to 63), the length of the
+// letters (bits 40 to 47), then their bytes (bits 32 to 39, 24 to 31, 16
+// to 23, unused ones zero). Equal pairs get equal keys. False, with no key,
+// when the pin has more than three letters.
+inline bool PackPinName(std::string_view pin, uint64_t& key)
 {
-    if (parts.size() > 0x10000)
-        return false;
-    std::vector<uint64_t> keys(parts.size());
-    for (size_t i = 0; i < parts.size(); ++i) {
-        const std::string& letters = parts[i].first;
-        if (letters.size() > 3)
-            return false;
-        uint64_t key = static_cast<uint64_t>(0xFFFF - parts[i].second) << 48;
-        key |= static_cast<uint64_t>(letters.size()) << 40;
-        for (size_t b = 0; b < letters.size(); ++b)
-            key |= static_cast<uint64_t>(static_cast<unsigned char>(letters[b])) << (32 - 8 * b);
-        keys[i] = key | i;
+    uint16_t number = 0;
+    unsigned count = 0;
+    uint64_t letters = 0;
+    for (char c : pin) {
+        if (IsLetter(c)) {
+            if (count == 3)
+                return false;
+            letters |= static_cast<uint64_t>(static_cast<unsigned char>(c)) << (32 - 8 * count);
+            ++count;
+        } else if (c >= '0' && c <= '9') {
+            number = static_cast<uint16_t>(number * 10 + (c - '0'));
+        }
     }
-    std::sort(keys.begin(), keys.end());
-    std::vector<std::pair<std::string, uint16_t>> sorted;
-    sorted.reserve(parts.size());
-    for (size_t k = 0; k < keys.size(); ++k) {
-        if (k > 0 && (keys[k] >> 16) == (keys[k - 1] >> 16))
-            continue;
-        sorted.push_back(std::move(parts[static_cast<size_t>(keys[k] & 0xFFFF)]));
-    }
-    parts.swap(sorted);
+    key = static_cast<uint64_t>(0xFFFF - number) << 48 | static_cast<uint64_t>(count) << 40 | letters;
     return true;
+}
+
+// Sorts the packed pins, keeps one of each run of equal keys and appends
+// the pairs they stand for to `parts`, in that order.
+void AppendSortedUniquePins(std::vector<uint64_t>& keys, std::vector<std::pair<std::string, uint16_t>>& parts)
+{
+    std::sort(keys.begin(), keys.end());
+    keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+    parts.reserve(parts.size() + keys.size());
+    for (uint64_t key : keys) {
+        char letters[3];
+        const unsigned count = static_cast<unsigned>(key >> 40) & 0xFF;
+        for (unsigned b = 0; b < count; ++b)
+            letters[b] = static_cast<char>(key >> (32 - 8 * b));
+        parts.emplace_back(std::string(letters, count), static_cast<uint16_t>(0xFFFF - (key >> 48)));
+    }
 }
 
 // Sorts the pairs by ComesBefore. Each pair gets a 64-bit key that orders
@@ -476,28 +482,46 @@ int BScanParser::ReadPackageDB(char* path)
         if (value.empty())
             return BSDL_OK;
 
+        // The first pin decides the kind of package. Pins of at most three
+        // letters, the usual ones, are packed into integer keys that sort
+        // and compare cheaply; the first pin with more letters sends the
+        // whole value through the general split and sort instead.
         bool sawLetter = false;
         bool numbered = false;
+        bool longLetters = false;
+        std::vector<uint64_t> keys;
         WalkPinMapStringViews(value, [&](std::string_view, int, std::string_view pin) {
             if (!sawLetter && !HoldsLetter(pin)) {
                 numbered = true;
                 return false;
             }
             sawLetter = true;
-            m_pinNameParts.emplace_back();
-            try {
-                SplitPinName(pin, m_pinNameParts.back());
-            } catch (...) {
-                m_pinNameParts.pop_back();
-                throw;
+            uint64_t key;
+            if (!PackPinName(pin, key)) {
+                longLetters = true;
+                return false;
             }
+            keys.push_back(key);
             return true;
         });
         if (numbered || !sawLetter)
             return BSDL_OK;
 
-        // Equal pairs sort next to each other; one of each is kept.
-        if (!SortUniqueShortPinNameParts(m_pinNameParts)) {
+        if (!longLetters) {
+            AppendSortedUniquePins(keys, m_pinNameParts);
+        } else {
+            std::vector<uint64_t>().swap(keys);
+            WalkPinMapStringViews(value, [&](std::string_view, int, std::string_view pin) {
+                m_pinNameParts.emplace_back();
+                try {
+                    SplitPinName(pin, m_pinNameParts.back());
+                } catch (...) {
+                    m_pinNameParts.pop_back();
+                    throw;
+                }
+                return true;
+            });
+            // Equal pairs sort next to each other; one of each is kept.
             SortPinNameParts(m_pinNameParts);
             m_pinNameParts.erase(std::unique(m_pinNameParts.begin(), m_pinNameParts.end()),
                                  m_pinNameParts.end());
