@@ -492,6 +492,25 @@ void BScanPinMap::SerialSetPinNumber(char* portName, int occurrence, int pinNumb
     }
 }
 
+// Both steps find the same node: naming a pin moves no node between port
+// names. Only when the first step found none, or left the index to be
+// rebuilt (out of memory), is the node looked up again, as the second
+// step on its own would.
+void BScanPinMap::SerialSetPinNameAndNumber(char* portName, int occurrence, char* pinName,
+                                            int pinNumber)
+{
+    KPinNode* node = m_index->NthWithExactName(portName, occurrence);
+    if (node != nullptr) {
+        node->SetPinName(pinName);
+    }
+    if (node == nullptr || m_index->Stale()) {
+        node = m_index->NthWithExactName(portName, occurrence);
+    }
+    if (node != nullptr) {
+        node->SetPinNumber(pinNumber);
+    }
+}
+
 void BScanPinMap::SetPinNumber(char* portName, int vectorIndex, int pinNumber)
 {
     KPinNode* node = GetPort(portName, vectorIndex);

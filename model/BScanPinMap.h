@@ -125,6 +125,12 @@ protected:
     int UpdateBScanBitArray(KPinNode* port);
 
 private:
+    // The package pin map reader names each pin and numbers it in one step:
+    // SerialSetPinName and then SerialSetPinNumber for the same port name
+    // and occurrence, with one lookup of the node.
+    friend class BScanParser;
+    void SerialSetPinNameAndNumber(char* portName, int occurrence, char* pinName, int pinNumber);
+
     bool CopyFrom(const BScanPinMap& other);
     void Release();
     KPinNode* NewNode();

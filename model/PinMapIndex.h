@@ -328,6 +328,8 @@ public:
     void PinNumberChanged(KPinNode* node);
     void CellPinNameChanged(KBScanCell* cell, const std::string& oldName);
     void CellOriginalNameChanged(KBScanCell* cell, const std::string& oldName);
+    // True while the index waits to be rebuilt (out of memory).
+    bool Stale() const { return m_stale; }
     // False while the cell name hooks have nothing to do: a cell may then
     // change its names without calling them.
     bool FilesCellNames() const
