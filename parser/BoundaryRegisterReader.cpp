@@ -22,7 +22,10 @@
 // on a later piece still separates entries. An unfinished entry or comment
 // at the end is dropped; no entry at all fails with BSDL_ERR_BAD_VALUE.
 // Entries are kept as offsets into the gathered value, so the walk is
-// linear in the length of the string.
+// linear in the length of the string. An entry in its usual form (see
+// ReadUsualEntry) is read whole where the walk finds it, in one pass that
+// gives its end and its fields at once; phase 2 then only stores it. Any
+// other entry is found by its parentheses and cut into fields in phase 2.
 //
 // Phase 2 needs the pin map (else BSDL_ERR_NO_PIN_MAP, nothing stored) and
 // stores the entries in order with AddNewRegister. An entry reads
@@ -54,6 +57,7 @@
 // memory gives BSDL_ERR_NO_MEMORY.
 #include <cctype>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <deque>
 #include <new>
@@ -68,12 +72,34 @@
 
 namespace {
 
-// An entry of the string value: where its text lies in the value and where
-// its comment name lies in the comment texts (none: kNoComment).
+// An entry in its usual form, as read by ReadUsualEntry: its length and
+// all it gives AddNewRegister, the texts as offsets into the entry (an
+// empty port text when the port is "*").
+struct UsualEntry {
+    uint32_t length;
+    uint32_t cellStart;
+    uint32_t cellEnd;
+    uint32_t portStart;
+    uint32_t portEnd;
+    uint32_t functionStart;
+    uint32_t functionEnd;
+    int number;
+    int vectorIndex;
+    int controlCell;
+    eSignal safe;
+    eSignal disableValue;
+    eSignal disabledState;
+};
+
+// An entry of the string value: where its text lies in the value, where
+// its comment name lies in the comment texts (none: kNoComment) and, when
+// it is in the usual form, what that form gave.
 struct RegisterEntry {
     size_t start;
     size_t length;
     size_t comment;
+    bool usual;
+    UsualEntry fields;
 };
 
 const size_t kNoComment = static_cast<size_t>(-1);
@@ -115,98 +141,6 @@ void AppendCommentText(std::string& comments, const char* text, size_t length)
         out += c != '-' && !ReaderIsWhiteSpace(c);
     }
     comments.resize(static_cast<size_t>(out - comments.data()));
-}
-
-// Phase 1: splits the gathered value into entries. The comment names are
-// written one after the other into `comments`, each ended by a NUL, and the
-// entries refer to them by offset.
-int SplitEntries(const char* data, size_t size, std::vector<RegisterEntry>& entries,
-                 std::string& comments)
-{
-    SplitState state = SplitState::Between;
-    SplitState afterComment = SplitState::Between;
-    size_t commentStart = 0;
-    size_t entryStart = 0;
-    int depth = 0;
-
-    size_t i = 0;
-    while (i < size) {
-        switch (state) {
-        case SplitState::Between: {
-            while (i < size && IsSkipped(data[i]))
-                ++i;
-            if (i == size)
-                break;
-            if (data[i] == '-') {
-                commentStart = comments.size();
-                afterComment = SplitState::Between;
-                state = SplitState::Comment;
-            } else {
-                entryStart = i;
-                depth = 0;
-                state = SplitState::Entry;
-            }
-            ++i;
-            break;
-        }
-        case SplitState::Entry: {
-            // Up to the ')' that brings the depth back to 0; without one
-            // the entry is left unfinished.
-            size_t close = size;
-            ReaderForEachEither(data, i, size, '(', ')', [&](size_t at) {
-                if (data[at] == '(') {
-                    ++depth;
-                    return true;
-                }
-                --depth;
-                if (depth > 0)
-                    return true;
-                close = at;
-                return false;
-            });
-            i = close;
-            if (i == size)
-                break;
-            ++i;
-            if (depth < 0)
-                return BSDL_ERR_BAD_VALUE;
-            entries.push_back(RegisterEntry{entryStart, i - entryStart, kNoComment});
-            state = SplitState::AfterEntry;
-            break;
-        }
-        case SplitState::AfterEntry: {
-            const char c = data[i++];
-            if (c == ',') {
-                state = SplitState::Between;
-            } else if (c == '-') {
-                commentStart = comments.size();
-                afterComment = SplitState::AfterEntry;
-                state = SplitState::Comment;
-            } else if (!ReaderIsWhiteSpace(c)) {
-                return BSDL_ERR_BAD_VALUE;
-            }
-            break;
-        }
-        case SplitState::Comment: {
-            // Up to the next '*', keeping all but '-' and white space.
-            const size_t star = ReaderFind(data, i, size, '*');
-            AppendCommentText(comments, data + i, star - i);
-            i = star;
-            if (i == size)
-                break;
-            ++i;
-            if (!entries.empty()) {
-                comments += '\0';
-                entries.back().comment = commentStart;
-            } else {
-                comments.resize(commentStart);
-            }
-            state = afterComment;
-            break;
-        }
-        }
-    }
-    return entries.empty() ? BSDL_ERR_BAD_VALUE : BSDL_OK;
 }
 
 inline bool IsBlank(const char* text, size_t at)
@@ -282,6 +216,10 @@ bool ConvertSafeValue(std::string_view text, eSignal& value)
 
 bool ConvertDisabledState(std::string_view text, eSignal& value)
 {
+    if (text.size() == 1 && (text[0] == 'Z' || text[0] == 'z')) {
+        value = SIGNAL_Z;
+        return true;
+    }
     static const struct {
         const char* word;
         size_t length;
@@ -289,6 +227,27 @@ bool ConvertDisabledState(std::string_view text, eSignal& value)
     } states[] = {{"WEAK0", 5, SIGNAL_WEAK0}, {"WEAK1", 5, SIGNAL_WEAK1},
                   {"PULL0", 5, SIGNAL_PULL0}, {"PULL1", 5, SIGNAL_PULL1},
                   {"Z", 1, SIGNAL_Z}};
+    // A five-character text of plain ASCII is upper-cased once and
+    // compared with the four five-letter words.
+    if (text.size() == 5) {
+        char upper[5];
+        bool plain = true;
+        for (size_t i = 0; i < 5; ++i) {
+            const unsigned char c = static_cast<unsigned char>(text[i]);
+            if (c == '\0' || c >= 0x80)
+                plain = false;
+            upper[i] = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+        }
+        if (plain) {
+            for (size_t k = 0; k < 4; ++k) {
+                if (std::memcmp(upper, states[k].word, 5) == 0) {
+                    value = states[k].value;
+                    return true;
+                }
+            }
+            return false;
+        }
+    }
     for (const auto& state : states) {
         if (EqualsWordNoCase(text, state.word, state.length)) {
             value = state.value;
@@ -296,6 +255,275 @@ bool ConvertDisabledState(std::string_view text, eSignal& value)
         }
     }
     return false;
+}
+
+// The characters of a word of an entry in its usual form: the bytes
+// above ','. All that ends a field (NUL, white space, ',', '(', ')' and
+// '*') lies at or below it; the few other characters there ('!' to '+'
+// and control characters) also end a word, and as none of them may follow
+// a field in the usual form, an entry holding one is read the general way.
+inline bool IsWordChar(char c)
+{
+    return static_cast<unsigned char>(c) > static_cast<unsigned char>(',');
+}
+
+// The end of the word at text[at]: the first character at or after `at`
+// that is not a word character. The text is zero-terminated at `end` at
+// the latest; where the processor has SSE2, 16 bytes are looked at a time
+// while they lie before `end`.
+inline size_t WordEnd(const char* text, size_t at, size_t end)
+{
+#if BSCAN_READER_SSE2
+    const __m128i last = _mm_set1_epi8(',');
+    while (end - at >= 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
+        const unsigned stops = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(bytes, last), bytes)));
+        if (stops != 0)
+            return at + ReaderLowestBit(stops);
+        at += 16;
+    }
+#else
+    (void)end;
+#endif
+    while (IsWordChar(text[at]))
+        ++at;
+    return at;
+}
+
+inline bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// A control cell number: mostly a few digits, or -1.
+inline int ReadControlCell(const char* text, size_t length)
+{
+    if (length >= 1 && length <= 8) {
+        int value = 0;
+        size_t at = 0;
+        for (; at < length && IsDigit(text[at]); ++at)
+            value = value * 10 + (text[at] - '0');
+        if (at == length)
+            return value;
+    }
+    return ReaderAtoi(std::string_view(text, length));
+}
+
+// Reads the entry at the start of `text`, of which `available` bytes lie
+// before the NUL that ends the value, when it is in its usual form:
+//     digits (cell, port, function, safe)
+//     digits (cell, port, function, safe, ccell, disval, rslt)
+// with at most eight digits, blanks only before '(' and around the fields,
+// each field a word (see WordTable), the port "*", a word or word(digits)
+// with at most eight digits, the safe value X, x, 1 or 0, the disable value
+// 1 or 0 and a disabled state the table knows. For such an entry every
+// step of the general cutting gives exactly the fields read here, and its
+// ')' is the one that brings the nesting depth back to 0. Returns false
+// for any other entry, which is then read the general way.
+bool ReadUsualEntry(const char* text, size_t available, UsualEntry& entry)
+{
+    size_t at = 0;
+    int number = 0;
+    for (; IsDigit(text[at]); ++at) {
+        if (at == 8)
+            return false;
+        number = number * 10 + (text[at] - '0');
+    }
+    if (at == 0)
+        return false;
+    while (text[at] == ' ')
+        ++at;
+    if (text[at] != '(')
+        return false;
+    ++at;
+
+    size_t starts[7];
+    size_t ends[7];
+    int fields = 0;
+    int vectorIndex = 0;
+    bool star = false;
+    size_t nameEnd = 0;
+    for (;;) {
+        while (text[at] == ' ')
+            ++at;
+        const size_t start = at;
+        at = WordEnd(text, at, available);
+        if (fields == 1) {
+            nameEnd = at;
+            if (at == start && text[at] == '*') {
+                star = true;
+                ++at;
+            } else if (at > start && text[at] == '(') {
+                size_t digit = ++at;
+                for (; IsDigit(text[at]); ++at) {
+                    if (at - digit == 8)
+                        return false;
+                    vectorIndex = vectorIndex * 10 + (text[at] - '0');
+                }
+                if (at == digit || text[at] != ')')
+                    return false;
+                ++at;
+            }
+        }
+        if (at == start)
+            return false;
+        starts[fields] = start;
+        ends[fields] = at;
+        ++fields;
+        while (text[at] == ' ')
+            ++at;
+        if (text[at] == ')')
+            break;
+        if (text[at] != ',' || fields == 7)
+            return false;
+        ++at;
+    }
+    if (fields != 4 && fields != 7)
+        return false;
+    if (at + 1 > UINT32_MAX)
+        return false;
+
+    if (ends[3] - starts[3] != 1)
+        return false;
+    switch (text[starts[3]]) {
+    case 'X':
+    case 'x':
+        entry.safe = SIGNAL_X;
+        break;
+    case '1':
+        entry.safe = SIGNAL_HIGH;
+        break;
+    case '0':
+        entry.safe = SIGNAL_LOW;
+        break;
+    default:
+        return false;
+    }
+    entry.controlCell = -1;
+    entry.disableValue = SIGNAL_LOW;
+    entry.disabledState = SIGNAL_Z;
+    if (fields == 7) {
+        if (!ConvertDisableValue(std::string_view(text + starts[5], ends[5] - starts[5]),
+                                 entry.disableValue) ||
+            !ConvertDisabledState(std::string_view(text + starts[6], ends[6] - starts[6]),
+                                  entry.disabledState))
+            return false;
+        entry.controlCell = ReadControlCell(text + starts[4], ends[4] - starts[4]);
+    }
+
+    entry.length = static_cast<uint32_t>(at + 1);
+    entry.number = number;
+    entry.vectorIndex = star ? 0 : vectorIndex;
+    entry.cellStart = static_cast<uint32_t>(starts[0]);
+    entry.cellEnd = static_cast<uint32_t>(ends[0]);
+    entry.portStart = static_cast<uint32_t>(star ? 0 : starts[1]);
+    entry.portEnd = static_cast<uint32_t>(star ? 0 : nameEnd);
+    entry.functionStart = static_cast<uint32_t>(starts[2]);
+    entry.functionEnd = static_cast<uint32_t>(ends[2]);
+    return true;
+}
+
+// Phase 1: splits the gathered value into entries. The comment names are
+// written one after the other into `comments`, each ended by a NUL, and the
+// entries refer to them by offset.
+int SplitEntries(const char* data, size_t size, std::vector<RegisterEntry>& entries,
+                 std::string& comments)
+{
+    SplitState state = SplitState::Between;
+    SplitState afterComment = SplitState::Between;
+    size_t commentStart = 0;
+    size_t entryStart = 0;
+    int depth = 0;
+
+    size_t i = 0;
+    while (i < size) {
+        switch (state) {
+        case SplitState::Between: {
+            while (i < size && IsSkipped(data[i]))
+                ++i;
+            if (i == size)
+                break;
+            if (data[i] == '-') {
+                commentStart = comments.size();
+                afterComment = SplitState::Between;
+                state = SplitState::Comment;
+            } else {
+                entryStart = i;
+                depth = 0;
+                state = SplitState::Entry;
+            }
+            ++i;
+            break;
+        }
+        case SplitState::Entry: {
+            RegisterEntry entry{entryStart, 0, kNoComment, false, UsualEntry()};
+            if (ReadUsualEntry(data + entryStart, size - entryStart, entry.fields)) {
+                entry.length = entry.fields.length;
+                entry.usual = true;
+                entries.push_back(entry);
+                i = entryStart + entry.length;
+                state = SplitState::AfterEntry;
+                break;
+            }
+            // Up to the ')' that brings the depth back to 0; without one
+            // the entry is left unfinished.
+            size_t close = size;
+            ReaderForEachEither(data, i, size, '(', ')', [&](size_t at) {
+                if (data[at] == '(') {
+                    ++depth;
+                    return true;
+                }
+                --depth;
+                if (depth > 0)
+                    return true;
+                close = at;
+                return false;
+            });
+            i = close;
+            if (i == size)
+                break;
+            ++i;
+            if (depth < 0)
+                return BSDL_ERR_BAD_VALUE;
+            entry.length = i - entryStart;
+            entries.push_back(entry);
+            state = SplitState::AfterEntry;
+            break;
+        }
+        case SplitState::AfterEntry: {
+            const char c = data[i++];
+            if (c == ',') {
+                state = SplitState::Between;
+            } else if (c == '-') {
+                commentStart = comments.size();
+                afterComment = SplitState::AfterEntry;
+                state = SplitState::Comment;
+            } else if (!ReaderIsWhiteSpace(c)) {
+                return BSDL_ERR_BAD_VALUE;
+            }
+            break;
+        }
+        case SplitState::Comment: {
+            // Up to the next '*', keeping all but '-' and white space.
+            const size_t star = ReaderFind(data, i, size, '*');
+            AppendCommentText(comments, data + i, star - i);
+            i = star;
+            if (i == size)
+                break;
+            ++i;
+            if (!entries.empty()) {
+                comments += '\0';
+                entries.back().comment = commentStart;
+            } else {
+                comments.resize(commentStart);
+            }
+            state = afterComment;
+            break;
+        }
+        }
+    }
+    return entries.empty() ? BSDL_ERR_BAD_VALUE : BSDL_OK;
 }
 
 // The host's presets for cell `number`, when they cover it.
@@ -477,6 +705,31 @@ int StoreEntry(BScanPinMap& pinMap, std::string_view entry, const char* commentN
                                  controlCell, disableValue, disabledState, value, commentName);
 }
 
+// Phase 2 for an entry read in its usual form: its three texts are ended
+// in a copy of the entry in `texts`, as StoreEntry does.
+int StoreUsualEntry(BScanPinMap& pinMap, const char* data, const UsualEntry& entry,
+                    const char* commentName, const Presets& presets, std::string& texts)
+{
+    const size_t size = entry.length;
+    if (texts.size() < size + 1)
+        texts.resize(size + 1);
+    char* const copy = &texts[0];
+    std::memcpy(copy, data, size);
+    copy[size] = '\0';
+    copy[entry.cellEnd] = '\0';
+    copy[entry.functionEnd] = '\0';
+    char* port = copy + size;
+    if (entry.portEnd != entry.portStart) {
+        copy[entry.portEnd] = '\0';
+        port = copy + entry.portStart;
+    }
+    eSignal value = entry.safe;
+    PresetValue(presets.values, presets.mask, presets.count, entry.number, value);
+    return pinMap.AddNewRegister(entry.number, copy + entry.cellStart, port, entry.vectorIndex,
+                                 copy + entry.functionStart, entry.safe, entry.controlCell,
+                                 entry.disableValue, entry.disabledState, value, commentName);
+}
+
 // A pair whose negative leg names no cell: every port loses its
 // differential marks and the pair list is emptied.
 void DropDifferentialPairs(BScanPinMap& pinMap, std::deque<CDifferentialPair>& pairs)
@@ -576,9 +829,14 @@ int BScanParser::ReadBSCANBoundaryRegister(FILE* file, char* statement)
         const Presets presets{m_presetValues, m_presetMask, m_presetCount};
         std::string texts;
         for (const RegisterEntry& item : entries) {
-            const std::string_view entry(data + item.start, item.length);
             const char* commentName = item.comment == kNoComment ? "" : comments.c_str() + item.comment;
-            result = StoreEntry(*m_pinMap, entry, commentName, presets, texts);
+            if (item.usual) {
+                result = StoreUsualEntry(*m_pinMap, data + item.start, item.fields, commentName,
+                                         presets, texts);
+            } else {
+                const std::string_view entry(data + item.start, item.length);
+                result = StoreEntry(*m_pinMap, entry, commentName, presets, texts);
+            }
             if (result < 0)
                 break;
         }

@@ -145,6 +145,20 @@ inline void ReaderForEachEither(const char* text, size_t from, size_t end, char 
 
 inline int ReaderAtoi(std::string_view text)
 {
+    // A text that begins with fewer than nine digits, the usual case, is
+    // read in one short loop; any other goes through the whole rule.
+    size_t digits = 0;
+    int quick = 0;
+    while (digits < text.size() && digits < 9) {
+        const unsigned digit = static_cast<unsigned char>(text[digits]) - static_cast<unsigned>('0');
+        if (digit > 9)
+            break;
+        quick = quick * 10 + static_cast<int>(digit);
+        ++digits;
+    }
+    if (digits > 0 && digits < 9)
+        return quick;
+
     const char* at = text.data();
     const char* const end = at + text.size();
     while (at < end && (*at == ' ' || static_cast<unsigned char>(*at - '\t') <= '\r' - '\t'))

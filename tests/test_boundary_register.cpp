@@ -249,3 +249,42 @@ TEST(BoundaryRegisterReader, FieldsAreFoundWhereverTheyFallInTheText)
     EXPECT_EQ(expected[1], "1 t7 f7 s2 v2 c0 d0 r7 A2/N12");
     EXPECT_EQ(expected[0], "0 t1 f4 s1 v1 c-1 d1 r3 /");
 }
+
+TEST(BoundaryRegisterReader, UsualEntriesAndTheirVariantsReadAlike)
+{
+    // Entries in their most common writing and in writings that differ in
+    // white space, leading zeros, signs or case: every cell comes out the
+    // same.
+    const char* writings[] = {
+        "\"1 (BC_7, A(2), bidir, X, 0, 0, WEAK1), 0 (BC_1, *, control, 1)\";\n",
+        "\"1(BC_7,A(2),bidir,X,0,0,WEAK1),0(BC_1,*,control,1)\";\n",
+        "\"1\t(BC_7,\tA(2), bidir, X, 0, 0, WEAK1), 0 (BC_1, *, control, 1)\";\n",
+        "\"000000001 (BC_7, A(2), bidir, x, +0, 0, weak1), 0 (BC_1, * , control, 1)\";\n",
+        "\"1 (BC_7, A ( 2 ), bidir, X, 00, 0, Weak1), 0 (BC_1, *x, control, 1)\";\n",
+        "\"1 (BC_7, A(2), bidir, X, 0, 0, WEAK1)  ,  0 (BC_1, *, control, 1 )\";\n",
+    };
+    std::string expected[2];
+    for (const char* lines : writings) {
+        RegisterParser parser(3, "A:inout");
+        EXPECT_EQ(parser.Register(lines), BSDL_OK) << lines;
+        for (int cell = 0; cell < 2; ++cell) {
+            if (expected[cell].empty())
+                expected[cell] = parser.Describe(cell);
+            EXPECT_EQ(parser.Describe(cell), expected[cell]) << lines;
+        }
+    }
+    EXPECT_EQ(expected[1], "1 t7 f7 s2 v2 c0 d0 r7 A2/");
+
+    // Five, six or eight fields, a safe value the table does not know and
+    // a word the usual writing does not hold are read by the general rules.
+    const char* refused[] = {"\"1 (BC_7, A(2), bidir, X, 0)\";\n", "\"1 (BC_7, A(2), bidir, X, 0, 0)\";\n",
+                             "\"1 (BC_7, A(2), bidir, X, 0, 0, Z, Z)\";\n", "\"1 (BC_7, A(2), bidir, Q)\";\n",
+                             "\"1 (BC_7, A(2), bidir, X, 0, 0, WEAK2)\";\n"};
+    for (const char* lines : refused) {
+        RegisterParser parser(3, "A:inout");
+        EXPECT_EQ(parser.Register(lines), BSDL_ERR_BAD_VALUE) << lines;
+    }
+    RegisterParser plus(3, "A:inout");
+    EXPECT_EQ(plus.Register("\"1 (BC+7, A(2), bid!r, X)\";\n"), BSDL_OK);
+    EXPECT_NE(plus.Describe(1).find(" A2/"), std::string::npos) << plus.Describe(1);
+}
