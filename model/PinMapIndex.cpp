@@ -1002,6 +1002,23 @@ KPinNode* PinMapIndex::NthWithExactName(const char* name, int occurrence)
     if (name == nullptr || *name == '\0' || occurrence < 0 || !Fresh()) {
         return nullptr;
     }
+    // A pin map usually names the ports in the order they were declared:
+    // the node after the one found last is tried first. When the port name
+    // it was filed under is `name`, that entry is the one a lookup of
+    // `name` finds (an exact-name entry for a name with lower case, else
+    // the upper-cased entry, whose text is then the name itself).
+    if (m_nthNext < m_nodes.size()) {
+        const NodeKeys& keys = m_keys[m_nthNext];
+        if (keys.upper != nullptr && EqualText(FiledPortName(keys), name)) {
+            const Positions& exact = ExactPositions(keys);
+            if (static_cast<size_t>(occurrence) >= exact.Size()) {
+                return nullptr;
+            }
+            int position = exact.At(static_cast<size_t>(occurrence));
+            m_nthNext = static_cast<size_t>(position) + 1;
+            return m_nodes[position];
+        }
+    }
     // A pin map names the nodes of one port one after the other, and sets
     // a pin name and then a pin number of each: the entry found last is
     // used again while no exact name was filed or unfiled since.
@@ -1029,7 +1046,9 @@ KPinNode* PinMapIndex::NthWithExactName(const char* name, int occurrence)
     if (m_nthEntry == nullptr || static_cast<size_t>(occurrence) >= m_nthEntry->Size()) {
         return nullptr;
     }
-    return m_nodes[m_nthEntry->At(static_cast<size_t>(occurrence))];
+    int position = m_nthEntry->At(static_cast<size_t>(occurrence));
+    m_nthNext = static_cast<size_t>(position) + 1;
+    return m_nodes[position];
 }
 
 KBScanCell* PinMapIndex::FirstCellIn(const char* name, bool original)

@@ -548,6 +548,10 @@ private:
     const Positions* m_nthEntry = nullptr;
     unsigned long long m_nthVersion = 0;
     unsigned long long m_exactVersion = 1;
+    // The position after the node NthWithExactName found last: the node
+    // tried first by the next such lookup (checked against its filed keys,
+    // so any position will do).
+    size_t m_nthNext = 0;
 
     bool m_stale = false;
 };

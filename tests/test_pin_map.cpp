@@ -491,3 +491,57 @@ TEST(PinMapIndexTest, OwnNameLookupFollowsARenameToLowerCase)
     map.SerialSetPinName(&data[0], 0, &pin[0]);  // finds the node by its exact name
     EXPECT_STREQ(Node(map, 1)->GetPinName(), "P1");
 }
+
+// Serial assignment tries the node after the one it found last before it
+// looks the name up. Walks in list order (the usual pin map), with renames
+// of the next node, names differing in case only, vectors and occurrences
+// past the end, must still name exactly the nodes a plain count names.
+TEST(PinMapIndexTest, SerialAssignmentInListOrderMatchesAPlainCount)
+{
+    std::mt19937 random(7);
+    auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    for (int round = 0; round < 40; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        BScanPinMap map;
+        Reference ref;
+        for (int port = 0; port < 12; ++port) {
+            std::string name = kNames[pick(9)], type("inout");
+            int n = pick(3) == 0 ? 1 + pick(4) : 1;
+            map.AddNewPorts(&name[0], &type[0], n, true);
+            for (int k = 0; k < n; ++k) {
+                ref.nodes.push_back({true, name, k, "", -1});
+            }
+        }
+        for (int step = 0; step < 60; ++step) {
+            int p = step % ref.Count();
+            if (pick(5) == 0) {
+                // Rename the node about to be named (or its neighbour).
+                int q = std::min(p + pick(2), ref.Count() - 1);
+                std::string name = kNames[pick(9)];
+                Node(map, q)->SetPortName(&name[0]);
+                ref.nodes[q].name = name;
+            }
+            // The name of node p (sometimes another one), and its occurrence
+            // among the nodes of that exact name (sometimes one too many).
+            std::string name = pick(6) == 0 ? kNames[pick(10)] : ref.nodes[p].name;
+            int occurrence = 0;
+            for (int q = 0; q < p; ++q) {
+                occurrence += ref.nodes[q].name == name ? 1 : 0;
+            }
+            occurrence += pick(8) == 0 ? 1 : 0;
+            std::string pin = "P" + std::to_string(step);
+            int target = ref.Nth(name, occurrence);
+            map.SerialSetPinName(&name[0], occurrence, &pin[0]);
+            map.SerialSetPinNumber(&name[0], occurrence, step + 1);
+            if (target >= 0) {
+                ref.nodes[target].pin = pin;
+                ref.nodes[target].number = step + 1;
+            }
+            for (int q = 0; q < ref.Count(); ++q) {
+                const KPinNode* node = Node(map, q);
+                ASSERT_EQ(node->GetPinName() ? node->GetPinName() : "", ref.nodes[q].pin) << step;
+                ASSERT_EQ(node->GetPinNumber(), ref.nodes[q].number) << step;
+            }
+        }
+    }
+}
