@@ -328,10 +328,7 @@ int GatherStringValue(PhysicalLineSource& source, long long& lineNumber, const c
             size_t length = close == std::string_view::npos ? 0 : close;
             while (length > 0 && ReaderIsWhiteSpace(view[length - 1]))
                 --length;
-            buffer->WriteData(view.data(), length);
-            if (commentLength > 0)
-                buffer->WriteData(' ').WriteData(comment, commentLength);
-            buffer->WriteData(' ');
+            KByteBufferPieces::Append(*buffer, view.data(), length, comment, commentLength);
             if (EndsAtFirstSemicolon(view))
                 return BSDL_OK;
         }

@@ -114,6 +114,38 @@ inline int PhysicalLineSource::ReadFromBlock(const char*& text, size_t& length)
     return BSDL_OK;
 }
 
+// Appends a string value's piece, with its comment, to a byte buffer in
+// one go when the buffer has room for all of it: the same bytes as
+// WriteData for the piece, a blank and the comment when there is one, and
+// a blank. Without room it writes them one by one through WriteData (which
+// grows the buffer), so that running out of memory leaves the buffer as
+// those writes leave it.
+struct KByteBufferPieces {
+    static void Append(KByteBuffer& buffer, const char* piece, size_t length, const char* comment,
+                       size_t commentLength)
+    {
+        const size_t total = length + 1 + (commentLength > 0 ? commentLength + 1 : 0);
+        if (buffer.m_capacity - buffer.m_size <= total) {
+            buffer.WriteData(piece, length);
+            if (commentLength > 0)
+                buffer.WriteData(' ').WriteData(comment, commentLength);
+            buffer.WriteData(' ');
+            return;
+        }
+        char* out = buffer.m_bytes + buffer.m_size;
+        std::memcpy(out, piece, length);
+        out += length;
+        if (commentLength > 0) {
+            *out++ = ' ';
+            std::memcpy(out, comment, commentLength);
+            out += commentLength;
+        }
+        *out++ = ' ';
+        *out = '\0';
+        buffer.m_size += total;
+    }
+};
+
 // A read with everything from its first "--" removed and white space
 // stripped at both ends; it points into the source's last read.
 struct PreparedLine {

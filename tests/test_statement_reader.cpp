@@ -150,6 +150,31 @@ TEST(StatementReader, StringValuesPieceByPiece)
     EXPECT_EQ(p.GetCompleteStringValue(noLineEnd, "", &b1, false), BSDL_ERR_END_OF_FILE);
 }
 
+// A piece and its comment go into the buffer in one go when it has room
+// for them and one write at a time when it must grow: the same bytes.
+TEST(StatementReader, StringValuePiecesWithAndWithoutRoom)
+{
+    std::string value;
+    for (int i = 0; i < 300; ++i)
+        value += "\"" + std::to_string(i) + " (BC_1, P" + std::to_string(i) + ", input, X),\" &" +
+                 (i % 3 == 0 ? " -- c" + std::to_string(i) + " \n" : "\n");
+    value += "\"end\";\n";
+    for (const bool keepComments : {false, true}) {
+        ReaderProbe p;
+        TextFile first(value), second(value);
+        KByteBuffer growing;
+        KByteBuffer roomy;
+        roomy.WriteData(std::string(100000, 'x').c_str());
+        roomy.Clear();
+        EXPECT_EQ(p.GetCompleteStringValue(first, "", &growing, keepComments), BSDL_OK);
+        EXPECT_EQ(p.GetCompleteStringValue(second, "", &roomy, keepComments), BSDL_OK);
+        EXPECT_STREQ(growing.GetText(), roomy.GetText());
+        EXPECT_EQ(growing.GetTotalSize(), roomy.GetTotalSize());
+        EXPECT_NE(std::strstr(roomy.GetText(), "297 (BC_1, P297, input, X), "), nullptr);
+        EXPECT_EQ(std::strstr(roomy.GetText(), "-- c297* 298") != nullptr, keepComments);
+    }
+}
+
 TEST(StatementReader, StatementsAndValuesOfAnyLength)
 {
     std::string ports, expectedPorts = "port ", value, expectedValue;

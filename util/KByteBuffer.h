@@ -32,6 +32,10 @@ public:
     void Clear();
 
 private:
+    // The library's string value reader appends a value's pieces in place
+    // (parser/StatementReaderInternal.h).
+    friend struct KByteBufferPieces;
+
     // Makes room for `more` bytes after the ones held and their NUL.
     void Grow(size_t more);
     // Appends when the buffer must grow first; `data` may lie in the buffer.
