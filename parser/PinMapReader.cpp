@@ -106,10 +106,8 @@ int BScanParser::ReadBSCANPinMap(FILE* file, char* statement)
         char* portText = CopyInto(portName, port);
         char* pinText = CopyInto(pinName, pin);
         int number = PinNumber(selected, pinText);
-        if (m_pinMap) {
-            m_pinMap->SerialSetPinName(portText, place, pinText);
-            m_pinMap->SerialSetPinNumber(portText, place, number);
-        }
+        if (m_pinMap)
+            m_pinMap->SerialSetPinNameAndNumber(portText, place, pinText, number);
         return true;
     });
     return result;
