@@ -87,20 +87,43 @@ bool BeginsWithClauseEnd(std::string_view text)
 // The end rule: what follows a declaration's closing parenthesis becomes
 // the end text; a declaration without one leaves the end text as it was.
 // `end` and `declaration` may be the same text.
+// The first parenthesis of either kind is looked for once: most
+// declarations hold none.
 void UpdateEndText(std::string& end, const std::string& declaration)
 {
     const std::string_view text(declaration);
-    const size_t open = text.find('(');
-    if (open != std::string_view::npos && open > 0) {
+    const char* data = text.data();
+    const size_t size = text.size();
+    const size_t first = ReaderFindEither(data, 0, size, '(', ')');
+    if (first == size)
+        return;
+    const size_t open = data[first] == '(' ? first : ReaderFind(data, first + 1, size, '(');
+    if (open < size && open > 0) {
         const std::string_view range = TrimFront(text.substr(open + 1));
         const size_t close = range.find(')');
         if (close != std::string_view::npos && close > 0)
             end.assign(TrimFront(range.substr(close + 1)));
         return;
     }
-    const size_t close = text.find(')');
-    if (close != std::string_view::npos && close > 0)
+    const size_t close = data[first] == ')' ? first : ReaderFind(data, first + 1, size, ')');
+    if (close < size && close > 0)
         end.assign(TrimFront(text.substr(close)));
+}
+
+// Whether a type names a vector: it holds "bit_vector".
+bool HoldsBitVector(std::string_view type)
+{
+    static const char kWord[] = "bit_vector";
+    const size_t length = sizeof kWord - 1;
+    if (type.size() < length)
+        return false;
+    const char* data = type.data();
+    const size_t starts = type.size() - length + 1;   // the places the word may begin
+    for (size_t at = ReaderFind(data, 0, starts, 'b'); at < starts; at = ReaderFind(data, at + 1, starts, 'b')) {
+        if (std::memcmp(data + at, kWord, length) == 0)
+            return true;
+    }
+    return false;
 }
 
 bool EqualsIgnoringCase(std::string_view text, const char* word)
@@ -119,33 +142,27 @@ bool EqualsIgnoringCase(std::string_view text, const char* word)
     return i == text.size() && word[i] == '\0';
 }
 
-// Writes the names of a declaration's names list, in the order written,
-// into `names`, each followed by a NUL, and returns how many there are.
-// A name ends at the next ',' (trailing white space removed); the next
-// one begins after the white space behind that comma. The list is walked
-// once, so a list of any length is cut in one pass.
-size_t SplitNames(std::string_view list, std::string& names)
+// Calls named(name) for each name of a declaration's names list, in the
+// order written. A name ends at the next ',' (trailing white space
+// removed); the next one begins after the white space behind that comma.
+// The list is walked once, so a list of any length is cut in one pass.
+template <class Named>
+void ForEachName(std::string_view list, Named named)
 {
-    names.clear();
-    names.reserve(list.size() + 1);
-    size_t count = 0;
+    const char* data = list.data();
+    const size_t size = list.size();
     size_t start = 0;
-    while (start < list.size()) {
-        const size_t comma = list.find(',', start);
-        if (comma == std::string_view::npos) {
-            names.append(list.substr(start));
-        } else {
-            names.append(TrimBack(list.substr(start, comma - start)));
+    while (start < size) {
+        const size_t comma = ReaderFind(data, start, size, ',');
+        if (comma == size) {
+            named(list.substr(start));
+            return;
         }
-        names += '\0';
-        ++count;
-        if (comma == std::string_view::npos)
-            break;
+        named(TrimBack(list.substr(start, comma - start)));
         start = comma + 1;
-        while (start < list.size() && ReaderIsWhiteSpace(list[start]))
+        while (start < size && ReaderIsWhiteSpace(data[start]))
             ++start;
     }
-    return count;
 }
 
 }  // namespace
@@ -192,7 +209,8 @@ int BScanParser::CreatePort(char* declaration)
 
         // names : mode type
         const std::string_view text(declaration ? declaration : "");
-        const size_t colon = text.find(':');
+        const size_t found = ReaderFind(text.data(), 0, text.size(), ':');
+        const size_t colon = found < text.size() ? found : std::string_view::npos;
         const std::string_view namesList = TrimBack(Before(text, colon));
         const std::string_view remainder = TrimFront(After(text, colon));
 
@@ -202,7 +220,7 @@ int BScanParser::CreatePort(char* declaration)
 
         // The range of a vector, read once for all its names:
         // (left direction right).
-        const bool vector = type.find("bit_vector") != std::string_view::npos;
+        const bool vector = HoldsBitVector(type);
         int left = 0;
         int right = 0;
         if (vector) {
@@ -215,8 +233,17 @@ int BScanParser::CreatePort(char* declaration)
         }
 
         // The ceiling is checked before anything of the declaration is kept.
-        std::string names;
-        const size_t count = SplitNames(namesList, names);
+        // Each name is handed to the pin map as a writable copy in `name`,
+        // sized once for the longest possible name.
+        std::string name(namesList.size() + 1, '\0');
+        const auto copyOf = [&name](std::string_view text) {
+            if (!text.empty())
+                std::memcpy(&name[0], text.data(), text.size());
+            name[text.size()] = '\0';
+            return &name[0];
+        };
+        size_t count = 0;
+        ForEachName(namesList, [&count](std::string_view) { ++count; });
         int64_t perName = 1;
         if (vector) {
             int64_t span = static_cast<int64_t>(right) - left;
@@ -228,20 +255,17 @@ int BScanParser::CreatePort(char* declaration)
             return BSDL_ERR_NO_MEMORY;
 
         if (EqualsIgnoringCase(mode, "inout"))
-            m_pinMap->SetIOName(std::string(namesList).c_str());
+            m_pinMap->SetIOName(copyOf(namesList));
         if (namesList.empty())
             return BSDL_OK;
 
         std::string modeText(mode);
-        char* next = &names[0];
-        for (size_t i = 0; i < count; ++i) {
-            char* name = next;
-            next += std::strlen(name) + 1;
+        ForEachName(namesList, [&](std::string_view text) {
             if (vector)
-                m_pinMap->AddNewPorts(name, &modeText[0], left, right);
+                m_pinMap->AddNewPorts(copyOf(text), &modeText[0], left, right);
             else
-                m_pinMap->AddNewPorts(name, &modeText[0], 1, true);
-        }
+                m_pinMap->AddNewPorts(copyOf(text), &modeText[0], 1, true);
+        });
         return BSDL_OK;
     } catch (const std::bad_alloc&) {
         return BSDL_ERR_NO_MEMORY;
