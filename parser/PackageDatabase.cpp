@@ -179,17 +179,47 @@ void PackagePinMap::AddGridPin(const std::string& letters, uint16_t number)
     FileLastName(offset, hash);
 }
 
+namespace {
+
+// The digits of 00 to 99, two by two: a pin number is written two digits
+// at a time.
+const char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+inline size_t DigitCount(unsigned number)
+{
+    return number < 10 ? 1 : number < 100 ? 2 : number < 1000 ? 3 : number < 10000 ? 4 : 5;
+}
+
+// Writes the `count` decimal digits of `number` at `out`.
+inline void WriteDigits(char* out, unsigned number, size_t count)
+{
+    char* at = out + count;
+    while (number >= 100) {
+        const unsigned pair = number % 100;
+        number /= 100;
+        at -= 2;
+        std::memcpy(at, kDigitPairs + 2 * pair, 2);
+    }
+    if (number >= 10) {
+        at -= 2;
+        std::memcpy(at, kDigitPairs + 2 * number, 2);
+    } else {
+        *--at = static_cast<char>('0' + number);
+    }
+}
+
+}  // namespace
+
 void PackagePinMap::AddGridPins(const std::vector<std::pair<std::string, uint16_t>>& parts)
 {
     // The room for every name (letters, digits and NUL), the offsets and
     // the table is made first; writing the names then allocates nothing.
     size_t textLength = 0;
-    for (const auto& pin : parts) {
-        size_t digitCount = 1;
-        for (unsigned number = pin.second; number >= 10; number /= 10)
-            ++digitCount;
-        textLength += pin.first.size() + digitCount + 1;
-    }
+    for (const auto& pin : parts)
+        textLength += pin.first.size() + DigitCount(pin.second) + 1;
     Reserve(m_offsets.size() + parts.size(), m_text.size() + textLength);
     const size_t first = m_text.size();
     m_text.resize(first + textLength);
@@ -197,26 +227,21 @@ void PackagePinMap::AddGridPins(const std::vector<std::pair<std::string, uint16_
     size_t offset = first;
     for (const auto& pin : parts) {
         char* const name = m_text.data() + offset;
-        char* out = name;
+        // The letters are copied and hashed in one loop (a grid pin has one
+        // to three), then the digits are written and hashed.
+        const size_t letters = pin.first.size();
+        const size_t digits = DigitCount(pin.second);
         uint32_t hash = kHashStart;
-        for (char c : pin.first) {
-            *out++ = c;
+        for (size_t i = 0; i < letters; ++i) {
+            const char c = pin.first[i];
+            name[i] = c;
             hash = HashStep(hash, c);
         }
-        char digits[5];
-        size_t count = 0;
-        unsigned number = pin.second;
-        do {
-            digits[count++] = static_cast<char>('0' + number % 10);
-            number /= 10;
-        } while (number != 0);
-        while (count > 0) {
-            const char c = digits[--count];
-            *out++ = c;
-            hash = HashStep(hash, c);
-        }
-        *out = '\0';
-        const size_t length = static_cast<size_t>(out - name);
+        WriteDigits(name + letters, pin.second, digits);
+        const size_t length = letters + digits;
+        for (size_t i = letters; i < length; ++i)
+            hash = HashStep(hash, name[i]);
+        name[length] = '\0';
         m_offsets.push_back(offset);
         Slot& entry = m_slots[SlotOf(name, length, hash)];
         if (entry.position == 0)
@@ -345,11 +370,11 @@ void AppendSortedUniquePins(std::vector<uint64_t>& keys, std::vector<std::pair<s
     keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
     parts.reserve(parts.size() + keys.size());
     for (uint64_t key : keys) {
-        char letters[3];
+        std::pair<std::string, uint16_t>& part = parts.emplace_back();
         const unsigned count = static_cast<unsigned>(key >> 40) & 0xFF;
         for (unsigned b = 0; b < count; ++b)
-            letters[b] = static_cast<char>(key >> (32 - 8 * b));
-        parts.emplace_back(std::string(letters, count), static_cast<uint16_t>(0xFFFF - (key >> 48)));
+            part.first.push_back(static_cast<char>(key >> (32 - 8 * b)));
+        part.second = static_cast<uint16_t>(0xFFFF - (key >> 48));
     }
 }
 
