@@ -270,17 +270,23 @@ void BScanPinMap::AddNewPorts(char* name, char* type, int count, bool ascending)
     if (count < 1 || count > BSCAN_MAX_PORT_NODES - GetNumberOfPins()) {
         return;
     }
+    // Every node gets the same name and direction: the name is measured
+    // and the direction read once.
+    const size_t nameSize = name != nullptr ? std::strlen(name) + 1 : 0;
+    const PortType portType = KPinNode::PortTypeNamed(type, PORT_NONE);
     for (int k = 0; k < count; ++k) {
         KPinNode* node = NewNode();
         if (node == nullptr) {
             return;
         }
-        node->SetPortName(name);
-        if (name != nullptr && node->m_portName == nullptr) {
-            ReturnNode(node);  // out of memory
-            return;
+        if (name != nullptr) {
+            node->SetPortName(name, nameSize);
+            if (node->m_portName == nullptr) {
+                ReturnNode(node);  // out of memory
+                return;
+            }
         }
-        node->SetPortType(type);
+        node->m_portType = portType;  // a new node's direction is PORT_NONE
         node->m_vectorIndex = ascending ? k : count - 1 - k;
         try {
             m_pinList->AddTail(node);

@@ -248,8 +248,12 @@ void KPinNode::SetPortName(char* name)
     if (name == nullptr) {
         return;
     }
+    SetPortName(name, TextSize(name));
+}
+
+void KPinNode::SetPortName(char* name, size_t size)
+{
     bool failed = false;
-    size_t size = TextSize(name);
     char* copy = HeapCopyIfLong(name, size, kInlineText, failed);
     if (failed) {
         return;  // out of memory: the old name stays
@@ -316,30 +320,37 @@ PortType KPinNode::GetPortType() const
 // (linkage, or a word in capitals) leaves it as it was.
 void KPinNode::SetPortType(char* text)
 {
+    m_portType = PortTypeNamed(text, m_portType);
+}
+
+PortType KPinNode::PortTypeNamed(const char* text, PortType current)
+{
     if (text == nullptr) {
-        return;
+        return current;
     }
     switch (text[0]) {
     case 'i':
         if (std::strcmp(text, "in") == 0) {
-            m_portType = PORT_IN;
-        } else if (std::strcmp(text, "inout") == 0) {
-            m_portType = PORT_INOUT;
+            return PORT_IN;
+        }
+        if (std::strcmp(text, "inout") == 0) {
+            return PORT_INOUT;
         }
         break;
     case 'o':
         if (std::strcmp(text, "out") == 0) {
-            m_portType = PORT_OUT;
+            return PORT_OUT;
         }
         break;
     case 'b':
         if (std::strcmp(text, "buffer") == 0) {
-            m_portType = PORT_BUFFER;
+            return PORT_BUFFER;
         }
         break;
     default:
         break;
     }
+    return current;
 }
 
 eSignal KPinNode::GetPortValue() const

@@ -61,6 +61,12 @@ private:
     static const int kInlineText = 16;
 
     void StoreText(char*& field, char* buffer, const char* text, size_t size, char* heapCopy);
+    // SetPortName for a text of `size` bytes with its terminating zero,
+    // measured by the caller (the pin map names all elements of a vector
+    // port with one text).
+    void SetPortName(char* name, size_t size);
+    // The direction SetPortType(text) leaves a node of direction `current` in.
+    static PortType PortTypeNamed(const char* text, PortType current);
     void DropCells();
 
     int m_vectorIndex;

@@ -214,7 +214,7 @@ bool PinMapIndex::Positions::Contains(int position) const
                               items.end(), position);
 }
 
-void PinMapIndex::Positions::Insert(int position)
+void PinMapIndex::Positions::InsertSlowly(int position)
 {
     if (m_first == kNone) {
         m_first = position;

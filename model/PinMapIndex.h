@@ -168,7 +168,7 @@ public:
                 return entry.first.size() == length &&
                        std::memcmp(entry.first.data(), text, length) == 0;
             },
-            [&](Key& made) { made.assign(text, length); });
+            [&](Key& made) { made.append(text, length); });  // a free entry's key is empty
     }
 
     // Entries whose key text is kept elsewhere (the key field stays
@@ -414,7 +414,19 @@ private:
             return k == 0 ? m_first : m_second;
         }
         bool Contains(int position) const;
-        void Insert(int position);
+        // The usual cases (a first entry, or a new last one of a vector)
+        // inline; the others out of line.
+        void Insert(int position)
+        {
+            if (m_first == kNone) {
+                m_first = position;
+            } else if (m_first == kInVector && position > m_more->items.back() &&
+                       m_more->items.size() < m_more->items.capacity()) {
+                m_more->items.push_back(position);
+            } else {
+                InsertSlowly(position);
+            }
+        }
         void Erase(int position);
 
     private:
@@ -426,6 +438,7 @@ private:
             size_t head = 0;      // entries before it have left
         };
 
+        void InsertSlowly(int position);
         void PopFront();
 
         int m_first = kNone;      // inline entries, m_first < m_second
