@@ -362,11 +362,49 @@ inline bool PackPinName(std::string_view pin, uint64_t& key)
     return true;
 }
 
+// Sorts the packed pins. Grid pins have few distinct numbers, so the keys
+// are first placed by their number (the top 16 bits), keeping their order
+// within one number; a pin map usually lists the pins of one number in
+// order already, so each number's run is only sorted when it is not.
+// Numbers spread wider than the count of pins are left to std::sort.
+void SortPackedPins(std::vector<uint64_t>& keys)
+{
+    const size_t count = keys.size();
+    unsigned low = 0xFFFF;
+    unsigned high = 0;
+    for (uint64_t key : keys) {
+        const unsigned top = static_cast<unsigned>(key >> 48);
+        low = top < low ? top : low;
+        high = top > high ? top : high;
+    }
+    if (count < 64 || high - low >= count) {
+        std::sort(keys.begin(), keys.end());
+        return;
+    }
+    const size_t numbers = high - low + 1;
+    std::vector<uint32_t> starts(numbers + 1, 0);
+    for (uint64_t key : keys)
+        ++starts[(key >> 48) - low + 1];
+    for (size_t n = 1; n <= numbers; ++n)
+        starts[n] += starts[n - 1];
+    std::vector<uint32_t> next(starts.begin(), starts.end() - 1);
+    std::vector<uint64_t> placed(count);
+    for (uint64_t key : keys)
+        placed[next[(key >> 48) - low]++] = key;
+    for (size_t n = 0; n < numbers; ++n) {
+        const auto begin = placed.begin() + starts[n];
+        const auto end = placed.begin() + starts[n + 1];
+        if (!std::is_sorted(begin, end))
+            std::sort(begin, end);
+    }
+    keys.swap(placed);
+}
+
 // Sorts the packed pins, keeps one of each run of equal keys and appends
 // the pairs they stand for to `parts`, in that order.
 void AppendSortedUniquePins(std::vector<uint64_t>& keys, std::vector<std::pair<std::string, uint16_t>>& parts)
 {
-    std::sort(keys.begin(), keys.end());
+    SortPackedPins(keys);
     keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
     parts.reserve(parts.size() + keys.size());
     for (uint64_t key : keys) {

@@ -2,9 +2,12 @@
 // counter, comments, statement completion and string values.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <unistd.h>
@@ -20,6 +23,7 @@ public:
     using BScanParser::GetCompleteStringValue;
     using BScanParser::GetLine;
     using BScanParser::m_lineNumber;
+    using BScanParser::m_pinNameParts;
     using BScanParser::ReadPackageDB;
 };
 
@@ -284,6 +288,72 @@ TEST(StatementReader, PrePassReadsAheadWithTheSameReadsAsTheStream)
         ReaderProbe ahead;
         EXPECT_EQ(ahead.ReadPackageDB(&path[0]), expected);
         EXPECT_EQ(ahead.m_lineNumber, stream.m_lineNumber);
+        std::remove(path.c_str());
+    }
+}
+
+// The pre-pass orders grid pins by number (larger first), then by the
+// length of their letters and the letters, one of each pair kept. Pins of
+// short letters are placed by number first and each number's run sorted
+// only when out of order: listed in order, shuffled, with duplicates, and
+// with numbers spread too wide for placing (then sorted as a whole).
+TEST(StatementReader, PrePassOrdersGridPinsWhateverTheirListing)
+{
+    using Parts = std::vector<std::pair<std::string, uint16_t>>;
+    const char* const letters[] = {"A", "B", "C", "Y", "AA", "AB", "BA", "b", "ZZZ", "AZ"};
+    std::vector<std::string> listed;
+    for (const char* l : letters)
+        for (int n = 1; n <= 40; ++n)
+            listed.push_back(l + std::to_string(n));
+    std::vector<std::string> shuffled = listed;
+    unsigned seed = 7;
+    for (size_t i = shuffled.size(); i > 1; --i) {
+        seed = seed * 1103515245u + 12345u;
+        std::swap(shuffled[i - 1], shuffled[(seed >> 8) % i]);
+    }
+    std::vector<std::string> repeated = shuffled;
+    repeated.insert(repeated.end(), {"A07", "B1", "AA040", "b3", "7"});
+    std::vector<std::string> wide = shuffled;
+    wide.insert(wide.end(), {"C65535", "D60000", "E1000"});
+
+    int index = 0;
+    for (const auto* pins : {&listed, &shuffled, &repeated, &wide}) {
+        SCOPED_TRACE(index);
+        std::string value = "\"P : (";
+        Parts expected;
+        for (size_t i = 0; i < pins->size(); ++i) {
+            const std::string& pin = (*pins)[i];
+            value += pin + (i + 1 < pins->size() ? ", " : ")\";");
+            if (i % 8 == 7)
+                value += "\" &\n\"";
+            std::pair<std::string, uint16_t> part("", 0);
+            for (char c : pin) {
+                if (std::isalpha(static_cast<unsigned char>(c)))
+                    part.first.push_back(c);
+                else
+                    part.second = static_cast<uint16_t>(part.second * 10 + (c - '0'));
+            }
+            expected.push_back(part);
+        }
+        std::sort(expected.begin(), expected.end(), [](const auto& a, const auto& b) {
+            if (a.second != b.second)
+                return a.second > b.second;
+            if (a.first.size() != b.first.size())
+                return a.first.size() < b.first.size();
+            return a.first < b.first;
+        });
+        expected.erase(std::unique(expected.begin(), expected.end()), expected.end());
+
+        std::string path = ::testing::TempDir() + "statement_gridorder_" + std::to_string(getpid()) + "_" +
+                           std::to_string(index++) + ".bsdl";
+        FILE* out = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(out, nullptr);
+        const std::string text = "entity G is\nconstant PKG : PIN_MAP_STRING :=\n" + value + "\nend G;\n";
+        std::fwrite(text.data(), 1, text.size(), out);
+        std::fclose(out);
+        ReaderProbe parser;
+        EXPECT_EQ(parser.ReadPackageDB(&path[0]), BSDL_OK);
+        EXPECT_EQ(parser.m_pinNameParts, expected);
         std::remove(path.c_str());
     }
 }
