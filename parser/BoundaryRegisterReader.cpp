@@ -449,6 +449,19 @@ int SplitEntries(const char* data, size_t size, std::vector<RegisterEntry>& entr
                 afterComment = SplitState::Between;
                 state = SplitState::Comment;
             } else {
+                // An entry in its usual form is read whole here, together
+                // with the comma that usually follows it.
+                UsualEntry usual;
+                if (ReadUsualEntry(data + i, size - i, usual)) {
+                    entries.push_back(RegisterEntry{i, usual.length, kNoComment, true, usual});
+                    i += usual.length;
+                    state = SplitState::AfterEntry;
+                    if (i < size && data[i] == ',') {
+                        ++i;
+                        state = SplitState::Between;
+                    }
+                    break;
+                }
                 entryStart = i;
                 depth = 0;
                 state = SplitState::Entry;
@@ -457,15 +470,6 @@ int SplitEntries(const char* data, size_t size, std::vector<RegisterEntry>& entr
             break;
         }
         case SplitState::Entry: {
-            RegisterEntry entry{entryStart, 0, kNoComment, false, UsualEntry()};
-            if (ReadUsualEntry(data + entryStart, size - entryStart, entry.fields)) {
-                entry.length = entry.fields.length;
-                entry.usual = true;
-                entries.push_back(entry);
-                i = entryStart + entry.length;
-                state = SplitState::AfterEntry;
-                break;
-            }
             // Up to the ')' that brings the depth back to 0; without one
             // the entry is left unfinished.
             size_t close = size;
@@ -486,8 +490,7 @@ int SplitEntries(const char* data, size_t size, std::vector<RegisterEntry>& entr
             ++i;
             if (depth < 0)
                 return BSDL_ERR_BAD_VALUE;
-            entry.length = i - entryStart;
-            entries.push_back(entry);
+            entries.push_back(RegisterEntry{entryStart, i - entryStart, kNoComment, false, UsualEntry()});
             state = SplitState::AfterEntry;
             break;
         }
@@ -705,28 +708,24 @@ int StoreEntry(BScanPinMap& pinMap, std::string_view entry, const char* commentN
                                  controlCell, disableValue, disabledState, value, commentName);
 }
 
-// Phase 2 for an entry read in its usual form: its three texts are ended
-// in a copy of the entry in `texts`, as StoreEntry does.
-int StoreUsualEntry(BScanPinMap& pinMap, const char* data, const UsualEntry& entry,
-                    const char* commentName, const Presets& presets, std::string& texts)
+// Phase 2 for an entry read in its usual form. Its three texts are ended
+// in place, each by a NUL written over the character behind it (the entry
+// is not looked at again); the port "*" is handed on as the empty text.
+int StoreUsualEntry(BScanPinMap& pinMap, char* text, const UsualEntry& entry,
+                    const char* commentName, const Presets& presets)
 {
-    const size_t size = entry.length;
-    if (texts.size() < size + 1)
-        texts.resize(size + 1);
-    char* const copy = &texts[0];
-    std::memcpy(copy, data, size);
-    copy[size] = '\0';
-    copy[entry.cellEnd] = '\0';
-    copy[entry.functionEnd] = '\0';
-    char* port = copy + size;
+    char noPort[1] = {'\0'};
+    text[entry.cellEnd] = '\0';
+    text[entry.functionEnd] = '\0';
+    char* port = noPort;
     if (entry.portEnd != entry.portStart) {
-        copy[entry.portEnd] = '\0';
-        port = copy + entry.portStart;
+        text[entry.portEnd] = '\0';
+        port = text + entry.portStart;
     }
     eSignal value = entry.safe;
     PresetValue(presets.values, presets.mask, presets.count, entry.number, value);
-    return pinMap.AddNewRegister(entry.number, copy + entry.cellStart, port, entry.vectorIndex,
-                                 copy + entry.functionStart, entry.safe, entry.controlCell,
+    return pinMap.AddNewRegister(entry.number, text + entry.cellStart, port, entry.vectorIndex,
+                                 text + entry.functionStart, entry.safe, entry.controlCell,
                                  entry.disableValue, entry.disabledState, value, commentName);
 }
 
@@ -826,13 +825,17 @@ int BScanParser::ReadBSCANBoundaryRegister(FILE* file, char* statement)
         if (m_pinMap == nullptr)
             return BSDL_ERR_NO_PIN_MAP;
 
+        // The gathered value is this reader's own buffer, and phase 2 is
+        // the last to look at its entries: the usual ones have their texts
+        // ended in place in it (entries exist only when it holds bytes).
+        char* const writable = const_cast<char*>(data);
         const Presets presets{m_presetValues, m_presetMask, m_presetCount};
         std::string texts;
         for (const RegisterEntry& item : entries) {
             const char* commentName = item.comment == kNoComment ? "" : comments.c_str() + item.comment;
             if (item.usual) {
-                result = StoreUsualEntry(*m_pinMap, data + item.start, item.fields, commentName,
-                                         presets, texts);
+                result = StoreUsualEntry(*m_pinMap, writable + item.start, item.fields, commentName,
+                                         presets);
             } else {
                 const std::string_view entry(data + item.start, item.length);
                 result = StoreEntry(*m_pinMap, entry, commentName, presets, texts);
