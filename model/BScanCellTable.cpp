@@ -229,15 +229,10 @@ int BScanPinMap::AddNewRegister(int number, char* cellType, char* portName, int 
 
     KBScanCell* cell = &m_bscanCellTable[number];
     cell->m_boundaryCellPosition = number;
-    cell->SetCellType(cellType);
     cell->m_pinNode = port;
-    cell->SetFunction(function);
     cell->m_safeValue = safe;
     cell->m_value = value;
-    if (originalName != nullptr) {
-        cell->SetOriginalPinName(originalName);
-    }
-    cell->SetPinName(pinName, pinNameLength);
+    cell->StoreEntryTexts(cellType, function, originalName, pinName, pinNameLength);
     if (controlCell >= 0) {
         cell->m_controlCell = &m_bscanCellTable[controlCell];
         cell->m_disableValue = disableValue;

@@ -122,7 +122,7 @@ static_assert(FUNC_OBSERVE_ONLY == 10 && FUNC_NONE == 11, "eleven cell functions
 bool ReplaceName(std::string& field, const char* name, size_t length, bool report,
                  std::string& oldName)
 {
-    if (field.size() == length && std::memcmp(field.data(), name, length) == 0) {
+    if (field.size() == length && IndexEqualBytes(field.data(), name, length)) {
         return false;
     }
     try {
@@ -337,7 +337,7 @@ void KBScanCell::SetPinName(const char* name, size_t length)
 {
     if (m_owner == nullptr || !m_owner->FilesCellNames()) {
         // No index to tell: the text is replaced unless it is the same.
-        if (m_pinName.size() == length && std::memcmp(m_pinName.data(), name, length) == 0) {
+        if (m_pinName.size() == length && IndexEqualBytes(m_pinName.data(), name, length)) {
             return;
         }
         try {
@@ -356,6 +356,28 @@ void KBScanCell::SetPinName(const char* name, size_t length)
                     oldName)) {
         m_owner->CellPinNameChanged(this, oldName);
     }
+}
+
+void KBScanCell::StoreEntryTexts(char* cellType, char* function, const char* originalName,
+                                 const char* pinName, size_t pinNameLength)
+{
+    if (cellType != nullptr) {
+        m_cellType = CellTypeNamed(cellType);
+    }
+    if (function != nullptr) {
+        const size_t length = std::strlen(function);
+        UpperCaseInPlace(function, length);
+        const CellFunction named = FunctionNamed(function, length);
+        if (named != FUNC_NONE) {
+            m_function = named;
+        }
+    }
+    // A cell without a comment name is given the empty text again: nothing
+    // to do.
+    if (originalName != nullptr && (originalName[0] != '\0' || !m_originalPinName.empty())) {
+        SetOriginalPinName(originalName);
+    }
+    SetPinName(pinName, pinNameLength);
 }
 
 const char* KBScanCell::GetOriginalPinName() const

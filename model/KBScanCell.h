@@ -67,6 +67,11 @@ private:
 
     // SetPinName for a name of `length` bytes, measured by the caller.
     void SetPinName(const char* name, std::size_t length);
+    // The texts of a register entry, stored in one call: SetCellType(cellType),
+    // SetFunction(function), SetOriginalPinName(originalName) and
+    // SetPinName(pinName, pinNameLength), in that order.
+    void StoreEntryTexts(char* cellType, char* function, const char* originalName,
+                         const char* pinName, std::size_t pinNameLength);
 
     int m_boundaryCellPosition;
     CellType m_cellType;

@@ -577,7 +577,7 @@ void PinMapIndex::FilePortName(int position)
                                                        : &m_lastUpper->first;
     bool lowerCase = m_lastExact != nullptr;
     if (last == nullptr || last->size() != length ||
-        std::memcmp(last->data(), name, length) != 0) {
+        !IndexEqualBytes(last->data(), name, length)) {
         m_lastUpper = nullptr;
         // Both maps are hashed by the name upper-cased.
         const size_t hash = UpperCasedHash(name, length, &lowerCase);

@@ -102,6 +102,44 @@ inline std::size_t IndexHash(const char* key)
     return IndexHashMix(static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(key)));
 }
 
+// True when the `length` bytes at `a` and `b` are equal. Names are short:
+// they are compared eight (or four) bytes at a time, the last bytes in a
+// load that may overlap bytes already compared, without a library call.
+inline bool IndexEqualBytes(const char* a, const char* b, std::size_t length)
+{
+    if (length >= 8) {
+        std::uint64_t x;
+        std::uint64_t y;
+        for (std::size_t at = 0; at + 8 < length; at += 8) {
+            std::memcpy(&x, a + at, 8);
+            std::memcpy(&y, b + at, 8);
+            if (x != y) {
+                return false;
+            }
+        }
+        std::memcpy(&x, a + length - 8, 8);
+        std::memcpy(&y, b + length - 8, 8);
+        return x == y;
+    }
+    if (length >= 4) {
+        std::uint32_t x1;
+        std::uint32_t y1;
+        std::uint32_t x2;
+        std::uint32_t y2;
+        std::memcpy(&x1, a, 4);
+        std::memcpy(&y1, b, 4);
+        std::memcpy(&x2, a + length - 4, 4);
+        std::memcpy(&y2, b + length - 4, 4);
+        return ((x1 ^ y1) | (x2 ^ y2)) == 0;
+    }
+    for (std::size_t i = 0; i < length; ++i) {
+        if (a[i] != b[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // A hash table for the index: open addressing over a power-of-two array of
 // entry numbers, the entries themselves in blocks that never move, so a
 // reference to an entry stays valid until that entry is erased (erased
@@ -142,7 +180,7 @@ public:
     {
         return Probe(hash, [&](const Entry& entry) {
             return entry.first.size() == length &&
-                   std::memcmp(entry.first.data(), text, length) == 0;
+                   IndexEqualBytes(entry.first.data(), text, length);
         });
     }
 
@@ -166,7 +204,7 @@ public:
             hash,
             [&](const Entry& entry) {
                 return entry.first.size() == length &&
-                       std::memcmp(entry.first.data(), text, length) == 0;
+                       IndexEqualBytes(entry.first.data(), text, length);
             },
             [&](Key& made) { made.append(text, length); });  // a free entry's key is empty
     }
