@@ -128,6 +128,8 @@ bool HoldsBitVector(std::string_view type)
 
 bool EqualsIgnoringCase(std::string_view text, const char* word)
 {
+    if (text.size() != std::strlen(word))
+        return false;
     size_t i = 0;
     for (; i < text.size() && word[i] != '\0'; ++i) {
         char a = text[i];
