@@ -91,7 +91,7 @@ size_t PackagePinMap::SlotOf(const char* pin, size_t length, uint32_t hash) cons
 // again, first positions first, so that each name keeps its first position.
 void PackagePinMap::GrowTable(size_t slotCount)
 {
-    std::vector<Slot> slots(slotCount, Slot{0, 0});
+    std::vector<Slot> slots(slotCount);           // value-initialised: every slot empty
     m_slots.swap(slots);
     for (size_t index = 0; index < m_offsets.size(); ++index) {
         const char* name = m_text.data() + m_offsets[index];
@@ -108,7 +108,7 @@ void PackagePinMap::Reserve(size_t count, size_t textLength)
     m_offsets.reserve(count);
     m_text.reserve(textLength + count);
     size_t slotCount = m_slots.empty() ? 16 : m_slots.size();
-    while (slotCount < 2 * count)
+    while (2 * slotCount < 3 * count)
         slotCount *= 2;
     if (slotCount > m_slots.size())
         GrowTable(slotCount);
@@ -138,8 +138,8 @@ void PackagePinMap::AddPinName(const char* pin, size_t length)
 {
     if (!pin)
         return;
-    // The table is kept at most half full.
-    if (2 * (m_offsets.size() + 1) > m_slots.size())
+    // The table is kept at most two thirds full.
+    if (3 * (m_offsets.size() + 1) > 2 * m_slots.size())
         GrowTable(m_slots.empty() ? 16 : m_slots.size() * 2);
     const size_t offset = m_text.size();
     m_text.insert(m_text.end(), pin, pin + length);
@@ -149,7 +149,7 @@ void PackagePinMap::AddPinName(const char* pin, size_t length)
 
 void PackagePinMap::AddGridPin(const std::string& letters, uint16_t number)
 {
-    if (2 * (m_offsets.size() + 1) > m_slots.size())
+    if (3 * (m_offsets.size() + 1) > 2 * m_slots.size())
         GrowTable(m_slots.empty() ? 16 : m_slots.size() * 2);
     char digits[5];
     size_t count = 0;

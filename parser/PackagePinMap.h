@@ -63,7 +63,7 @@ private:
     std::string m_name;
     std::vector<char> m_text;                      // every pin name, each followed by a NUL
     std::vector<size_t> m_offsets;                 // where pin name i begins in m_text
-    std::vector<Slot> m_slots;                     // a power of two of slots, at most half in use
+    std::vector<Slot> m_slots;                     // a power of two of slots, at most two thirds in use
 };
 
 #endif
