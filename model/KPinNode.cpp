@@ -283,7 +283,9 @@ void KPinNode::SetPinName(char* name)
     if (failed) {
         return;  // out of memory: the old name stays
     }
-    const bool changed = m_owner != nullptr && !SameText(m_pinName, name);
+    // Only an index that files pin names needs to hear of a change.
+    const bool changed =
+        m_owner != nullptr && m_owner->FilesPinNames() && !SameText(m_pinName, name);
     char* oldHeap = m_pinName != m_pinNameText ? m_pinName : nullptr;
     StoreText(m_pinName, m_pinNameText, name, size, copy);
     if (changed) {

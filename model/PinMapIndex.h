@@ -366,6 +366,9 @@ public:
     void PinNumberChanged(KPinNode* node);
     void CellPinNameChanged(KBScanCell* cell, const std::string& oldName);
     void CellOriginalNameChanged(KBScanCell* cell, const std::string& oldName);
+    // False while PinNameChanged has nothing to do: a node may then change
+    // its pin name without calling it.
+    bool FilesPinNames() const { return m_pinNamesFiled; }
     // True while the index waits to be rebuilt (out of memory).
     bool Stale() const { return m_stale; }
     // False while the cell name hooks have nothing to do: a cell may then
