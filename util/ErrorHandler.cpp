@@ -9,6 +9,8 @@
 
 #include <cstdio>
 #include <new>
+#include <string_view>
+#include <utility>
 
 namespace {
 
@@ -24,7 +26,7 @@ bool IsBlank(char c)
 
 // Reads a decimal field of 0..65535 at line[pos], which must be followed by
 // white space or the end of the line.
-bool ReadField(const std::string& line, size_t& pos, uint16_t& value)
+bool ReadField(std::string_view line, size_t& pos, uint16_t& value)
 {
     while (pos < line.size() && IsBlank(line[pos]))
         ++pos;
@@ -46,7 +48,7 @@ bool ReadField(const std::string& line, size_t& pos, uint16_t& value)
 
 // A format that is safe with two int arguments: "%%" anywhere, at most two
 // conversions, each exactly "%d".
-bool IsSafeFormat(const std::string& message)
+bool IsSafeFormat(std::string_view message)
 {
     int conversions = 0;
     for (size_t i = 0; i < message.size(); ++i) {
@@ -78,15 +80,15 @@ void ReadWholeFile(FILE* file, std::string& text)
         text.append(block, got);
 }
 
-// The next line of `text` from `from` on, with its line end; false when
-// nothing is left.
-bool NextLine(const std::string& text, size_t& from, std::string& line)
+// The next line of `text` from `from` on, with its line end, viewed in
+// place; false when nothing is left.
+bool NextLine(std::string_view text, size_t& from, std::string_view& line)
 {
     if (from >= text.size())
         return false;
     size_t end = text.find('\n', from);
-    end = end == std::string::npos ? text.size() : end + 1;
-    line.assign(text, from, end - from);
+    end = end == std::string_view::npos ? text.size() : end + 1;
+    line = text.substr(from, end - from);
     from = end;
     return true;
 }
@@ -146,7 +148,10 @@ int ErrorHandler::Initialize(const char* file, int fields)
         std::fclose(in);
         in = nullptr;
 
-        std::string line;
+        // Room for the records of the usual message file at once.
+        m_elements.reserve(64);
+        m_byKey.reserve(64);
+        std::string_view line;
         size_t from = 0;
         while (NextLine(text, from, line)) {
             size_t pos = 0;
@@ -165,15 +170,18 @@ int ErrorHandler::Initialize(const char* file, int fields)
                 ++pos;
             while (end > pos && IsBlank(line[end - 1]))
                 --end;
-            std::string message = line.substr(pos, end - pos);
-            if (!IsSafeFormat(message)) {
+            const std::string_view format = line.substr(pos, end - pos);
+            if (!IsSafeFormat(format)) {
                 ++m_skipped;
                 continue;
             }
             if (m_byKey.count(Key(id, subId)))
                 continue;
+            // The message is copied once and moved into its record.
+            std::string message(format);
             m_byKey.emplace(Key(id, subId), m_elements.size());
-            m_elements.emplace_back(id, subId, result, message.c_str());
+            m_elements.emplace_back(id, subId, result, nullptr);
+            m_elements.back().m_message = std::move(message);
         }
     } catch (const std::bad_alloc&) {
         if (in)

@@ -43,6 +43,8 @@ public:
     const char* GetErrorMessage() const;           // the format text, null when empty
 
 private:
+    friend class ErrorHandler;                     // moves a loaded record's message in
+
     uint16_t m_id;
     uint16_t m_subId;
     uint16_t m_result;
