@@ -321,6 +321,9 @@ inline int ReadControlCell(const char* text, size_t length)
 // step of the general cutting gives exactly the fields read here, and its
 // ')' is the one that brings the nesting depth back to 0. Returns false
 // for any other entry, which is then read the general way.
+#if defined(__GNUC__) || defined(__clang__)
+__attribute__((noinline))
+#endif
 bool ReadUsualEntry(const char* text, size_t available, UsualEntry& entry)
 {
     size_t at = 0;
