@@ -138,8 +138,14 @@ bool WalkPinMapStringViews(std::string_view value, PinHandler onPin)
         else if (!parenthesised)
             start = text.size();
 
-        if (!HandPins(pins, portName, onPin))
+        // An unparenthesised entry runs to the next comma, so it is one pin
+        // (or none when empty); only a list needs cutting.
+        if (!parenthesised) {
+            if (!pins.empty() && !onPin(portName, 0, pins))
+                return false;
+        } else if (!HandPins(pins, portName, onPin)) {
             return false;
+        }
     }
     return true;
 }
