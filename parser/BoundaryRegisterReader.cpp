@@ -315,7 +315,7 @@ inline int ReadControlCell(const char* text, size_t length)
 //     digits (cell, port, function, safe)
 //     digits (cell, port, function, safe, ccell, disval, rslt)
 // with at most eight digits, blanks only before '(' and around the fields,
-// each field a word (see WordTable), the port "*", a word or word(digits)
+// each field a word (see IsWordChar), the port "*", a word or word(digits)
 // with at most eight digits, the safe value X, x, 1 or 0, the disable value
 // 1 or 0 and a disabled state the table knows. For such an entry every
 // step of the general cutting gives exactly the fields read here, and its
