@@ -620,15 +620,47 @@ void PinMapIndex::FilePortName(int position)
     }
     upper.all.Insert(position);
     // A name with one node is found by that node's own vector index; from
-    // the second node on, every node of the name is filed with its index.
-    if (upper.all.Size() < 2) {
+    // the second node on, the name is a run while its nodes follow each
+    // other with indexes one apart, else every node of the name is filed
+    // with its index.
+    const size_t size = upper.all.Size();
+    if (size < 2) {
         return;
     }
-    if (upper.all.Size() == 2) {
+    if (!upper.indexed) {
+        if (size == 2) {
+            const int other = upper.all.First() == position ? upper.all.At(1) : upper.all.First();
+            const long long step = 0LL + keys.vectorIndex - m_keys[other].vectorIndex;
+            if (position == other + 1 && (step == 1 || step == -1)) {
+                upper.runStart = other;
+                upper.runIndex = m_keys[other].vectorIndex;
+                upper.runStep = static_cast<int>(step);
+                return;
+            }
+        } else if (position == upper.runStart + static_cast<long long>(size) - 1 &&
+                   keys.vectorIndex ==
+                       upper.runIndex + (static_cast<long long>(size) - 1) * upper.runStep) {
+            return;
+        }
+        FileWithIndexes(upper);  // no run (any more)
+        return;
+    }
+    if (size == 2) {
         int other = upper.all.First() == position ? upper.all.At(1) : upper.all.First();
         m_indexed[IndexedKey(upper.id, m_keys[other].vectorIndex)].Insert(other);
     }
     m_indexed[IndexedKey(upper.id, keys.vectorIndex)].Insert(position);
+}
+
+// Files every node of the name with its vector index; the name is no run
+// from then on.
+void PinMapIndex::FileWithIndexes(UpperName& upper)
+{
+    for (size_t k = 0; k < upper.all.Size(); ++k) {
+        int node = upper.all.At(k);
+        m_indexed[IndexedKey(upper.id, m_keys[node].vectorIndex)].Insert(node);
+    }
+    upper.indexed = true;
 }
 
 void PinMapIndex::UnfilePortName(int position)
@@ -638,6 +670,9 @@ void PinMapIndex::UnfilePortName(int position)
     if (keys.upper == nullptr) {
         m_nameless.Erase(position);
         return;
+    }
+    if (!keys.upper->second.indexed && keys.upper->second.all.Size() >= 2) {
+        FileWithIndexes(keys.upper->second);  // a run with a node gone is none
     }
     m_lastExact = nullptr;  // the entries may go
     m_lastUpper = nullptr;
@@ -996,6 +1031,12 @@ KPinNode* PinMapIndex::FirstNamedWithIndex(const LookupText& name, int vectorInd
             if (upper.all.Size() == 1) {
                 int only = upper.all.First();
                 first = m_keys[only].vectorIndex == vectorIndex ? only : -1;
+            } else if (!upper.indexed) {
+                // A run: its indexes are all different.
+                const long long k = (0LL + vectorIndex - upper.runIndex) * upper.runStep;
+                first = k >= 0 && k < static_cast<long long>(upper.all.Size())
+                            ? upper.runStart + static_cast<int>(k)
+                            : -1;
             } else {
                 auto index = m_indexed.find(IndexedKey(upper.id, vectorIndex));
                 first = index != m_indexed.end() ? index->second.First() : -1;

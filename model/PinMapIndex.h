@@ -490,10 +490,19 @@ private:
     // An upper-cased port name: its nodes, those of them whose port name
     // is exactly this text, and the number under which its nodes are filed
     // with their vector indexes (IndexedKey).
+    // The nodes of a vector port usually follow each other in the list with
+    // vector indexes one apart: while they do, the name is a run (runStart:
+    // the first position, runIndex: its vector index, runStep: +1 or -1)
+    // and a node is found by its index arithmetically. Otherwise (indexed)
+    // every node of the name is filed with its vector index.
     struct UpperName {
         Positions all;
         Positions exact;
         long long id = 0;
+        bool indexed = false;
+        int runStart = 0;
+        int runIndex = 0;
+        int runStep = 0;
     };
 
     using NameMap = IndexTable<std::string, Positions>;
@@ -536,6 +545,7 @@ private:
     void UnfileNameText(int position);
 
     void FilePortName(int position);
+    void FileWithIndexes(UpperName& upper);
     void UnfilePortName(int position);
     void FilePinName(int position);
     void UnfilePinName(int position);

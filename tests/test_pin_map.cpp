@@ -545,3 +545,47 @@ TEST(PinMapIndexTest, SerialAssignmentInListOrderMatchesAPlainCount)
         }
     }
 }
+
+// The nodes of a vector port that follow each other with indexes one apart
+// are found by their index arithmetically, until a node of the name comes
+// elsewhere or goes: vectors declared in pieces, up and down, repeated
+// indexes, renames and assignments in the middle, against a plain scan.
+TEST(PinMapIndexTest, VectorIndexLookupsMatchAPlainScan)
+{
+    std::mt19937 random(11);
+    auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    const char* const names[] = {"D", "d", "Q"};
+    for (int round = 0; round < 60; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        BScanPinMap map;
+        Reference ref;
+        for (int step = 0; step < 40; ++step) {
+            std::string name = names[pick(3)], type("inout");
+            int op = ref.Count() < 4 ? 0 : pick(6);
+            if (op <= 2) {
+                int left = pick(5), right = left + (pick(3) == 0 ? -pick(left + 1) : pick(6));
+                map.AddNewPorts(&name[0], &type[0], left, right);
+                int count = (left <= right ? right - left : left - right) + 1;
+                for (int k = 0; k < count; ++k) {
+                    ref.nodes.push_back({true, name, left <= right ? k : count - 1 - k, "", -1});
+                }
+            } else if (op == 3) {
+                int p = pick(ref.Count());
+                Node(map, p)->SetPortName(&name[0]);
+                ref.nodes[p].hasName = true;
+                ref.nodes[p].name = name;
+            } else if (op == 4) {
+                int p = pick(ref.Count());
+                KPinNode replacement;  // vector index -1
+                replacement.SetPortName(&name[0]);
+                *Node(map, p) = replacement;
+                ref.nodes[p] = {true, name, -1, "", -1};
+            }
+            for (int index = 0; index < 9; ++index) {
+                std::string text = names[pick(3)], query = text;
+                int expected = ref.ByName(query, index);
+                ASSERT_EQ(Position(map, map.GetPort(&text[0], index)), expected) << index;
+            }
+        }
+    }
+}
