@@ -7,6 +7,7 @@
 // SIGNAL_HIGH.
 #include "model/BScanPinMap.h"
 
+#include <cstdint>
 #include <cstring>
 #include <functional>
 #include <new>
@@ -78,6 +79,33 @@ void WriteBit(unsigned char* image, int number, bool high)
         image[number / 8] |= mask;
     } else {
         image[number / 8] &= static_cast<unsigned char>(~mask);
+    }
+}
+
+// Copies the `length` bytes of a short text (a port name) without a
+// library call: in two loads and stores that may overlap.
+void CopyShortText(char* to, const char* from, size_t length)
+{
+    if (length > 16) {
+        std::memcpy(to, from, length);
+    } else if (length >= 8) {
+        std::uint64_t first;
+        std::uint64_t last;
+        std::memcpy(&first, from, 8);
+        std::memcpy(&last, from + length - 8, 8);
+        std::memcpy(to, &first, 8);
+        std::memcpy(to + length - 8, &last, 8);
+    } else if (length >= 4) {
+        std::uint32_t first;
+        std::uint32_t last;
+        std::memcpy(&first, from, 4);
+        std::memcpy(&last, from + length - 4, 4);
+        std::memcpy(to, &first, 4);
+        std::memcpy(to + length - 4, &last, 4);
+    } else {
+        for (size_t i = 0; i < length; ++i) {
+            to[i] = from[i];
+        }
     }
 }
 
@@ -209,7 +237,7 @@ int BScanPinMap::AddNewRegister(int number, char* cellType, char* portName, int 
     const char* pinName = shortName;
     size_t pinNameLength = nameLength;
     if (nameLength + kDecimalDigits + 1 <= sizeof(shortName)) {
-        std::memcpy(shortName, portName, nameLength);
+        CopyShortText(shortName, portName, nameLength);
         if (portIndex != 0) {
             pinNameLength += WriteDecimal(portIndex, shortName + nameLength);
         }

@@ -8,6 +8,12 @@
 
 #include "model/PinMapIndex.h"
 
+#if defined(__GNUC__) || defined(__clang__)
+#define BSCAN_CELL_INLINE inline __attribute__((always_inline))
+#else
+#define BSCAN_CELL_INLINE inline
+#endif
+
 namespace {
 
 // The eight bytes of `word` with a-z upper-cased, all at once: a byte's
@@ -27,7 +33,7 @@ std::uint64_t UpperCasedWord(std::uint64_t word)
 // other byte stays. Eight bytes are taken at a time, the last ones in a
 // load that overlaps bytes already done (which upper-casing leaves as they
 // are); a word is written back only when it changed.
-void UpperCaseInPlace(char* text, size_t length)
+BSCAN_CELL_INLINE void UpperCaseInPlace(char* text, size_t length)
 {
     if (length >= 8) {
         char* last = text + length - 8;
@@ -84,7 +90,7 @@ bool Is(const char* text, const char (&name)[N])
 
 // The cell function whose upper-case name is the text of `length` bytes;
 // FUNC_NONE for any other text.
-CellFunction FunctionNamed(const char* text, size_t length)
+BSCAN_CELL_INLINE CellFunction FunctionNamed(const char* text, size_t length)
 {
     switch (length) {
     case 5:

@@ -1129,15 +1129,21 @@ KBScanCell* PinMapIndex::FirstCellIn(const char* name, bool original)
         // Names of one length mostly differ in their last characters (pin
         // numbers, vector indexes): the last one is compared first.
         const char last = Upper(name[length - 1]);
-        for (int number = 0; number < m_tableLength; ++number) {
-            ++m_cellsScanned;
-            const std::string& text = CellName(m_table[number], original);
+        std::string KBScanCell::*const field =
+            original ? &KBScanCell::m_originalPinName : &KBScanCell::m_pinName;
+        const KBScanCell* const table = m_table;
+        const int count = m_tableLength;
+        int number = 0;
+        for (; number < count; ++number) {
+            const std::string& text = table[number].*field;
             if (text.size() == length && Upper(text[length - 1]) == last &&
                 EqualUpperCased(text, name, length)) {
-                return &m_table[number];
+                break;
             }
         }
-        return nullptr;
+        // The cells examined: up to and including the match.
+        m_cellsScanned += number < count ? number + 1 : count;
+        return number < count ? &m_table[number] : nullptr;
     }
     if (!CellNamesFiled(original)) {
         return nullptr;
