@@ -6,8 +6,10 @@
 // node it examines. The index keeps, beside the list:
 //   - exact port names, upper-cased port names, and upper-cased port names
 //     with the vector index, each to the sorted list positions of the
-//     nodes that bear them (the last only for names of two or more nodes:
-//     the node of a name of its own is checked by its vector index; an
+//     nodes that bear them (the last only for names of two or more nodes
+//     that are no run: the node of a name of its own is checked by its
+//     vector index, and the nodes of a run, a vector port's elements one
+//     after the other with indexes one apart, are found by arithmetic; an
 //     exact name without lower-case letters is kept with its upper-cased
 //     entry, so the usual upper-case names are filed once);
 //   - pin names and pin numbers (1 and above) to sorted positions;
