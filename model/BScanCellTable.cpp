@@ -102,10 +102,11 @@ void CopyShortText(char* to, const char* from, size_t length)
         std::memcpy(&last, from + length - 4, 4);
         std::memcpy(to, &first, 4);
         std::memcpy(to + length - 4, &last, 4);
-    } else {
-        for (size_t i = 0; i < length; ++i) {
-            to[i] = from[i];
-        }
+    } else if (length > 0) {
+        // First, middle and last byte: all of one to three.
+        to[0] = from[0];
+        to[length / 2] = from[length / 2];
+        to[length - 1] = from[length - 1];
     }
 }
 
