@@ -259,6 +259,23 @@ TEST(PinNodeTest, NamesOfAnyLengthAndLongCellLists)
         EXPECT_EQ(node.GetPinName(), text.substr(1));
     }
 
+    // A name set from a later part of the node's own text (the text moves
+    // within the node's buffer), for every length the buffer holds.
+    for (size_t length = 1; length < 16; ++length) {
+        for (size_t shift = 0; shift < length; ++shift) {
+            std::string text;
+            for (size_t i = 0; i < length; ++i) {
+                text += static_cast<char>('a' + i);
+            }
+            node.SetPortName(&text[0]);
+            node.SetPinName(&text[0]);
+            node.SetPortName(node.GetPortName() + shift);
+            node.SetPinName(node.GetPinName() + shift);
+            EXPECT_EQ(node.GetPortName(), text.substr(shift)) << length << " " << shift;
+            EXPECT_EQ(node.GetPinName(), text.substr(shift)) << length << " " << shift;
+        }
+    }
+
     // More cells than a list holds inline; copies and assignments keep them all.
     std::vector<KBScanCell> cells(7, Cell(FUNC_INPUT));
     Port port("in", {});
