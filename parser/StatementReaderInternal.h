@@ -11,7 +11,8 @@
 // - BSDL_ERR_READ when a read returned nothing (also for a null stream).
 //
 // On a stream that others may read too (the parser's shared stream), every
-// read is one fgets on it and nothing is read ahead. A source that owns its
+// read takes from it exactly what one fgets takes and nothing is read
+// ahead. A source that owns its
 // stream may read ahead (ReadAhead): it then takes the stream in large
 // blocks and cuts the same reads out of them, with the same texts and the
 // same answers at the end of the stream (the indicator is set by a read
@@ -40,6 +41,14 @@
 #define BSCAN_STREAM_EOF std::feof
 #endif
 
+// glibc's FILE shows its pending input (the bytes from _IO_read_ptr to
+// _IO_read_end, which its own getc_unlocked takes from): a read that ends
+// within them is cut out of them in place, exactly as fgets would copy it,
+// and only a read that would refill the buffer goes through fgets.
+#if defined(__GLIBC__)
+#define BSCAN_STREAM_PENDING 1
+#endif
+
 class PhysicalLineSource {
 public:
     explicit PhysicalLineSource(FILE* stream) : m_stream(stream) {}
@@ -50,11 +59,13 @@ public:
     // else reads.
     void ReadAhead();
 
-    // The text stays valid until the next read.
+    // The text stays valid until the next read of this source or of its
+    // stream.
     int Read(const char*& text, size_t& length);
 
 private:
     int ReadFromBlock(const char*& text, size_t& length);
+    bool ReadFromPending(const char*& text, size_t& length);
     bool Refill();
 
     static constexpr size_t kLongestRead = 254;    // characters of one full read
@@ -79,11 +90,45 @@ inline int PhysicalLineSource::Read(const char*& text, size_t& length)
         return ReadFromBlock(text, length);
     if (BSCAN_STREAM_EOF(m_stream))
         return BSDL_ERR_END_OF_FILE;
+    if (ReadFromPending(text, length))
+        return BSDL_OK;
     if (!BSCAN_STREAM_GETS(m_raw, sizeof m_raw, m_stream))
         return BSDL_ERR_READ;
     text = m_raw;
     length = std::strlen(m_raw);
     return BSDL_OK;
+}
+
+// Takes the next read out of the stream's pending input when it ends there:
+// at its line end, or after 254 characters. fgets would take the same
+// bytes from the same place, without refilling the stream's buffer (so
+// without touching its end-of-file or error indicator); a read that would
+// need a refill is left to fgets. The text ends at its first NUL byte, as
+// fgets's copy does for strlen. Only for a stream already oriented to bytes
+// (fgets orients an unoriented one).
+inline bool PhysicalLineSource::ReadFromPending(const char*& text, size_t& length)
+{
+#ifdef BSCAN_STREAM_PENDING
+    FILE* const stream = m_stream;
+    if (stream->_mode >= 0 || stream->_IO_read_ptr >= stream->_IO_read_end)
+        return false;
+    const char* const start = stream->_IO_read_ptr;
+    const size_t available = static_cast<size_t>(stream->_IO_read_end - stream->_IO_read_ptr);
+    const size_t count = available < kLongestRead ? available : kLongestRead;
+    const void* newline = std::memchr(start, '\n', count);
+    if (!newline && count < kLongestRead)
+        return false;
+    const size_t taken = newline ? static_cast<size_t>(static_cast<const char*>(newline) - start) + 1 : count;
+    const void* nul = std::memchr(start, '\0', taken);
+    stream->_IO_read_ptr += taken;
+    text = start;
+    length = nul ? static_cast<size_t>(static_cast<const char*>(nul) - start) : taken;
+    return true;
+#else
+    (void)text;
+    (void)length;
+    return false;
+#endif
 }
 
 // Cuts the next read out of the block, inline as the pre-pass reads every

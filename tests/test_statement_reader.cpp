@@ -357,3 +357,73 @@ TEST(StatementReader, PrePassOrdersGridPinsWhateverTheirListing)
         std::remove(path.c_str());
     }
 }
+
+// A read takes from the stream exactly what fgets(raw, 255, stream) takes,
+// whether it is cut out of the stream's buffered input or the buffer has to
+// be refilled: the same prepared lines, comments, line counts and stream
+// positions with a large buffer, a small one (reads straddle its end) and
+// none, also with NUL bytes and over-long lines, and with the host reading
+// single characters from the stream in between.
+TEST(StatementReader, ReadsTakeWhatFgetsTakesWhateverTheStreamBuffer)
+{
+    std::string content;
+    for (int i = 0; content.size() < 140000; ++i) {
+        content += std::string(static_cast<size_t>(i * 53 % 700), static_cast<char>('a' + i % 26));
+        if (i % 7 == 0)
+            content += " -- note " + std::to_string(i);
+        if (i % 11 == 3)
+            content += std::string("x\0y", 3);
+        content += i % 13 == 5 ? "\r\n" : "\n";
+    }
+    content += "last line without end";
+    std::string path = ::testing::TempDir() + "statement_buffers_" + std::to_string(getpid()) + ".txt";
+    FILE* out = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(out, nullptr);
+    std::fwrite(content.data(), 1, content.size(), out);
+    std::fclose(out);
+
+    struct Step {
+        int result;
+        std::string line;
+        std::string comment;
+        long long lineNumber;
+        long position;
+        int taken;
+    };
+    auto readAll = [&path](int mode, size_t size) {
+        std::vector<Step> steps;
+        FILE* in = std::fopen(path.c_str(), "r");
+        std::vector<char> buffer(size > 0 ? size : 1);
+        std::setvbuf(in, mode == _IONBF ? nullptr : buffer.data(), mode, size);
+        ReaderProbe p;
+        for (int i = 0;; ++i) {
+            Step step;
+            step.result = p.GetLine(in, step.line, &step.comment);
+            step.lineNumber = p.m_lineNumber;
+            step.taken = i % 5 == 0 ? std::fgetc(in) : -2;
+            step.position = std::ftell(in);
+            steps.push_back(step);
+            if (step.result != BSDL_OK)
+                break;
+        }
+        std::fclose(in);
+        return steps;
+    };
+    const std::vector<Step> plain = readAll(_IONBF, 0);
+    ASSERT_GT(plain.size(), 400u);
+    for (size_t size : {size_t(65536), size_t(300), size_t(100)}) {
+        SCOPED_TRACE(size);
+        const std::vector<Step> buffered = readAll(_IOFBF, size);
+        ASSERT_EQ(buffered.size(), plain.size());
+        for (size_t i = 0; i < plain.size(); ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_EQ(buffered[i].result, plain[i].result);
+            EXPECT_EQ(buffered[i].line, plain[i].line);
+            EXPECT_EQ(buffered[i].comment, plain[i].comment);
+            EXPECT_EQ(buffered[i].lineNumber, plain[i].lineNumber);
+            EXPECT_EQ(buffered[i].position, plain[i].position);
+            EXPECT_EQ(buffered[i].taken, plain[i].taken);
+        }
+    }
+    std::remove(path.c_str());
+}
