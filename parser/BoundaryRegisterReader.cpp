@@ -91,6 +91,8 @@ struct UsualEntry {
     eSignal disabledState;
 };
 
+const size_t kNoComment = static_cast<size_t>(-1);
+
 // An entry of the string value: where its text lies in the value, where
 // its comment name lies in the comment texts (none: kNoComment) and, when
 // it is in the usual form, what that form gave.
@@ -100,9 +102,15 @@ struct RegisterEntry {
     size_t comment;
     bool usual;
     UsualEntry fields;
-};
 
-const size_t kNoComment = static_cast<size_t>(-1);
+    // Left unset: a usual entry is read straight into the list's new last
+    // element, and every other one is given all its members.
+    RegisterEntry() {}
+    RegisterEntry(size_t entryStart, size_t entryLength)
+        : start(entryStart), length(entryLength), comment(kNoComment), usual(false), fields()
+    {
+    }
+};
 
 enum class SplitState { Between, Entry, AfterEntry, Comment };
 
@@ -427,6 +435,35 @@ bool ReadUsualEntry(const char* text, size_t available, UsualEntry& entry)
     return true;
 }
 
+// Reads the entry at data[at] when it is in its usual form and appends it
+// to the list. While the list has room, the entry is read straight into a
+// new last element, which is dropped again when the entry is not in that
+// form; a full list grows only for an entry that is.
+bool TakeUsualEntry(const char* data, size_t size, size_t at, std::vector<RegisterEntry>& entries)
+{
+    if (entries.size() < entries.capacity()) {
+        RegisterEntry& item = entries.emplace_back();
+        if (!ReadUsualEntry(data + at, size - at, item.fields)) {
+            entries.pop_back();
+            return false;
+        }
+        item.start = at;
+        item.length = item.fields.length;
+        item.comment = kNoComment;
+        item.usual = true;
+        return true;
+    }
+    RegisterEntry item;
+    if (!ReadUsualEntry(data + at, size - at, item.fields))
+        return false;
+    item.start = at;
+    item.length = item.fields.length;
+    item.comment = kNoComment;
+    item.usual = true;
+    entries.push_back(item);
+    return true;
+}
+
 // Phase 1: splits the gathered value into entries. The comment names are
 // written one after the other into `comments`, each ended by a NUL, and the
 // entries refer to them by offset.
@@ -454,10 +491,8 @@ int SplitEntries(const char* data, size_t size, std::vector<RegisterEntry>& entr
             } else {
                 // An entry in its usual form is read whole here, together
                 // with the comma that usually follows it.
-                UsualEntry usual;
-                if (ReadUsualEntry(data + i, size - i, usual)) {
-                    entries.push_back(RegisterEntry{i, usual.length, kNoComment, true, usual});
-                    i += usual.length;
+                if (TakeUsualEntry(data, size, i, entries)) {
+                    i += entries.back().length;
                     state = SplitState::AfterEntry;
                     if (i < size && data[i] == ',') {
                         ++i;
@@ -493,7 +528,7 @@ int SplitEntries(const char* data, size_t size, std::vector<RegisterEntry>& entr
             ++i;
             if (depth < 0)
                 return BSDL_ERR_BAD_VALUE;
-            entries.push_back(RegisterEntry{entryStart, i - entryStart, kNoComment, false, UsualEntry()});
+            entries.emplace_back(entryStart, i - entryStart);
             state = SplitState::AfterEntry;
             break;
         }
