@@ -318,82 +318,179 @@ inline int ReadControlCell(const char* text, size_t length)
     return ReaderAtoi(std::string_view(text, length));
 }
 
-// Reads the entry at the start of `text`, of which `available` bytes lie
-// before the NUL that ends the value, when it is in its usual form:
-//     digits (cell, port, function, safe)
-//     digits (cell, port, function, safe, ccell, disval, rslt)
-// with at most eight digits, blanks only before '(' and around the fields,
-// each field a word (see IsWordChar), the port "*", a word or word(digits)
-// with at most eight digits, the safe value X, x, 1 or 0, the disable value
-// 1 or 0 and a disabled state the table knows. For such an entry every
-// step of the general cutting gives exactly the fields read here, and its
-// ')' is the one that brings the nesting depth back to 0. Returns false
-// for any other entry, which is then read the general way.
-#if defined(__GNUC__) || defined(__clang__)
-__attribute__((noinline))
-#endif
-bool ReadUsualEntry(const char* text, size_t available, UsualEntry& entry)
+// Where the fields of an entry in its usual form lie (offsets from its
+// start), and the numbers read on the way.
+struct UsualFields {
+    size_t starts[7];
+    size_t ends[7];
+    int count;
+    int number;
+    int vectorIndex;
+    bool star;
+    size_t nameEnd;
+    size_t close;
+};
+
+// The number before '(' (one to eight digits) and the blanks after it;
+// returns the offset behind the '(' or 0 when there is none.
+inline size_t ReadEntryNumber(const char* text, int& number)
 {
     size_t at = 0;
-    int number = 0;
+    number = 0;
     for (; IsDigit(text[at]); ++at) {
         if (at == 8)
-            return false;
+            return 0;
         number = number * 10 + (text[at] - '0');
     }
     if (at == 0)
-        return false;
+        return 0;
     while (text[at] == ' ')
         ++at;
     if (text[at] != '(')
-        return false;
-    ++at;
+        return 0;
+    return at + 1;
+}
 
-    size_t starts[7];
-    size_t ends[7];
-    int fields = 0;
-    int vectorIndex = 0;
-    bool star = false;
-    size_t nameEnd = 0;
+// The port field from `start`, whose word ends at `at`: "*", a word or
+// word(digits) with at most eight digits. Moves `at` behind it; false
+// when it is none of these.
+inline bool ReadPortField(const char* text, size_t start, size_t& at, UsualFields& fields)
+{
+    fields.nameEnd = at;
+    if (at == start && text[at] == '*') {
+        fields.star = true;
+        ++at;
+    } else if (at > start && text[at] == '(') {
+        const size_t digit = ++at;
+        for (; IsDigit(text[at]); ++at) {
+            if (at - digit == 8)
+                return false;
+            fields.vectorIndex = fields.vectorIndex * 10 + (text[at] - '0');
+        }
+        if (at == digit || text[at] != ')')
+            return false;
+        ++at;
+    }
+    return at != start;
+}
+
+// Finds the fields of the entry at the start of `text`, of which
+// `available` bytes lie before the NUL that ends the value, when it is in
+// its usual form:
+//     digits (cell, port, function, safe)
+//     digits (cell, port, function, safe, ccell, disval, rslt)
+// with at most eight digits, blanks only before '(' and around the fields,
+// each field a word (see IsWordChar) and the port as ReadPortField has it.
+// For such an entry every step of the general cutting gives exactly the
+// fields found here, and its ')' is the one that brings the nesting depth
+// back to 0.
+bool FindUsualFields(const char* text, size_t available, UsualFields& fields)
+{
+    size_t at = ReadEntryNumber(text, fields.number);
+    if (at == 0)
+        return false;
+    fields.count = 0;
+    fields.vectorIndex = 0;
+    fields.star = false;
+    fields.nameEnd = 0;
     for (;;) {
         while (text[at] == ' ')
             ++at;
         const size_t start = at;
         at = WordEnd(text, at, available);
-        if (fields == 1) {
-            nameEnd = at;
-            if (at == start && text[at] == '*') {
-                star = true;
-                ++at;
-            } else if (at > start && text[at] == '(') {
-                size_t digit = ++at;
-                for (; IsDigit(text[at]); ++at) {
-                    if (at - digit == 8)
-                        return false;
-                    vectorIndex = vectorIndex * 10 + (text[at] - '0');
-                }
-                if (at == digit || text[at] != ')')
-                    return false;
-                ++at;
-            }
-        }
-        if (at == start)
+        if (fields.count == 1) {
+            if (!ReadPortField(text, start, at, fields))
+                return false;
+        } else if (at == start) {
             return false;
-        starts[fields] = start;
-        ends[fields] = at;
-        ++fields;
+        }
+        fields.starts[fields.count] = start;
+        fields.ends[fields.count] = at;
+        ++fields.count;
         while (text[at] == ' ')
             ++at;
         if (text[at] == ')')
             break;
-        if (text[at] != ',' || fields == 7)
+        if (text[at] != ',' || fields.count == 7)
             return false;
         ++at;
     }
-    if (fields != 4 && fields != 7)
+    fields.close = at;
+    return true;
+}
+
+// The same for the entries most files hold: each field directly followed
+// by its ',' or the closing ')', and at most one blank before a field.
+// When it finds fields, FindUsualFields would find the same ones (a field
+// it takes starts with no blank before it that it has not skipped, and its
+// end is the same word end); anything else is left to FindUsualFields.
+inline bool FindTightFields(const char* text, size_t available, UsualFields& fields)
+{
+    size_t at = ReadEntryNumber(text, fields.number);
+    if (at == 0)
         return false;
-    if (at + 1 > UINT32_MAX)
+    fields.vectorIndex = 0;
+    fields.star = false;
+
+    // The cell type and the port.
+    at += text[at] == ' ';
+    fields.starts[0] = at;
+    at = WordEnd(text, at, available);
+    fields.ends[0] = at;
+    if (at == fields.starts[0] || text[at] != ',')
         return false;
+    ++at;
+    at += text[at] == ' ';
+    const size_t port = at;
+    at = WordEnd(text, at, available);
+    if (!ReadPortField(text, port, at, fields) || text[at] != ',')
+        return false;
+    fields.starts[1] = port;
+    fields.ends[1] = at;
+    ++at;
+
+    // The function, the safe value and the optional three.
+    int count = 2;
+    for (;;) {
+        at += text[at] == ' ';
+        const size_t start = at;
+        at = WordEnd(text, at, available);
+        if (at == start)
+            return false;
+        fields.starts[count] = start;
+        fields.ends[count] = at;
+        ++count;
+        if (text[at] == ')')
+            break;
+        if (text[at] != ',' || count == 7)
+            return false;
+        ++at;
+    }
+    fields.count = count;
+    fields.close = at;
+    return true;
+}
+
+// Reads the entry at the start of `text`, of which `available` bytes lie
+// before the NUL that ends the value, when it is in its usual form (see
+// FindUsualFields) with the safe value X, x, 1 or 0, the disable value 1
+// or 0 and a disabled state the table knows. Returns false for any other
+// entry, which is then read the general way.
+#if defined(__GNUC__) || defined(__clang__)
+__attribute__((noinline))
+#endif
+bool ReadUsualEntry(const char* text, size_t available, UsualEntry& entry)
+{
+    UsualFields fields;
+    if (!FindTightFields(text, available, fields) && !FindUsualFields(text, available, fields))
+        return false;
+    const int count = fields.count;
+    if (count != 4 && count != 7)
+        return false;
+    if (fields.close + 1 > UINT32_MAX)
+        return false;
+    const size_t* starts = fields.starts;
+    const size_t* ends = fields.ends;
 
     if (ends[3] - starts[3] != 1)
         return false;
@@ -414,7 +511,7 @@ bool ReadUsualEntry(const char* text, size_t available, UsualEntry& entry)
     entry.controlCell = -1;
     entry.disableValue = SIGNAL_LOW;
     entry.disabledState = SIGNAL_Z;
-    if (fields == 7) {
+    if (count == 7) {
         if (!ConvertDisableValue(std::string_view(text + starts[5], ends[5] - starts[5]),
                                  entry.disableValue) ||
             !ConvertDisabledState(std::string_view(text + starts[6], ends[6] - starts[6]),
@@ -423,13 +520,14 @@ bool ReadUsualEntry(const char* text, size_t available, UsualEntry& entry)
         entry.controlCell = ReadControlCell(text + starts[4], ends[4] - starts[4]);
     }
 
-    entry.length = static_cast<uint32_t>(at + 1);
-    entry.number = number;
-    entry.vectorIndex = star ? 0 : vectorIndex;
+    const bool star = fields.star;
+    entry.length = static_cast<uint32_t>(fields.close + 1);
+    entry.number = fields.number;
+    entry.vectorIndex = star ? 0 : fields.vectorIndex;
     entry.cellStart = static_cast<uint32_t>(starts[0]);
     entry.cellEnd = static_cast<uint32_t>(ends[0]);
     entry.portStart = static_cast<uint32_t>(star ? 0 : starts[1]);
-    entry.portEnd = static_cast<uint32_t>(star ? 0 : nameEnd);
+    entry.portEnd = static_cast<uint32_t>(star ? 0 : fields.nameEnd);
     entry.functionStart = static_cast<uint32_t>(starts[2]);
     entry.functionEnd = static_cast<uint32_t>(ends[2]);
     return true;
