@@ -288,3 +288,39 @@ TEST(BoundaryRegisterReader, UsualEntriesAndTheirVariantsReadAlike)
     EXPECT_EQ(plus.Register("\"1 (BC+7, A(2), bid!r, X)\";\n"), BSDL_OK);
     EXPECT_NE(plus.Describe(1).find(" A2/"), std::string::npos) << plus.Describe(1);
 }
+
+TEST(BoundaryRegisterReader, EntriesWithAndWithoutBlanksAroundFieldsReadAlike)
+{
+    // Usual entries are walked a short way when each field is directly
+    // followed by its comma and has at most one blank before it, and the
+    // full way otherwise: blanks before a comma, two blanks before a field,
+    // a blank after '(' or before ')' and a port "*" or a vector element at
+    // each of these places must all give the same cells.
+    const char* writings[] = {
+        "\"2 (BC_1, *, control, 1), 1 (BC_7, A(2), bidir, X, 2, 0, PULL0)\";\n",
+        "\"2 (BC_1,*,control,1),1 (BC_7,A(2),bidir,X,2,0,PULL0)\";\n",
+        "\"2 ( BC_1, *, control, 1 ), 1 (BC_7 , A(2) , bidir, X, 2 , 0, PULL0 )\";\n",
+        "\"2 (BC_1,  *, control,  1), 1 (BC_7,  A(2),bidir,  X,2,  0,  PULL0)\";\n",
+        "\"2 (BC_1, * ,control, 1), 1 (  BC_7, A(2),  bidir , X, 2, 0,pull0)\";\n",
+    };
+    std::string expected[3];
+    for (const char* lines : writings) {
+        RegisterParser parser(3, "A:inout");
+        EXPECT_EQ(parser.Register(lines), BSDL_OK) << lines;
+        for (int cell = 1; cell < 3; ++cell) {
+            if (expected[cell].empty())
+                expected[cell] = parser.Describe(cell);
+            EXPECT_EQ(parser.Describe(cell), expected[cell]) << lines;
+        }
+    }
+    EXPECT_EQ(expected[1], "1 t7 f7 s2 v2 c2 d0 r4 A2/");
+    EXPECT_EQ(expected[2], "2 t1 f4 s1 v1 c-1 d1 r3 /");
+
+    // A port with a blank before its index, or a field left empty, is not
+    // in the usual form whichever walk meets it.
+    RegisterParser spaced(3, "A:inout");
+    EXPECT_EQ(spaced.Register("\"1 (BC_7, A (2), bidir, X)\";\n"), BSDL_OK);
+    EXPECT_EQ(spaced.Describe(1).substr(0, 6), "1 t7 f");
+    RegisterParser empty(3, "A:inout");
+    EXPECT_EQ(empty.Register("\"1 (BC_7, , bidir, X)\";\n"), empty.Register("\"1 (BC_7,, bidir, X)\";\n"));
+}
