@@ -101,9 +101,6 @@ bool PhysicalLineSource::Refill()
     m_end += got;
     if (got < wanted)
         m_streamDone = true;
-    // A text file rarely holds a NUL byte: when the block holds none, reads
-    // need not look for one.
-    m_blockHoldsNul = std::memchr(m_block.get(), '\0', m_end) != nullptr;
     return got > 0;
 }
 
@@ -154,7 +151,7 @@ inline bool Prepare(const char* raw, size_t end, PreparedLine& line, std::string
 }
 
 // One physical read, counted as a line of the file.
-inline int ReadCounted(PhysicalLineSource& source, long long& lineNumber, const char*& raw,
+BSCAN_READ_INLINE int ReadCounted(PhysicalLineSource& source, long long& lineNumber, const char*& raw,
                        size_t& end)
 {
     int result = source.Read(raw, end);

@@ -28,6 +28,7 @@
 #include <string>
 
 #include "parser/BScanReturnCodes.h"
+#include "parser/ReaderTextInternal.h"
 #include "util/KByteBuffer.h"
 
 // A stream is read by one thread at a time here; where the C library has
@@ -48,6 +49,78 @@
 #if defined(__GLIBC__)
 #define BSCAN_STREAM_PENDING 1
 #endif
+
+// A read is made inline in the loops that read every line of a statement.
+#if defined(__GNUC__) || defined(__clang__)
+#define BSCAN_READ_INLINE inline __attribute__((always_inline))
+#else
+#define BSCAN_READ_INLINE inline
+#endif
+
+// Cuts a read out of `count` (at most 254) bytes of input at `start`: it
+// takes them up to and with the first line end, or all of them when they
+// hold none; `length` is that up to the first NUL byte. False when they
+// hold no line end and are fewer than 254 (the read would run on past
+// them). Line ends and NUL bytes are looked for together, 16 bytes at a
+// time where the processor allows.
+inline bool CutRead(const char* start, size_t count, size_t& taken, size_t& length)
+{
+    size_t at = count;                             // the first line end or NUL byte
+#if BSCAN_READER_SSE2
+    if (count >= 16) {
+        const __m128i newline = _mm_set1_epi8('\n');
+        const __m128i zero = _mm_setzero_si128();
+        size_t i = 0;
+        unsigned mask = 0;
+        for (; i + 16 <= count; i += 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(start + i));
+            mask = static_cast<unsigned>(_mm_movemask_epi8(
+                _mm_or_si128(_mm_cmpeq_epi8(bytes, newline), _mm_cmpeq_epi8(bytes, zero))));
+            if (mask != 0)
+                break;
+        }
+        if (mask == 0 && i < count) {
+            // The last 16 bytes, of which those before i were seen already.
+            const size_t last = count - 16;
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(start + last));
+            mask = static_cast<unsigned>(_mm_movemask_epi8(
+                _mm_or_si128(_mm_cmpeq_epi8(bytes, newline), _mm_cmpeq_epi8(bytes, zero))));
+            mask &= 0xFFFFu << (i - last);
+            i = last;
+        }
+        if (mask != 0)
+            at = i + ReaderLowestBit(mask);
+    } else
+#endif
+    {
+        for (size_t i = 0; i < count; ++i) {
+            if (start[i] == '\n' || start[i] == '\0') {
+                at = i;
+                break;
+            }
+        }
+    }
+    if (at < count && start[at] == '\n') {
+        taken = at + 1;
+        length = taken;
+        return true;
+    }
+    const size_t kLongestRead = 254;
+    if (at == count) {
+        if (count < kLongestRead)
+            return false;
+        taken = count;
+        length = count;
+        return true;
+    }
+    // A NUL byte ends the text; the read still runs to its line end.
+    const void* newline = std::memchr(start + at, '\n', count - at);
+    if (!newline && count < kLongestRead)
+        return false;
+    taken = newline ? static_cast<size_t>(static_cast<const char*>(newline) - start) + 1 : count;
+    length = at;
+    return true;
+}
 
 class PhysicalLineSource {
 public:
@@ -76,13 +149,12 @@ private:
     size_t m_begin = 0;
     size_t m_end = 0;
     bool m_streamDone = false;
-    bool m_blockHoldsNul = false;
     bool m_endSeen = false;
 };
 
 // One fgets per read unless reading ahead; inline, as every line of the
 // file passes here.
-inline int PhysicalLineSource::Read(const char*& text, size_t& length)
+BSCAN_READ_INLINE int PhysicalLineSource::Read(const char*& text, size_t& length)
 {
     if (!m_stream)
         return BSDL_ERR_READ;
@@ -106,7 +178,7 @@ inline int PhysicalLineSource::Read(const char*& text, size_t& length)
 // need a refill is left to fgets. The text ends at its first NUL byte, as
 // fgets's copy does for strlen. Only for a stream already oriented to bytes
 // (fgets orients an unoriented one).
-inline bool PhysicalLineSource::ReadFromPending(const char*& text, size_t& length)
+BSCAN_READ_INLINE bool PhysicalLineSource::ReadFromPending(const char*& text, size_t& length)
 {
 #ifdef BSCAN_STREAM_PENDING
     FILE* const stream = m_stream;
@@ -114,15 +186,11 @@ inline bool PhysicalLineSource::ReadFromPending(const char*& text, size_t& lengt
         return false;
     const char* const start = stream->_IO_read_ptr;
     const size_t available = static_cast<size_t>(stream->_IO_read_end - stream->_IO_read_ptr);
-    const size_t count = available < kLongestRead ? available : kLongestRead;
-    const void* newline = std::memchr(start, '\n', count);
-    if (!newline && count < kLongestRead)
+    size_t taken;
+    if (!CutRead(start, available < kLongestRead ? available : kLongestRead, taken, length))
         return false;
-    const size_t taken = newline ? static_cast<size_t>(static_cast<const char*>(newline) - start) + 1 : count;
-    const void* nul = std::memchr(start, '\0', taken);
     stream->_IO_read_ptr += taken;
     text = start;
-    length = nul ? static_cast<size_t>(static_cast<const char*>(nul) - start) : taken;
     return true;
 #else
     (void)text;
@@ -148,14 +216,16 @@ inline int PhysicalLineSource::ReadFromBlock(const char*& text, size_t& length)
     // neither has run into the end of the stream.
     const size_t count = available < kLongestRead ? available : kLongestRead;
     const char* start = m_block.get() + m_begin;
-    const void* newline = std::memchr(start, '\n', count);
-    const size_t taken = newline ? static_cast<size_t>(static_cast<const char*>(newline) - start) + 1 : count;
-    if (!newline && count < kLongestRead)
+    size_t taken;
+    if (!CutRead(start, count, taken, length)) {
+        // No line end: the read has run into the end of the stream.
+        taken = count;
         m_endSeen = true;
+        const void* nul = std::memchr(start, '\0', taken);
+        length = nul ? static_cast<size_t>(static_cast<const char*>(nul) - start) : taken;
+    }
     m_begin += taken;
-    const void* nul = m_blockHoldsNul ? std::memchr(start, '\0', taken) : nullptr;
     text = start;
-    length = nul ? static_cast<size_t>(static_cast<const char*>(nul) - start) : taken;
     return BSDL_OK;
 }
 
