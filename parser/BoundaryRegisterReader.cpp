@@ -222,6 +222,14 @@ bool ConvertSafeValue(std::string_view text, eSignal& value)
     return ConvertDisableValue(text, value);
 }
 
+// Four bytes of a text as one number, to compare them at once.
+inline uint32_t FourBytes(const char* text)
+{
+    uint32_t bytes;
+    std::memcpy(&bytes, text, 4);
+    return bytes;
+}
+
 bool ConvertDisabledState(std::string_view text, eSignal& value)
 {
     if (text.size() == 1 && (text[0] == 'Z' || text[0] == 'z')) {
@@ -235,23 +243,27 @@ bool ConvertDisabledState(std::string_view text, eSignal& value)
     } states[] = {{"WEAK0", 5, SIGNAL_WEAK0}, {"WEAK1", 5, SIGNAL_WEAK1},
                   {"PULL0", 5, SIGNAL_PULL0}, {"PULL1", 5, SIGNAL_PULL1},
                   {"Z", 1, SIGNAL_Z}};
-    // A five-character text of plain ASCII is upper-cased once and
-    // compared with the four five-letter words.
+    // A five-character text of plain ASCII is taken as its first four
+    // bytes and its last one. Setting the case bit of the four turns
+    // exactly the two cases of a letter into its lower case (a NUL or any
+    // other character into no letter), so they are compared with the
+    // lower-case words at once; the last byte is a digit, compared as is.
     if (text.size() == 5) {
-        char upper[5];
-        bool plain = true;
-        for (size_t i = 0; i < 5; ++i) {
-            const unsigned char c = static_cast<unsigned char>(text[i]);
-            if (c == '\0' || c >= 0x80)
-                plain = false;
-            upper[i] = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-        }
-        if (plain) {
-            for (size_t k = 0; k < 4; ++k) {
-                if (std::memcmp(upper, states[k].word, 5) == 0) {
-                    value = states[k].value;
-                    return true;
-                }
+        uint32_t head;
+        std::memcpy(&head, text.data(), 4);
+        const unsigned char last = static_cast<unsigned char>(text[4]);
+        if ((head & 0x80808080u) == 0 && last < 0x80) {
+            if (last != '0' && last != '1')
+                return false;
+            const uint32_t lower = head | 0x20202020u;
+            const size_t digit = last == '1';
+            if (lower == FourBytes("weak")) {
+                value = states[digit].value;
+                return true;
+            }
+            if (lower == FourBytes("pull")) {
+                value = states[2 + digit].value;
+                return true;
             }
             return false;
         }
