@@ -58,19 +58,6 @@ int PinNumber(const PackagePinMap* selected, const char* pinName)
     return position > 0 ? position : BSDL_ERR_UNKNOWN_PIN;
 }
 
-// Copies `text` with its NUL into `buffer`, which only ever grows, and
-// returns the writable copy.
-char* CopyInto(std::string& buffer, std::string_view text)
-{
-    if (buffer.size() < text.size() + 1)
-        buffer.resize(text.size() + 1);
-    char* copy = &buffer[0];
-    if (!text.empty())
-        std::memcpy(copy, text.data(), text.size());
-    copy[text.size()] = '\0';
-    return copy;
-}
-
 }  // namespace
 
 int BScanParser::MapPinNametoPinNumber(char* pinName)
@@ -97,14 +84,27 @@ int BScanParser::ReadBSCANPinMap(FILE* file, char* statement)
         return result;
 
     // The selected package is looked up once for the whole string. The
-    // pin map is handed writable copies of the names, kept in buffers that
-    // are reused from pin to pin.
+    // value is this reader's own buffer, and the walk never looks back at
+    // what lies before the entry it is reading: the port name and the pin
+    // are handed on in place, each ended by a NUL written over the
+    // character behind it (white space, ':', ',' or ')', all already
+    // passed, or the value's own NUL); an empty one is the empty text.
     const PackagePinMap* selected = SelectedPackage(m_packagePinMaps, m_packageType);
-    std::string portName;
-    std::string pinName;
-    WalkPinMapStringViews(buffer.GetText(), [&](std::string_view port, int place, std::string_view pin) {
-        char* portText = CopyInto(portName, port);
-        char* pinText = CopyInto(pinName, pin);
+    const std::string_view value(buffer.GetText());
+    char* const writable = const_cast<char*>(value.data());
+    char empty[2] = {'\0', '\0'};
+    const auto ended = [&](std::string_view part, char* none) {
+        if (part.empty()) {
+            *none = '\0';
+            return none;
+        }
+        char* text = writable + (part.data() - value.data());
+        text[part.size()] = '\0';
+        return text;
+    };
+    WalkPinMapStringViews(value, [&](std::string_view port, int place, std::string_view pin) {
+        char* portText = ended(port, &empty[0]);
+        char* pinText = ended(pin, &empty[1]);
         int number = PinNumber(selected, pinText);
         if (m_pinMap)
             m_pinMap->SerialSetPinNameAndNumber(portText, place, pinText, number);
