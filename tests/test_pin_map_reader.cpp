@@ -191,3 +191,33 @@ TEST(ReaderPinMap, GridOrderWithShortAndLongLetters)
         EXPECT_EQ(parser.m_pinNameParts, withLong ? longOrder : shortOrder) << withLong;
     }
 }
+
+TEST(ReaderPinMap, NamesEndedInPlaceWhateverFollowsThem)
+{
+    // Port names and pins are handed on in place in the gathered value,
+    // each ended over the character behind it: a ':', ',' or ')' right
+    // after a name, a name carried on to the next entry, and the last pin
+    // of the value must all come out whole, as in the spaced writing.
+    const auto names = [](BScanParser& parser) {
+        std::string out;
+        const KObjList* nodes = parser.GetPinMap()->GetPinListArray();
+        for (int i = 0; i < nodes->GetCount(); ++i) {
+            const KPinNode* node = static_cast<const KPinNode*>(nodes->GetAt(i));
+            out += std::string(node->GetPortName()) + "=" + (node->GetPinName() ? node->GetPinName() : "-") + ":" +
+                   std::to_string(node->GetPinNumber()) + " ";
+        }
+        return out;
+    };
+    const char* writings[] = {"\"A : 12, B : 7 , D : ( 3 , 4 ) \";", "\"A:12,B:7,D:(3,4)\";",
+                              "\"A :12, B: 7,\" &\n\"D:(3, 4)\";"};
+    for (const char* value : writings) {
+        PinMapProbe parser;
+        ASSERT_EQ(InitializeAndRead(parser, WriteTemp("inplace", SmallDevice(value))), BSDL_OK) << value;
+        EXPECT_EQ(names(parser), "A=12:12 B=7:7 D=3:3 D=4:4 ") << value;
+    }
+
+    // The name A carried on from its entry to the last one.
+    PinMapProbe carried;
+    ASSERT_EQ(InitializeAndRead(carried, WriteTemp("inplace2", SmallDevice("\"D:(5,6),A:1,2\";"))), BSDL_OK);
+    EXPECT_EQ(names(carried), "A=2:2 B=-:-1 D=5:5 D=6:6 ");
+}
