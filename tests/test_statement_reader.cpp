@@ -427,3 +427,40 @@ TEST(StatementReader, ReadsTakeWhatFgetsTakesWhateverTheStreamBuffer)
     }
     std::remove(path.c_str());
 }
+
+// A piece's line in its usual form (quoted piece, then only '&' or ';'
+// between blanks) is taken in one pass; any other line goes the general
+// way. A comment after a line sends it the general way and, not kept,
+// changes nothing: so each line must give the same value, result and line
+// count with and without one. Pieces of many lengths, with ';', '-', '"'
+// and blanks at many places, and lines with more after their piece.
+TEST(StatementReader, UsualPieceLinesReadAsTheGeneralWayReadsThem)
+{
+    std::vector<std::string> lines;
+    const char* const tails[] = {" &", "&", ";", " ; ", "\t&\r", " & x", " &;", "", " \"& ", ";;"};
+    for (size_t length = 0; length < 40; length += 3) {
+        for (const char* mark : {"", ";", "-", "\"", " ", "&"}) {
+            for (size_t at : {size_t(0), length / 2, length}) {
+                std::string piece(length, 'p');
+                piece.insert(at, mark);
+                for (const char* tail : tails)
+                    lines.push_back(std::string(at % 3, ' ') + "\"" + piece + "\"" + tail);
+            }
+        }
+    }
+    lines.push_back("no quote at all &");
+    lines.push_back("  \"  spaced out  \"  &  ");
+    int index = 0;
+    for (const std::string& line : lines) {
+        SCOPED_TRACE(index++);
+        SCOPED_TRACE(line);
+        ReaderProbe usual, general;
+        KByteBuffer usualValue, generalValue;
+        TextFile plain(line + "\n\"Z\";\n");
+        TextFile commented(line + " -- a comment\n\"Z\";\n");
+        EXPECT_EQ(usual.GetCompleteStringValue(plain, "", &usualValue, false),
+                  general.GetCompleteStringValue(commented, "", &generalValue, false));
+        EXPECT_STREQ(usualValue.GetText(), generalValue.GetText());
+        EXPECT_EQ(usual.m_lineNumber, general.m_lineNumber);
+    }
+}
