@@ -244,8 +244,14 @@ int BScanParser::CreatePort(char* declaration)
             name[text.size()] = '\0';
             return &name[0];
         };
-        size_t count = 0;
-        ForEachName(namesList, [&count](std::string_view) { ++count; });
+        // Most declarations name one port: a list without a comma is that
+        // one name as it stands, and is not walked again below.
+        const bool single = ReaderFind(namesList.data(), 0, namesList.size(), ',') == namesList.size();
+        size_t count = 1;
+        if (!single) {
+            count = 0;
+            ForEachName(namesList, [&count](std::string_view) { ++count; });
+        }
         int64_t perName = 1;
         if (vector) {
             int64_t span = static_cast<int64_t>(right) - left;
@@ -262,12 +268,16 @@ int BScanParser::CreatePort(char* declaration)
             return BSDL_OK;
 
         std::string modeText(mode);
-        ForEachName(namesList, [&](std::string_view text) {
+        const auto add = [&](std::string_view text) {
             if (vector)
                 m_pinMap->AddNewPorts(copyOf(text), &modeText[0], left, right);
             else
                 m_pinMap->AddNewPorts(copyOf(text), &modeText[0], 1, true);
-        });
+        };
+        if (single)
+            add(namesList);
+        else
+            ForEachName(namesList, add);
         return BSDL_OK;
     } catch (const std::bad_alloc&) {
         return BSDL_ERR_NO_MEMORY;
