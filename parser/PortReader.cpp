@@ -63,11 +63,27 @@ inline std::string_view TrimBack(std::string_view text)
     return text.substr(0, length);
 }
 
-// The first blank, tab or newline (a carriage return does not separate).
+// The characters that end a word of a declaration: blank, tab and newline
+// (a carriage return does not separate), one table lookup per character.
+struct SeparatorTable {
+    bool of[256];
+    constexpr SeparatorTable() : of()
+    {
+        of[static_cast<unsigned char>(' ')] = true;
+        of[static_cast<unsigned char>('\t')] = true;
+        of[static_cast<unsigned char>('\n')] = true;
+    }
+};
+
+constexpr SeparatorTable kSeparator;
+
+// The first blank, tab or newline.
 inline size_t FindSeparator(std::string_view text)
 {
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == ' ' || text[i] == '\t' || text[i] == '\n')
+    const char* data = text.data();
+    const size_t size = text.size();
+    for (size_t i = 0; i < size; ++i) {
+        if (kSeparator.of[static_cast<unsigned char>(data[i])])
             return i;
     }
     return std::string_view::npos;
@@ -126,22 +142,20 @@ bool HoldsBitVector(std::string_view type)
     return false;
 }
 
-bool EqualsIgnoringCase(std::string_view text, const char* word)
+// Whether a mode word is inout in any case of its ASCII letters.
+bool IsInoutWord(std::string_view text)
 {
-    if (text.size() != std::strlen(word))
+    static const char kWord[] = "inout";
+    if (text.size() != sizeof kWord - 1)
         return false;
-    size_t i = 0;
-    for (; i < text.size() && word[i] != '\0'; ++i) {
-        char a = text[i];
-        char b = word[i];
-        if (a >= 'A' && a <= 'Z')
-            a = static_cast<char>(a - 'A' + 'a');
-        if (b >= 'A' && b <= 'Z')
-            b = static_cast<char>(b - 'A' + 'a');
-        if (a != b)
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        if (c != kWord[i])
             return false;
     }
-    return i == text.size() && word[i] == '\0';
+    return true;
 }
 
 // Calls named(name) for each name of a declaration's names list, in the
@@ -262,7 +276,7 @@ int BScanParser::CreatePort(char* declaration)
         if (total > BSCAN_MAX_PORT_NODES)
             return BSDL_ERR_NO_MEMORY;
 
-        if (EqualsIgnoringCase(mode, "inout"))
+        if (IsInoutWord(mode))
             m_pinMap->SetIOName(copyOf(namesList));
         if (namesList.empty())
             return BSDL_OK;
