@@ -362,10 +362,32 @@ inline bool PackPinName(std::string_view pin, uint64_t& key)
     return true;
 }
 
+// Sorts one number's run of packed pins. A pin map usually lists them in
+// order, or in a few ordered stretches (a listing that starts again from
+// the first letters): the stretches are merged one after the other, in
+// time linear in the run for each. A run in more disorder is sorted.
+void SortRun(std::vector<uint64_t>::iterator begin, std::vector<uint64_t>::iterator end)
+{
+    const size_t kMostStretches = 4;
+    size_t stretches = 1;
+    for (auto it = begin; it != end && it + 1 != end; ++it) {
+        if (it[1] < it[0])
+            ++stretches;
+    }
+    if (stretches > kMostStretches) {
+        std::sort(begin, end);
+        return;
+    }
+    for (auto sortedEnd = std::is_sorted_until(begin, end); sortedEnd != end;) {
+        const auto next = std::is_sorted_until(sortedEnd, end);
+        std::inplace_merge(begin, sortedEnd, next);
+        sortedEnd = next;
+    }
+}
+
 // Sorts the packed pins. Grid pins have few distinct numbers, so the keys
 // are first placed by their number (the top 16 bits), keeping their order
-// within one number; a pin map usually lists the pins of one number in
-// order already, so each number's run is only sorted when it is not.
+// within one number; then each number's run is put in order (SortRun).
 // Numbers spread wider than the count of pins are left to std::sort.
 void SortPackedPins(std::vector<uint64_t>& keys)
 {
@@ -392,10 +414,7 @@ void SortPackedPins(std::vector<uint64_t>& keys)
     for (uint64_t key : keys)
         placed[next[(key >> 48) - low]++] = key;
     for (size_t n = 0; n < numbers; ++n) {
-        const auto begin = placed.begin() + starts[n];
-        const auto end = placed.begin() + starts[n + 1];
-        if (!std::is_sorted(begin, end))
-            std::sort(begin, end);
+        SortRun(placed.begin() + starts[n], placed.begin() + starts[n + 1]);
     }
     keys.swap(placed);
 }

@@ -464,3 +464,47 @@ TEST(StatementReader, UsualPieceLinesReadAsTheGeneralWayReadsThem)
         EXPECT_EQ(usual.m_lineNumber, general.m_lineNumber);
     }
 }
+
+// Pins listed in a few ordered stretches for each number (a listing that
+// starts again from the first letters) are merged, in more stretches
+// sorted: in every case the order of a plain sort, one of each pin kept.
+TEST(StatementReader, PrePassOrdersGridPinsListedInStretches)
+{
+    const char* const letters[] = {"A", "B", "C", "D", "E", "F", "G", "H", "J", "K", "L", "M",
+                                   "AA", "AB", "AC", "AD", "BA", "BB", "BC", "CA", "CB", "ZZ"};
+    const size_t count = sizeof letters / sizeof letters[0];
+    int index = 0;
+    for (size_t stretches : {size_t(1), size_t(2), size_t(3), size_t(7), size_t(8), size_t(9), size_t(22)}) {
+        SCOPED_TRACE(stretches);
+        // Stretch k lists every stretches-th letter from letter k, for all numbers.
+        std::string value = "\"P : (";
+        std::vector<std::pair<std::string, uint16_t>> expected;
+        for (size_t k = 0; k < stretches; ++k) {
+            for (size_t l = k; l < count; l += stretches) {
+                for (int n = 1; n <= 30; ++n) {
+                    value += std::string(letters[l]) + std::to_string(n) + ", \" &\n\"";
+                    expected.emplace_back(letters[l], static_cast<uint16_t>(n));
+                }
+            }
+        }
+        value += "A1)\";";
+        std::sort(expected.begin(), expected.end(), [](const auto& a, const auto& b) {
+            if (a.second != b.second)
+                return a.second > b.second;
+            if (a.first.size() != b.first.size())
+                return a.first.size() < b.first.size();
+            return a.first < b.first;
+        });
+        std::string path = ::testing::TempDir() + "statement_stretches_" + std::to_string(getpid()) + "_" +
+                           std::to_string(index++) + ".bsdl";
+        FILE* out = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(out, nullptr);
+        const std::string text = "entity G is\nconstant PKG : PIN_MAP_STRING :=\n" + value + "\nend G;\n";
+        std::fwrite(text.data(), 1, text.size(), out);
+        std::fclose(out);
+        ReaderProbe parser;
+        EXPECT_EQ(parser.ReadPackageDB(&path[0]), BSDL_OK);
+        EXPECT_EQ(parser.m_pinNameParts, expected);
+        std::remove(path.c_str());
+    }
+}
