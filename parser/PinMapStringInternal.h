@@ -40,7 +40,8 @@ public:
     size_t From(size_t offset)
     {
         if (!m_searched || (m_position != std::string_view::npos && m_position < offset)) {
-            m_position = m_text.find(m_ch, offset);
+            const size_t at = ReaderFind(m_text.data(), offset, m_text.size(), m_ch);
+            m_position = at < m_text.size() ? at : std::string_view::npos;
             m_searched = true;
         }
         return m_position;
@@ -75,7 +76,8 @@ bool HandPins(std::string_view pins, std::string_view portName, PinHandler& onPi
     int place = 0;
     size_t start = 0;
     while (start < pins.size()) {
-        size_t comma = pins.find(',', start);
+        const size_t found = ReaderFind(pins.data(), start, pins.size(), ',');
+        const size_t comma = found < pins.size() ? found : std::string_view::npos;
         std::string_view pin;
         if (comma != std::string_view::npos && comma > start) {
             pin = TrimEnd(pins.substr(start, comma - start));
