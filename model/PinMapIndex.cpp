@@ -478,8 +478,28 @@ bool PinMapIndex::CellNamesFiled(bool original)
 {
     if (!m_cellNamesFiled[original]) {
         try {
-            for (int number = 0; number < m_tableLength; ++number) {
-                FileCellName(number, original);
+            // One pass over the table, into a slot array sized once for all
+            // its cells; each name is hashed where it lies and compared with
+            // the name of the first cell of the entry it may join.
+            CellNameMap& map = m_cellNames[original];
+            map.Reserve(static_cast<size_t>(m_tableLength));
+            std::string KBScanCell::*const field =
+                original ? &KBScanCell::m_originalPinName : &KBScanCell::m_pinName;
+            const KBScanCell* const table = m_table;
+            const int count = m_tableLength;
+            for (int number = 0; number < count; ++number) {
+                const std::string& name = table[number].*field;
+                const size_t length = name.size();
+                if (length == 0) {
+                    continue;  // the empty name is not filed
+                }
+                const char* const text = name.data();
+                CellNameMap::Entry* entry = map.InsertHashed(
+                    UpperCasedHash(text, length), [&](const CellNameMap::Entry& found) {
+                        return !found.second.Empty() &&
+                               EqualUpperCased(table[found.second.First()].*field, text, length);
+                    });
+                entry->second.Insert(number);  // a new entry's first cell is this one
             }
             m_cellNamesFiled[original] = true;
         } catch (const std::bad_alloc&) {

@@ -244,6 +244,21 @@ public:
         }
     }
 
+    // Room for `entries` more entries: the slot array is made large enough
+    // at once, so that inserting them never places the entries anew.
+    // May throw std::bad_alloc and then leaves the table as it was.
+    void Reserve(std::size_t entries)
+    {
+        std::size_t size = m_slots.empty() ? 16 : m_slots.size();
+        while ((m_live + entries + 1) * 2 > size) {
+            size *= 2;
+        }
+        m_blocks.reserve((m_count + entries) / kBlock + 1);
+        if (size != m_slots.size()) {
+            RehashTo(size);
+        }
+    }
+
     void clear() noexcept
     {
         m_slots.clear();
@@ -334,6 +349,13 @@ private:
         while ((m_live + 1) * 4 > size) {
             size *= 2;
         }
+        RehashTo(size);
+    }
+
+    // The live entries placed anew in a slot array of `size` (a power of
+    // two) slots.
+    void RehashTo(std::size_t size)
+    {
         std::vector<int> slots(size, kEmpty);
         std::size_t mask = size - 1;
         for (int slotValue : m_slots) {

@@ -462,6 +462,17 @@ TEST(PinMapIndexTest, IndexTableKeepsEntriesInPlaceThroughGrowthAndReuse)
     }
     EXPECT_EQ(table.find("k0"), nullptr);
     EXPECT_EQ(table.find("999")->second, 999);
+    // Room made at once over erased slots: entries stay put, all are found.
+    IndexTable<std::string, int>::Entry* kept = table.find("999");
+    table.Reserve(3000);
+    for (int i = 0; i < 3000; ++i) {
+        table["r" + std::to_string(i)] = i;
+    }
+    EXPECT_EQ(table.find("999"), kept);
+    for (int i = 0; i < 3000; i += 7) {
+        EXPECT_EQ(table.find("r" + std::to_string(i))->second, i);
+    }
+    EXPECT_EQ(table.find("k2"), nullptr);
     table.clear();
     EXPECT_TRUE(table.empty());
     EXPECT_EQ(table.find("999"), nullptr);
