@@ -102,28 +102,32 @@ bool BeginsWithClauseEnd(std::string_view text)
 
 // The end rule: what follows a declaration's closing parenthesis becomes
 // the end text; a declaration without one leaves the end text as it was.
-// `end` and `declaration` may be the same text.
+// `end` and `declaration` may be the same text. Returns whether the end
+// text was set.
 // The first parenthesis of either kind is looked for once: most
 // declarations hold none.
-void UpdateEndText(std::string& end, const std::string& declaration)
+bool UpdateEndText(std::string& end, const std::string& declaration)
 {
     const std::string_view text(declaration);
     const char* data = text.data();
     const size_t size = text.size();
     const size_t first = ReaderFindEither(data, 0, size, '(', ')');
     if (first == size)
-        return;
+        return false;
     const size_t open = data[first] == '(' ? first : ReaderFind(data, first + 1, size, '(');
     if (open < size && open > 0) {
         const std::string_view range = TrimFront(text.substr(open + 1));
         const size_t close = range.find(')');
-        if (close != std::string_view::npos && close > 0)
-            end.assign(TrimFront(range.substr(close + 1)));
-        return;
+        if (close == std::string_view::npos || close == 0)
+            return false;
+        end.assign(TrimFront(range.substr(close + 1)));
+        return true;
     }
     const size_t close = data[first] == ')' ? first : ReaderFind(data, first + 1, size, ')');
-    if (close < size && close > 0)
-        end.assign(TrimFront(text.substr(close)));
+    if (close >= size || close == 0)
+        return false;
+    end.assign(TrimFront(text.substr(close)));
+    return true;
 }
 
 // Whether a type names a vector: it holds "bit_vector".
@@ -196,7 +200,8 @@ int BScanParser::ReadPort(FILE* file, char* line)
         result = CreatePort(&end[0]);
         UpdateEndText(end, end);
     }
-    if (HoldsClauseEnd(end) || result != BSDL_OK)
+    bool ended = HoldsClauseEnd(end);
+    if (ended || result != BSDL_OK)
         return result;
 
     std::string declaration;
@@ -210,9 +215,11 @@ int BScanParser::ReadPort(FILE* file, char* line)
         if (BeginsWithClauseEnd(declaration))
             return BSDL_OK;
 
-        UpdateEndText(end, declaration);
+        // The end text is looked at again only when it was set anew.
+        if (UpdateEndText(end, declaration))
+            ended = HoldsClauseEnd(end);
         result = CreatePort(&declaration[0]);
-        if (HoldsClauseEnd(end) || result != BSDL_OK)
+        if (ended || result != BSDL_OK)
             return result;
     }
 }

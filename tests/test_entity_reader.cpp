@@ -152,6 +152,33 @@ TEST(ReaderPort, ClauseEndRules)
     EXPECT_EQ(unterminated.Run(&EntityProbe::ReadPort, "port (", "A : in bit;\n", next), BSDL_ERR_READ);
 }
 
+TEST(ReaderPort, EndTextKeptAcrossDeclarationsWithoutParentheses)
+{
+    // The end text is looked at again only when a declaration sets it: a
+    // vector's range sets it to what follows, declarations without a
+    // parenthesis leave it (and its verdict) as it was, and the clause ends
+    // at the first declaration whose end text holds the closing ");".
+    const struct {
+        const char* first;
+        const char* rest;
+        const char* nodes;
+        const char* next;
+    } cases[] = {
+        {"port (", "E : in bit_vector (0 to 1);\nA : in bit;\nB : out bit;\nD : in bit_vector (0 to 1));\nnext\n",
+         "E(0):0 E(1):0 A(0):0 B(0):1 D(0):0 D(1):0 ", "next"},
+        {"port (E : in bit_vector (0 to 1);", "A : in bit;\nB : out bit);\nnext\n", "E(0):0 E(1):0 A(0):0 B(0):1 ",
+         "next"},
+        {"port (", "E : in bit_vector (0 to 1));\nA : in bit;\n", "E(0):0 E(1):0 ", "A : in bit;"},
+    };
+    for (const auto& c : cases) {
+        EntityProbe probe;
+        std::string next;
+        EXPECT_EQ(probe.Run(&EntityProbe::ReadPort, c.first, c.rest, next), BSDL_OK) << c.rest;
+        EXPECT_EQ(next, c.next) << c.rest;
+        EXPECT_EQ(Nodes(probe), c.nodes) << c.rest;
+    }
+}
+
 TEST(ReaderPort, Declarations)
 {
     const struct {
