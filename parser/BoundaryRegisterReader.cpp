@@ -431,55 +431,109 @@ bool FindUsualFields(const char* text, size_t available, UsualFields& fields)
     return true;
 }
 
-// The same for the entries most files hold: each field directly followed
-// by its ',' or the closing ')', and at most one blank before a field.
-// When it finds fields, FindUsualFields would find the same ones (a field
-// it takes starts with no blank before it that it has not skipped, and its
-// end is the same word end); anything else is left to FindUsualFields.
-inline bool FindTightFields(const char* text, size_t available, UsualFields& fields)
+// The end of a field of the entries most files hold: the field starts
+// after at most one blank, is a word and is directly followed by `next`.
+// Returns the word's end, or 0 when the field is not so written.
+inline size_t TightWordEnd(const char* text, size_t available, size_t& at, char next)
 {
-    size_t at = ReadEntryNumber(text, fields.number);
+    at += text[at] == ' ';
+    const size_t end = WordEnd(text, at, available);
+    return end > at && text[end] == next ? end : 0;
+}
+
+// Reads the entries most files hold, in their usual form with each field
+// directly followed by its ',' or the closing ')' and at most one blank
+// before a field, together with their values. Every step here is one that
+// the usual-form reading (FindUsualFields and the value tests) takes on
+// such an entry, so an entry read here comes out as it would there; any
+// other entry, or a value that is not known, is left to that reading.
+inline bool ReadTightEntry(const char* text, size_t available, UsualEntry& entry)
+{
+    int number;
+    size_t at = ReadEntryNumber(text, number);
     if (at == 0)
         return false;
-    fields.vectorIndex = 0;
-    fields.star = false;
 
-    // The cell type and the port.
-    at += text[at] == ' ';
-    fields.starts[0] = at;
-    at = WordEnd(text, at, available);
-    fields.ends[0] = at;
-    if (at == fields.starts[0] || text[at] != ',')
+    // The cell type.
+    size_t cellStart = at;
+    const size_t cellEnd = TightWordEnd(text, available, cellStart, ',');
+    if (cellEnd == 0)
         return false;
-    ++at;
+
+    // The port.
+    at = cellEnd + 1;
     at += text[at] == ' ';
     const size_t port = at;
+    UsualFields fields;
+    fields.vectorIndex = 0;
+    fields.star = false;
     at = WordEnd(text, at, available);
     if (!ReadPortField(text, port, at, fields) || text[at] != ',')
         return false;
-    fields.starts[1] = port;
-    fields.ends[1] = at;
-    ++at;
 
-    // The function, the safe value and the optional three.
-    int count = 2;
-    for (;;) {
-        at += text[at] == ' ';
-        const size_t start = at;
-        at = WordEnd(text, at, available);
-        if (at == start)
-            return false;
-        fields.starts[count] = start;
-        fields.ends[count] = at;
-        ++count;
-        if (text[at] == ')')
-            break;
-        if (text[at] != ',' || count == 7)
-            return false;
-        ++at;
+    // The function.
+    size_t functionStart = at + 1;
+    const size_t functionEnd = TightWordEnd(text, available, functionStart, ',');
+    if (functionEnd == 0)
+        return false;
+
+    // The safe value: one character, then ',' or ')'.
+    at = functionEnd + 1;
+    at += text[at] == ' ';
+    switch (text[at]) {
+    case 'X':
+    case 'x':
+        entry.safe = SIGNAL_X;
+        break;
+    case '1':
+        entry.safe = SIGNAL_HIGH;
+        break;
+    case '0':
+        entry.safe = SIGNAL_LOW;
+        break;
+    default:
+        return false;
     }
-    fields.count = count;
-    fields.close = at;
+    ++at;
+    entry.controlCell = -1;
+    entry.disableValue = SIGNAL_LOW;
+    entry.disabledState = SIGNAL_Z;
+    if (text[at] == ',') {
+        // The control cell, the disable value (one digit) and the disabled
+        // state, which ends the entry.
+        size_t cellAt = at + 1;
+        const size_t controlEnd = TightWordEnd(text, available, cellAt, ',');
+        if (controlEnd == 0)
+            return false;
+        at = controlEnd + 1;
+        at += text[at] == ' ';
+        if ((text[at] != '0' && text[at] != '1') || text[at + 1] != ',')
+            return false;
+        entry.disableValue = text[at] == '1' ? SIGNAL_HIGH : SIGNAL_LOW;
+        size_t stateStart = at + 2;
+        const size_t stateEnd = TightWordEnd(text, available, stateStart, ')');
+        if (stateEnd == 0 ||
+            !ConvertDisabledState(std::string_view(text + stateStart, stateEnd - stateStart),
+                                  entry.disabledState))
+            return false;
+        entry.controlCell = ReadControlCell(text + cellAt, controlEnd - cellAt);
+        at = stateEnd;
+    } else if (text[at] != ')') {
+        return false;
+    }
+    if (at + 1 > UINT32_MAX)
+        return false;
+
+    const bool star = fields.star;
+    entry.length = static_cast<uint32_t>(at + 1);
+    entry.number = number;
+    entry.vectorIndex = star ? 0 : fields.vectorIndex;
+    entry.cellStart = static_cast<uint32_t>(cellStart);
+    entry.cellEnd = static_cast<uint32_t>(cellEnd);
+    entry.portStart = static_cast<uint32_t>(star ? 0 : port);
+    entry.portEnd = static_cast<uint32_t>(star ? 0 : fields.nameEnd);
+    entry.functionStart = static_cast<uint32_t>(functionStart);
+    entry.functionEnd = static_cast<uint32_t>(functionEnd);
     return true;
 }
 
@@ -493,8 +547,10 @@ __attribute__((noinline))
 #endif
 bool ReadUsualEntry(const char* text, size_t available, UsualEntry& entry)
 {
+    if (ReadTightEntry(text, available, entry))
+        return true;
     UsualFields fields;
-    if (!FindTightFields(text, available, fields) && !FindUsualFields(text, available, fields))
+    if (!FindUsualFields(text, available, fields))
         return false;
     const int count = fields.count;
     if (count != 4 && count != 7)
