@@ -30,25 +30,7 @@
 #include "parser/BScanReturnCodes.h"
 #include "parser/ReaderTextInternal.h"
 #include "util/KByteBuffer.h"
-
-// A stream is read by one thread at a time here; where the C library has
-// them (glibc), a read and the end-of-file test skip the stream's lock and
-// are otherwise the same calls.
-#if defined(__GLIBC__) && defined(_GNU_SOURCE)
-#define BSCAN_STREAM_GETS fgets_unlocked
-#define BSCAN_STREAM_EOF feof_unlocked
-#else
-#define BSCAN_STREAM_GETS std::fgets
-#define BSCAN_STREAM_EOF std::feof
-#endif
-
-// glibc's FILE shows its pending input (the bytes from _IO_read_ptr to
-// _IO_read_end, which its own getc_unlocked takes from): a read that ends
-// within them is cut out of them in place, exactly as fgets would copy it,
-// and only a read that would refill the buffer goes through fgets.
-#if defined(__GLIBC__)
-#define BSCAN_STREAM_PENDING 1
-#endif
+#include "util/PlatformStreamInternal.h"
 
 // A read is made inline in the loops that read every line of a statement.
 #if defined(__GNUC__) || defined(__clang__)
@@ -160,11 +142,11 @@ BSCAN_READ_INLINE int PhysicalLineSource::Read(const char*& text, size_t& length
         return BSDL_ERR_READ;
     if (m_block)
         return ReadFromBlock(text, length);
-    if (BSCAN_STREAM_EOF(m_stream))
+    if (bscan_platform::StreamAtEnd(m_stream))
         return BSDL_ERR_END_OF_FILE;
     if (ReadFromPending(text, length))
         return BSDL_OK;
-    if (!BSCAN_STREAM_GETS(m_raw, sizeof m_raw, m_stream))
+    if (!bscan_platform::StreamGets(m_raw, sizeof m_raw, m_stream))
         return BSDL_ERR_READ;
     text = m_raw;
     length = std::strlen(m_raw);
@@ -180,23 +162,16 @@ BSCAN_READ_INLINE int PhysicalLineSource::Read(const char*& text, size_t& length
 // (fgets orients an unoriented one).
 BSCAN_READ_INLINE bool PhysicalLineSource::ReadFromPending(const char*& text, size_t& length)
 {
-#ifdef BSCAN_STREAM_PENDING
-    FILE* const stream = m_stream;
-    if (stream->_mode >= 0 || stream->_IO_read_ptr >= stream->_IO_read_end)
+    const char* start;
+    size_t available;
+    if (!bscan_platform::StreamPending(m_stream, start, available))
         return false;
-    const char* const start = stream->_IO_read_ptr;
-    const size_t available = static_cast<size_t>(stream->_IO_read_end - stream->_IO_read_ptr);
     size_t taken;
     if (!CutRead(start, available < kLongestRead ? available : kLongestRead, taken, length))
         return false;
-    stream->_IO_read_ptr += taken;
+    bscan_platform::StreamSkip(m_stream, taken);
     text = start;
     return true;
-#else
-    (void)text;
-    (void)length;
-    return false;
-#endif
 }
 
 // Cuts the next read out of the block, inline as the pre-pass reads every
