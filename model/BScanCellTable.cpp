@@ -212,22 +212,44 @@ int BScanPinMap::AddNewRegister(int number, char* cellType, char* portName, int 
                                 eSignal disableValue, eSignal disableResult, eSignal value,
                                 const char* originalName)
 {
-    if (number < 0 || number >= m_bscanLength || controlCell >= m_bscanLength ||
-        m_bscanCellTable == nullptr || portName == nullptr) {
+    if (portName == nullptr) {
+        return -1;
+    }
+    RegisterEntry entry;
+    entry.number = number;
+    entry.portIndex = portIndex;
+    entry.controlCell = controlCell;
+    entry.safe = safe;
+    entry.disableValue = disableValue;
+    entry.disableResult = disableResult;
+    entry.value = value;
+    entry.cellType = cellType;
+    entry.cellTypeLength = cellType != nullptr ? std::strlen(cellType) : 0;
+    entry.portName = portName;
+    entry.portNameLength = std::strlen(portName);
+    entry.function = function;
+    entry.functionLength = function != nullptr ? std::strlen(function) : 0;
+    entry.originalName = originalName;
+    return AddRegister(entry);
+}
+
+// The entry's texts come measured; the port name is never null.
+int BScanPinMap::AddRegister(const RegisterEntry& entry)
+{
+    const int number = entry.number;
+    const int portIndex = entry.portIndex;
+    if (number < 0 || number >= m_bscanLength || entry.controlCell >= m_bscanLength ||
+        m_bscanCellTable == nullptr) {
         return -1;
     }
     // The port, found as GetPort(portName, portIndex) finds it (which
     // upper-cases portName unless the name is empty or there is no port),
     // asked of the index directly.
-    // The lookup measures the name on the way (upper-casing keeps its length).
+    char* const portName = entry.portName;
+    const size_t nameLength = entry.portNameLength;
     KPinNode* port = nullptr;
-    size_t nameLength = 0;
-    if (*portName != '\0' && !m_pinList->IsEmpty()) {
-        PinMapIndex::LookupText lookup = m_index->UpperCaseLookupText(portName);
-        nameLength = lookup.length;
-        port = m_index->FirstNamedWithIndex(lookup, portIndex);
-    } else {
-        nameLength = std::strlen(portName);
+    if (nameLength != 0 && m_pinList->GetCount() != 0) {
+        port = m_index->FirstNamedWithIndex(m_index->UpperCaseLookupText(portName), portIndex);
     }
 
     // The cell's pin name: the (now upper-cased) port name, followed by the
@@ -245,7 +267,7 @@ int BScanPinMap::AddNewRegister(int number, char* cellType, char* portName, int 
         shortName[pinNameLength] = '\0';
     } else {
         try {
-            longName = portName;
+            longName.assign(portName, nameLength);
             if (portIndex != 0) {
                 longName += std::to_string(portIndex);
             }
@@ -259,18 +281,19 @@ int BScanPinMap::AddNewRegister(int number, char* cellType, char* portName, int 
     KBScanCell* cell = &m_bscanCellTable[number];
     cell->m_boundaryCellPosition = number;
     cell->m_pinNode = port;
-    cell->m_safeValue = safe;
-    cell->m_value = value;
-    cell->StoreEntryTexts(cellType, function, originalName, pinName, pinNameLength);
-    if (controlCell >= 0) {
-        cell->m_controlCell = &m_bscanCellTable[controlCell];
-        cell->m_disableValue = disableValue;
-        cell->m_disableResult = disableResult;
+    cell->m_safeValue = entry.safe;
+    cell->m_value = entry.value;
+    cell->StoreEntryTexts(entry.cellType, entry.cellTypeLength, entry.function,
+                          entry.functionLength, entry.originalName, pinName, pinNameLength);
+    if (entry.controlCell >= 0) {
+        cell->m_controlCell = &m_bscanCellTable[entry.controlCell];
+        cell->m_disableValue = entry.disableValue;
+        cell->m_disableResult = entry.disableResult;
     }
 
     int result = port != nullptr ? port->AssociateBScanCell(cell) : 0;
     if (m_bscanBitArray != nullptr) {
-        WriteBit(m_bscanBitArray, number, value == SIGNAL_HIGH);
+        WriteBit(m_bscanBitArray, number, entry.value == SIGNAL_HIGH);
     }
     return result;
 }

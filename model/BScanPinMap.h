@@ -47,6 +47,7 @@
 #ifndef BSCAN_BSCANPINMAP_H
 #define BSCAN_BSCANPINMAP_H
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -130,6 +131,29 @@ private:
     // and occurrence, with one lookup of the node.
     friend class BScanParser;
     void SerialSetPinNameAndNumber(char* portName, int occurrence, char* pinName, int pinNumber);
+
+    // One register entry as the boundary register reader has it at hand:
+    // AddNewRegister's arguments, with the lengths of the texts (each still
+    // ended by a NUL) so that they are not measured again. A null cell type
+    // or function leaves the cell's one unchanged, as in AddNewRegister.
+    struct RegisterEntry {
+        int number;
+        int portIndex;
+        int controlCell;
+        eSignal safe;
+        eSignal disableValue;
+        eSignal disableResult;
+        eSignal value;
+        char* cellType;
+        std::size_t cellTypeLength;
+        char* portName;
+        std::size_t portNameLength;
+        char* function;
+        std::size_t functionLength;
+        const char* originalName;
+    };
+    // AddNewRegister for an entry given in one piece.
+    int AddRegister(const RegisterEntry& entry);
 
     bool CopyFrom(const BScanPinMap& other);
     void Release();

@@ -165,6 +165,16 @@ CellType CellTypeNamed(const char* text)
     return CELL_TYPE_NONE;
 }
 
+// CellTypeNamed for a text of `length` bytes, measured by the caller.
+BSCAN_CELL_INLINE CellType CellTypeNamed(const char* text, size_t length)
+{
+    if (length == 4 && LowerCased(text[0]) == 'b' && LowerCased(text[1]) == 'c' &&
+        text[2] == '_' && text[3] >= '0' && text[3] <= '7') {
+        return static_cast<CellType>(CELL_BC_0 + (text[3] - '0'));
+    }
+    return CELL_TYPE_NONE;
+}
+
 }  // namespace
 
 KBScanCell::KBScanCell()
@@ -364,16 +374,16 @@ void KBScanCell::SetPinName(const char* name, size_t length)
     }
 }
 
-void KBScanCell::StoreEntryTexts(char* cellType, char* function, const char* originalName,
+void KBScanCell::StoreEntryTexts(const char* cellType, size_t cellTypeLength, char* function,
+                                 size_t functionLength, const char* originalName,
                                  const char* pinName, size_t pinNameLength)
 {
     if (cellType != nullptr) {
-        m_cellType = CellTypeNamed(cellType);
+        m_cellType = CellTypeNamed(cellType, cellTypeLength);
     }
     if (function != nullptr) {
-        const size_t length = std::strlen(function);
-        UpperCaseInPlace(function, length);
-        const CellFunction named = FunctionNamed(function, length);
+        UpperCaseInPlace(function, functionLength);
+        const CellFunction named = FunctionNamed(function, functionLength);
         if (named != FUNC_NONE) {
             m_function = named;
         }

@@ -69,8 +69,10 @@ private:
     void SetPinName(const char* name, std::size_t length);
     // The texts of a register entry, stored in one call: SetCellType(cellType),
     // SetFunction(function), SetOriginalPinName(originalName) and
-    // SetPinName(pinName, pinNameLength), in that order.
-    void StoreEntryTexts(char* cellType, char* function, const char* originalName,
+    // SetPinName(pinName, pinNameLength), in that order. The cell type and
+    // the function come with their lengths (the caller measured them).
+    void StoreEntryTexts(const char* cellType, std::size_t cellTypeLength, char* function,
+                         std::size_t functionLength, const char* originalName,
                          const char* pinName, std::size_t pinNameLength);
 
     int m_boundaryCellPosition;

@@ -912,27 +912,6 @@ int StoreEntry(BScanPinMap& pinMap, std::string_view entry, const char* commentN
                                  controlCell, disableValue, disabledState, value, commentName);
 }
 
-// Phase 2 for an entry read in its usual form. Its three texts are ended
-// in place, each by a NUL written over the character behind it (the entry
-// is not looked at again); the port "*" is handed on as the empty text.
-int StoreUsualEntry(BScanPinMap& pinMap, char* text, const UsualEntry& entry,
-                    const char* commentName, const Presets& presets)
-{
-    char noPort[1] = {'\0'};
-    text[entry.cellEnd] = '\0';
-    text[entry.functionEnd] = '\0';
-    char* port = noPort;
-    if (entry.portEnd != entry.portStart) {
-        text[entry.portEnd] = '\0';
-        port = text + entry.portStart;
-    }
-    eSignal value = entry.safe;
-    PresetValue(presets.values, presets.mask, presets.count, entry.number, value);
-    return pinMap.AddNewRegister(entry.number, text + entry.cellStart, port, entry.vectorIndex,
-                                 text + entry.functionStart, entry.safe, entry.controlCell,
-                                 entry.disableValue, entry.disabledState, value, commentName);
-}
-
 // A pair whose negative leg names no cell: every port loses its
 // differential marks and the pair list is emptied.
 void DropDifferentialPairs(BScanPinMap& pinMap, std::deque<CDifferentialPair>& pairs)
@@ -1035,11 +1014,42 @@ int BScanParser::ReadBSCANBoundaryRegister(FILE* file, char* statement)
         char* const writable = const_cast<char*>(data);
         const Presets presets{m_presetValues, m_presetMask, m_presetCount};
         std::string texts;
+        char noPort[1] = {'\0'};
         for (const RegisterEntry& item : entries) {
             const char* commentName = item.comment == kNoComment ? "" : comments.c_str() + item.comment;
             if (item.usual) {
-                result = StoreUsualEntry(*m_pinMap, writable + item.start, item.fields, commentName,
-                                         presets);
+                // Phase 2 for an entry read in its usual form: its texts are
+                // ended in place, each by a NUL written over the character
+                // behind it (the entry is not looked at again), and handed
+                // over with the lengths the reading found; the port "*" is
+                // handed on as the empty text.
+                const UsualEntry& fields = item.fields;
+                char* const text = writable + item.start;
+                text[fields.cellEnd] = '\0';
+                text[fields.functionEnd] = '\0';
+                BScanPinMap::RegisterEntry entry;
+                entry.portName = noPort;
+                entry.portNameLength = 0;
+                if (fields.portEnd != fields.portStart) {
+                    text[fields.portEnd] = '\0';
+                    entry.portName = text + fields.portStart;
+                    entry.portNameLength = fields.portEnd - fields.portStart;
+                }
+                entry.number = fields.number;
+                entry.portIndex = fields.vectorIndex;
+                entry.controlCell = fields.controlCell;
+                entry.safe = fields.safe;
+                entry.disableValue = fields.disableValue;
+                entry.disableResult = fields.disabledState;
+                entry.value = fields.safe;
+                PresetValue(presets.values, presets.mask, presets.count, fields.number,
+                            entry.value);
+                entry.cellType = text + fields.cellStart;
+                entry.cellTypeLength = fields.cellEnd - fields.cellStart;
+                entry.function = text + fields.functionStart;
+                entry.functionLength = fields.functionEnd - fields.functionStart;
+                entry.originalName = commentName;
+                result = m_pinMap->AddRegister(entry);
             } else {
                 const std::string_view entry(data + item.start, item.length);
                 result = StoreEntry(*m_pinMap, entry, commentName, presets, texts);
