@@ -114,24 +114,26 @@ void CopyShortText(char* to, const char* from, size_t length)
 const size_t kDecimalDigits = 11;
 
 // Writes `value` in decimal (with a minus sign when negative) at `out`,
-// without a terminating zero; returns the number of characters.
+// without a terminating zero; returns the number of characters. The digits
+// are counted first and then written from the last one back.
 size_t WriteDecimal(int value, char* out)
 {
-    char digits[kDecimalDigits];
-    size_t count = 0;
     unsigned int magnitude = value < 0 ? 0u - static_cast<unsigned int>(value)
                                        : static_cast<unsigned int>(value);
-    do {
-        digits[count++] = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
     size_t length = 0;
     if (value < 0) {
         out[length++] = '-';
     }
-    while (count > 0) {
-        out[length++] = digits[--count];
+    size_t digits = 1;
+    for (unsigned int rest = magnitude; rest >= 10; rest /= 10) {
+        ++digits;
     }
+    length += digits;
+    char* at = out + length;
+    do {
+        *--at = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
     return length;
 }
 

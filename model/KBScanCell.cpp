@@ -393,6 +393,18 @@ void KBScanCell::StoreEntryTexts(const char* cellType, size_t cellTypeLength, ch
     if (originalName != nullptr && (originalName[0] != '\0' || !m_originalPinName.empty())) {
         SetOriginalPinName(originalName);
     }
+    if (m_pinName.empty() && (m_owner == nullptr || !m_owner->FilesCellNames())) {
+        // The usual case while a file is read: a cell that has no pin name
+        // yet and no index to tell, given its name here (as SetPinName would).
+        if (pinNameLength != 0) {
+            try {
+                m_pinName.append(pinName, pinNameLength);
+            } catch (const std::bad_alloc&) {
+                // out of memory: the cell stays without a pin name
+            }
+        }
+        return;
+    }
     SetPinName(pinName, pinNameLength);
 }
 

@@ -101,6 +101,28 @@ TEST(CellTableTest, AddNewRegisterRefusesAndOverwrites)
     EXPECT_EQ(map.GetBScanCell(3)->GetPinName(), longUpper.substr(0, 53) + "-40");
     EXPECT_EQ(Entry(map, 3, "Q", 7, "input"), 0);
 
+    // The cell type is the whole text, letter case aside; the function text
+    // is upper-cased in place and must be a whole name.
+    for (const char* text : {"bC_7", "BC_70", "BC_8", "BC_", "BC_1 ", ""}) {
+        std::string cellType(text), name("D"), fn("bidir_in");
+        map.AddNewRegister(0, &cellType[0], &name[0], 0, &fn[0], SIGNAL_X, -1, SIGNAL_LOW,
+                           SIGNAL_Z, SIGNAL_X, "");
+        EXPECT_EQ(map.GetBScanCell(0)->GetBScanCellType(),
+                  std::string(text) == "bC_7" ? CELL_BC_7 : CELL_TYPE_NONE)
+            << text;
+        EXPECT_EQ(fn, "BIDIR_IN");
+        EXPECT_EQ(map.GetBScanCell(0)->GetFunction(), FUNC_BIDIR_IN);
+    }
+    std::string keepType("BC_2"), name("D"), unknown("bidir_ins");
+    map.AddNewRegister(0, &keepType[0], &name[0], 0, &unknown[0], SIGNAL_X, -1, SIGNAL_LOW,
+                       SIGNAL_Z, SIGNAL_X, "");
+    EXPECT_EQ(map.GetBScanCell(0)->GetFunction(), FUNC_BIDIR_IN);
+    EXPECT_EQ(unknown, "BIDIR_INS");
+    map.AddNewRegister(0, nullptr, &name[0], 0, nullptr, SIGNAL_X, -1, SIGNAL_LOW, SIGNAL_Z,
+                       SIGNAL_X, "");
+    EXPECT_EQ(map.GetBScanCell(0)->GetBScanCellType(), CELL_BC_2);
+    EXPECT_EQ(Entry(map, 0, "D", 0, "input"), 0);
+
     // The bit is 1 for SIGNAL_HIGH only; a refused association is returned
     // but the cell is stored and its bit written.
     EXPECT_EQ(Image(map), (std::vector<int>{0x04}));
