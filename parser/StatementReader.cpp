@@ -277,13 +277,17 @@ inline bool CutUsualPiece(const char* raw, size_t end, const char*& piece, size_
     if (!FindClosingQuote(raw, s + 1, end, close, semicolon))
         return false;
     size_t q = close + 1;
-    while (q < end && ReaderIsWhiteSpace(raw[q]))
-        ++q;
-    if (q == end || (raw[q] != '&' && raw[q] != ';'))
-        return false;
-    for (size_t t = q + 1; t < end; ++t) {
-        if (!ReaderIsWhiteSpace(raw[t]))
+    if (end - q == 3 && raw[q] == ' ' && raw[q + 2] == '\n' && (raw[q + 1] == '&' || raw[q + 1] == ';')) {
+        ++q;                                       // the usual tail: " &" or " ;" and the line end
+    } else {
+        while (q < end && ReaderIsWhiteSpace(raw[q]))
+            ++q;
+        if (q == end || (raw[q] != '&' && raw[q] != ';'))
             return false;
+        for (size_t t = q + 1; t < end; ++t) {
+            if (!ReaderIsWhiteSpace(raw[t]))
+                return false;
+        }
     }
     size_t first = s + 1;
     while (first < close && ReaderIsWhiteSpace(raw[first]))

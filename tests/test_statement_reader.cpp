@@ -437,7 +437,7 @@ TEST(StatementReader, ReadsTakeWhatFgetsTakesWhateverTheStreamBuffer)
 TEST(StatementReader, UsualPieceLinesReadAsTheGeneralWayReadsThem)
 {
     std::vector<std::string> lines;
-    const char* const tails[] = {" &", "&", ";", " ; ", "\t&\r", " & x", " &;", "", " \"& ", ";;"};
+    const char* const tails[] = {" &", "&", ";", " ; ", " ;", "\t&\r", " & x", " &;", "", " \"& ", ";;", " -"};
     for (size_t length = 0; length < 40; length += 3) {
         for (const char* mark : {"", ";", "-", "\"", " ", "&"}) {
             for (size_t at : {size_t(0), length / 2, length}) {
