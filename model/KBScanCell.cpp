@@ -168,9 +168,14 @@ CellType CellTypeNamed(const char* text)
 // CellTypeNamed for a text of `length` bytes, measured by the caller.
 BSCAN_CELL_INLINE CellType CellTypeNamed(const char* text, size_t length)
 {
-    if (length == 4 && LowerCased(text[0]) == 'b' && LowerCased(text[1]) == 'c' &&
-        text[2] == '_' && text[3] >= '0' && text[3] <= '7') {
-        return static_cast<CellType>(CELL_BC_0 + (text[3] - '0'));
+    // Setting the case bit turns 'B' into 'b' and 'C' into 'c' and no other
+    // byte into either; the digit test is one unsigned comparison.
+    if (length != 4) {
+        return CELL_TYPE_NONE;
+    }
+    const unsigned digit = static_cast<unsigned char>(text[3]) - static_cast<unsigned>('0');
+    if ((text[0] | 0x20) == 'b' && (text[1] | 0x20) == 'c' && text[2] == '_' && digit <= 7) {
+        return static_cast<CellType>(CELL_BC_0 + static_cast<int>(digit));
     }
     return CELL_TYPE_NONE;
 }
