@@ -273,6 +273,7 @@ private:
     static constexpr int kEmpty = -1;
     static constexpr int kErased = -2;
     static constexpr std::size_t kBlock = 32;
+    static constexpr std::size_t kNoSlot = ~static_cast<std::size_t>(0);
 
     Entry& At(int number) const
     {
@@ -280,15 +281,37 @@ private:
         return m_blocks[n / kBlock][n % kBlock];
     }
 
+    // One walk of the probe sequence finds the entry or, when there is
+    // none, the slot a new one takes (the first erased slot on the way, else
+    // the empty slot that ended the walk); the slot is sought anew only when
+    // the slot array grows first.
     template <typename Equal, typename MakeKey>
     Entry* FindOrAdd(std::size_t hash, Equal equal, MakeKey makeKey)
     {
-        Entry* found = Probe(hash, equal);
-        if (found != nullptr) {
-            return found;
+        std::size_t free = kNoSlot;
+        if (!m_slots.empty()) {
+            const std::size_t mask = m_slots.size() - 1;
+            for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+                const int number = m_slots[slot];
+                if (number == kEmpty) {
+                    if (free == kNoSlot) {
+                        free = slot;
+                    }
+                    break;
+                }
+                if (number >= 0) {
+                    Entry& entry = At(number);
+                    if (entry.hash == hash && equal(entry)) {
+                        return &entry;
+                    }
+                } else if (free == kNoSlot) {
+                    free = slot;  // erased
+                }
+            }
         }
         if ((m_used + 1) * 2 > m_slots.size()) {
             Rehash();
+            free = kNoSlot;
         }
         int number;
         if (!m_free.empty()) {
@@ -306,10 +329,13 @@ private:
         Entry& entry = At(number);
         entry.hash = hash;
         entry.number = number;
-        std::size_t mask = m_slots.size() - 1;
-        std::size_t slot = hash & mask;
-        while (m_slots[slot] >= 0) {
-            slot = (slot + 1) & mask;
+        std::size_t slot = free;
+        if (slot == kNoSlot) {
+            const std::size_t mask = m_slots.size() - 1;
+            slot = hash & mask;
+            while (m_slots[slot] >= 0) {
+                slot = (slot + 1) & mask;
+            }
         }
         if (m_slots[slot] == kEmpty) {
             ++m_used;

@@ -480,6 +480,31 @@ TEST(PinMapIndexTest, IndexTableKeepsEntriesInPlaceThroughGrowthAndReuse)
     EXPECT_EQ(table.find("999")->second, 1);
 }
 
+TEST(PinMapIndexTest, IndexTableInsertFindsTheEntryBehindErasedSlots)
+{
+    // Adding a key that is there already gives its entry even when erased
+    // slots come first on its probe sequence: no second entry is made in
+    // one of them (erasing the entry then leaves the key unfound).
+    IndexTable<std::string, int> table;
+    std::vector<IndexTable<std::string, int>::Entry*> entries;
+    for (int i = 0; i < 2000; ++i) {
+        std::string key = std::to_string(i);
+        entries.push_back(table.Insert(key.c_str(), key.size()));
+        entries.back()->second = i;
+    }
+    for (int i = 0; i < 2000; i += 2) {
+        table.erase(entries[static_cast<size_t>(i)]);
+    }
+    for (int i = 1; i < 2000; i += 2) {
+        std::string key = std::to_string(i);
+        ASSERT_EQ(table.Insert(key.c_str(), key.size()), entries[static_cast<size_t>(i)]) << i;
+        ASSERT_EQ(&table[key], &entries[static_cast<size_t>(i)]->second) << i;
+        table.erase(entries[static_cast<size_t>(i)]);
+        ASSERT_EQ(table.find(key), nullptr) << i;
+    }
+    EXPECT_TRUE(table.empty());
+}
+
 // A lookup given a node's own stored name upper-cases that name; the index
 // finds the node by its buffer, which it files only for nodes whose names
 // hold lower case. A node that gets lower case by a rename must be filed
