@@ -92,9 +92,10 @@ void BScanPinMap::Release()
     m_defaultDir = nullptr;
     delete[] m_bscanBitArray;
     m_bscanBitArray = nullptr;
-    while (!m_pinList->IsEmpty()) {
-        m_pinList->RemoveTail();  // the blocks below hold the nodes
-    }
+    // Emptied at once (the blocks below hold the nodes): an empty list
+    // assigned leaves the list's own array for reuse, as taking the nodes
+    // off one by one would, and allocates nothing.
+    *m_pinList = KObjList();
     for (KPinNode* block : m_nodeBlocks) {
         delete[] block;
     }
