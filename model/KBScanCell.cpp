@@ -7,6 +7,7 @@
 #include <new>
 
 #include "model/PinMapIndex.h"
+#include "util/Platform.h"
 
 #if defined(__GNUC__) || defined(__clang__)
 #define BSCAN_CELL_INLINE inline __attribute__((always_inline))
@@ -16,18 +17,7 @@
 
 namespace {
 
-// The eight bytes of `word` with a-z upper-cased, all at once: a byte's
-// top bit is set in `atLeastA` when its low seven bits are 'a' or above,
-// in `aboveZ` when they are above 'z'; bytes of 128 and above stay.
-std::uint64_t UpperCasedWord(std::uint64_t word)
-{
-    const std::uint64_t ones = 0x0101010101010101ull;
-    std::uint64_t low = word & (0x7F * ones);
-    std::uint64_t atLeastA = low + (0x80 - 'a') * ones;
-    std::uint64_t aboveZ = low + (0x80 - 'z' - 1) * ones;
-    std::uint64_t lower = atLeastA & ~aboveZ & ~word & (0x80 * ones);
-    return word ^ (lower >> 2);  // 0x80 >> 2 is the case bit 0x20
-}
+using bscan_platform::UpperCasedWord;
 
 // Converts a-z to A-Z in place in the `length` bytes at `text`; every
 // other byte stays. Eight bytes are taken at a time, the last ones in a

@@ -10,6 +10,7 @@
 #include "model/KBScanCell.h"
 #include "model/KPinNode.h"
 #include "util/KObjList.h"
+#include "util/Platform.h"
 
 namespace {
 
@@ -61,18 +62,7 @@ const char* TextOrEmpty(const char* text)
     return text != nullptr ? text : "";
 }
 
-// The eight bytes of `word` with a-z upper-cased, all at once: a byte's
-// top bit is set in `atLeastA` when its low seven bits are 'a' or above,
-// in `aboveZ` when they are above 'z'; bytes of 128 and above stay.
-std::uint64_t UpperCasedWord(std::uint64_t word)
-{
-    const std::uint64_t ones = 0x0101010101010101ull;
-    std::uint64_t low = word & (0x7F * ones);
-    std::uint64_t atLeastA = low + (0x80 - 'a') * ones;
-    std::uint64_t aboveZ = low + (0x80 - 'z' - 1) * ones;
-    std::uint64_t lower = atLeastA & ~aboveZ & ~word & (0x80 * ones);
-    return word ^ (lower >> 2);  // 0x80 >> 2 is the case bit 0x20
-}
+using bscan_platform::UpperCasedWord;
 
 // Eight bytes of a text as one number (any byte order will do for a hash).
 std::uint64_t Word(const char* text)
