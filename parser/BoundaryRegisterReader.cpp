@@ -222,6 +222,25 @@ bool ConvertSafeValue(std::string_view text, eSignal& value)
     return ConvertDisableValue(text, value);
 }
 
+// A safe value of one character, as usual entries write it: X, x, 1 or 0.
+inline bool ConvertSafeChar(char c, eSignal& value)
+{
+    switch (c) {
+    case 'X':
+    case 'x':
+        value = SIGNAL_X;
+        return true;
+    case '1':
+        value = SIGNAL_HIGH;
+        return true;
+    case '0':
+        value = SIGNAL_LOW;
+        return true;
+    default:
+        return false;
+    }
+}
+
 // Four bytes of a text as one number, to compare them at once.
 inline uint32_t FourBytes(const char* text)
 {
@@ -480,20 +499,8 @@ inline bool ReadTightEntry(const char* text, size_t available, UsualEntry& entry
     // The safe value: one character, then ',' or ')'.
     at = functionEnd + 1;
     at += text[at] == ' ';
-    switch (text[at]) {
-    case 'X':
-    case 'x':
-        entry.safe = SIGNAL_X;
-        break;
-    case '1':
-        entry.safe = SIGNAL_HIGH;
-        break;
-    case '0':
-        entry.safe = SIGNAL_LOW;
-        break;
-    default:
+    if (!ConvertSafeChar(text[at], entry.safe))
         return false;
-    }
     ++at;
     entry.controlCell = -1;
     entry.disableValue = SIGNAL_LOW;
@@ -562,20 +569,8 @@ bool ReadUsualEntry(const char* text, size_t available, UsualEntry& entry)
 
     if (ends[3] - starts[3] != 1)
         return false;
-    switch (text[starts[3]]) {
-    case 'X':
-    case 'x':
-        entry.safe = SIGNAL_X;
-        break;
-    case '1':
-        entry.safe = SIGNAL_HIGH;
-        break;
-    case '0':
-        entry.safe = SIGNAL_LOW;
-        break;
-    default:
+    if (!ConvertSafeChar(text[starts[3]], entry.safe))
         return false;
-    }
     entry.controlCell = -1;
     entry.disableValue = SIGNAL_LOW;
     entry.disabledState = SIGNAL_Z;
