@@ -14,6 +14,7 @@
 #include <string>
 
 #include "model/PinMapIndex.h"
+#include "util/ShortBytesInternal.h"
 
 namespace {
 
@@ -79,34 +80,6 @@ void WriteBit(unsigned char* image, int number, bool high)
         image[number / 8] |= mask;
     } else {
         image[number / 8] &= static_cast<unsigned char>(~mask);
-    }
-}
-
-// Copies the `length` bytes of a short text (a port name) without a
-// library call: in two loads and stores that may overlap.
-void CopyShortText(char* to, const char* from, size_t length)
-{
-    if (length > 16) {
-        std::memcpy(to, from, length);
-    } else if (length >= 8) {
-        std::uint64_t first;
-        std::uint64_t last;
-        std::memcpy(&first, from, 8);
-        std::memcpy(&last, from + length - 8, 8);
-        std::memcpy(to, &first, 8);
-        std::memcpy(to + length - 8, &last, 8);
-    } else if (length >= 4) {
-        std::uint32_t first;
-        std::uint32_t last;
-        std::memcpy(&first, from, 4);
-        std::memcpy(&last, from + length - 4, 4);
-        std::memcpy(to, &first, 4);
-        std::memcpy(to + length - 4, &last, 4);
-    } else if (length > 0) {
-        // First, middle and last byte: all of one to three.
-        to[0] = from[0];
-        to[length / 2] = from[length / 2];
-        to[length - 1] = from[length - 1];
     }
 }
 
@@ -262,7 +235,7 @@ int BScanPinMap::AddRegister(const RegisterEntry& entry)
     const char* pinName = shortName;
     size_t pinNameLength = nameLength;
     if (nameLength + kDecimalDigits + 1 <= sizeof(shortName)) {
-        CopyShortText(shortName, portName, nameLength);
+        bscan_util::MoveShortBytes(shortName, portName, nameLength);
         if (portIndex != 0) {
             pinNameLength += WriteDecimal(portIndex, shortName + nameLength);
         }

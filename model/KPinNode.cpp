@@ -7,6 +7,7 @@
 #include <new>
 
 #include "model/PinMapIndex.h"
+#include "util/ShortBytesInternal.h"
 
 namespace {
 
@@ -32,37 +33,6 @@ char* HeapCopyIfLong(const char* text, size_t size, size_t inlineSize, bool& fai
     }
     std::memcpy(copy, text, size);
     return copy;
-}
-
-// Moves `size` bytes (a text that fits a node's buffer) to `to`; the
-// source may overlap it. All bytes are loaded before any is stored, in two
-// words that may overlap, so no library call is needed.
-void MoveShortText(char* to, const char* from, size_t size)
-{
-    if (size > 16) {
-        std::memmove(to, from, size);
-    } else if (size >= 8) {
-        std::uint64_t first;
-        std::uint64_t last;
-        std::memcpy(&first, from, 8);
-        std::memcpy(&last, from + size - 8, 8);
-        std::memcpy(to, &first, 8);
-        std::memcpy(to + size - 8, &last, 8);
-    } else if (size >= 4) {
-        std::uint32_t first;
-        std::uint32_t last;
-        std::memcpy(&first, from, 4);
-        std::memcpy(&last, from + size - 4, 4);
-        std::memcpy(to, &first, 4);
-        std::memcpy(to + size - 4, &last, 4);
-    } else if (size > 0) {
-        const char first = from[0];
-        const char middle = from[size / 2];
-        const char last = from[size - 1];
-        to[0] = first;
-        to[size / 2] = middle;
-        to[size - 1] = last;
-    }
 }
 
 bool SameText(const char* a, const char* b)
@@ -145,7 +115,7 @@ void KPinNode::StoreText(char*& field, char* buffer, const char* text, size_t si
     } else if (heapCopy != nullptr) {
         field = heapCopy;
     } else {
-        MoveShortText(buffer, text, size);
+        bscan_util::MoveShortBytes(buffer, text, size);
         field = buffer;
     }
 }

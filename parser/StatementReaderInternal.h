@@ -31,6 +31,7 @@
 #include "parser/ReaderTextInternal.h"
 #include "util/KByteBuffer.h"
 #include "util/PlatformStreamInternal.h"
+#include "util/ShortBytesInternal.h"
 
 // A read is made inline in the loops that read every line of a statement.
 #if defined(__GNUC__) || defined(__clang__)
@@ -204,43 +205,6 @@ inline int PhysicalLineSource::ReadFromBlock(const char*& text, size_t& length)
     return BSDL_OK;
 }
 
-// Copies `length` bytes between buffers that do not overlap; a short text
-// by two overlapping fixed-size moves instead of a library call.
-inline void CopyPieceBytes(char* out, const char* in, size_t length)
-{
-    if (length > 32) {
-        std::memcpy(out, in, length);
-    } else if (length >= 16) {
-        char head[16];
-        char tail[16];
-        std::memcpy(head, in, 16);
-        std::memcpy(tail, in + length - 16, 16);
-        std::memcpy(out, head, 16);
-        std::memcpy(out + length - 16, tail, 16);
-    } else if (length >= 8) {
-        char head[8];
-        char tail[8];
-        std::memcpy(head, in, 8);
-        std::memcpy(tail, in + length - 8, 8);
-        std::memcpy(out, head, 8);
-        std::memcpy(out + length - 8, tail, 8);
-    } else if (length >= 4) {
-        char head[4];
-        char tail[4];
-        std::memcpy(head, in, 4);
-        std::memcpy(tail, in + length - 4, 4);
-        std::memcpy(out, head, 4);
-        std::memcpy(out + length - 4, tail, 4);
-    } else if (length > 0) {
-        const char first = in[0];
-        const char middle = in[length / 2];
-        const char last = in[length - 1];
-        out[0] = first;
-        out[length / 2] = middle;
-        out[length - 1] = last;
-    }
-}
-
 // Appends a string value's piece, with its comment, to a byte buffer in
 // one go when the buffer has room for all of it: the same bytes as
 // WriteData for the piece, a blank and the comment when there is one, and
@@ -260,7 +224,7 @@ struct KByteBufferPieces {
             return;
         }
         char* out = buffer.m_bytes + buffer.m_size;
-        CopyPieceBytes(out, piece, length);
+        bscan_util::MoveShortBytes(out, piece, length);
         out += length;
         if (commentLength > 0) {
             *out++ = ' ';
