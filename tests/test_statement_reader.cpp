@@ -41,6 +41,38 @@ private:
     FILE* m_stream;
 };
 
+using PinParts = std::vector<std::pair<std::string, uint16_t>>;
+
+// Puts pin parts in the pre-pass's order: number descending, then the
+// letters by length, then by text.
+void SortAsPrePass(PinParts& parts)
+{
+    std::sort(parts.begin(), parts.end(), [](const auto& a, const auto& b) {
+        if (a.second != b.second)
+            return a.second > b.second;
+        if (a.first.size() != b.first.size())
+            return a.first.size() < b.first.size();
+        return a.first < b.first;
+    });
+}
+
+// Writes a device whose package constant has `value`, and expects the
+// pre-pass to read it into `expected`.
+void ExpectPrePassPins(const std::string& value, const PinParts& expected, int index)
+{
+    std::string path = ::testing::TempDir() + "statement_prepass_" + std::to_string(getpid()) + "_" +
+                       std::to_string(index) + ".bsdl";
+    FILE* out = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(out, nullptr);
+    const std::string text = "entity G is\nconstant PKG : PIN_MAP_STRING :=\n" + value + "\nend G;\n";
+    std::fwrite(text.data(), 1, text.size(), out);
+    std::fclose(out);
+    ReaderProbe parser;
+    EXPECT_EQ(parser.ReadPackageDB(&path[0]), BSDL_OK);
+    EXPECT_EQ(parser.m_pinNameParts, expected);
+    std::remove(path.c_str());
+}
+
 }  // namespace
 
 TEST(StatementReader, PreparedLinesCommentsAndTheLineCounter)
@@ -299,7 +331,6 @@ TEST(StatementReader, PrePassReadsAheadWithTheSameReadsAsTheStream)
 // with numbers spread too wide for placing (then sorted as a whole).
 TEST(StatementReader, PrePassOrdersGridPinsWhateverTheirListing)
 {
-    using Parts = std::vector<std::pair<std::string, uint16_t>>;
     const char* const letters[] = {"A", "B", "C", "Y", "AA", "AB", "BA", "b", "ZZZ", "AZ"};
     std::vector<std::string> listed;
     for (const char* l : letters)
@@ -320,7 +351,7 @@ TEST(StatementReader, PrePassOrdersGridPinsWhateverTheirListing)
     for (const auto* pins : {&listed, &shuffled, &repeated, &wide}) {
         SCOPED_TRACE(index);
         std::string value = "\"P : (";
-        Parts expected;
+        PinParts expected;
         for (size_t i = 0; i < pins->size(); ++i) {
             const std::string& pin = (*pins)[i];
             value += pin + (i + 1 < pins->size() ? ", " : ")\";");
@@ -335,26 +366,10 @@ TEST(StatementReader, PrePassOrdersGridPinsWhateverTheirListing)
             }
             expected.push_back(part);
         }
-        std::sort(expected.begin(), expected.end(), [](const auto& a, const auto& b) {
-            if (a.second != b.second)
-                return a.second > b.second;
-            if (a.first.size() != b.first.size())
-                return a.first.size() < b.first.size();
-            return a.first < b.first;
-        });
+        SortAsPrePass(expected);
         expected.erase(std::unique(expected.begin(), expected.end()), expected.end());
 
-        std::string path = ::testing::TempDir() + "statement_gridorder_" + std::to_string(getpid()) + "_" +
-                           std::to_string(index++) + ".bsdl";
-        FILE* out = std::fopen(path.c_str(), "wb");
-        ASSERT_NE(out, nullptr);
-        const std::string text = "entity G is\nconstant PKG : PIN_MAP_STRING :=\n" + value + "\nend G;\n";
-        std::fwrite(text.data(), 1, text.size(), out);
-        std::fclose(out);
-        ReaderProbe parser;
-        EXPECT_EQ(parser.ReadPackageDB(&path[0]), BSDL_OK);
-        EXPECT_EQ(parser.m_pinNameParts, expected);
-        std::remove(path.c_str());
+        ExpectPrePassPins(value, expected, index++);
     }
 }
 
@@ -478,7 +493,7 @@ TEST(StatementReader, PrePassOrdersGridPinsListedInStretches)
         SCOPED_TRACE(stretches);
         // Stretch k lists every stretches-th letter from letter k, for all numbers.
         std::string value = "\"P : (";
-        std::vector<std::pair<std::string, uint16_t>> expected;
+        PinParts expected;
         for (size_t k = 0; k < stretches; ++k) {
             for (size_t l = k; l < count; l += stretches) {
                 for (int n = 1; n <= 30; ++n) {
@@ -488,23 +503,7 @@ TEST(StatementReader, PrePassOrdersGridPinsListedInStretches)
             }
         }
         value += "A1)\";";
-        std::sort(expected.begin(), expected.end(), [](const auto& a, const auto& b) {
-            if (a.second != b.second)
-                return a.second > b.second;
-            if (a.first.size() != b.first.size())
-                return a.first.size() < b.first.size();
-            return a.first < b.first;
-        });
-        std::string path = ::testing::TempDir() + "statement_stretches_" + std::to_string(getpid()) + "_" +
-                           std::to_string(index++) + ".bsdl";
-        FILE* out = std::fopen(path.c_str(), "wb");
-        ASSERT_NE(out, nullptr);
-        const std::string text = "entity G is\nconstant PKG : PIN_MAP_STRING :=\n" + value + "\nend G;\n";
-        std::fwrite(text.data(), 1, text.size(), out);
-        std::fclose(out);
-        ReaderProbe parser;
-        EXPECT_EQ(parser.ReadPackageDB(&path[0]), BSDL_OK);
-        EXPECT_EQ(parser.m_pinNameParts, expected);
-        std::remove(path.c_str());
+        SortAsPrePass(expected);
+        ExpectPrePassPins(value, expected, index++);
     }
 }
