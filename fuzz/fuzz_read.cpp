@@ -226,6 +226,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     const char* tmp = getenv("TMPDIR");
     std::string dir = (tmp && *tmp) ? tmp : "/tmp";
     g_path = dir + "/bscan_fuzz_read_" + std::to_string(getpid()) + ".bsdl";
+    // The input file goes when the run ends normally.
+    std::atexit([] { std::remove(g_path.c_str()); });
     return 0;
 }
 

@@ -6,15 +6,15 @@
 #include <cstdio>
 #include <string>
 
-#include <unistd.h>
-
 #include "parser/BScanParser.h"
+
+#include "ScratchDir.h"
 
 namespace {
 
 std::string WriteTemp(const std::string& name, const std::string& content)
 {
-    std::string path = ::testing::TempDir() + "reader_entity_" + std::to_string(getpid()) + "_" + name + ".bsdl";
+    std::string path = bscan_test::ScratchPath("reader_entity_" + name + ".bsdl");
     FILE* f = std::fopen(path.c_str(), "w");
     EXPECT_NE(f, nullptr);
     std::fputs(content.c_str(), f);

@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <string>
 
-#include <unistd.h>
-
 #include "parser/BScanParser.h"
+
+#include "ScratchDir.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ public:
     int Run(int (BScanParser::*reader)(FILE*, char*), std::string first, const std::string& rest,
             std::string* next = nullptr)
     {
-        std::string path = ::testing::TempDir() + "reader_attribute_" + std::to_string(getpid()) + ".bsdl";
+        std::string path = bscan_test::ScratchPath("reader_attribute.bsdl");
         FILE* f = std::fopen(path.c_str(), "w");
         std::fputs(rest.c_str(), f);
         std::fclose(f);

@@ -10,6 +10,8 @@
 
 #include "parser/BScanParser.h"
 
+#include "ScratchDir.h"
+
 namespace {
 
 class LifecycleProbe : public BScanParser {
@@ -47,9 +49,7 @@ const std::string kSecond = std::string(BSCAN_TEST_DATA_DIR) + "/util_second.bsd
 
 std::string MakeTempDir()
 {
-    std::string pattern = ::testing::TempDir() + "bscan_life_XXXXXX";
-    EXPECT_NE(mkdtemp(&pattern[0]), nullptr);
-    return pattern;
+    return bscan_test::NewScratchSubdir("life");
 }
 
 std::string CurrentDir()

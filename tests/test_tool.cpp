@@ -26,6 +26,8 @@
 
 #include "parser/BScanParser.h"
 
+#include "ScratchDir.h"
+
 #ifdef BSCAN_TOOL_PATH
 
 namespace {
@@ -54,9 +56,7 @@ std::string Slurp(const std::string& path)
 
 std::string TempDir()
 {
-    char pattern[] = "/tmp/bscan_tool_test.XXXXXX";
-    const char* dir = mkdtemp(pattern);
-    return dir ? dir : "/tmp";
+    return bscan_test::NewScratchSubdir("tool");
 }
 
 // Runs the tool with `args`; `environment` is put before the command

@@ -13,12 +13,13 @@
 #include "util/KString.h"
 #include "util/KUtilString.h"
 
+#include "ScratchDir.h"
+
 namespace {
 
 std::string WriteTempFile(const std::string& name, const std::string& content)
 {
-    std::string dir = ::testing::TempDir() + "bscan_util_XXXXXX";
-    EXPECT_NE(mkdtemp(&dir[0]), nullptr);
+    std::string dir = bscan_test::NewScratchSubdir("util");
     FILE* f = std::fopen((dir + "/" + name).c_str(), "wb");
     EXPECT_NE(f, nullptr);
     std::fwrite(content.data(), 1, content.size(), f);
