@@ -21,11 +21,12 @@
 // of the string (which has no comma after it) names that entry, and a ','
 // on a later piece still separates entries. An unfinished entry or comment
 // at the end is dropped; no entry at all fails with BSDL_ERR_BAD_VALUE.
-// Entries are kept as offsets into the gathered value, so the walk is
-// linear in the length of the string. An entry in its usual form (see
-// ReadUsualEntry) is read whole where the walk finds it, in one pass that
-// gives its end and its fields at once; phase 2 then only stores it. Any
-// other entry is found by its parentheses and cut into fields in phase 2.
+// The walk is linear in the length of the string. An entry in its usual
+// form (see FindUsualEntry) is read whole where the walk finds it, in one
+// pass that gives its end and its fields at once, straight into the pin
+// map's entry that phase 2 then only hands over. Any other entry is found
+// by its parentheses, kept as offsets into the gathered value and cut into
+// fields in phase 2.
 //
 // Phase 2 needs the pin map (else BSDL_ERR_NO_PIN_MAP, nothing stored) and
 // stores the entries in order with AddNewRegister. An entry reads
@@ -72,44 +73,74 @@
 
 namespace {
 
-// An entry in its usual form, as read by ReadUsualEntry: its length and
-// all it gives AddNewRegister, the texts as offsets into the entry (an
-// empty port text when the port is "*").
+const size_t kNoComment = static_cast<size_t>(-1);
+
+// The pin map's register entry type is private to it (the parser is its
+// friend): the reading below takes it as the template parameter `Stored`.
+// An entry in its usual form is read straight into one, ready to be
+// stored: its texts ended in place in the gathered value, each by a NUL
+// written over the character behind it, the port "*" as the empty text,
+// and its initial value already set from the presets.
+
+// An entry of the string value: for one in the usual form, the pin map's
+// entry it was read into; for any other, where its text lies in the value.
+// Each refers to its comment name by its offset in the comment texts
+// (none: kNoComment).
+template <class Stored>
+struct ListedEntry {
+    size_t start;
+    size_t length;
+    size_t comment;
+    bool usual;
+    Stored stored;
+
+    // Left unset: a usual entry is read straight into the list's new last
+    // element, and every other one is given all its members.
+    ListedEntry() {}
+    ListedEntry(size_t entryStart, size_t entryLength)
+        : start(entryStart), length(entryLength), comment(kNoComment), usual(false), stored()
+    {
+    }
+};
+
+// The host's presets for cell `number`, when they cover it.
+bool PresetValue(const unsigned char* values, const unsigned char* mask, int count, int number,
+                 eSignal& value)
+{
+    if (values == nullptr || mask == nullptr || number < 0 || number >= count)
+        return false;
+    if (mask[number] != 0 && values[number] == 0)
+        value = SIGNAL_LOW;
+    else if (mask[number] != 0 && values[number] == 1)
+        value = SIGNAL_HIGH;
+    else
+        value = SIGNAL_X;
+    return true;
+}
+
+struct Presets {
+    const unsigned char* values;
+    const unsigned char* mask;
+    int count;
+};
+
+// An entry in its usual form as ReadTightEntry or FindUsualFields finds it:
+// its length, what it gives AddNewRegister and its texts as offsets from
+// its start (an empty port text when the port is "*").
 struct UsualEntry {
-    uint32_t length;
-    uint32_t cellStart;
-    uint32_t cellEnd;
-    uint32_t portStart;
-    uint32_t portEnd;
-    uint32_t functionStart;
-    uint32_t functionEnd;
+    size_t length;
+    size_t cellStart;
+    size_t cellEnd;
+    size_t portStart;
+    size_t portEnd;
+    size_t functionStart;
+    size_t functionEnd;
     int number;
     int vectorIndex;
     int controlCell;
     eSignal safe;
     eSignal disableValue;
     eSignal disabledState;
-};
-
-const size_t kNoComment = static_cast<size_t>(-1);
-
-// An entry of the string value: where its text lies in the value, where
-// its comment name lies in the comment texts (none: kNoComment) and, when
-// it is in the usual form, what that form gave.
-struct RegisterEntry {
-    size_t start;
-    size_t length;
-    size_t comment;
-    bool usual;
-    UsualEntry fields;
-
-    // Left unset: a usual entry is read straight into the list's new last
-    // element, and every other one is given all its members.
-    RegisterEntry() {}
-    RegisterEntry(size_t entryStart, size_t entryLength)
-        : start(entryStart), length(entryLength), comment(kNoComment), usual(false), fields()
-    {
-    }
 };
 
 enum class SplitState { Between, Entry, AfterEntry, Comment };
@@ -362,16 +393,60 @@ struct UsualFields {
     size_t close;
 };
 
+#if (defined(__GNUC__) || defined(__clang__)) && defined(__BYTE_ORDER__) && \
+    __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+#define BSCAN_REGISTER_WORD_DIGITS 1
+#else
+#define BSCAN_REGISTER_WORD_DIGITS 0
+#endif
+
+#if BSCAN_REGISTER_WORD_DIGITS
+// The leading decimal digits of the eight bytes at `text`: their count (0
+// to 8) and their value. The eight bytes are taken as one word (first byte
+// lowest): a byte is a digit when its high half is 3 and its low half below
+// 10; the digits are moved to the top of the word, behind zeros, and
+// combined pairwise, then in fours, then all eight.
+inline int LeadingDigits(const char* text, int& value)
+{
+    uint64_t word;
+    std::memcpy(&word, text, 8);
+    const uint64_t low = word & 0x0F0F0F0F0F0F0F0Full;
+    const uint64_t other = ((word & 0xF0F0F0F0F0F0F0F0ull) ^ 0x3030303030303030ull) |
+                           ((low + 0x0606060606060606ull) & 0x1010101010101010ull);
+    const int count = other == 0 ? 8 : __builtin_ctzll(other) / 8;
+    if (count == 0)
+        return 0;
+    uint64_t digits = low << (8 * (8 - count));
+    digits = (digits * 10 + (digits >> 8)) & 0x00FF00FF00FF00FFull;
+    digits = (digits * 100 + (digits >> 16)) & 0x0000FFFF0000FFFFull;
+    digits = digits * 10000 + (digits >> 32);
+    value = static_cast<int>(static_cast<uint32_t>(digits));
+    return count;
+}
+#endif
+
 // The number before '(' (one to eight digits) and the blanks after it;
-// returns the offset behind the '(' or 0 when there is none.
-inline size_t ReadEntryNumber(const char* text, int& number)
+// returns the offset behind the '(' or 0 when there is none. Of the text,
+// `available` bytes lie before a NUL.
+inline size_t ReadEntryNumber(const char* text, size_t available, int& number)
 {
     size_t at = 0;
     number = 0;
-    for (; IsDigit(text[at]); ++at) {
-        if (at == 8)
+#if BSCAN_REGISTER_WORD_DIGITS
+    if (available >= 8) {
+        at = static_cast<size_t>(LeadingDigits(text, number));
+        if (at == 8 && IsDigit(text[8]))
             return 0;
-        number = number * 10 + (text[at] - '0');
+    } else
+#else
+    (void)available;
+#endif
+    {
+        for (; IsDigit(text[at]); ++at) {
+            if (at == 8)
+                return 0;
+            number = number * 10 + (text[at] - '0');
+        }
     }
     if (at == 0)
         return 0;
@@ -417,7 +492,7 @@ inline bool ReadPortField(const char* text, size_t start, size_t& at, UsualField
 // back to 0.
 bool FindUsualFields(const char* text, size_t available, UsualFields& fields)
 {
-    size_t at = ReadEntryNumber(text, fields.number);
+    size_t at = ReadEntryNumber(text, available, fields.number);
     if (at == 0)
         return false;
     fields.count = 0;
@@ -469,7 +544,7 @@ inline size_t TightWordEnd(const char* text, size_t available, size_t& at, char 
 inline bool ReadTightEntry(const char* text, size_t available, UsualEntry& entry)
 {
     int number;
-    size_t at = ReadEntryNumber(text, number);
+    size_t at = ReadEntryNumber(text, available, number);
     if (at == 0)
         return false;
 
@@ -528,31 +603,25 @@ inline bool ReadTightEntry(const char* text, size_t available, UsualEntry& entry
     } else if (text[at] != ')') {
         return false;
     }
-    if (at + 1 > UINT32_MAX)
-        return false;
-
     const bool star = fields.star;
-    entry.length = static_cast<uint32_t>(at + 1);
+    entry.length = at + 1;
     entry.number = number;
     entry.vectorIndex = star ? 0 : fields.vectorIndex;
-    entry.cellStart = static_cast<uint32_t>(cellStart);
-    entry.cellEnd = static_cast<uint32_t>(cellEnd);
-    entry.portStart = static_cast<uint32_t>(star ? 0 : port);
-    entry.portEnd = static_cast<uint32_t>(star ? 0 : fields.nameEnd);
-    entry.functionStart = static_cast<uint32_t>(functionStart);
-    entry.functionEnd = static_cast<uint32_t>(functionEnd);
+    entry.cellStart = cellStart;
+    entry.cellEnd = cellEnd;
+    entry.portStart = star ? 0 : port;
+    entry.portEnd = star ? 0 : fields.nameEnd;
+    entry.functionStart = functionStart;
+    entry.functionEnd = functionEnd;
     return true;
 }
 
-// Reads the entry at the start of `text`, of which `available` bytes lie
+// Finds the entry at the start of `text`, of which `available` bytes lie
 // before the NUL that ends the value, when it is in its usual form (see
 // FindUsualFields) with the safe value X, x, 1 or 0, the disable value 1
 // or 0 and a disabled state the table knows. Returns false for any other
 // entry, which is then read the general way.
-#if defined(__GNUC__) || defined(__clang__)
-__attribute__((noinline))
-#endif
-bool ReadUsualEntry(const char* text, size_t available, UsualEntry& entry)
+inline bool FindUsualEntry(const char* text, size_t available, UsualEntry& entry)
 {
     if (ReadTightEntry(text, available, entry))
         return true;
@@ -561,8 +630,6 @@ bool ReadUsualEntry(const char* text, size_t available, UsualEntry& entry)
         return false;
     const int count = fields.count;
     if (count != 4 && count != 7)
-        return false;
-    if (fields.close + 1 > UINT32_MAX)
         return false;
     const size_t* starts = fields.starts;
     const size_t* ends = fields.ends;
@@ -575,60 +642,107 @@ bool ReadUsualEntry(const char* text, size_t available, UsualEntry& entry)
     entry.disableValue = SIGNAL_LOW;
     entry.disabledState = SIGNAL_Z;
     if (count == 7) {
+        eSignal disableValue;
+        eSignal disabledState;
         if (!ConvertDisableValue(std::string_view(text + starts[5], ends[5] - starts[5]),
-                                 entry.disableValue) ||
+                                 disableValue) ||
             !ConvertDisabledState(std::string_view(text + starts[6], ends[6] - starts[6]),
-                                  entry.disabledState))
+                                  disabledState))
             return false;
+        entry.disableValue = disableValue;
+        entry.disabledState = disabledState;
         entry.controlCell = ReadControlCell(text + starts[4], ends[4] - starts[4]);
     }
 
     const bool star = fields.star;
-    entry.length = static_cast<uint32_t>(fields.close + 1);
+    entry.length = fields.close + 1;
     entry.number = fields.number;
     entry.vectorIndex = star ? 0 : fields.vectorIndex;
-    entry.cellStart = static_cast<uint32_t>(starts[0]);
-    entry.cellEnd = static_cast<uint32_t>(ends[0]);
-    entry.portStart = static_cast<uint32_t>(star ? 0 : starts[1]);
-    entry.portEnd = static_cast<uint32_t>(star ? 0 : fields.nameEnd);
-    entry.functionStart = static_cast<uint32_t>(starts[2]);
-    entry.functionEnd = static_cast<uint32_t>(ends[2]);
+    entry.cellStart = starts[0];
+    entry.cellEnd = ends[0];
+    entry.portStart = star ? 0 : starts[1];
+    entry.portEnd = star ? 0 : fields.nameEnd;
+    entry.functionStart = starts[2];
+    entry.functionEnd = ends[2];
     return true;
 }
 
+// Reads the entry at the start of `text` (see FindUsualEntry) into the pin
+// map's entry `stored`, ready to be stored but for its comment name, and
+// returns its length; 0 when it is not in its usual form, and then nothing
+// is written. Its texts are ended in place, each by a NUL written over the
+// character behind it (the splitting reads on behind the entry and never
+// looks at it again); the port "*" is handed on as the empty text, the NUL
+// behind the cell type. Kept out of line, so that its walk keeps its values
+// in registers.
+template <class Stored>
+#if defined(__GNUC__) || defined(__clang__)
+__attribute__((noinline))
+#endif
+size_t ReadUsualEntry(char* text, size_t available, const Presets& presets, Stored& stored)
+{
+    UsualEntry entry;
+    if (!FindUsualEntry(text, available, entry))
+        return 0;
+    text[entry.cellEnd] = '\0';
+    text[entry.functionEnd] = '\0';
+    stored.portName = text + entry.cellEnd;
+    stored.portNameLength = 0;
+    if (entry.portEnd != entry.portStart) {
+        text[entry.portEnd] = '\0';
+        stored.portName = text + entry.portStart;
+        stored.portNameLength = entry.portEnd - entry.portStart;
+    }
+    stored.number = entry.number;
+    stored.portIndex = entry.vectorIndex;
+    stored.controlCell = entry.controlCell;
+    stored.safe = entry.safe;
+    stored.disableValue = entry.disableValue;
+    stored.disableResult = entry.disabledState;
+    stored.value = entry.safe;
+    PresetValue(presets.values, presets.mask, presets.count, entry.number, stored.value);
+    stored.cellType = text + entry.cellStart;
+    stored.cellTypeLength = entry.cellEnd - entry.cellStart;
+    stored.function = text + entry.functionStart;
+    stored.functionLength = entry.functionEnd - entry.functionStart;
+    return entry.length;
+}
+
 // Reads the entry at data[at] when it is in its usual form and appends it
-// to the list. While the list has room, the entry is read straight into a
-// new last element, which is dropped again when the entry is not in that
-// form; a full list grows only for an entry that is.
-bool TakeUsualEntry(const char* data, size_t size, size_t at, std::vector<RegisterEntry>& entries)
+// to the list; returns its length, 0 when it is not in that form. While
+// the list has room, the entry is read straight into a new last element,
+// which is dropped again when the entry is not in that form; a full list
+// grows only for an entry that is.
+template <class Entry>
+size_t TakeUsualEntry(char* data, size_t size, size_t at, const Presets& presets,
+                      std::vector<Entry>& entries)
 {
     if (entries.size() < entries.capacity()) {
-        RegisterEntry& item = entries.emplace_back();
-        if (!ReadUsualEntry(data + at, size - at, item.fields)) {
+        Entry& item = entries.emplace_back();
+        const size_t length = ReadUsualEntry(data + at, size - at, presets, item.stored);
+        if (length == 0) {
             entries.pop_back();
-            return false;
+            return 0;
         }
-        item.start = at;
-        item.length = item.fields.length;
         item.comment = kNoComment;
         item.usual = true;
-        return true;
+        return length;
     }
-    RegisterEntry item;
-    if (!ReadUsualEntry(data + at, size - at, item.fields))
-        return false;
-    item.start = at;
-    item.length = item.fields.length;
+    Entry item;
+    const size_t length = ReadUsualEntry(data + at, size - at, presets, item.stored);
+    if (length == 0)
+        return 0;
     item.comment = kNoComment;
     item.usual = true;
     entries.push_back(item);
-    return true;
+    return length;
 }
 
 // Phase 1: splits the gathered value into entries. The comment names are
 // written one after the other into `comments`, each ended by a NUL, and the
 // entries refer to them by offset.
-int SplitEntries(const char* data, size_t size, std::vector<RegisterEntry>& entries,
+template <class Entry>
+int SplitEntries(char* data, size_t size, const Presets& presets, std::vector<Entry>& entries,
                  std::string& comments)
 {
     SplitState state = SplitState::Between;
@@ -652,8 +766,9 @@ int SplitEntries(const char* data, size_t size, std::vector<RegisterEntry>& entr
             } else {
                 // An entry in its usual form is read whole here, together
                 // with the comma that usually follows it.
-                if (TakeUsualEntry(data, size, i, entries)) {
-                    i += entries.back().length;
+                const size_t length = TakeUsualEntry(data, size, i, presets, entries);
+                if (length != 0) {
+                    i += length;
                     state = SplitState::AfterEntry;
                     if (i < size && data[i] == ',') {
                         ++i;
@@ -727,27 +842,6 @@ int SplitEntries(const char* data, size_t size, std::vector<RegisterEntry>& entr
     }
     return entries.empty() ? BSDL_ERR_BAD_VALUE : BSDL_OK;
 }
-
-// The host's presets for cell `number`, when they cover it.
-bool PresetValue(const unsigned char* values, const unsigned char* mask, int count, int number,
-                 eSignal& value)
-{
-    if (values == nullptr || mask == nullptr || number < 0 || number >= count)
-        return false;
-    if (mask[number] != 0 && values[number] == 0)
-        value = SIGNAL_LOW;
-    else if (mask[number] != 0 && values[number] == 1)
-        value = SIGNAL_HIGH;
-    else
-        value = SIGNAL_X;
-    return true;
-}
-
-struct Presets {
-    const unsigned char* values;
-    const unsigned char* mask;
-    int count;
-};
 
 // The fields of an entry's body. The fields are taken from the front, each
 // up to the next ',' with the white space around it dropped; once the
@@ -988,63 +1082,31 @@ int BScanParser::ReadBSCANBoundaryRegister(FILE* file, char* statement)
         // An entry takes some twenty characters at least, so the list is
         // sized once for most values instead of growing step by step; when
         // that much memory is not to be had, it grows as the entries come.
-        const char* data = value.GetText();
+        // The gathered value is this reader's own buffer: the usual entries
+        // have their texts ended in place in it.
+        char* const data = const_cast<char*>(value.GetText());
         const size_t size = static_cast<size_t>(value.GetTotalSize());
-        std::vector<RegisterEntry> entries;
+        using Entry = ListedEntry<BScanPinMap::RegisterEntry>;
+        std::vector<Entry> entries;
         try {
             entries.reserve(size / 32 + 1);
         } catch (const std::bad_alloc&) {
         }
+        const Presets presets{m_presetValues, m_presetMask, m_presetCount};
         std::string comments;
-        result = SplitEntries(data, size, entries, comments);
+        result = SplitEntries(data, size, presets, entries, comments);
         if (result < 0)
             return result;
 
         if (m_pinMap == nullptr)
             return BSDL_ERR_NO_PIN_MAP;
 
-        // The gathered value is this reader's own buffer, and phase 2 is
-        // the last to look at its entries: the usual ones have their texts
-        // ended in place in it (entries exist only when it holds bytes).
-        char* const writable = const_cast<char*>(data);
-        const Presets presets{m_presetValues, m_presetMask, m_presetCount};
         std::string texts;
-        char noPort[1] = {'\0'};
-        for (const RegisterEntry& item : entries) {
+        for (Entry& item : entries) {
             const char* commentName = item.comment == kNoComment ? "" : comments.c_str() + item.comment;
             if (item.usual) {
-                // Phase 2 for an entry read in its usual form: its texts are
-                // ended in place, each by a NUL written over the character
-                // behind it (the entry is not looked at again), and handed
-                // over with the lengths the reading found; the port "*" is
-                // handed on as the empty text.
-                const UsualEntry& fields = item.fields;
-                char* const text = writable + item.start;
-                text[fields.cellEnd] = '\0';
-                text[fields.functionEnd] = '\0';
-                BScanPinMap::RegisterEntry entry;
-                entry.portName = noPort;
-                entry.portNameLength = 0;
-                if (fields.portEnd != fields.portStart) {
-                    text[fields.portEnd] = '\0';
-                    entry.portName = text + fields.portStart;
-                    entry.portNameLength = fields.portEnd - fields.portStart;
-                }
-                entry.number = fields.number;
-                entry.portIndex = fields.vectorIndex;
-                entry.controlCell = fields.controlCell;
-                entry.safe = fields.safe;
-                entry.disableValue = fields.disableValue;
-                entry.disableResult = fields.disabledState;
-                entry.value = fields.safe;
-                PresetValue(presets.values, presets.mask, presets.count, fields.number,
-                            entry.value);
-                entry.cellType = text + fields.cellStart;
-                entry.cellTypeLength = fields.cellEnd - fields.cellStart;
-                entry.function = text + fields.functionStart;
-                entry.functionLength = fields.functionEnd - fields.functionStart;
-                entry.originalName = commentName;
-                result = m_pinMap->AddRegister(entry);
+                item.stored.originalName = commentName;
+                result = m_pinMap->AddRegister(item.stored);
             } else {
                 const std::string_view entry(data + item.start, item.length);
                 result = StoreEntry(*m_pinMap, entry, commentName, presets, texts);

@@ -324,3 +324,24 @@ TEST(BoundaryRegisterReader, EntriesWithAndWithoutBlanksAroundFieldsReadAlike)
     RegisterParser empty(3, "A:inout");
     EXPECT_EQ(empty.Register("\"1 (BC_7, , bidir, X)\";\n"), empty.Register("\"1 (BC_7,, bidir, X)\";\n"));
 }
+
+TEST(BoundaryRegisterReader, EntryNumbersOfAnyDigitCountGiveTheSameCell)
+{
+    // Leading zeros make the numbers one to twelve digits long; entries of
+    // up to eight digits are read in their usual form, longer ones the
+    // general way, and the last entry of a value has no bytes behind it.
+    RegisterParser plain(12, "A:in B:out");
+    ASSERT_EQ(plain.Register("\"5 (BC_1, A, input, 1), 11 (BC_2, B, output2, 0)\";"), 0);
+    for (size_t zeros = 0; zeros < 12; ++zeros) {
+        const std::string pad(zeros, '0');
+        RegisterParser parser(12, "A:in B:out");
+        EXPECT_EQ(parser.Register("\"" + pad + "5 (BC_1, A, input, 1), " + pad + "11(BC_2, B, output2, 0)\";"), 0)
+            << zeros;
+        EXPECT_EQ(parser.Describe(5), plain.Describe(5)) << zeros;
+        EXPECT_EQ(parser.Describe(11), plain.Describe(11)) << zeros;
+        EXPECT_EQ(parser.Bits(0), plain.Bits(0)) << zeros;
+        EXPECT_EQ(parser.Bits(1), plain.Bits(1)) << zeros;
+    }
+    RegisterParser parser(12, "A:in");
+    EXPECT_EQ(parser.Register("\"12345678 (BC_1, A, input, 1)\";"), -1);
+}
