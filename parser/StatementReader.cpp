@@ -12,6 +12,7 @@
 // Results: 0, -4 when the end-of-file indicator was already set before a
 // read, -3 when a read returned nothing (also for a null stream), -6 for a
 // missing output buffer, -7 when memory runs out while a text grows.
+#include <cstdint>
 #include <cstring>
 #include <exception>
 #include <new>
@@ -301,6 +302,166 @@ inline bool CutUsualPiece(const char* raw, size_t end, const char*& piece, size_
     return true;
 }
 
+// The first byte of text[from, end) at which the walk over a piece stops:
+// a double quote, '-', ';', a line end or a NUL byte; `end` when there is
+// none. Only text[0, end) is looked at; where the processor has SSE2 the
+// search looks at 16 bytes at a time, its last look possibly beginning
+// before `from` (those bytes are then left out).
+inline size_t FindPieceStop(const char* text, size_t from, size_t end)
+{
+#if BSCAN_READER_SSE2
+    if (from < end && end >= 16) {
+        const __m128i quote = _mm_set1_epi8('"');
+        const __m128i minus = _mm_set1_epi8('-');
+        const __m128i semi = _mm_set1_epi8(';');
+        const __m128i newline = _mm_set1_epi8('\n');
+        const __m128i zero = _mm_setzero_si128();
+        for (;;) {
+            const size_t at = end - from >= 16 ? from : end - 16;
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
+            const __m128i stops = _mm_or_si128(
+                _mm_or_si128(_mm_cmpeq_epi8(bytes, quote), _mm_cmpeq_epi8(bytes, minus)),
+                _mm_or_si128(_mm_cmpeq_epi8(bytes, semi),
+                             _mm_or_si128(_mm_cmpeq_epi8(bytes, newline), _mm_cmpeq_epi8(bytes, zero))));
+            const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(stops)) >> (from - at);
+            if (mask != 0)
+                return from + ReaderLowestBit(mask);
+            if (at + 16 >= end)
+                return end;
+            from = at + 16;
+        }
+    }
+#endif
+    for (; from < end; ++from) {
+        const char c = text[from];
+        if (c == '"' || c == '-' || c == ';' || c == '\n' || c == '\0')
+            return from;
+    }
+    return end;
+}
+
+inline bool IsBlankOrTab(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+// A blank, tab or carriage return: white space that does not end a line.
+inline bool IsLineSpace(char c)
+{
+    const uint64_t kLineSpace = uint64_t{1} << ' ' | uint64_t{1} << '\t' | uint64_t{1} << '\r';
+    const unsigned char u = static_cast<unsigned char>(c);
+    return u <= ' ' && (kLineSpace >> u & 1) != 0;
+}
+
+// Takes the value's lines that are in the plainest form of a piece's line
+// straight out of the bytes the source holds, one after another: white
+// space without line ends, a double quote, the piece (no double quote, '-', ';', line end or
+// NUL byte in it), the closing quote, blanks or tabs around one '&' or ';',
+// then either a comment ("--" and any text without a NUL byte) or
+// carriage returns, blanks and tabs, and the line end, all within one
+// read's 254 characters. Such a line is one whole read, its first "--"
+// starts its comment, and it is in the usual form of a piece's line once
+// the comment is removed; so each is counted as a line and its piece,
+// stripped of white space, appended (with its comment when comments are
+// kept) as the general steps would. Lines that hold only white space, or
+// white space and a comment without a NUL byte, are only counted, as the
+// general steps find nothing in them once the comment is removed. The walk
+// stops before the first line
+// of any other form, at the end of the bytes held, or after a line closed
+// by ';' (the value's last, as no ';' comes before it). True when it took
+// the value's last line.
+bool TakePlainPieces(PhysicalLineSource& source, long long& lineNumber, KByteBuffer& buffer,
+                     bool keepComments, char* comment)
+{
+    const char* text;
+    size_t count;
+    if (!source.Buffered(text, count))
+        return false;
+    const size_t kLongestRead = 254;
+    size_t line = 0;                               // where the next line starts
+    bool last = false;
+    try {
+        while (!last) {
+            const size_t limit = count - line < kLongestRead ? count : line + kLongestRead;
+            size_t at = line;
+            while (at < limit && IsLineSpace(text[at]))
+                ++at;
+            if (at == limit)
+                break;
+            if (text[at] != '"') {
+                // A line of white space, or of white space and a comment
+                // (without a NUL byte), is only counted.
+                if (text[at] == '-' && limit - at > 2 && text[at + 1] == '-')
+                    at = ReaderFindEither(text, at + 2, limit, '\n', '\0');
+                if (at == limit || text[at] != '\n')
+                    break;
+                line = at + 1;
+                ++lineNumber;
+                continue;
+            }
+            const size_t open = at;
+            const size_t close = FindPieceStop(text, open + 1, limit);
+            if (close == limit || text[close] != '"')
+                break;
+            // The tail, usually " &" and the line end.
+            size_t end;                            // the line end
+            size_t dash = 0;                       // the comment's "--", if any
+            bool closesValue;
+            if (limit - close > 3 && text[close + 1] == ' ' && text[close + 2] == '&' &&
+                text[close + 3] == '\n') {
+                end = close + 3;
+                closesValue = false;
+            } else {
+                at = close + 1;
+                while (at < limit && IsBlankOrTab(text[at]))
+                    ++at;
+                if (at == limit || (text[at] != '&' && text[at] != ';'))
+                    break;
+                closesValue = text[at] == ';';
+                ++at;
+                while (at < limit && IsBlankOrTab(text[at]))
+                    ++at;
+                if (limit - at > 2 && text[at] == '-' && text[at + 1] == '-') {
+                    dash = at;
+                    at = ReaderFindEither(text, at + 2, limit, '\n', '\0');
+                } else {
+                    while (at < limit && IsLineSpace(text[at]))
+                        ++at;
+                }
+                if (at == limit || text[at] != '\n')
+                    break;
+                end = at;
+            }
+
+            size_t first = open + 1;
+            while (first < close && ReaderIsWhiteSpace(text[first]))
+                ++first;
+            size_t stop = close;
+            while (stop > first && ReaderIsWhiteSpace(text[stop - 1]))
+                --stop;
+            size_t commentLength = 0;
+            if (dash != 0 && keepComments) {
+                // The comment with its "--", stripped at its end, and "*".
+                commentLength = CommentEnd(text, dash, end) - dash;
+                std::memcpy(comment, text + dash, commentLength);
+                comment[commentLength++] = '*';
+            }
+            line = end + 1;
+            ++lineNumber;
+            last = closesValue;
+            if (commentLength == 0)
+                KByteBufferPieces::AppendPiece(buffer, text + first, stop - first);
+            else
+                KByteBufferPieces::Append(buffer, text + first, stop - first, comment, commentLength);
+        }
+    } catch (...) {
+        source.Take(line);
+        throw;
+    }
+    source.Take(line);
+    return last;
+}
+
 }  // namespace
 
 bool PrepareRead(const char* raw, size_t end, PreparedLine& line, std::string* comment)
@@ -377,6 +538,10 @@ int GatherStringValue(PhysicalLineSource& source, long long& lineNumber, const c
         std::string rest;
         char comment[kPhysicalReadSize + 1];       // a read's comment and its marker "*"
         for (;;) {
+            // The lines in the plainest form are taken in one walk; the
+            // first other line is read and taken apart here.
+            if (TakePlainPieces(source, lineNumber, *buffer, keepComments, comment))
+                return BSDL_OK;
             const char* raw;
             size_t end;
             int result = ReadCounted(source, lineNumber, raw, end);

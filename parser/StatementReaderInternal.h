@@ -119,6 +119,14 @@ public:
     // stream.
     int Read(const char*& text, size_t& length);
 
+    // The bytes the next reads would be cut from without reading the
+    // stream (or its block): false when there are none to show, or when
+    // the next read would answer at the end of the stream. A read that ends
+    // at a line end among them is exactly those bytes; taking them with
+    // Take is what that read does. Valid until the next read or Take.
+    bool Buffered(const char*& start, size_t& count);
+    void Take(size_t count);
+
 private:
     int ReadFromBlock(const char*& text, size_t& length);
     bool ReadFromPending(const char*& text, size_t& length);
@@ -175,6 +183,30 @@ BSCAN_READ_INLINE bool PhysicalLineSource::ReadFromPending(const char*& text, si
     return true;
 }
 
+inline bool PhysicalLineSource::Buffered(const char*& start, size_t& count)
+{
+    if (!m_stream)
+        return false;
+    if (m_block) {
+        if (m_endSeen || m_begin == m_end)
+            return false;
+        start = m_block.get() + m_begin;
+        count = m_end - m_begin;
+        return true;
+    }
+    if (bscan_platform::StreamAtEnd(m_stream))
+        return false;
+    return bscan_platform::StreamPending(m_stream, start, count);
+}
+
+inline void PhysicalLineSource::Take(size_t count)
+{
+    if (m_block)
+        m_begin += count;
+    else
+        bscan_platform::StreamSkip(m_stream, count);
+}
+
 // Cuts the next read out of the block, inline as the pre-pass reads every
 // line of the file here.
 inline int PhysicalLineSource::ReadFromBlock(const char*& text, size_t& length)
@@ -212,6 +244,20 @@ inline int PhysicalLineSource::ReadFromBlock(const char*& text, size_t& length)
 // grows the buffer), so that running out of memory leaves the buffer as
 // those writes leave it.
 struct KByteBufferPieces {
+    // A piece without a comment: the piece and a blank.
+    static void AppendPiece(KByteBuffer& buffer, const char* piece, size_t length)
+    {
+        if (buffer.m_capacity - buffer.m_size <= length + 1) {
+            buffer.WriteData(piece, length).WriteData(' ');
+            return;
+        }
+        char* out = buffer.m_bytes + buffer.m_size;
+        bscan_util::MoveShortBytes(out, piece, length);
+        out[length] = ' ';
+        out[length + 1] = '\0';
+        buffer.m_size += length + 1;
+    }
+
     static void Append(KByteBuffer& buffer, const char* piece, size_t length, const char* comment,
                        size_t commentLength)
     {
