@@ -384,9 +384,19 @@ void KBScanCell::StoreEntryTexts(const char* cellType, size_t cellTypeLength, ch
         }
     }
     // A cell without a comment name is given the empty text again: nothing
-    // to do.
+    // to do. A cell that has no comment name yet and no index to tell (the
+    // usual case while a file is read) is given its name here, as
+    // SetOriginalPinName would.
     if (originalName != nullptr && (originalName[0] != '\0' || !m_originalPinName.empty())) {
-        SetOriginalPinName(originalName);
+        if (m_originalPinName.empty() && (m_owner == nullptr || !m_owner->FilesCellNames())) {
+            try {
+                m_originalPinName.append(originalName, std::strlen(originalName));
+            } catch (const std::bad_alloc&) {
+                // out of memory: the cell stays without a comment name
+            }
+        } else {
+            SetOriginalPinName(originalName);
+        }
     }
     if (m_pinName.empty() && (m_owner == nullptr || !m_owner->FilesCellNames())) {
         // The usual case while a file is read: a cell that has no pin name

@@ -313,3 +313,24 @@ TEST(CellTableTest, FiledCellNamesFollowRenames)
         }
     }
 }
+
+TEST(CellTableTest, StoredEntriesNameCellsWhetherOrNotNamesAreFiled)
+{
+    // Entries stored before any lookup by name (nothing filed yet) and
+    // after one (names filed) are found alike, and storing the same cell
+    // again replaces its comment name, with the empty text too.
+    BScanPinMap map;
+    map.AllocateBScanCellTable(6);
+    Entry(map, 5, "", 0, "internal", SIGNAL_X, -1, SIGNAL_LOW, SIGNAL_Z, "late");
+    Entry(map, 1, "", 0, "internal", SIGNAL_X, -1, SIGNAL_LOW, SIGNAL_Z, "Pad_1");
+    EXPECT_EQ(map.GetBScanCellByOriginalName("PAD_1"), map.GetBScanCell(1));
+    Entry(map, 0, "", 0, "internal", SIGNAL_X, -1, SIGNAL_LOW, SIGNAL_Z, "pad_1");
+    Entry(map, 3, "", 0, "internal", SIGNAL_X, -1, SIGNAL_LOW, SIGNAL_Z, "pad_3");
+    EXPECT_EQ(map.GetBScanCellByOriginalName("Pad_1"), map.GetBScanCell(0));
+    EXPECT_EQ(map.GetBScanCellByOriginalName("PAD_3"), map.GetBScanCell(3));
+    Entry(map, 5, "", 0, "internal", SIGNAL_X, -1, SIGNAL_LOW, SIGNAL_Z, "");
+    EXPECT_STREQ(map.GetBScanCell(5)->GetOriginalPinName(), "");
+    Entry(map, 5, "", 0, "internal", SIGNAL_X, -1, SIGNAL_LOW, SIGNAL_Z, "again");
+    EXPECT_EQ(map.GetBScanCellByOriginalName("LATE"), nullptr);
+    EXPECT_EQ(map.GetBScanCellByOriginalName("again"), map.GetBScanCell(5));
+}
