@@ -273,29 +273,34 @@ void BScanPinMap::AddNewPorts(char* name, char* type, int count, bool ascending)
     }
     // Every node gets the same name and direction: the name is measured
     // and the direction read once.
+    // The nodes made are filed in the index together, as the elements of
+    // one port (also when memory runs out before all are made).
     const size_t nameSize = name != nullptr ? std::strlen(name) + 1 : 0;
     const PortType portType = KPinNode::PortTypeNamed(type, PORT_NONE);
-    for (int k = 0; k < count; ++k) {
+    int made = 0;
+    for (; made < count; ++made) {
         KPinNode* node = NewNode();
         if (node == nullptr) {
-            return;
+            break;
         }
         if (name != nullptr) {
             node->SetPortName(name, nameSize);
             if (node->m_portName == nullptr) {
                 ReturnNode(node);  // out of memory
-                return;
+                break;
             }
         }
         node->m_portType = portType;  // a new node's direction is PORT_NONE
-        node->m_vectorIndex = ascending ? k : count - 1 - k;
+        node->m_vectorIndex = ascending ? made : count - 1 - made;
         try {
             m_pinList->AddTail(node);
         } catch (const std::bad_alloc&) {
             ReturnNode(node);
-            return;
+            break;
         }
-        m_index->NodeAppended(node);
+    }
+    if (made > 0) {
+        m_index->PortAppended(made);
     }
 }
 

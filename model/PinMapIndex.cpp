@@ -304,6 +304,44 @@ void PinMapIndex::Positions::Erase(int position)
     }
 }
 
+void PinMapIndex::Positions::AppendRange(int first, int count)
+{
+    if (count <= 0) {
+        return;
+    }
+    if (m_first != kInVector && Size() + static_cast<size_t>(count) <= 2) {
+        for (int k = 0; k < count; ++k) {
+            Insert(first + k);
+        }
+        return;
+    }
+    if (m_first != kInVector) {
+        // The inline entries move to the vector with the new ones. Memory
+        // is taken before anything changes.
+        if (!m_more) {
+            m_more.reset(new More);
+        }
+        std::vector<int>& items = m_more->items;
+        items.clear();
+        items.reserve(Size() + static_cast<size_t>(count));
+        m_more->head = 0;
+        if (m_first >= 0) {
+            items.push_back(m_first);
+        }
+        if (m_second >= 0) {
+            items.push_back(m_second);
+        }
+        m_first = kInVector;
+        m_second = kNone;
+    }
+    std::vector<int>& items = m_more->items;
+    const size_t at = items.size();
+    items.resize(at + static_cast<size_t>(count));
+    for (int k = 0; k < count; ++k) {
+        items[at + static_cast<size_t>(k)] = first + k;
+    }
+}
+
 void PinMapIndex::Positions::PopFront()
 {
     std::vector<int>& items = m_more->items;
@@ -374,23 +412,37 @@ bool PinMapIndex::RebuildStale()
     return !m_stale;
 }
 
-void PinMapIndex::NodeAppended(KPinNode* node)
+void PinMapIndex::PortAppended(int count)
 {
-    node->m_owner = this;
-    node->m_listPosition = m_list->GetCount() - 1;
+    const int end = m_list->GetCount();
+    const int first = static_cast<int>(m_nodes.size());
+    for (int position = end - count; position < end; ++position) {
+        KPinNode* node = static_cast<KPinNode*>(m_list->GetAt(position));
+        node->m_owner = this;
+        node->m_listPosition = position;
+        if (!m_stale) {
+            try {
+                m_nodes.push_back(node);
+                m_keys.emplace_back();
+            } catch (const std::bad_alloc&) {
+                m_stale = true;  // the next lookup files every node anew
+            }
+        }
+    }
     if (m_stale) {
-        return;  // the next lookup files it with all the others
+        return;
     }
     try {
-        int position = static_cast<int>(m_nodes.size());
-        m_nodes.push_back(node);
-        m_keys.emplace_back();
-        FilePortName(position);
-        if (m_pinNamesFiled) {
-            FilePinName(position);
-        }
-        if (m_pinNumbersFiled) {
-            FilePinNumber(position);
+        FilePortElements(first, count);
+        if (m_pinNamesFiled || m_pinNumbersFiled) {
+            for (int position = first; position < first + count; ++position) {
+                if (m_pinNamesFiled) {
+                    FilePinName(position);
+                }
+                if (m_pinNumbersFiled) {
+                    FilePinNumber(position);
+                }
+            }
         }
     } catch (const std::bad_alloc&) {
         m_stale = true;
@@ -660,6 +712,54 @@ void PinMapIndex::FilePortName(int position)
         m_indexed[IndexedKey(upper.id, m_keys[other].vectorIndex)].Insert(other);
     }
     m_indexed[IndexedKey(upper.id, keys.vectorIndex)].Insert(position);
+}
+
+// Files the elements of one port, at positions `first` on. The first is
+// filed as any node; when that made a new name (it is the name's only
+// node), the others join it as one run at once: they bear the same name
+// text, and their vector indexes go on one apart. Otherwise each is filed
+// on its own.
+void PinMapIndex::FilePortElements(int first, int count)
+{
+    FilePortName(first);
+    if (count < 2) {
+        return;
+    }
+    const NodeKeys head = m_keys[first];
+    bool run = head.upper != nullptr && head.upper->second.all.Size() == 1;
+    const long long step = 0LL + m_nodes[first + 1]->m_vectorIndex - head.vectorIndex;
+    run = run && (step == 1 || step == -1);
+    for (int k = 1; run && k < count; ++k) {
+        run = m_nodes[first + k]->m_vectorIndex == head.vectorIndex + k * step;
+    }
+    if (!run) {
+        for (int k = 1; k < count; ++k) {
+            FilePortName(first + k);
+        }
+        return;
+    }
+    ++m_exactVersion;
+    for (int position = first + 1; position < first + count; ++position) {
+        NodeKeys& keys = m_keys[position];
+        const KPinNode* node = m_nodes[position];
+        keys.exact = head.exact;
+        keys.upper = head.upper;
+        keys.portNameText = node->m_portName;
+        keys.vectorIndex = node->m_vectorIndex;
+    }
+    UpperName& upper = head.upper->second;
+    ExactPositions(head).AppendRange(first + 1, count - 1);
+    upper.all.AppendRange(first + 1, count - 1);
+    upper.runStart = first;
+    upper.runIndex = head.vectorIndex;
+    upper.runStep = static_cast<int>(step);
+    if (head.exact != nullptr) {
+        // A name with lower case: every element is dirty.
+        m_dirty.AppendRange(first + 1, count - 1);
+        for (int position = first + 1; position < first + count; ++position) {
+            FileNameText(position);
+        }
+    }
 }
 
 // Files every node of the name with its vector index; the name is no run

@@ -439,8 +439,10 @@ public:
     // Makes every node of the list and every cell of the table members of
     // this index and files them all anew.
     void Rebuild();
-    // The node just appended at the end of the list.
-    void NodeAppended(KPinNode* node);
+    // The `count` nodes just appended at the end of the list, the elements
+    // of one port: one port name text, vector indexes one apart (up or
+    // down). A new name's elements are filed as one run at once.
+    void PortAppended(int count);
     // The cell table was replaced (null and 0 for none).
     void TableReplaced(KBScanCell* table, int length);
 
@@ -519,6 +521,8 @@ private:
             }
         }
         void Erase(int position);
+        // Adds the `count` positions from `first` on, all above every entry.
+        void AppendRange(int first, int count);
 
     private:
         static constexpr int kNone = -1;      // no entry (m_first: the set is empty)
@@ -595,6 +599,7 @@ private:
     void UnfileNameText(int position);
 
     void FilePortName(int position);
+    void FilePortElements(int first, int count);
     void FileWithIndexes(UpperName& upper);
     void UnfilePortName(int position);
     void FilePinName(int position);

@@ -625,3 +625,66 @@ TEST(PinMapIndexTest, VectorIndexLookupsMatchAPlainScan)
         }
     }
 }
+
+TEST(PinMapIndexTest, WideVectorsFiledAtOnceMatchAPlainScan)
+{
+    // The elements of a new vector name are filed together; behind indexes
+    // already filed by pin name, pin number and own name text, then renamed
+    // and looked up, they must behave as if filed one by one.
+    const char* const names[] = {"bus", "BUS", "Bus", "q"};
+    for (int round = 0; round < 24; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        std::mt19937 random(static_cast<unsigned>(round));
+        auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+        BScanPinMap map;
+        Reference ref;
+        auto add = [&](const std::string& name, int left, int right) {
+            Add(map, name.c_str(), "inout", left, right);
+            int count = (left <= right ? right - left : left - right) + 1;
+            for (int k = 0; k < count; ++k) {
+                ref.nodes.push_back({true, name, left <= right ? k : count - 1 - k, "", -1});
+            }
+        };
+        add("dirty", 0, 0);
+        std::string pin("P"), own;
+        if (round % 2 == 1) {
+            EXPECT_EQ(map.GetPort(pin.c_str()), nullptr);  // pin names filed from here on
+            EXPECT_EQ(map.GetPort(1), nullptr);            // and pin numbers
+            own = Node(map, 0)->GetPortName();
+            std::string query = own;
+            EXPECT_EQ(Position(map, map.GetPortwName(Node(map, 0)->GetPortName())),
+                      ref.ByName(query, -1));  // own name texts filed
+        }
+        for (int step = 0; step < 6; ++step) {
+            int width = 1 + pick(9);
+            if (pick(2) == 0) {
+                add(names[pick(4)], 0, width - 1);
+            } else {
+                add(names[pick(4)], width - 1, 0);
+            }
+        }
+        int p = pick(ref.Count());
+        std::string newName = names[pick(4)];
+        Node(map, p)->SetPortName(&newName[0]);
+        ref.nodes[p].name = newName;
+        std::string exact = names[pick(4)];
+        int target = ref.Nth(exact, 2);
+        map.SerialSetPinName(&exact[0], 2, &pin[0]);
+        map.SerialSetPinNumber(&exact[0], 2, 1);
+        if (target >= 0) {
+            ref.nodes[target].pin = pin;
+            ref.nodes[target].number = 1;
+        }
+        EXPECT_EQ(Position(map, map.GetPort(pin.c_str())), ref.ByPin(pin));
+        EXPECT_EQ(Position(map, map.GetPort(1)), ref.ByNumber(1));
+        for (int index = -1; index < 10; ++index) {
+            std::string text = names[pick(4)], query = text;
+            int expected = ref.ByName(query, index);
+            KPinNode* found = index < 0 ? map.GetPortwName(&text[0]) : map.GetPort(&text[0], index);
+            ASSERT_EQ(Position(map, found), expected) << index;
+        }
+        for (int q = 0; q < ref.Count(); ++q) {
+            ASSERT_STREQ(Node(map, q)->GetPortName(), ref.nodes[q].name.c_str()) << q;
+        }
+    }
+}
