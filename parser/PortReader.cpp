@@ -162,6 +162,38 @@ bool IsInoutWord(std::string_view text)
     return true;
 }
 
+// A piece of the (writable) declaration ended by a NUL in place for as
+// long as the object lives: the character behind it is put back at the
+// end. An empty piece is the object's own empty text (it may have no
+// place at all). Pieces handed on at the same time never end at one place.
+class EndedInPlace {
+public:
+    explicit EndedInPlace(std::string_view piece)
+    {
+        if (piece.empty())
+            return;
+        m_text = const_cast<char*>(piece.data());
+        m_end = m_text + piece.size();
+        m_saved = *m_end;
+        *m_end = '\0';
+    }
+    ~EndedInPlace()
+    {
+        if (m_end != nullptr)
+            *m_end = m_saved;
+    }
+    EndedInPlace(const EndedInPlace&) = delete;
+    EndedInPlace& operator=(const EndedInPlace&) = delete;
+
+    char* Text() { return m_text; }
+
+private:
+    char m_none[1] = {'\0'};
+    char* m_text = m_none;
+    char* m_end = nullptr;
+    char m_saved = '\0';
+};
+
 // Calls named(name) for each name of a declaration's names list, in the
 // order written. A name ends at the next ',' (trailing white space
 // removed); the next one begins after the white space behind that comma.
@@ -256,15 +288,10 @@ int BScanParser::CreatePort(char* declaration)
         }
 
         // The ceiling is checked before anything of the declaration is kept.
-        // Each name is handed to the pin map as a writable copy in `name`,
-        // sized once for the longest possible name.
-        std::string name(namesList.size() + 1, '\0');
-        const auto copyOf = [&name](std::string_view text) {
-            if (!text.empty())
-                std::memcpy(&name[0], text.data(), text.size());
-            name[text.size()] = '\0';
-            return &name[0];
-        };
+        // Names and the mode word are handed to the pin map where they lie
+        // in the declaration, each ended by a NUL in place while it is
+        // handed on (the pin map copies what it keeps). An empty piece may
+        // lie anywhere: it is handed on as the empty text.
         // Most declarations name one port: a list without a comma is that
         // one name as it stands, and is not walked again below.
         const bool single = ReaderFind(namesList.data(), 0, namesList.size(), ',') == namesList.size();
@@ -283,17 +310,23 @@ int BScanParser::CreatePort(char* declaration)
         if (total > BSCAN_MAX_PORT_NODES)
             return BSDL_ERR_NO_MEMORY;
 
-        if (IsInoutWord(mode))
-            m_pinMap->SetIOName(copyOf(namesList));
+        if (IsInoutWord(mode)) {
+            EndedInPlace names(namesList);
+            m_pinMap->SetIOName(names.Text());
+        }
         if (namesList.empty())
             return BSDL_OK;
 
-        std::string modeText(mode);
+        // The mode word lies behind the names list's ':', so it never ends
+        // where a name does.
+        EndedInPlace modeWord(mode);
+        char* const modeText = modeWord.Text();
         const auto add = [&](std::string_view text) {
+            EndedInPlace name(text);
             if (vector)
-                m_pinMap->AddNewPorts(copyOf(text), &modeText[0], left, right);
+                m_pinMap->AddNewPorts(name.Text(), modeText, left, right);
             else
-                m_pinMap->AddNewPorts(copyOf(text), &modeText[0], 1, true);
+                m_pinMap->AddNewPorts(name.Text(), modeText, 1, true);
         };
         if (single)
             add(namesList);

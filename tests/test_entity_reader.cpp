@@ -204,6 +204,7 @@ TEST(ReaderPort, Declarations)
         std::string text = c.declaration;
         EXPECT_EQ(probe.CreatePort(&text[0]), BSDL_OK);
         EXPECT_EQ(Nodes(probe), c.nodes) << c.declaration;
+        EXPECT_EQ(text, c.declaration);  // names are ended in place only while handed on
     }
     EntityProbe io;
     char first[] = "IO : inout bit_vector (7 downto 0);";
