@@ -462,6 +462,74 @@ bool TakePlainPieces(PhysicalLineSource& source, long long& lineNumber, KByteBuf
     return last;
 }
 
+// The first line end, '-' or NUL byte of text[from, end); `end` when there
+// is none. Only text[0, end) is looked at, 16 bytes at a time where the
+// processor has SSE2 (the last look possibly beginning before `from`).
+inline size_t FindLineStop(const char* text, size_t from, size_t end)
+{
+#if BSCAN_READER_SSE2
+    if (from < end && end >= 16) {
+        const __m128i newline = _mm_set1_epi8('\n');
+        const __m128i minus = _mm_set1_epi8('-');
+        const __m128i zero = _mm_setzero_si128();
+        for (;;) {
+            const size_t at = end - from >= 16 ? from : end - 16;
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
+            const __m128i stops = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, newline), _mm_cmpeq_epi8(bytes, minus)),
+                                               _mm_cmpeq_epi8(bytes, zero));
+            const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(stops)) >> (from - at);
+            if (mask != 0)
+                return from + ReaderLowestBit(mask);
+            if (at + 16 >= end)
+                return end;
+            from = at + 16;
+        }
+    }
+#endif
+    for (; from < end; ++from) {
+        const char c = text[from];
+        if (c == '\n' || c == '-' || c == '\0')
+            return from;
+    }
+    return end;
+}
+
+// Takes reads straight out of the bytes the source holds while each is a
+// whole line without a '-' or NUL byte (so without a comment) that
+// prepares to nothing, counting each; then takes the next such read that
+// prepares to a text, and gives it in `line`. `taken` tells how many reads
+// were taken. False when it stopped before a read of any other form (or
+// one running past the bytes held), which is left in the stream.
+bool TakePlainLine(PhysicalLineSource& source, long long& lineNumber, PreparedLine& line, int& taken)
+{
+    taken = 0;
+    const char* text;
+    size_t count;
+    if (!source.Buffered(text, count))
+        return false;
+    const size_t kLongestRead = 254;
+    size_t start = 0;                              // where the next read starts
+    for (;;) {
+        const size_t limit = count - start < kLongestRead ? count : start + kLongestRead;
+        const size_t end = FindLineStop(text, start, limit);
+        if (end == limit || text[end] != '\n') {
+            source.Take(start);
+            return false;
+        }
+        ++lineNumber;
+        ++taken;
+        size_t first = start;
+        size_t stop = end;
+        start = end + 1;
+        if (StripWhiteSpace(text, first, stop)) {
+            source.Take(start);
+            line.text = text + first;
+            line.length = stop - first;
+            return true;
+        }
+    }
+}
+
 }  // namespace
 
 bool PrepareRead(const char* raw, size_t end, PreparedLine& line, std::string* comment)
@@ -615,9 +683,17 @@ int BScanParser::GetLine(FILE* file, std::string& line, std::string* comment)
     PhysicalLineSource source(file);
     PreparedLine prepared;
     try {
-        int result = ReadPrepared(source, m_lineNumber, prepared, comment);
-        if (result < 0)
-            return result;
+        // A line without a comment is taken straight out of the stream's
+        // buffered bytes; any other read goes through the general steps.
+        int taken;
+        const bool plain = TakePlainLine(source, m_lineNumber, prepared, taken);
+        if (taken > 0 && comment)
+            comment->clear();
+        if (!plain) {
+            int result = ReadPrepared(source, m_lineNumber, prepared, comment);
+            if (result < 0)
+                return result;
+        }
         // Emptied and refilled: for a line of its usual size the text's
         // room is reused without a replace's overlap checks.
         line.clear();

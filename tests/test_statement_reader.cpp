@@ -12,6 +12,7 @@
 
 #include <unistd.h>
 
+#include "ScratchDir.h"
 #include "parser/BScanParser.h"
 
 namespace {
@@ -505,5 +506,74 @@ TEST(StatementReader, PrePassOrdersGridPinsListedInStretches)
         value += "A1)\";";
         SortAsPrePass(expected);
         ExpectPrePassPins(value, expected, index++);
+    }
+}
+
+// The lines of a string value held in the stream's buffer are taken
+// straight out of it while they are plain (a quoted piece and its '&',
+// maybe a comment; white space; a comment alone); read from a stream
+// without a buffer every line goes the general way. Both must give the
+// same value, result, line count and stream position, for lines of many
+// forms, with and without comments kept, whatever the buffer's size.
+TEST(StatementReader, StringValueLinesReadAsFromAStreamWithoutBuffer)
+{
+    const char* const forms[] = {
+        "  \"%d (BC_1, *, internal, X), \" &",   "\t\"%d,\"&",           "\r \"%d\" &\r",
+        "  \"%d (BC_7, IO, bidir, X), \" & -- pad %d", "\"%d\" &-- \"q\" ; -", "\"%d\" & -- a\0b",
+        "  \" %d \" ;x",                          "\"%d\" & \r\r",         "",
+        "   \t",                                   "  -- note %d",          "--\0",
+        "\"%d;\" &",                               "\"%d-\" &",             "\"%d\" && ",
+        "\"%d\"  &  --",                           "\"%d\" -",              "  \"%d"};
+    std::string content;
+    for (int i = 0; content.size() < 150000; ++i) {
+        const int form = i * 7 % 18;
+        char line[300];
+        const int length = std::snprintf(line, sizeof line, forms[form], i, i);
+        std::string text(line, static_cast<size_t>(length));
+        if (form == 5 || form == 11)
+            text += std::string("\0tail", 5);
+        if (form == 0 && i % 7 == 3)
+            text.insert(0, std::string(static_cast<size_t>(200 + i % 60), ' '));
+        content += text + (i % 5 == 4 ? "\r\n" : "\n");
+    }
+    content += "  \"last\" ;\nafter\n";
+    const std::string path = bscan_test::ScratchPath("string_value_lines.txt");
+    FILE* out = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(out, nullptr);
+    std::fwrite(content.data(), 1, content.size(), out);
+    std::fclose(out);
+
+    struct Outcome {
+        int result;
+        std::string value;
+        long long lineNumber;
+        long position;
+    };
+    auto read = [&path](int mode, size_t size, bool keepComments) {
+        FILE* in = std::fopen(path.c_str(), "r");
+        std::vector<char> buffer(size > 0 ? size : 1);
+        std::setvbuf(in, mode == _IONBF ? nullptr : buffer.data(), mode, size);
+        ReaderProbe p;
+        KByteBuffer value;
+        Outcome outcome;
+        outcome.result = p.GetCompleteStringValue(in, "", &value, keepComments);
+        outcome.value.assign(value.GetText(), static_cast<size_t>(value.GetTotalSize()));
+        outcome.lineNumber = p.m_lineNumber;
+        outcome.position = std::ftell(in);
+        std::fclose(in);
+        return outcome;
+    };
+    for (const bool keepComments : {false, true}) {
+        const Outcome general = read(_IONBF, 0, keepComments);
+        EXPECT_EQ(general.result, BSDL_OK);
+        EXPECT_GT(general.lineNumber, 3000);
+        for (size_t size : {size_t(65536), size_t(4096), size_t(300), size_t(100)}) {
+            SCOPED_TRACE(size);
+            const Outcome buffered = read(_IOFBF, size, keepComments);
+            EXPECT_EQ(buffered.result, general.result);
+            EXPECT_EQ(buffered.value, general.value);
+            EXPECT_EQ(buffered.lineNumber, general.lineNumber);
+            EXPECT_EQ(buffered.position, general.position);
+        }
     }
 }
