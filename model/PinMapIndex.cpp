@@ -45,18 +45,6 @@ bool HasLowerCase(const std::string& text)
 
 const std::string kNoText;
 
-// True when `name` is exactly `text` (which holds no zero byte).
-bool EqualText(const std::string& text, const char* name)
-{
-    size_t i = 0;
-    for (; i < text.size(); ++i) {
-        if (name[i] != text[i]) {
-            return false;  // also at the end of a shorter name
-        }
-    }
-    return name[i] == '\0';
-}
-
 const char* TextOrEmpty(const char* text)
 {
     return text != nullptr ? text : "";
@@ -1163,32 +1151,17 @@ KPinNode* PinMapIndex::FirstNamedWithIndex(const LookupText& name, int vectorInd
     }
 }
 
-KPinNode* PinMapIndex::NthWithExactName(const char* name, int occurrence)
+// NthWithExactName when the node after the one found last is not filed
+// under `name` (or the index must be rebuilt first).
+KPinNode* PinMapIndex::NthWithExactNameLookedUp(const char* name, int occurrence)
 {
     if (name == nullptr || *name == '\0' || occurrence < 0 || !Fresh()) {
         return nullptr;
     }
-    // A pin map usually names the ports in the order they were declared:
-    // the node after the one found last is tried first. When the port name
-    // it was filed under is `name`, that entry is the one a lookup of
-    // `name` finds (an exact-name entry for a name with lower case, else
-    // the upper-cased entry, whose text is then the name itself).
-    if (m_nthNext < m_nodes.size()) {
-        const NodeKeys& keys = m_keys[m_nthNext];
-        if (keys.upper != nullptr && EqualText(FiledPortName(keys), name)) {
-            const Positions& exact = ExactPositions(keys);
-            if (static_cast<size_t>(occurrence) >= exact.Size()) {
-                return nullptr;
-            }
-            int position = exact.At(static_cast<size_t>(occurrence));
-            m_nthNext = static_cast<size_t>(position) + 1;
-            return m_nodes[position];
-        }
-    }
     // A pin map names the nodes of one port one after the other, and sets
     // a pin name and then a pin number of each: the entry found last is
     // used again while no exact name was filed or unfiled since.
-    if (m_nthVersion != m_exactVersion || !EqualText(m_nthName, name)) {
+    if (m_nthVersion != m_exactVersion || !TextIs(m_nthName, name)) {
         // The name's hash (that of its upper-cased text, as both maps are
         // hashed) and whether it holds lower case, found in one pass.
         const size_t length = std::strlen(name);

@@ -474,7 +474,29 @@ public:
     KPinNode* FirstNamedWithIndex(const LookupText& name, int vectorIndex);
     // The node at which the count of nodes whose port name equals `name`
     // exactly reaches occurrence + 1; null when there are fewer.
-    KPinNode* NthWithExactName(const char* name, int occurrence);
+    // A pin map usually names the ports in the order they were declared:
+    // the node after the one found last is tried first, inline. When the
+    // port name it was filed under is `name`, that entry is the one a
+    // lookup of `name` finds (an exact-name entry for a name with lower
+    // case, else the upper-cased entry, whose text is then the name itself).
+    KPinNode* NthWithExactName(const char* name, int occurrence)
+    {
+        if (!m_stale && name != nullptr && occurrence >= 0 && m_nthNext < m_nodes.size()) {
+            const NodeKeys& keys = m_keys[m_nthNext];
+            if (keys.upper != nullptr &&
+                TextIs(keys.exact != nullptr ? keys.exact->first : keys.upper->first, name)) {
+                const Positions& exact =
+                    keys.exact != nullptr ? keys.exact->second : keys.upper->second.exact;
+                if (static_cast<size_t>(occurrence) >= exact.Size()) {
+                    return nullptr;
+                }
+                const int position = exact.At(static_cast<size_t>(occurrence));
+                m_nthNext = static_cast<size_t>(position) + 1;
+                return m_nodes[position];
+            }
+        }
+        return NthWithExactNameLookedUp(name, occurrence);
+    }
 
     // The first cell of the table (lowest number) whose pin name,
     // respectively original pin name, equals `name` without regard to
@@ -579,6 +601,19 @@ private:
         int pinNumber = -1;                 // below 1: not filed by number
     };
 
+    // True when `name` (which ends with a NUL) is exactly `text`.
+    static bool TextIs(const std::string& text, const char* name)
+    {
+        const size_t size = text.size();
+        const char* const own = text.data();
+        for (size_t i = 0; i < size; ++i) {
+            if (name[i] != own[i]) {
+                return false;  // also at the end of a shorter name
+            }
+        }
+        return name[size] == '\0';
+    }
+    KPinNode* NthWithExactNameLookedUp(const char* name, int occurrence);
     static const std::string& FiledPortName(const NodeKeys& keys);
     static Positions& ExactPositions(const NodeKeys& keys);
     static const std::string& FiledPinName(const NodeKeys& keys);
