@@ -415,13 +415,14 @@ bool TakePlainPieces(PhysicalLineSource& source, long long& lineNumber, KByteBuf
             const size_t close = FindPieceStop(text, open + 1, limit);
             if (close == limit || text[close] != '"')
                 break;
-            // The tail, usually " &" and the line end.
+            // The tail, usually " &" and the line end (maybe after a carriage
+            // return).
             size_t end;                            // the line end
             size_t dash = 0;                       // the comment's "--", if any
             bool closesValue;
-            if (limit - close > 3 && text[close + 1] == ' ' && text[close + 2] == '&' &&
-                text[close + 3] == '\n') {
-                end = close + 3;
+            if (limit - close > 4 && text[close + 1] == ' ' && text[close + 2] == '&' &&
+                (text[close + 3] == '\n' || (text[close + 3] == '\r' && text[close + 4] == '\n'))) {
+                end = text[close + 3] == '\n' ? close + 3 : close + 4;
                 closesValue = false;
             } else {
                 at = close + 1;
