@@ -75,33 +75,45 @@ namespace {
 
 const size_t kNoComment = static_cast<size_t>(-1);
 
-// The pin map's register entry type is private to it (the parser is its
-// friend): the reading below takes it as the template parameter `Stored`.
-// An entry in its usual form is read straight into one, ready to be
-// stored: its texts ended in place in the gathered value, each by a NUL
-// written over the character behind it, the port "*" as the empty text,
-// and its initial value already set from the presets.
-
-// An entry of the string value: for one in the usual form, the pin map's
-// entry it was read into; for any other, where its text lies in the value.
-// Each refers to its comment name by its offset in the comment texts
-// (none: kNoComment).
-template <class Stored>
-struct ListedEntry {
+// An entry of the string value: where its text lies in the value and
+// where its comment name lies in the comment texts (none: kNoComment). An
+// entry in its usual form is read whole in phase 1 and kept compact, as
+// what it gives AddNewRegister: its numbers, its values (the initial value
+// already set from the presets) and its texts as offsets from its start,
+// each text already ended in place by a NUL written over the character
+// behind it (the port "*" as the empty text, the NUL behind the cell type).
+// Any other entry keeps its length, to be cut into fields in phase 2.
+struct RegisterEntry {
     size_t start;
-    size_t length;
     size_t comment;
+    size_t length;                 // any other entry
+    int number;                    // the usual entry's values, and its texts
+    int vectorIndex;
+    int controlCell;
+    uint16_t cellStart;
+    uint16_t cellEnd;
+    uint16_t portStart;
+    uint16_t portEnd;
+    uint16_t functionStart;
+    uint16_t functionEnd;
+    uint8_t safe;
+    uint8_t disableValue;
+    uint8_t disabledState;
+    uint8_t value;
     bool usual;
-    Stored stored;
 
     // Left unset: a usual entry is read straight into the list's new last
     // element, and every other one is given all its members.
-    ListedEntry() {}
-    ListedEntry(size_t entryStart, size_t entryLength)
-        : start(entryStart), length(entryLength), comment(kNoComment), usual(false), stored()
+    RegisterEntry() {}
+    RegisterEntry(size_t entryStart, size_t entryLength)
+        : start(entryStart), comment(kNoComment), length(entryLength), usual(false)
     {
     }
 };
+
+// The longest usual entry kept compact; a longer one is read the general
+// way, which gives the same.
+const size_t kMaxUsualLength = 0xFFFF;
 
 // The host's presets for cell `number`, when they cover it.
 bool PresetValue(const unsigned char* values, const unsigned char* mask, int count, int number,
@@ -667,44 +679,42 @@ inline bool FindUsualEntry(const char* text, size_t available, UsualEntry& entry
     return true;
 }
 
-// Reads the entry at the start of `text` (see FindUsualEntry) into the pin
-// map's entry `stored`, ready to be stored but for its comment name, and
-// returns its length; 0 when it is not in its usual form, and then nothing
-// is written. Its texts are ended in place, each by a NUL written over the
-// character behind it (the splitting reads on behind the entry and never
-// looks at it again); the port "*" is handed on as the empty text, the NUL
-// behind the cell type. Kept out of line, so that its walk keeps its values
-// in registers.
-template <class Stored>
+// Reads the entry at the start of `text` (see FindUsualEntry) into the
+// list's element `item` and returns its length; 0 when it is not in its
+// usual form (or longer than kMaxUsualLength), and then nothing is written.
+// Its texts are ended in place (the splitting reads on behind the entry
+// and never looks at it again). Kept out of line, so that its walk keeps
+// its values in registers.
 #if defined(__GNUC__) || defined(__clang__)
 __attribute__((noinline))
 #endif
-size_t ReadUsualEntry(char* text, size_t available, const Presets& presets, Stored& stored)
+size_t ReadUsualEntry(char* text, size_t available, const Presets& presets, RegisterEntry& item)
 {
     UsualEntry entry;
-    if (!FindUsualEntry(text, available, entry))
+    if (!FindUsualEntry(text, available, entry) || entry.length > kMaxUsualLength)
         return 0;
     text[entry.cellEnd] = '\0';
     text[entry.functionEnd] = '\0';
-    stored.portName = text + entry.cellEnd;
-    stored.portNameLength = 0;
+    item.portStart = static_cast<uint16_t>(entry.cellEnd);
+    item.portEnd = static_cast<uint16_t>(entry.cellEnd);
     if (entry.portEnd != entry.portStart) {
         text[entry.portEnd] = '\0';
-        stored.portName = text + entry.portStart;
-        stored.portNameLength = entry.portEnd - entry.portStart;
+        item.portStart = static_cast<uint16_t>(entry.portStart);
+        item.portEnd = static_cast<uint16_t>(entry.portEnd);
     }
-    stored.number = entry.number;
-    stored.portIndex = entry.vectorIndex;
-    stored.controlCell = entry.controlCell;
-    stored.safe = entry.safe;
-    stored.disableValue = entry.disableValue;
-    stored.disableResult = entry.disabledState;
-    stored.value = entry.safe;
-    PresetValue(presets.values, presets.mask, presets.count, entry.number, stored.value);
-    stored.cellType = text + entry.cellStart;
-    stored.cellTypeLength = entry.cellEnd - entry.cellStart;
-    stored.function = text + entry.functionStart;
-    stored.functionLength = entry.functionEnd - entry.functionStart;
+    item.number = entry.number;
+    item.vectorIndex = entry.vectorIndex;
+    item.controlCell = entry.controlCell;
+    item.cellStart = static_cast<uint16_t>(entry.cellStart);
+    item.cellEnd = static_cast<uint16_t>(entry.cellEnd);
+    item.functionStart = static_cast<uint16_t>(entry.functionStart);
+    item.functionEnd = static_cast<uint16_t>(entry.functionEnd);
+    eSignal value = entry.safe;
+    PresetValue(presets.values, presets.mask, presets.count, entry.number, value);
+    item.safe = static_cast<uint8_t>(entry.safe);
+    item.disableValue = static_cast<uint8_t>(entry.disableValue);
+    item.disabledState = static_cast<uint8_t>(entry.disabledState);
+    item.value = static_cast<uint8_t>(value);
     return entry.length;
 }
 
@@ -713,25 +723,26 @@ size_t ReadUsualEntry(char* text, size_t available, const Presets& presets, Stor
 // the list has room, the entry is read straight into a new last element,
 // which is dropped again when the entry is not in that form; a full list
 // grows only for an entry that is.
-template <class Entry>
 size_t TakeUsualEntry(char* data, size_t size, size_t at, const Presets& presets,
-                      std::vector<Entry>& entries)
+                      std::vector<RegisterEntry>& entries)
 {
     if (entries.size() < entries.capacity()) {
-        Entry& item = entries.emplace_back();
-        const size_t length = ReadUsualEntry(data + at, size - at, presets, item.stored);
+        RegisterEntry& item = entries.emplace_back();
+        const size_t length = ReadUsualEntry(data + at, size - at, presets, item);
         if (length == 0) {
             entries.pop_back();
             return 0;
         }
+        item.start = at;
         item.comment = kNoComment;
         item.usual = true;
         return length;
     }
-    Entry item;
-    const size_t length = ReadUsualEntry(data + at, size - at, presets, item.stored);
+    RegisterEntry item;
+    const size_t length = ReadUsualEntry(data + at, size - at, presets, item);
     if (length == 0)
         return 0;
+    item.start = at;
     item.comment = kNoComment;
     item.usual = true;
     entries.push_back(item);
@@ -741,9 +752,8 @@ size_t TakeUsualEntry(char* data, size_t size, size_t at, const Presets& presets
 // Phase 1: splits the gathered value into entries. The comment names are
 // written one after the other into `comments`, each ended by a NUL, and the
 // entries refer to them by offset.
-template <class Entry>
-int SplitEntries(char* data, size_t size, const Presets& presets, std::vector<Entry>& entries,
-                 std::string& comments)
+int SplitEntries(char* data, size_t size, const Presets& presets,
+                 std::vector<RegisterEntry>& entries, std::string& comments)
 {
     SplitState state = SplitState::Between;
     SplitState afterComment = SplitState::Between;
@@ -1086,8 +1096,7 @@ int BScanParser::ReadBSCANBoundaryRegister(FILE* file, char* statement)
         // have their texts ended in place in it.
         char* const data = const_cast<char*>(value.GetText());
         const size_t size = static_cast<size_t>(value.GetTotalSize());
-        using Entry = ListedEntry<BScanPinMap::RegisterEntry>;
-        std::vector<Entry> entries;
+        std::vector<RegisterEntry> entries;
         try {
             entries.reserve(size / 32 + 1);
         } catch (const std::bad_alloc&) {
@@ -1102,11 +1111,28 @@ int BScanParser::ReadBSCANBoundaryRegister(FILE* file, char* statement)
             return BSDL_ERR_NO_PIN_MAP;
 
         std::string texts;
-        for (Entry& item : entries) {
+        for (const RegisterEntry& item : entries) {
             const char* commentName = item.comment == kNoComment ? "" : comments.c_str() + item.comment;
             if (item.usual) {
-                item.stored.originalName = commentName;
-                result = m_pinMap->AddRegister(item.stored);
+                // Phase 2 for an entry read in its usual form: its texts,
+                // ended in place, are handed over with their lengths.
+                char* const text = data + item.start;
+                BScanPinMap::RegisterEntry entry;
+                entry.number = item.number;
+                entry.portIndex = item.vectorIndex;
+                entry.controlCell = item.controlCell;
+                entry.safe = static_cast<eSignal>(item.safe);
+                entry.disableValue = static_cast<eSignal>(item.disableValue);
+                entry.disableResult = static_cast<eSignal>(item.disabledState);
+                entry.value = static_cast<eSignal>(item.value);
+                entry.cellType = text + item.cellStart;
+                entry.cellTypeLength = item.cellEnd - item.cellStart;
+                entry.portName = text + item.portStart;
+                entry.portNameLength = item.portEnd - item.portStart;
+                entry.function = text + item.functionStart;
+                entry.functionLength = item.functionEnd - item.functionStart;
+                entry.originalName = commentName;
+                result = m_pinMap->AddRegister(entry);
             } else {
                 const std::string_view entry(data + item.start, item.length);
                 result = StoreEntry(*m_pinMap, entry, commentName, presets, texts);
