@@ -303,25 +303,25 @@ inline bool CutUsualPiece(const char* raw, size_t end, const char*& piece, size_
 }
 
 // The first byte of text[from, end) at which the walk over a piece stops:
-// a double quote, '-', ';', a line end or a NUL byte; `end` when there is
-// none. Only text[0, end) is looked at; where the processor has SSE2 the
-// search looks at 16 bytes at a time, its last look possibly beginning
-// before `from` (those bytes are then left out).
+// a double quote, '-', a line end or a NUL byte; `end` when there is none.
+// Only text[0, end) is looked at; where the processor has SSE2 the search
+// looks at 16 bytes at a time, its last look possibly beginning before
+// `from` (those bytes are then left out), and it also stops at the other
+// control characters up to the line end (byte values 1 to 9), which a
+// piece's walk then leaves to the general steps.
 inline size_t FindPieceStop(const char* text, size_t from, size_t end)
 {
 #if BSCAN_READER_SSE2
     if (from < end && end >= 16) {
         const __m128i quote = _mm_set1_epi8('"');
         const __m128i minus = _mm_set1_epi8('-');
-        const __m128i semi = _mm_set1_epi8(';');
         const __m128i newline = _mm_set1_epi8('\n');
-        const __m128i zero = _mm_setzero_si128();
         const auto stopsIn = [&](size_t at) {
             const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
+            // A byte no greater than the line end is its own minimum with it.
+            const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(bytes, newline), bytes);
             const __m128i stops = _mm_or_si128(
-                _mm_or_si128(_mm_cmpeq_epi8(bytes, quote), _mm_cmpeq_epi8(bytes, minus)),
-                _mm_or_si128(_mm_cmpeq_epi8(bytes, semi),
-                             _mm_or_si128(_mm_cmpeq_epi8(bytes, newline), _mm_cmpeq_epi8(bytes, zero))));
+                _mm_or_si128(_mm_cmpeq_epi8(bytes, quote), _mm_cmpeq_epi8(bytes, minus)), control);
             return static_cast<unsigned>(_mm_movemask_epi8(stops));
         };
         // 32 bytes a look while as many remain: most pieces end in them.
@@ -346,7 +346,7 @@ inline size_t FindPieceStop(const char* text, size_t from, size_t end)
 #endif
     for (; from < end; ++from) {
         const char c = text[from];
-        if (c == '"' || c == '-' || c == ';' || c == '\n' || c == '\0')
+        if (c == '"' || c == '-' || c == '\n' || c == '\0')
             return from;
     }
     return end;
@@ -367,21 +367,20 @@ inline bool IsLineSpace(char c)
 
 // Takes the value's lines that are in the plainest form of a piece's line
 // straight out of the bytes the source holds, one after another: white
-// space without line ends, a double quote, the piece (no double quote, '-', ';', line end or
-// NUL byte in it), the closing quote, blanks or tabs around one '&' or ';',
-// then either a comment ("--" and any text without a NUL byte) or
-// carriage returns, blanks and tabs, and the line end, all within one
-// read's 254 characters. Such a line is one whole read, its first "--"
-// starts its comment, and it is in the usual form of a piece's line once
-// the comment is removed; so each is counted as a line and its piece,
-// stripped of white space, appended (with its comment when comments are
-// kept) as the general steps would. Lines that hold only white space, or
-// white space and a comment without a NUL byte, are only counted, as the
-// general steps find nothing in them once the comment is removed. The walk
-// stops before the first line
-// of any other form, at the end of the bytes held, or after a line closed
-// by ';' (the value's last, as no ';' comes before it). True when it took
-// the value's last line.
+// space without line ends, a double quote, the piece (no double quote,
+// '-', line end or NUL byte in it), the closing quote, blanks or tabs
+// around one '&' or ';', then either a comment ("--" and any text without
+// a NUL byte) or carriage returns, blanks and tabs, and the line end, all
+// within one read's 254 characters. Such a line is one whole read, its
+// first "--" starts its comment, and it is in the usual form of a piece's
+// line once the comment is removed; so each is counted as a line and its
+// piece, stripped of white space, appended (with its comment when comments
+// are kept) as the general steps would. Lines that hold only white space,
+// or white space and a comment without a NUL byte, are only counted, as
+// the general steps find nothing in them once the comment is removed. The
+// walk stops before the first line of any other form, at the end of the
+// bytes held, or after the value's last line: one closed by ';' whose
+// piece holds no ';'. True when it took the value's last line.
 bool TakePlainPieces(PhysicalLineSource& source, long long& lineNumber, KByteBuffer& buffer,
                      bool keepComments, char* comment)
 {
@@ -430,7 +429,7 @@ bool TakePlainPieces(PhysicalLineSource& source, long long& lineNumber, KByteBuf
                     ++at;
                 if (at == limit || (text[at] != '&' && text[at] != ';'))
                     break;
-                closesValue = text[at] == ';';
+                closesValue = text[at] == ';' && !std::memchr(text + open + 1, ';', close - open - 1);
                 ++at;
                 while (at < limit && IsBlankOrTab(text[at]))
                     ++at;
