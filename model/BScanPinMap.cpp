@@ -300,7 +300,7 @@ void BScanPinMap::AddNewPorts(char* name, char* type, int count, bool ascending)
         }
     }
     if (made > 0) {
-        m_index->PortAppended(made);
+        m_index->PortAppended(made, nameSize > 0 ? nameSize - 1 : 0);
     }
 }
 

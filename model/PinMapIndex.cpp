@@ -400,7 +400,7 @@ bool PinMapIndex::RebuildStale()
     return !m_stale;
 }
 
-void PinMapIndex::PortAppended(int count)
+void PinMapIndex::PortAppended(int count, size_t nameLength)
 {
     const int end = m_list->GetCount();
     const int first = static_cast<int>(m_nodes.size());
@@ -421,7 +421,7 @@ void PinMapIndex::PortAppended(int count)
         return;
     }
     try {
-        FilePortElements(first, count);
+        FilePortElements(first, count, nameLength);
         if (m_pinNamesFiled || m_pinNumbersFiled) {
             for (int position = first; position < first + count; ++position) {
                 if (m_pinNamesFiled) {
@@ -619,7 +619,7 @@ const std::string& PinMapIndex::FiledPinName(const NodeKeys& keys)
     return keys.pin != nullptr ? keys.pin->first : kNoText;
 }
 
-void PinMapIndex::FilePortName(int position)
+void PinMapIndex::FilePortName(int position, size_t length)
 {
     NodeKeys& keys = m_keys[position];
     const KPinNode* node = m_nodes[position];
@@ -633,7 +633,9 @@ void PinMapIndex::FilePortName(int position)
         return;
     }
     ++m_exactVersion;
-    const size_t length = std::strlen(name);
+    if (length == kUnmeasured) {
+        length = std::strlen(name);
+    }
     // The elements of a vector port follow each other with one name: the
     // entries of the name filed last are used again. A name holds lower
     // case exactly when it has an exact-name entry of its own.
@@ -707,9 +709,9 @@ void PinMapIndex::FilePortName(int position)
 // node), the others join it as one run at once: they bear the same name
 // text, and their vector indexes go on one apart. Otherwise each is filed
 // on its own.
-void PinMapIndex::FilePortElements(int first, int count)
+void PinMapIndex::FilePortElements(int first, int count, size_t length)
 {
-    FilePortName(first);
+    FilePortName(first, length);
     if (count < 2) {
         return;
     }
@@ -722,7 +724,7 @@ void PinMapIndex::FilePortElements(int first, int count)
     }
     if (!run) {
         for (int k = 1; k < count; ++k) {
-            FilePortName(first + k);
+            FilePortName(first + k, length);
         }
         return;
     }

@@ -440,9 +440,10 @@ public:
     // this index and files them all anew.
     void Rebuild();
     // The `count` nodes just appended at the end of the list, the elements
-    // of one port: one port name text, vector indexes one apart (up or
-    // down). A new name's elements are filed as one run at once.
-    void PortAppended(int count);
+    // of one port: one port name text of `nameLength` bytes (0 for none),
+    // vector indexes one apart (up or down). A new name's elements are
+    // filed as one run at once.
+    void PortAppended(int count, size_t nameLength);
     // The cell table was replaced (null and 0 for none).
     void TableReplaced(KBScanCell* table, int length);
 
@@ -633,8 +634,10 @@ private:
     void FileNameText(int position);
     void UnfileNameText(int position);
 
-    void FilePortName(int position);
-    void FilePortElements(int first, int count);
+    // `length`: the node's port name's length when known, else kUnmeasured.
+    static constexpr size_t kUnmeasured = ~static_cast<size_t>(0);
+    void FilePortName(int position, size_t length = kUnmeasured);
+    void FilePortElements(int first, int count, size_t length);
     void FileWithIndexes(UpperName& upper);
     void UnfilePortName(int position);
     void FilePinName(int position);
