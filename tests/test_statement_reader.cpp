@@ -536,7 +536,7 @@ TEST(StatementReader, StringValueLinesReadAsFromAStreamWithoutBuffer)
             text.insert(0, std::string(static_cast<size_t>(200 + i % 60), ' '));
         content += text + (i % 5 == 4 ? "\r\n" : "\n");
     }
-    content += "  \"last\" ;\nafter\n";
+    content += "  \"a;b\" ;\n  \"last\" ;\nafter\n";       // a ';' in a piece: not the last line
     const std::string path = bscan_test::ScratchPath("string_value_lines.txt");
     FILE* out = std::fopen(path.c_str(), "wb");
     ASSERT_NE(out, nullptr);
@@ -567,6 +567,7 @@ TEST(StatementReader, StringValueLinesReadAsFromAStreamWithoutBuffer)
         const Outcome general = read(_IONBF, 0, keepComments);
         EXPECT_EQ(general.result, BSDL_OK);
         EXPECT_GT(general.lineNumber, 3000);
+        EXPECT_NE(general.value.find("a;b last "), std::string::npos);
         for (size_t size : {size_t(65536), size_t(4096), size_t(300), size_t(100)}) {
             SCOPED_TRACE(size);
             const Outcome buffered = read(_IOFBF, size, keepComments);
