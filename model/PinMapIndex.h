@@ -228,7 +228,7 @@ public:
 
     void erase(Entry* entry) noexcept
     {
-        std::size_t mask = m_slots.size() - 1;
+        std::size_t mask = m_slotCount - 1;
         std::size_t slot = entry->hash & mask;
         while (m_slots[slot] != entry->number) {
             slot = (slot + 1) & mask;
@@ -249,19 +249,20 @@ public:
     // May throw std::bad_alloc and then leaves the table as it was.
     void Reserve(std::size_t entries)
     {
-        std::size_t size = m_slots.empty() ? 16 : m_slots.size();
+        std::size_t size = m_slotCount == 0 ? 16 : m_slotCount;
         while ((m_live + entries + 1) * 2 > size) {
             size *= 2;
         }
         m_blocks.reserve((m_count + entries) / kBlock + 1);
-        if (size != m_slots.size()) {
+        if (size != m_slotCount) {
             RehashTo(size);
         }
     }
 
     void clear() noexcept
     {
-        m_slots.clear();
+        m_slots.reset();
+        m_slotCount = 0;
         m_blocks.clear();
         m_free.clear();
         m_count = 0;
@@ -289,8 +290,8 @@ private:
     Entry* FindOrAdd(std::size_t hash, Equal equal, MakeKey makeKey)
     {
         std::size_t free = kNoSlot;
-        if (!m_slots.empty()) {
-            const std::size_t mask = m_slots.size() - 1;
+        if (m_slotCount != 0) {
+            const std::size_t mask = m_slotCount - 1;
             for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
                 const int number = m_slots[slot];
                 if (number == kEmpty) {
@@ -309,7 +310,7 @@ private:
                 }
             }
         }
-        if ((m_used + 1) * 2 > m_slots.size()) {
+        if ((m_used + 1) * 2 > m_slotCount) {
             Rehash();
             free = kNoSlot;
         }
@@ -331,7 +332,7 @@ private:
         entry.number = number;
         std::size_t slot = free;
         if (slot == kNoSlot) {
-            const std::size_t mask = m_slots.size() - 1;
+            const std::size_t mask = m_slotCount - 1;
             slot = hash & mask;
             while (m_slots[slot] >= 0) {
                 slot = (slot + 1) & mask;
@@ -348,10 +349,10 @@ private:
     template <typename Equal>
     Entry* Probe(std::size_t hash, Equal equal) const
     {
-        if (m_slots.empty()) {
+        if (m_slotCount == 0) {
             return nullptr;
         }
-        std::size_t mask = m_slots.size() - 1;
+        std::size_t mask = m_slotCount - 1;
         for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
             int number = m_slots[slot];
             if (number == kEmpty) {
@@ -371,7 +372,7 @@ private:
     // live entries fill at most a quarter of it.
     void Rehash()
     {
-        std::size_t size = m_slots.empty() ? 16 : m_slots.size();
+        std::size_t size = m_slotCount == 0 ? 16 : m_slotCount;
         while ((m_live + 1) * 4 > size) {
             size *= 2;
         }
@@ -382,9 +383,14 @@ private:
     // two) slots.
     void RehashTo(std::size_t size)
     {
-        std::vector<int> slots(size, kEmpty);
+        // Every slot empty at first: all bytes of kEmpty are 0xFF, so the
+        // array is set by one block fill.
+        static_assert(kEmpty == -1, "an empty slot is all one bits");
+        std::unique_ptr<int[]> slots(new int[size]);
+        std::memset(slots.get(), 0xFF, size * sizeof(int));
         std::size_t mask = size - 1;
-        for (int slotValue : m_slots) {
+        for (std::size_t old = 0; old < m_slotCount; ++old) {
+            const int slotValue = m_slots[old];
             if (slotValue < 0) {
                 continue;
             }
@@ -394,11 +400,13 @@ private:
             }
             slots[slot] = slotValue;
         }
-        m_slots.swap(slots);
+        m_slots = std::move(slots);
+        m_slotCount = size;
         m_used = m_live;
     }
 
-    std::vector<int> m_slots;                     // entry numbers, kEmpty or kErased
+    std::unique_ptr<int[]> m_slots;               // entry numbers, kEmpty or kErased
+    std::size_t m_slotCount = 0;                  // a power of two, or 0 for no array
     std::vector<std::unique_ptr<Entry[]>> m_blocks;
     std::vector<int> m_free;                      // erased entries
     std::size_t m_count = 0;                      // entries ever made
