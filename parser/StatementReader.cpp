@@ -205,103 +205,6 @@ int Complete(PhysicalLineSource& source, long long& lineNumber, std::string& sta
     }
 }
 
-// The closing quote of a piece whose text starts at `from`: the first '"'
-// of raw[from, end) (false when there is none, or when a '-' comes before
-// it). `semicolon` tells whether a ';' comes before it. Looked for 16 bytes
-// at a time where the processor allows.
-inline bool FindClosingQuote(const char* raw, size_t from, size_t end, size_t& close, bool& semicolon)
-{
-    semicolon = false;
-    size_t i = from;
-#if BSCAN_READER_SSE2
-    if (end - from >= 16) {
-        const __m128i quote = _mm_set1_epi8('"');
-        const __m128i minus = _mm_set1_epi8('-');
-        const __m128i semi = _mm_set1_epi8(';');
-        for (;;) {
-            unsigned skip = 0;
-            if (i + 16 > end) {
-                // The last 16 bytes, of which those before i were seen already.
-                skip = static_cast<unsigned>(i - (end - 16));
-                i = end - 16;
-            }
-            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(raw + i));
-            unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(
-                _mm_or_si128(_mm_cmpeq_epi8(bytes, quote), _mm_cmpeq_epi8(bytes, minus)),
-                _mm_cmpeq_epi8(bytes, semi))));
-            mask &= 0xFFFFu << skip;
-            while (mask != 0) {
-                const size_t at = i + ReaderLowestBit(mask);
-                if (raw[at] == '"') {
-                    close = at;
-                    return true;
-                }
-                if (raw[at] == '-')
-                    return false;
-                semicolon = true;
-                mask &= mask - 1;
-            }
-            i += 16;
-            if (i >= end)
-                return false;
-        }
-    }
-#endif
-    for (; i < end; ++i) {
-        if (raw[i] == '"') {
-            close = i;
-            return true;
-        }
-        if (raw[i] == '-')
-            return false;
-        if (raw[i] == ';')
-            semicolon = true;
-    }
-    return false;
-}
-
-// A read in the usual form of a piece's line: white space, a double quote,
-// the piece (no '-' in it), its closing quote, then only white space around
-// one '&' or ';'. Such a read holds no comment and its piece ends there, so
-// the general steps come to this: the piece without its leading and
-// trailing white space, and whether it ends the value (a closing ';' with
-// no other ';' in the piece). False, with nothing done, for any other read.
-inline bool CutUsualPiece(const char* raw, size_t end, const char*& piece, size_t& length, bool& last)
-{
-    size_t s = 0;
-    while (s < end && ReaderIsWhiteSpace(raw[s]))
-        ++s;
-    if (s == end || raw[s] != '"')
-        return false;
-    size_t close;
-    bool semicolon;
-    if (!FindClosingQuote(raw, s + 1, end, close, semicolon))
-        return false;
-    size_t q = close + 1;
-    if (end - q == 3 && raw[q] == ' ' && raw[q + 2] == '\n' && (raw[q + 1] == '&' || raw[q + 1] == ';')) {
-        ++q;                                       // the usual tail: " &" or " ;" and the line end
-    } else {
-        while (q < end && ReaderIsWhiteSpace(raw[q]))
-            ++q;
-        if (q == end || (raw[q] != '&' && raw[q] != ';'))
-            return false;
-        for (size_t t = q + 1; t < end; ++t) {
-            if (!ReaderIsWhiteSpace(raw[t]))
-                return false;
-        }
-    }
-    size_t first = s + 1;
-    while (first < close && ReaderIsWhiteSpace(raw[first]))
-        ++first;
-    size_t stop = close;
-    while (stop > first && ReaderIsWhiteSpace(raw[stop - 1]))
-        --stop;
-    piece = raw + first;
-    length = stop - first;
-    last = raw[q] == ';' && !semicolon;
-    return true;
-}
-
 // The first byte of text[from, end) at which the walk over a piece stops:
 // a double quote, '-', a line end or a NUL byte; `end` when there is none.
 // Only text[0, end) is looked at; where the processor has SSE2 the search
@@ -627,16 +530,6 @@ int GatherStringValue(PhysicalLineSource& source, long long& lineNumber, const c
             int result = ReadCounted(source, lineNumber, raw, end);
             if (result < 0)
                 return result;
-            // A line in the usual form is taken in one pass.
-            const char* usual;
-            size_t usualLength;
-            bool last;
-            if (CutUsualPiece(raw, end, usual, usualLength, last)) {
-                KByteBufferPieces::Append(*buffer, usual, usualLength, comment, 0);
-                if (last)
-                    return BSDL_OK;
-                continue;
-            }
             // The comment runs from the first "--", stripped at its end.
             const char* commentText = nullptr;
             size_t commentLength = 0;

@@ -445,10 +445,10 @@ TEST(StatementReader, ReadsTakeWhatFgetsTakesWhateverTheStreamBuffer)
 }
 
 // A piece's line in its usual form (quoted piece, then only '&' or ';'
-// between blanks) is taken in one pass; any other line goes the general
-// way. A comment after a line sends it the general way and, not kept,
-// changes nothing: so each line must give the same value, result and line
-// count with and without one. Pieces of many lengths, with ';', '-', '"'
+// between blanks) is taken straight from the stream's buffer; any other
+// line goes the general way. A comment after a line, not kept, changes
+// nothing: so each line must give the same value, result and line count
+// with and without one. Pieces of many lengths, with ';', '-', '"'
 // and blanks at many places, and lines with more after their piece.
 TEST(StatementReader, UsualPieceLinesReadAsTheGeneralWayReadsThem)
 {
