@@ -208,20 +208,24 @@ int BScanPinMap::AddNewRegister(int number, char* cellType, char* portName, int 
     return AddRegister(entry);
 }
 
-// The entry's texts come measured; the port name is never null.
-int BScanPinMap::AddRegister(const RegisterEntry& entry)
+// Inline in both AddRegister forms, which only hand over the parts.
+#if defined(__GNUC__) || defined(__clang__)
+__attribute__((always_inline))
+#endif
+inline int BScanPinMap::StoreRegister(int number, int portIndex, int controlCell, eSignal safe,
+                                      eSignal disableValue, eSignal disableResult, eSignal value,
+                                      char* cellType, size_t cellTypeLength, char* portName,
+                                      size_t portNameLength, char* function,
+                                      size_t functionLength, const char* originalName)
 {
-    const int number = entry.number;
-    const int portIndex = entry.portIndex;
-    if (number < 0 || number >= m_bscanLength || entry.controlCell >= m_bscanLength ||
+    if (number < 0 || number >= m_bscanLength || controlCell >= m_bscanLength ||
         m_bscanCellTable == nullptr) {
         return -1;
     }
     // The port, found as GetPort(portName, portIndex) finds it (which
     // upper-cases portName unless the name is empty or there is no port),
     // asked of the index directly.
-    char* const portName = entry.portName;
-    const size_t nameLength = entry.portNameLength;
+    const size_t nameLength = portNameLength;
     KPinNode* port = nullptr;
     if (nameLength != 0 && m_pinList->GetCount() != 0) {
         port = m_index->FirstNamedWithIndex(m_index->UpperCaseLookupText(portName), portIndex);
@@ -256,21 +260,43 @@ int BScanPinMap::AddRegister(const RegisterEntry& entry)
     KBScanCell* cell = &m_bscanCellTable[number];
     cell->m_boundaryCellPosition = number;
     cell->m_pinNode = port;
-    cell->m_safeValue = entry.safe;
-    cell->m_value = entry.value;
-    cell->StoreEntryTexts(entry.cellType, entry.cellTypeLength, entry.function,
-                          entry.functionLength, entry.originalName, pinName, pinNameLength);
-    if (entry.controlCell >= 0) {
-        cell->m_controlCell = &m_bscanCellTable[entry.controlCell];
-        cell->m_disableValue = entry.disableValue;
-        cell->m_disableResult = entry.disableResult;
+    cell->m_safeValue = safe;
+    cell->m_value = value;
+    cell->StoreEntryTexts(cellType, cellTypeLength, function,
+                          functionLength, originalName, pinName, pinNameLength);
+    if (controlCell >= 0) {
+        cell->m_controlCell = &m_bscanCellTable[controlCell];
+        cell->m_disableValue = disableValue;
+        cell->m_disableResult = disableResult;
     }
 
     int result = port != nullptr ? port->AssociateBScanCell(cell) : 0;
     if (m_bscanBitArray != nullptr) {
-        WriteBit(m_bscanBitArray, number, entry.value == SIGNAL_HIGH);
+        WriteBit(m_bscanBitArray, number, value == SIGNAL_HIGH);
     }
     return result;
+}
+
+// The entry's texts come measured; the port name is never null.
+int BScanPinMap::AddRegister(const RegisterEntry& entry)
+{
+    return StoreRegister(entry.number, entry.portIndex, entry.controlCell, entry.safe,
+                         entry.disableValue, entry.disableResult, entry.value, entry.cellType,
+                         entry.cellTypeLength, entry.portName, entry.portNameLength,
+                         entry.function, entry.functionLength, entry.originalName);
+}
+
+int BScanPinMap::AddRegister(char* text, const PackedEntry& entry, const char* originalName)
+{
+    return StoreRegister(entry.number, entry.portIndex, entry.controlCell,
+                         static_cast<eSignal>(entry.safe), static_cast<eSignal>(entry.disableValue),
+                         static_cast<eSignal>(entry.disableResult),
+                         static_cast<eSignal>(entry.value), text + entry.cellStart,
+                         static_cast<size_t>(entry.cellEnd - entry.cellStart),
+                         text + entry.portStart,
+                         static_cast<size_t>(entry.portEnd - entry.portStart),
+                         text + entry.functionStart,
+                         static_cast<size_t>(entry.functionEnd - entry.functionStart), originalName);
 }
 
 KBScanCell* BScanPinMap::GetBScanCell(int number)

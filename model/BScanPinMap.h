@@ -48,6 +48,7 @@
 #define BSCAN_BSCANPINMAP_H
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -154,6 +155,33 @@ private:
     };
     // AddNewRegister for an entry given in one piece.
     int AddRegister(const RegisterEntry& entry);
+
+    // A register entry as the boundary register reader keeps it, compact:
+    // its texts lie at these offsets in one writable text, each ended by a
+    // NUL (an empty port name where the port is "*"), and its values are
+    // eSignal values.
+    struct PackedEntry {
+        int number;
+        int portIndex;
+        int controlCell;
+        std::uint16_t cellStart;
+        std::uint16_t cellEnd;
+        std::uint16_t portStart;
+        std::uint16_t portEnd;
+        std::uint16_t functionStart;
+        std::uint16_t functionEnd;
+        std::uint8_t safe;
+        std::uint8_t disableValue;
+        std::uint8_t disableResult;
+        std::uint8_t value;
+    };
+    // AddNewRegister for a packed entry whose texts lie in `text`.
+    int AddRegister(char* text, const PackedEntry& entry, const char* originalName);
+    // What both AddRegister forms do, with the entry's parts at hand.
+    int StoreRegister(int number, int portIndex, int controlCell, eSignal safe,
+                      eSignal disableValue, eSignal disableResult, eSignal value, char* cellType,
+                      std::size_t cellTypeLength, char* portName, std::size_t portNameLength,
+                      char* function, std::size_t functionLength, const char* originalName);
 
     bool CopyFrom(const BScanPinMap& other);
     void Release();

@@ -78,35 +78,26 @@ const size_t kNoComment = static_cast<size_t>(-1);
 // An entry of the string value: where its text lies in the value and
 // where its comment name lies in the comment texts (none: kNoComment). An
 // entry in its usual form is read whole in phase 1 and kept compact, as
-// what it gives AddNewRegister: its numbers, its values (the initial value
-// already set from the presets) and its texts as offsets from its start,
-// each text already ended in place by a NUL written over the character
-// behind it (the port "*" as the empty text, the NUL behind the cell type).
-// Any other entry keeps its length, to be cut into fields in phase 2.
-struct RegisterEntry {
+// the pin map's PackedEntry (private to it, the parser being its friend:
+// the reading below takes it as the template parameter `Packed`): its
+// numbers, its values (the initial value already set from the presets)
+// and its texts as offsets from its start, each text already ended in
+// place by a NUL written over the character behind it (the port "*" as the
+// empty text, the NUL behind the cell type). Any other entry keeps its
+// length, to be cut into fields in phase 2.
+template <class Packed>
+struct ListedEntry {
     size_t start;
     size_t comment;
     size_t length;                 // any other entry
-    int number;                    // the usual entry's values, and its texts
-    int vectorIndex;
-    int controlCell;
-    uint16_t cellStart;
-    uint16_t cellEnd;
-    uint16_t portStart;
-    uint16_t portEnd;
-    uint16_t functionStart;
-    uint16_t functionEnd;
-    uint8_t safe;
-    uint8_t disableValue;
-    uint8_t disabledState;
-    uint8_t value;
+    Packed packed;                 // a usual entry
     bool usual;
 
     // Left unset: a usual entry is read straight into the list's new last
     // element, and every other one is given all its members.
-    RegisterEntry() {}
-    RegisterEntry(size_t entryStart, size_t entryLength)
-        : start(entryStart), comment(kNoComment), length(entryLength), usual(false)
+    ListedEntry() {}
+    ListedEntry(size_t entryStart, size_t entryLength)
+        : start(entryStart), comment(kNoComment), length(entryLength), packed(), usual(false)
     {
     }
 };
@@ -685,10 +676,11 @@ inline bool FindUsualEntry(const char* text, size_t available, UsualEntry& entry
 // Its texts are ended in place (the splitting reads on behind the entry
 // and never looks at it again). Kept out of line, so that its walk keeps
 // its values in registers.
+template <class Packed>
 #if defined(__GNUC__) || defined(__clang__)
 __attribute__((noinline))
 #endif
-size_t ReadUsualEntry(char* text, size_t available, const Presets& presets, RegisterEntry& item)
+size_t ReadUsualEntry(char* text, size_t available, const Presets& presets, Packed& item)
 {
     UsualEntry entry;
     if (!FindUsualEntry(text, available, entry) || entry.length > kMaxUsualLength)
@@ -703,7 +695,7 @@ size_t ReadUsualEntry(char* text, size_t available, const Presets& presets, Regi
         item.portEnd = static_cast<uint16_t>(entry.portEnd);
     }
     item.number = entry.number;
-    item.vectorIndex = entry.vectorIndex;
+    item.portIndex = entry.vectorIndex;
     item.controlCell = entry.controlCell;
     item.cellStart = static_cast<uint16_t>(entry.cellStart);
     item.cellEnd = static_cast<uint16_t>(entry.cellEnd);
@@ -713,7 +705,7 @@ size_t ReadUsualEntry(char* text, size_t available, const Presets& presets, Regi
     PresetValue(presets.values, presets.mask, presets.count, entry.number, value);
     item.safe = static_cast<uint8_t>(entry.safe);
     item.disableValue = static_cast<uint8_t>(entry.disableValue);
-    item.disabledState = static_cast<uint8_t>(entry.disabledState);
+    item.disableResult = static_cast<uint8_t>(entry.disabledState);
     item.value = static_cast<uint8_t>(value);
     return entry.length;
 }
@@ -723,12 +715,13 @@ size_t ReadUsualEntry(char* text, size_t available, const Presets& presets, Regi
 // the list has room, the entry is read straight into a new last element,
 // which is dropped again when the entry is not in that form; a full list
 // grows only for an entry that is.
+template <class Entry>
 size_t TakeUsualEntry(char* data, size_t size, size_t at, const Presets& presets,
-                      std::vector<RegisterEntry>& entries)
+                      std::vector<Entry>& entries)
 {
     if (entries.size() < entries.capacity()) {
-        RegisterEntry& item = entries.emplace_back();
-        const size_t length = ReadUsualEntry(data + at, size - at, presets, item);
+        Entry& item = entries.emplace_back();
+        const size_t length = ReadUsualEntry(data + at, size - at, presets, item.packed);
         if (length == 0) {
             entries.pop_back();
             return 0;
@@ -738,8 +731,8 @@ size_t TakeUsualEntry(char* data, size_t size, size_t at, const Presets& presets
         item.usual = true;
         return length;
     }
-    RegisterEntry item;
-    const size_t length = ReadUsualEntry(data + at, size - at, presets, item);
+    Entry item;
+    const size_t length = ReadUsualEntry(data + at, size - at, presets, item.packed);
     if (length == 0)
         return 0;
     item.start = at;
@@ -752,8 +745,9 @@ size_t TakeUsualEntry(char* data, size_t size, size_t at, const Presets& presets
 // Phase 1: splits the gathered value into entries. The comment names are
 // written one after the other into `comments`, each ended by a NUL, and the
 // entries refer to them by offset.
-int SplitEntries(char* data, size_t size, const Presets& presets,
-                 std::vector<RegisterEntry>& entries, std::string& comments)
+template <class Entry>
+int SplitEntries(char* data, size_t size, const Presets& presets, std::vector<Entry>& entries,
+                 std::string& comments)
 {
     SplitState state = SplitState::Between;
     SplitState afterComment = SplitState::Between;
@@ -1096,7 +1090,8 @@ int BScanParser::ReadBSCANBoundaryRegister(FILE* file, char* statement)
         // have their texts ended in place in it.
         char* const data = const_cast<char*>(value.GetText());
         const size_t size = static_cast<size_t>(value.GetTotalSize());
-        std::vector<RegisterEntry> entries;
+        using Entry = ListedEntry<BScanPinMap::PackedEntry>;
+        std::vector<Entry> entries;
         try {
             entries.reserve(size / 32 + 1);
         } catch (const std::bad_alloc&) {
@@ -1111,28 +1106,10 @@ int BScanParser::ReadBSCANBoundaryRegister(FILE* file, char* statement)
             return BSDL_ERR_NO_PIN_MAP;
 
         std::string texts;
-        for (const RegisterEntry& item : entries) {
+        for (const Entry& item : entries) {
             const char* commentName = item.comment == kNoComment ? "" : comments.c_str() + item.comment;
             if (item.usual) {
-                // Phase 2 for an entry read in its usual form: its texts,
-                // ended in place, are handed over with their lengths.
-                char* const text = data + item.start;
-                BScanPinMap::RegisterEntry entry;
-                entry.number = item.number;
-                entry.portIndex = item.vectorIndex;
-                entry.controlCell = item.controlCell;
-                entry.safe = static_cast<eSignal>(item.safe);
-                entry.disableValue = static_cast<eSignal>(item.disableValue);
-                entry.disableResult = static_cast<eSignal>(item.disabledState);
-                entry.value = static_cast<eSignal>(item.value);
-                entry.cellType = text + item.cellStart;
-                entry.cellTypeLength = item.cellEnd - item.cellStart;
-                entry.portName = text + item.portStart;
-                entry.portNameLength = item.portEnd - item.portStart;
-                entry.function = text + item.functionStart;
-                entry.functionLength = item.functionEnd - item.functionStart;
-                entry.originalName = commentName;
-                result = m_pinMap->AddRegister(entry);
+                result = m_pinMap->AddRegister(data + item.start, item.packed, commentName);
             } else {
                 const std::string_view entry(data + item.start, item.length);
                 result = StoreEntry(*m_pinMap, entry, commentName, presets, texts);
