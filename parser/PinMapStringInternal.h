@@ -54,6 +54,45 @@ private:
     bool m_searched = false;
 };
 
+// One look at the 16 bytes at the beginning of an entry (when the text
+// holds that many from there on): the first ':' and the first ',' after a
+// given position among them. npos means "not among them", not "none".
+class EntryLook {
+public:
+    EntryLook(std::string_view text, size_t start) : m_start(start)
+    {
+#if BSCAN_READER_SSE2
+        if (text.size() - start >= 16) {
+            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + start));
+            m_colons = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, _mm_set1_epi8(':'))));
+            m_commas = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, _mm_set1_epi8(','))));
+        }
+#else
+        (void)text;
+#endif
+    }
+
+    size_t FirstColon() const
+    {
+        return m_colons != 0 ? m_start + ReaderLowestBit(m_colons) : std::string_view::npos;
+    }
+
+    // The first ',' at or after `from` (not before the look's start).
+    size_t FirstCommaFrom(size_t from) const
+    {
+        const size_t skipped = from - m_start;
+        if (skipped >= 16)
+            return std::string_view::npos;
+        const unsigned commas = m_commas >> skipped;
+        return commas != 0 ? from + ReaderLowestBit(commas) : std::string_view::npos;
+    }
+
+private:
+    size_t m_start;
+    unsigned m_colons = 0;
+    unsigned m_commas = 0;
+};
+
 inline size_t SkipWhiteSpace(std::string_view text, size_t offset)
 {
     while (offset < text.size() && ReaderIsWhiteSpace(text[offset]))
@@ -111,8 +150,15 @@ bool WalkPinMapStringViews(std::string_view value, PinHandler onPin)
     std::string_view pins;
     size_t start = 0;
     while (start < text.size()) {
+        // The usual entry (PORT : pin ,) lies within 16 bytes: one look at
+        // them finds its ':' and ','. A character not found there is
+        // looked for further on as the walk's searches do.
+        EntryLook look(text, start);
+
         // A ':' after the entry's first character names the port.
-        size_t colon = nextColon.From(start);
+        size_t colon = look.FirstColon();
+        if (colon == std::string_view::npos)
+            colon = nextColon.From(start);
         if (colon != std::string_view::npos && colon > start) {
             portName = TrimEnd(text.substr(start, colon - start));
             start = SkipWhiteSpace(text, colon + 1);
@@ -129,7 +175,9 @@ bool WalkPinMapStringViews(std::string_view value, PinHandler onPin)
                 start = SkipWhiteSpace(text, close + 1);
             }
         }
-        size_t separator = nextComma.From(start);
+        size_t separator = parenthesised ? std::string_view::npos : look.FirstCommaFrom(start);
+        if (separator == std::string_view::npos)
+            separator = nextComma.From(start);
         if (!parenthesised)
             pins = text.substr(start, separator == std::string_view::npos ? std::string_view::npos
                                                                          : separator - start);
