@@ -280,6 +280,9 @@ TEST(StatementReader, PrePassReadsAheadWithTheSameReadsAsTheStream)
     for (int i = 0; blocks.size() < 150000; ++i)
         blocks += std::string(static_cast<size_t>(i * 37 % 600), 'a' + i % 26) + "\n";
     const std::string value = "constant P : PIN_MAP_STRING :=\n \"A : A1,\" & -- x\n\"B : B2,\" &\n\"C : ";
+    std::string shortLines;
+    for (int i = 0; shortLines.size() < 100000; ++i)
+        shortLines += (i % 7 == 0 ? "  cat_in_t" : "  P") + std::to_string(i) + " : in bit;\n";
     const std::string cases[] = {
         "",
         std::string(254, 'z'),
@@ -292,6 +295,12 @@ TEST(StatementReader, PrePassReadsAheadWithTheSameReadsAsTheStream)
         value + std::string(254, 'q'),
         std::string("-- constant P : PIN_MAP_STRING :=\n\tconstantly \"\n\0constant Q : PIN_MAP_STRING :=\n", 80) +
             value + "C3\";\n",
+        // Many short lines, lines that look like the word, a long line whose
+        // second read begins with it, lines of 253 and 254 characters.
+        shortLines + value + "C3\";\n",
+        shortLines + std::string(254, ' ') + value + "C3\";\n",
+        shortLines + std::string(253, 'v') + "\n" + std::string(254, 'v') + "\n" + value + "C3\";\n",
+        shortLines + "xx constant P : PIN_MAP_STRING :=\n" + shortLines + value + "C3\";\n",
     };
     int index = 0;
     for (const std::string& content : cases) {
