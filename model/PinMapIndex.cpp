@@ -373,6 +373,8 @@ void PinMapIndex::Rebuild()
     m_nameTextsFiled = false;
     m_cellNamesFiled[0] = false;
     m_cellNamesFiled[1] = false;
+    m_cellsFiledUpTo[0] = 0;
+    m_cellsFiledUpTo[1] = 0;
 
     int count = m_list->GetCount();
     m_nodes.reserve(static_cast<size_t>(count));
@@ -445,6 +447,8 @@ void PinMapIndex::TableReplaced(KBScanCell* table, int length)
     m_cellNames[1].clear();
     m_cellNamesFiled[0] = false;  // filed when lookups by cell name add up
     m_cellNamesFiled[1] = false;
+    m_cellsFiledUpTo[0] = 0;
+    m_cellsFiledUpTo[1] = 0;
     m_cellsScanned = 0;
     for (int number = 0; number < m_tableLength; ++number) {
         m_table[number].m_owner = this;
@@ -503,42 +507,6 @@ bool PinMapIndex::NameTextsFiled()
     return m_nameTextsFiled;
 }
 
-// Files the cells' pin names, or their original names, when not yet done.
-bool PinMapIndex::CellNamesFiled(bool original)
-{
-    if (!m_cellNamesFiled[original]) {
-        try {
-            // One pass over the table, into a slot array sized once for all
-            // its cells; each name is hashed where it lies and compared with
-            // the name of the first cell of the entry it may join.
-            CellNameMap& map = m_cellNames[original];
-            map.Reserve(static_cast<size_t>(m_tableLength));
-            std::string KBScanCell::*const field =
-                original ? &KBScanCell::m_originalPinName : &KBScanCell::m_pinName;
-            const KBScanCell* const table = m_table;
-            const int count = m_tableLength;
-            for (int number = 0; number < count; ++number) {
-                const std::string& name = table[number].*field;
-                const size_t length = name.size();
-                if (length == 0) {
-                    continue;  // the empty name is not filed
-                }
-                const char* const text = name.data();
-                CellNameMap::Entry* entry = map.InsertHashed(
-                    UpperCasedHash(text, length), [&](const CellNameMap::Entry& found) {
-                        return !found.second.Empty() &&
-                               EqualUpperCased(table[found.second.First()].*field, text, length);
-                    });
-                entry->second.Insert(number);  // a new entry's first cell is this one
-            }
-            m_cellNamesFiled[original] = true;
-        } catch (const std::bad_alloc&) {
-            m_cellNames[original].clear();
-        }
-    }
-    return m_cellNamesFiled[original];
-}
-
 // --- Filing nodes ------------------------------------------------------
 
 // One number for an upper-cased name (by its id) and a vector index.
@@ -557,9 +525,9 @@ const std::string& PinMapIndex::CellName(const KBScanCell& cell, bool original)
 // (`length` bytes); null when none. An entry's name is its first cell's.
 PinMapIndex::CellNameMap::Entry* PinMapIndex::FindCellName(const CellNameMap& map,
                                                            const char* name, size_t length,
-                                                           bool original) const
+                                                           size_t hash, bool original) const
 {
-    return map.FindHashed(CellNameHash(name, length), [&](const CellNameMap::Entry& entry) {
+    return map.FindHashed(hash, [&](const CellNameMap::Entry& entry) {
         return !entry.second.Empty() &&
                EqualUpperCased(CellName(m_table[entry.second.First()], original), name, length);
     });
@@ -1021,8 +989,8 @@ void PinMapIndex::CellNameChanged(KBScanCell* cell, const std::string& oldName, 
         return;  // filed from the table when first needed
     }
     int number = NumberOf(cell);
-    if (number < 0) {
-        return;
+    if (number < 0 || number >= m_cellsFiledUpTo[original]) {
+        return;  // not filed yet: filed under the name it bears then
     }
     try {
         if (!oldName.empty()) {
@@ -1230,11 +1198,64 @@ KBScanCell* PinMapIndex::FirstCellIn(const char* name, bool original)
         m_cellsScanned += number < count ? number + 1 : count;
         return number < count ? &m_table[number] : nullptr;
     }
-    if (!CellNamesFiled(original)) {
+    // The first match among the cells filed so far is the first of the
+    // table; else it lies beyond them.
+    const size_t hash = CellNameHash(name, length);
+    if (m_cellNamesFiled[original]) {
+        CellNameMap::Entry* entry =
+            FindCellName(m_cellNames[original], name, length, hash, original);
+        if (entry != nullptr) {
+            return &m_table[entry->second.First()];
+        }
+    }
+    return FileCellNamesUpToMatch(name, length, hash, original);
+}
+
+// Files the cells not filed yet, in table order, up to and including the
+// first whose name, upper-cased, is `name` upper-cased (`hash`: its
+// CellNameHash), and returns that cell; files them all and returns null
+// when none is. Out of memory, nothing stays filed and null is returned.
+KBScanCell* PinMapIndex::FileCellNamesUpToMatch(const char* name, size_t length, size_t hash,
+                                                bool original)
+{
+    CellNameMap& map = m_cellNames[original];
+    try {
+        m_cellNamesFiled[original] = true;
+        std::string KBScanCell::*const field =
+            original ? &KBScanCell::m_originalPinName : &KBScanCell::m_pinName;
+        const KBScanCell* const table = m_table;
+        const int count = m_tableLength;
+        for (int number = m_cellsFiledUpTo[original]; number < count; ++number) {
+            const std::string& text = table[number].*field;
+            const size_t textLength = text.size();
+            if (textLength == 0) {
+                continue;  // the empty name is not filed
+            }
+            // Each name is hashed where it lies and compared with the name
+            // of the first cell of the entry it may join.
+            const char* const chars = text.data();
+            const size_t textHash = UpperCasedHash(chars, textLength);
+            CellNameMap::Entry* entry =
+                map.InsertHashed(textHash, [&](const CellNameMap::Entry& found) {
+                    return !found.second.Empty() &&
+                           EqualUpperCased(table[found.second.First()].*field, chars,
+                                           textLength);
+                });
+            entry->second.Insert(number);  // a new entry's first cell is this one
+            m_cellsFiledUpTo[original] = number + 1;
+            if (textHash == hash && textLength == length &&
+                EqualUpperCased(text, name, length)) {
+                return &m_table[number];
+            }
+        }
+        m_cellsFiledUpTo[original] = count;
+        return nullptr;
+    } catch (const std::bad_alloc&) {
+        map.clear();
+        m_cellNamesFiled[original] = false;
+        m_cellsFiledUpTo[original] = 0;
         return nullptr;
     }
-    CellNameMap::Entry* entry = FindCellName(m_cellNames[original], name, length, original);
-    return entry != nullptr ? &m_table[entry->second.First()] : nullptr;
 }
 
 KBScanCell* PinMapIndex::FirstCellWithPinName(const char* name)

@@ -25,9 +25,12 @@
 // (pin names, pin numbers, the dirty node owning a name buffer) are filed on
 // their first use and kept up to date from then on, so that building a big
 // map pays for none of them. Lookups by cell name scan the table until the
-// cells they examined add up to a few tables, then the cell names of that
-// kind (pin names or original names) are filed (a reader pairing a few
-// cells never pays for the filing).
+// cells they examined add up to a table, then the cell names of that kind
+// (pin names or original names) are filed in table order, only as far as
+// the lookups need: a lookup that finds nothing among the cells filed so
+// far files the next ones until it files a match (or the table ends). A
+// reader pairing a few cells never pays for the filing, and one pairing
+// cells near the start of a big table never files the rest of it.
 // With those, a lookup finds its first match in constant time and then
 // upper-cases exactly the dirty nodes up to the match (all of them when
 // nothing matches; up to the first nameless node in the lookup by name and
@@ -633,7 +636,6 @@ private:
     bool PinNamesFiled();
     bool PinNumbersFiled();
     bool NameTextsFiled();
-    bool CellNamesFiled(bool original);
     int PositionOf(const KPinNode* node) const;
     int NumberOf(const KBScanCell* cell) const;
     void Refresh(int position);
@@ -663,7 +665,9 @@ private:
     static long long IndexedKey(long long nameId, int vectorIndex);
     static const std::string& CellName(const KBScanCell& cell, bool original);
     CellNameMap::Entry* FindCellName(const CellNameMap& map, const char* name, size_t length,
-                                     bool original) const;
+                                     size_t hash, bool original) const;
+    KBScanCell* FileCellNamesUpToMatch(const char* name, size_t length, size_t hash,
+                                       bool original);
     void FileCellName(int number, bool original);
     void CellNameChanged(KBScanCell* cell, const std::string& oldName, bool original);
     void UnfileCellName(int number, const std::string& oldName, bool original);
@@ -692,13 +696,15 @@ private:
     bool m_pinNumbersFiled = false;           // m_pinNumber, NodeKeys::pinNumber
     bool m_nameTextsFiled = false;            // m_nameText
     // m_cellNames[0] and [1], each filed when the lookups of its kind need
-    // it.
+    // it: the cells below m_cellsFiledUpTo of that kind are filed, the
+    // others are not (their renames need nothing).
     bool m_cellNamesFiled[2] = {false, false};
+    int m_cellsFiledUpTo[2] = {0, 0};
     // Cells examined by lookups by cell name since the table came; past
     // kCellScansBeforeFiling tables' worth the names of the kind looked up
     // are filed.
     long long m_cellsScanned = 0;
-    static const long long kCellScansBeforeFiling = 4;
+    static const long long kCellScansBeforeFiling = 1;
 
     // The name entries the last filed port name went to: a vector port's
     // elements all share them. Entries never move in their maps; the memo

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <strings.h>
 #include <string>
 #include <vector>
 
@@ -309,6 +310,60 @@ TEST(CellTableTest, FiledCellNamesFollowRenames)
             const std::string& wanted = names[pick(names.size())];
             ASSERT_EQ(map.GetBScanCell(wanted.c_str()), scan(wanted, false)) << step;
             ASSERT_EQ(map.GetBScanCellByOriginalName(wanted.c_str()), scan(wanted, true)) << step;
+        }
+        }
+    }
+}
+
+TEST(CellTableTest, NamesFiledPartlyFollowRenamesOnBothSidesOfTheFiledCells)
+{
+    // Lookups of names near the start of a big table file the names only
+    // up to their match: renames of cells already filed and of cells not
+    // filed yet, and lookups that file further, all find what a plain scan
+    // finds.
+    const int kCells = 600;
+    BScanPinMap map;
+    map.AllocateBScanCellTable(kCells);
+    auto nameOf = [](int k) { return (k % 3 == 0 ? "pad_" : "PAD_") + std::to_string(k); };
+    for (int i = 0; i < kCells; ++i) {
+        map.GetBScanCell(i)->SetPinName(nameOf(i).c_str());
+        map.GetBScanCell(i)->SetOriginalPinName(nameOf(kCells - 1 - i).c_str());
+    }
+    auto scan = [&](const std::string& name, bool original) -> KBScanCell* {
+        for (int i = 0; i < kCells; ++i) {
+            KBScanCell* cell = map.GetBScanCell(i);
+            const char* text = original ? cell->GetOriginalPinName() : cell->GetPinName();
+            if (strcasecmp(text, name.c_str()) == 0) {
+                return cell;
+            }
+        }
+        return nullptr;
+    };
+    std::mt19937 random(11);
+    auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    for (int step = 0; step < 4000; ++step) {
+        // Names of early cells mostly, so that the filing stays partial
+        // for a long while; now and then one late or missing.
+        const int spread = pick(10) == 0 ? kCells + 50 : 40 + step / 40;
+        const std::string name = nameOf(pick(spread));
+        KBScanCell* cell = map.GetBScanCell(pick(kCells));
+        switch (pick(5)) {
+        case 0:
+            cell->SetPinName(name.c_str());
+            break;
+        case 1:
+            cell->SetOriginalPinName(name.c_str());
+            break;
+        case 2:
+            *cell = *map.GetBScanCell(pick(kCells));
+            break;
+        default: {
+            KBScanCell* found = map.GetBScanCell(name.c_str());
+            ASSERT_EQ(found, scan(name, false)) << step;
+            ASSERT_EQ(map.GetBScanCellByOriginalName(name.c_str()), scan(name, true)) << step;
+            if (found != nullptr && pick(2) == 0) {
+                found->SetPinName("moved");  // the last cell filed, mostly
+            }
         }
         }
     }
