@@ -1006,16 +1006,28 @@ void PinMapIndex::CellNameChanged(KBScanCell* cell, const std::string& oldName, 
 
 PinMapIndex::LookupText PinMapIndex::UpperCaseLookupText(char* text)
 {
-    const size_t length = std::strlen(text);
+    return UpperCaseLookupText(text, std::strlen(text));
+}
+
+PinMapIndex::LookupText PinMapIndex::UpperCaseLookupText(char* text, size_t length)
+{
     bool changed = false;
     LookupText lookup{text, length, UpperCaseInPlaceAndHash(text, length, changed)};
-    if (!changed || m_stale) {
-        return lookup;
+    if (changed && !m_stale) {
+        LookupTextChanged(text);
     }
+    return lookup;
+}
+
+// A lookup text that upper-casing changed: when it is the stored port name
+// of a node, that node is refiled under its new name. Kept apart, so that
+// the usual lookup (a text already upper case) takes no more.
+void PinMapIndex::LookupTextChanged(const char* text)
+{
     // A host may look a port up by the very text the node holds.
     if (!NameTextsFiled()) {
         m_stale = true;
-        return lookup;
+        return;
     }
     auto owner = m_nameText.find(text);
     if (owner != m_nameText.end() && static_cast<size_t>(owner->second) < m_nodes.size() &&
@@ -1026,7 +1038,6 @@ PinMapIndex::LookupText PinMapIndex::UpperCaseLookupText(char* text)
             m_stale = true;
         }
     }
-    return lookup;
 }
 
 // Upper-cases, in place and in list order, the stored port name of every

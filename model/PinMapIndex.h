@@ -470,6 +470,9 @@ public:
         size_t hash;
     };
     LookupText UpperCaseLookupText(char* text);
+    // The same for a text whose length the caller knows: `length` bytes,
+    // none of them NUL, followed by a NUL.
+    LookupText UpperCaseLookupText(char* text, size_t length);
 
     // The first node whose pin number is `number` (1 and above); null when
     // none.
@@ -626,6 +629,7 @@ private:
         return name[size] == '\0';
     }
     KPinNode* NthWithExactNameLookedUp(const char* name, int occurrence);
+    void LookupTextChanged(const char* text);
     static const std::string& FiledPortName(const NodeKeys& keys);
     static Positions& ExactPositions(const NodeKeys& keys);
     static const std::string& FiledPinName(const NodeKeys& keys);
