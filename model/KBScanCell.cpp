@@ -158,14 +158,27 @@ CellType CellTypeNamed(const char* text)
 // CellTypeNamed for a text of `length` bytes, measured by the caller.
 BSCAN_CELL_INLINE CellType CellTypeNamed(const char* text, size_t length)
 {
-    // Setting the case bit turns 'B' into 'b' and 'C' into 'c' and no other
-    // byte into either; the digit test is one unsigned comparison.
+    // The four bytes are tested as one word: setting the case bit of the
+    // first two turns 'B' into 'b' and 'C' into 'c' and no other byte into
+    // either, and the digits '0' to '7' are the bytes 0x30 to 0x37, which
+    // keep 0x30 once their low three bits are cleared. The byte patterns are
+    // laid out in memory order, so the test holds whatever the byte order.
     if (length != 4) {
         return CELL_TYPE_NONE;
     }
-    const unsigned digit = static_cast<unsigned char>(text[3]) - static_cast<unsigned>('0');
-    if ((text[0] | 0x20) == 'b' && (text[1] | 0x20) == 'c' && text[2] == '_' && digit <= 7) {
-        return static_cast<CellType>(CELL_BC_0 + static_cast<int>(digit));
+    static const unsigned char kCaseBits[4] = {0x20, 0x20, 0x00, 0x00};
+    static const unsigned char kMask[4] = {0xFF, 0xFF, 0xFF, 0xF8};
+    static const unsigned char kWanted[4] = {'b', 'c', '_', '0'};
+    std::uint32_t word;
+    std::uint32_t caseBits;
+    std::uint32_t mask;
+    std::uint32_t wanted;
+    std::memcpy(&word, text, 4);
+    std::memcpy(&caseBits, kCaseBits, 4);
+    std::memcpy(&mask, kMask, 4);
+    std::memcpy(&wanted, kWanted, 4);
+    if (((word | caseBits) & mask) == wanted) {
+        return static_cast<CellType>(CELL_BC_0 + (text[3] - '0'));
     }
     return CELL_TYPE_NONE;
 }
