@@ -221,3 +221,36 @@ TEST(ReaderPinMap, NamesEndedInPlaceWhateverFollowsThem)
     ASSERT_EQ(InitializeAndRead(carried, WriteTemp("inplace2", SmallDevice("\"D:(5,6),A:1,2\";"))), BSDL_OK);
     EXPECT_EQ(names(carried), "A=2:2 B=-:-1 D=5:5 D=6:6 ");
 }
+
+// The package comes from the first pin map string; whatever a later one
+// lists (the same pins in another order, others, pins listed twice or
+// written with leading zeros), each pin gets the number a lookup by name
+// gives.
+TEST(ReaderPinMap, PinsOfALaterStringGetTheNumbersOfALookupByName)
+{
+    const std::string first = "\"P : (A1, B1, C1, A2, B2, C2, A1, B01)\";";
+    const std::string others[] = {
+        "",
+        "constant PKG2 : PIN_MAP_STRING := \"P : (C2, A1, B01, A01, B2, C1, A2, B1)\";\n",
+        "constant PKG2 : PIN_MAP_STRING := \"P : (A1, A1, A1, X9, B1, C1, A2, B2)\";\n",
+        "constant PKG2 : PIN_MAP_STRING := \"P : (B1, C1, A2, B2, C2, A1, B01, A1)\";\n",
+    };
+    int index = 0;
+    for (const std::string& other : others) {
+        SCOPED_TRACE(index);
+        const std::string device = "entity PLACES is\ngeneric (PHYSICAL_PIN_MAP : string := \"PKG\");\n"
+                                   "port (P : in bit_vector (0 to 7));\nconstant PKG : PIN_MAP_STRING :=\n" +
+                                   first + "\n" + other + "end PLACES;\n";
+        PinMapProbe parser;
+        ASSERT_EQ(InitializeAndRead(parser, WriteTemp("places" + std::to_string(index++), device)), BSDL_OK);
+        ASSERT_EQ(parser.m_pinNameParts.size(), 6u);
+        parser.SetPackageType("pkg");
+        char name[] = "P";
+        for (int element = 0; element < 8; ++element) {
+            KPinNode* node = parser.GetPinMap()->GetPort(name, element);
+            ASSERT_NE(node, nullptr);
+            ASSERT_NE(node->GetPinName(), nullptr);
+            EXPECT_EQ(node->GetPinNumber(), parser.Map(node->GetPinName())) << node->GetPinName();
+        }
+    }
+}
