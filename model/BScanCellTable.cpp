@@ -228,8 +228,7 @@ inline int BScanPinMap::StoreRegister(int number, int portIndex, int controlCell
     const size_t nameLength = portNameLength;
     KPinNode* port = nullptr;
     if (nameLength != 0 && m_pinList->GetCount() != 0) {
-        port = m_index->FirstNamedWithIndex(m_index->UpperCaseLookupText(portName, nameLength),
-                                            portIndex);
+        port = m_index->FirstNamedWithIndex(portName, nameLength, portIndex);
     }
 
     // The cell's pin name: the (now upper-cased) port name, followed by the

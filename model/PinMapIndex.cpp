@@ -1094,7 +1094,8 @@ KPinNode* PinMapIndex::FirstNamed(const LookupText& name)
     }
 }
 
-KPinNode* PinMapIndex::FirstNamedWithIndex(const LookupText& name, int vectorIndex)
+// FirstNamedWithIndex, inline in both its entry points.
+BSCAN_INLINE KPinNode* PinMapIndex::FindNamedWithIndex(const LookupText& name, int vectorIndex)
 {
     if (!Fresh()) {
         return nullptr;
@@ -1130,6 +1131,21 @@ KPinNode* PinMapIndex::FirstNamedWithIndex(const LookupText& name, int vectorInd
         m_stale = true;
         return nullptr;
     }
+}
+
+KPinNode* PinMapIndex::FirstNamedWithIndex(const LookupText& name, int vectorIndex)
+{
+    return FindNamedWithIndex(name, vectorIndex);
+}
+
+KPinNode* PinMapIndex::FirstNamedWithIndex(char* text, size_t length, int vectorIndex)
+{
+    bool changed = false;
+    const LookupText lookup{text, length, UpperCaseInPlaceAndHash(text, length, changed)};
+    if (changed && !m_stale) {
+        LookupTextChanged(text);
+    }
+    return FindNamedWithIndex(lookup, vectorIndex);
 }
 
 // NthWithExactName when the node after the one found last is not filed

@@ -487,6 +487,10 @@ public:
     // As FirstNamed, also requiring the vector index, and stopping at the
     // first nameless node: no node behind it is examined.
     KPinNode* FirstNamedWithIndex(const LookupText& name, int vectorIndex);
+    // The same for a lookup text not upper-cased yet: `length` bytes, none
+    // of them NUL, followed by a NUL, upper-cased in place first exactly as
+    // UpperCaseLookupText does. One call for the two steps.
+    KPinNode* FirstNamedWithIndex(char* text, size_t length, int vectorIndex);
     // The node at which the count of nodes whose port name equals `name`
     // exactly reaches occurrence + 1; null when there are fewer.
     // A pin map usually names the ports in the order they were declared:
@@ -630,6 +634,7 @@ private:
     }
     KPinNode* NthWithExactNameLookedUp(const char* name, int occurrence);
     void LookupTextChanged(const char* text);
+    KPinNode* FindNamedWithIndex(const LookupText& name, int vectorIndex);
     static const std::string& FiledPortName(const NodeKeys& keys);
     static Positions& ExactPositions(const NodeKeys& keys);
     static const std::string& FiledPinName(const NodeKeys& keys);
