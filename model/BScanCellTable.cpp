@@ -73,22 +73,32 @@ bool HasCells(const KPinNode* port)
     return cells != nullptr && !cells->IsEmpty();
 }
 
+// `number` is a cell of the image (0 or above).
 void WriteBit(unsigned char* image, int number, bool high)
 {
-    unsigned char mask = static_cast<unsigned char>(0x80u >> (number % 8));
+    const unsigned bit = static_cast<unsigned>(number);
+    unsigned char mask = static_cast<unsigned char>(0x80u >> (bit % 8));
     if (high) {
-        image[number / 8] |= mask;
+        image[bit / 8] |= mask;
     } else {
-        image[number / 8] &= static_cast<unsigned char>(~mask);
+        image[bit / 8] &= static_cast<unsigned char>(~mask);
     }
 }
 
 // Room for any int in decimal, sign included.
 const size_t kDecimalDigits = 11;
 
+// The digits of 00 to 99, two by two: an index is written two digits at a
+// time.
+const char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
 // Writes `value` in decimal (with a minus sign when negative) at `out`,
 // without a terminating zero; returns the number of characters. The digits
-// are counted first and then written from the last one back.
+// are counted first and then written from the last ones back, two at a
+// time.
 size_t WriteDecimal(int value, char* out)
 {
     unsigned int magnitude = value < 0 ? 0u - static_cast<unsigned int>(value)
@@ -103,10 +113,17 @@ size_t WriteDecimal(int value, char* out)
     }
     length += digits;
     char* at = out + length;
-    do {
-        *--at = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
+    while (magnitude >= 100) {
+        const unsigned int pair = magnitude % 100;
+        magnitude /= 100;
+        at -= 2;
+        std::memcpy(at, kDigitPairs + 2 * pair, 2);
+    }
+    if (magnitude >= 10) {
+        std::memcpy(at - 2, kDigitPairs + 2 * magnitude, 2);
+    } else {
+        at[-1] = static_cast<char>('0' + magnitude);
+    }
     return length;
 }
 
