@@ -367,6 +367,7 @@ void PinMapIndex::Rebuild()
     m_cellNames[1].clear();
     m_lastExact = nullptr;
     m_lastUpper = nullptr;
+    m_lastLookedUp = nullptr;
     ++m_exactVersion;
     m_pinNamesFiled = false;
     m_pinNumbersFiled = false;
@@ -1104,7 +1105,16 @@ BSCAN_INLINE KPinNode* PinMapIndex::FindNamedWithIndex(const LookupText& name, i
         // The scan ends at the first nameless node.
         int end = m_nameless.Empty() ? static_cast<int>(m_nodes.size()) : m_nameless.First();
         int match = -1;
-        auto it = m_upperName.find(name.text, name.length, name.hash);
+        // Register entries often name the port of the entry before: the
+        // entry found last is tried first. It is the one a lookup finds when
+        // it holds nodes (it was not erased) under this very text.
+        UpperEntry* it = m_lastLookedUp;
+        if (it == nullptr || it->hash != name.hash || it->second.all.Empty() ||
+            it->first.size() != name.length ||
+            !IndexEqualBytes(it->first.data(), name.text, name.length)) {
+            it = m_upperName.find(name.text, name.length, name.hash);
+            m_lastLookedUp = it;
+        }
         if (it != m_upperName.end()) {
             const UpperName& upper = it->second;
             int first = -1;

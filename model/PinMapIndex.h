@@ -720,6 +720,11 @@ private:
     // is dropped whenever one may be erased.
     NameEntry* m_lastExact = nullptr;         // null for a name without lower case
     UpperEntry* m_lastUpper = nullptr;        // null: no memo
+    // The upper-cased name entry FirstNamedWithIndex found last (null:
+    // none). Entries stay where they are until the map is cleared (which
+    // drops this memo); an erased or reused entry is told by its nodes and
+    // its text.
+    UpperEntry* m_lastLookedUp = nullptr;
 
     // The exact-name entry NthWithExactName found last (null: none), valid
     // while m_exactVersion (bumped by every change of m_exactName) stays the

@@ -688,3 +688,45 @@ TEST(PinMapIndexTest, WideVectorsFiledAtOnceMatchAPlainScan)
         }
     }
 }
+
+// A lookup by name and index first tries the name entry found last: an
+// entry erased by a rename, or erased and reused for another name, must not
+// answer for the name it held.
+TEST(PinMapIndexTest, IndexedLookupAfterTheEntryFoundLastWasErasedOrReused)
+{
+    BScanPinMap map;
+    Add(map, "A", "inout", 1, true);
+    Add(map, "B", "inout", 1, true);
+    auto port = [&](const char* name, int index) {
+        std::string text(name);
+        return Position(map, map.GetPort(&text[0], index));
+    };
+    EXPECT_EQ(port("A", 0), 0);
+    EXPECT_EQ(port("a", 0), 0);
+    std::string renamed("C");
+    Node(map, 0)->SetPortName(&renamed[0]);  // the entry of "A" goes
+    EXPECT_EQ(port("A", 0), -1);
+    EXPECT_EQ(port("C", 0), 0);
+
+    EXPECT_EQ(port("B", 0), 1);
+    renamed = "Z";
+    Node(map, 1)->SetPortName(&renamed[0]);  // the entry of "B" goes...
+    Add(map, "A", "inout", 1, true);         // ...and is taken again
+    EXPECT_EQ(port("B", 0), -1);
+    EXPECT_EQ(port("A", 0), 2);
+    EXPECT_EQ(port("A", 1), -1);
+    renamed = "b";
+    Node(map, 2)->SetPortName(&renamed[0]);
+    EXPECT_EQ(port("A", 0), -1);
+    EXPECT_EQ(port("B", 0), 2);
+    EXPECT_STREQ(Node(map, 2)->GetPortName(), "B");  // upper-cased by the lookup
+
+    // Register entries find their ports the same way.
+    map.AllocateBScanCellTable(3);
+    EXPECT_EQ(Reg(map, 0, "z", "input"), 0);
+    EXPECT_EQ(Reg(map, 1, "B", "input"), 0);
+    EXPECT_EQ(map.GetBScanCell(0)->GetPinNode(), Node(map, 1));
+    EXPECT_EQ(map.GetBScanCell(1)->GetPinNode(), Node(map, 2));
+    EXPECT_EQ(Reg(map, 2, "A", "input"), 0);
+    EXPECT_EQ(map.GetBScanCell(2)->GetPinNode(), nullptr);
+}
