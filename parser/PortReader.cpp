@@ -31,6 +31,7 @@
 
 #include "parser/BScanParser.h"
 #include "parser/ReaderTextInternal.h"
+#include "parser/StatementReaderInternal.h"
 
 namespace {
 
@@ -217,6 +218,37 @@ void ForEachName(std::string_view list, Named named)
     }
 }
 
+// Takes the next line into `declaration` when it lies whole, without a
+// comment, in the stream's buffered bytes (blank lines before it counted
+// and passed): 1 then, 0 when the general steps must read on from where
+// it stopped, BSDL_ERR_NO_MEMORY when the text cannot hold the line (the
+// line is taken all the same, as a general read does).
+int TakeUsualLine(FILE* file, long long& lineNumber, std::string& declaration)
+{
+    PhysicalLineSource source(file);
+    PreparedLine line;
+    int taken;
+    if (!TakeBufferedLine(source, lineNumber, line, taken))
+        return 0;
+    try {
+        // Emptied and refilled: the text's room is reused.
+        declaration.clear();
+        declaration.append(line.text, line.length);
+    } catch (const std::bad_alloc&) {
+        return BSDL_ERR_NO_MEMORY;
+    }
+    return 1;
+}
+
+// Whether a declaration holds a ';' (most end with one).
+inline bool HoldsSemicolon(const std::string& declaration)
+{
+    const size_t size = declaration.size();
+    if (size > 0 && declaration[size - 1] == ';')
+        return true;
+    return std::memchr(declaration.data(), ';', size) != nullptr;
+}
+
 }  // namespace
 
 int BScanParser::ReadPort(FILE* file, char* line)
@@ -238,12 +270,24 @@ int BScanParser::ReadPort(FILE* file, char* line)
 
     std::string declaration;
     for (;;) {
-        int got = GetLine(file, declaration, nullptr);
-        if (got < 0)
-            return got;
-        got = CompleteStatement(file, declaration, ';');
-        if (got < 0)
-            return got;
+        // The usual declaration is one line without a comment, taken
+        // straight out of the stream's buffered bytes; any other line is
+        // read by the general steps.
+        const int usual = TakeUsualLine(file, m_lineNumber, declaration);
+        if (usual < 0)
+            return usual;
+        if (usual == 0) {
+            int got = GetLine(file, declaration, nullptr);
+            if (got < 0)
+                return got;
+        }
+        // A declaration ends with its ';' on its first line, as a rule:
+        // only one without a ';' is completed.
+        if (!HoldsSemicolon(declaration)) {
+            int got = CompleteStatement(file, declaration, ';');
+            if (got < 0)
+                return got;
+        }
         if (BeginsWithClauseEnd(declaration))
             return BSDL_OK;
 

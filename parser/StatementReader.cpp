@@ -452,6 +452,11 @@ bool PrepareRead(const char* raw, size_t end, PreparedLine& line, std::string* c
     return Prepare(raw, end, line, comment);
 }
 
+bool TakeBufferedLine(PhysicalLineSource& source, long long& lineNumber, PreparedLine& line, int& taken)
+{
+    return TakePlainLine(source, lineNumber, line, taken);
+}
+
 int ReadPreparedLine(PhysicalLineSource& source, long long& lineNumber, PreparedLine& line,
                      std::string* comment)
 {

@@ -301,6 +301,15 @@ bool PrepareRead(const char* raw, size_t end, PreparedLine& line, std::string* c
 int ReadPreparedLine(PhysicalLineSource& source, long long& lineNumber, PreparedLine& line,
                      std::string* comment);
 
+// Takes reads straight out of the bytes the source holds while each is a
+// whole line without a '-' or NUL byte that prepares to nothing, counting
+// each, then the next such read that prepares to a text, given in `line`
+// (what a read of a prepared line gives for it). `taken` tells how many
+// reads were taken. False when it stopped before a read of any other form
+// (or one running past the bytes held), which is left in the stream for
+// the general steps.
+bool TakeBufferedLine(PhysicalLineSource& source, long long& lineNumber, PreparedLine& line, int& taken);
+
 // Statement completion: nothing is read when the statement already holds
 // the terminator; otherwise a blank is appended, then prepared lines with
 // no separator, until the line just appended holds it.
