@@ -145,6 +145,16 @@ inline bool IndexEqualBytes(const char* a, const char* b, std::size_t length)
     return true;
 }
 
+// The usual path of an insertion is inlined in its caller, the rare one
+// kept out of line.
+#if defined(__GNUC__) || defined(__clang__)
+#define BSCAN_INDEX_INLINE inline __attribute__((always_inline))
+#define BSCAN_INDEX_NOINLINE __attribute__((noinline))
+#else
+#define BSCAN_INDEX_INLINE inline
+#define BSCAN_INDEX_NOINLINE
+#endif
+
 // A hash table for the index: open addressing over a power-of-two array of
 // entry numbers, the entries themselves in blocks that never move, so a
 // reference to an entry stays valid until that entry is erased (erased
@@ -287,10 +297,11 @@ private:
 
     // One walk of the probe sequence finds the entry or, when there is
     // none, the slot a new one takes (the first erased slot on the way, else
-    // the empty slot that ended the walk); the slot is sought anew only when
-    // the slot array grows first.
+    // the empty slot that ended the walk). The usual new entry (the next of
+    // the current block, no growth) is made here, inline in the caller;
+    // the others by AddSlowly.
     template <typename Equal, typename MakeKey>
-    Entry* FindOrAdd(std::size_t hash, Equal equal, MakeKey makeKey)
+    BSCAN_INDEX_INLINE Entry* FindOrAdd(std::size_t hash, Equal equal, MakeKey makeKey)
     {
         std::size_t free = kNoSlot;
         if (m_slotCount != 0) {
@@ -313,6 +324,29 @@ private:
                 }
             }
         }
+        if ((m_used + 1) * 2 > m_slotCount || !m_free.empty() || m_count % kBlock == 0) {
+            return AddSlowly(hash, free, makeKey);
+        }
+        const int number = static_cast<int>(m_count);
+        Entry& entry = At(number);
+        makeKey(entry.first);  // may throw: the entry stays unmade
+        ++m_count;
+        entry.hash = hash;
+        entry.number = number;
+        if (m_slots[free] == kEmpty) {
+            ++m_used;
+        }
+        m_slots[free] = number;
+        ++m_live;
+        return &entry;
+    }
+
+    // A new entry in slot `free` (kNoSlot: none known), when the slot array
+    // must grow first, an erased entry is reused or a new block is needed;
+    // the slot is sought anew when the slot array grows.
+    template <typename MakeKey>
+    BSCAN_INDEX_NOINLINE Entry* AddSlowly(std::size_t hash, std::size_t free, MakeKey makeKey)
+    {
         if ((m_used + 1) * 2 > m_slotCount) {
             Rehash();
             free = kNoSlot;
