@@ -547,6 +547,11 @@ void BScanPinMap::SetIOName(const char* const name)
         return;
     }
     try {
+        // A device declares its inout ports one after another: the list
+        // starts with room for a few dozen and doubles from there, so
+        // the small first growths (each moving every name) are skipped.
+        if (m_ioNames.size() == m_ioNames.capacity())
+            m_ioNames.reserve(m_ioNames.empty() ? 64 : 2 * m_ioNames.capacity());
         m_ioNames.emplace_back(name);
     } catch (const std::bad_alloc&) {
         // out of memory: the name is not added
