@@ -532,7 +532,7 @@ public:
     // port name it was filed under is `name`, that entry is the one a
     // lookup of `name` finds (an exact-name entry for a name with lower
     // case, else the upper-cased entry, whose text is then the name itself).
-    KPinNode* NthWithExactName(const char* name, int occurrence)
+    BSCAN_INDEX_INLINE KPinNode* NthWithExactName(const char* name, int occurrence)
     {
         if (!m_stale && name != nullptr && occurrence >= 0 && m_nthNext < m_nodes.size()) {
             const NodeKeys& keys = m_keys[m_nthNext];
