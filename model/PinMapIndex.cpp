@@ -424,7 +424,11 @@ void PinMapIndex::PortAppended(int count, size_t nameLength)
         return;
     }
     try {
-        FilePortElements(first, count, nameLength);
+        if (count == 1) {
+            FilePortName(first, nameLength);  // a scalar port
+        } else {
+            FilePortElements(first, count, nameLength);
+        }
         if (m_pinNamesFiled || m_pinNumbersFiled) {
             for (int position = first; position < first + count; ++position) {
                 if (m_pinNamesFiled) {
