@@ -1122,7 +1122,7 @@ BSCAN_INLINE KPinNode* PinMapIndex::FindNamedWithIndex(const LookupText& name, i
         if (it != m_upperName.end()) {
             const UpperName& upper = it->second;
             int first = -1;
-            if (upper.all.Size() == 1) {
+            if (upper.all.Single()) {
                 int only = upper.all.First();
                 first = m_keys[only].vectorIndex == vectorIndex ? only : -1;
             } else if (!upper.indexed) {

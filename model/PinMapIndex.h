@@ -573,6 +573,14 @@ private:
             }
             return (m_first >= 0 ? 1u : 0u) + (m_second >= 0 ? 1u : 0u);
         }
+        // Size() == 1, told from the inline entries without counting.
+        bool Single() const
+        {
+            if (m_first >= 0) {
+                return m_second == kNone;
+            }
+            return m_first == kInVector && m_more->items.size() - m_more->head == 1;
+        }
         int First() const { return m_first == kInVector ? m_more->items[m_more->head] : m_first; }
         int At(size_t k) const
         {
