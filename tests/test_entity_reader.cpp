@@ -269,3 +269,42 @@ TEST(ReaderConstant, TypeWordTest)
     EXPECT_EQ(Nodes(parser), "A(0):0 ");
     EXPECT_EQ(parser.GetPinMap()->GetPinNumber("7"), 7);
 }
+
+TEST(ReaderPort, UsualLinesMixedWithOthers)
+{
+    // Usual declaration lines are taken whole from the stream's buffered
+    // bytes; comments, blank lines, a declaration over two lines and one
+    // over two physical reads go the general way, and the line count and
+    // the I/O names come out the same.
+    const std::string name = "F" + std::string(300, 'X');
+    const std::string rest = "A : in bit;\n"
+                             "\n"
+                             "  B : inout bit; -- a comment\n"
+                             "-- only a comment\n"
+                             "C,\n"
+                             "   D : out bit;\n"
+                             "\tE : INOUT bit_vector (0 to 1);\r\n" +
+                             name + " : in bit;\n"
+                             ");\n"
+                             "next\n";
+    EntityProbe probe;
+    std::string next;
+    EXPECT_EQ(probe.Run(&EntityProbe::ReadPort, "port (", rest, next), BSDL_OK);
+    EXPECT_EQ(next, "next");
+    EXPECT_EQ(probe.GetLineNumber(), 11);
+    const std::string longName = name.substr(0, 254) + " " + name.substr(254);
+    EXPECT_EQ(Nodes(probe), "A(0):0 B(0):2 C(0):1 D(0):1 E(0):4 E(1):4 " + longName + "(0):0 ");
+    ASSERT_EQ(probe.GetPinMap()->GetIOTypeCount(), 2);
+    EXPECT_STREQ(probe.GetPinMap()->GetIOName(0), "B");
+    EXPECT_STREQ(probe.GetPinMap()->GetIOName(1), "E");
+
+    // Many inout declarations: every name kept, in order.
+    std::string many;
+    for (int i = 0; i < 200; ++i)
+        many += "IO" + std::to_string(i) + " : inout bit;\n";
+    EntityProbe io;
+    EXPECT_EQ(io.Run(&EntityProbe::ReadPort, "port (", many + ");\nnext\n", next), BSDL_OK);
+    ASSERT_EQ(io.GetPinMap()->GetIOTypeCount(), 200);
+    for (int i = 0; i < 200; ++i)
+        EXPECT_EQ(std::string(io.GetPinMap()->GetIOName(i)), "IO" + std::to_string(i));
+}
