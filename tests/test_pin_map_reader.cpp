@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <string>
 
-#include <unistd.h>
-
 #include "parser/BScanParser.h"
+
+#include "ScratchDir.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ std::string DataFile(const char* name)
 
 std::string WriteTemp(const std::string& name, const std::string& content)
 {
-    std::string path = ::testing::TempDir() + "reader_pinmap_" + std::to_string(getpid()) + "_" + name + ".bsdl";
+    std::string path = bscan_test::ScratchPath("reader_pinmap_" + name + ".bsdl");
     FILE* f = std::fopen(path.c_str(), "w");
     EXPECT_NE(f, nullptr);
     std::fputs(content.c_str(), f);
@@ -131,7 +131,7 @@ TEST(ReaderPinMap, NumberedPackagesAndEntries)
 
     PinMapProbe missing;
     EXPECT_EQ(missing.ReadPackageDB(nullptr), BSDL_ERR_PACKAGE_FILE);
-    std::string nowhere = ::testing::TempDir() + "reader_pinmap_does_not_exist.bsdl";
+    std::string nowhere = bscan_test::ScratchPath("reader_pinmap_does_not_exist.bsdl");
     EXPECT_EQ(missing.ReadPackageDB(&nowhere[0]), BSDL_ERR_PACKAGE_FILE);
 }
 

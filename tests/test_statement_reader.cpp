@@ -61,8 +61,8 @@ void SortAsPrePass(PinParts& parts)
 // pre-pass to read it into `expected`.
 void ExpectPrePassPins(const std::string& value, const PinParts& expected, int index)
 {
-    std::string path = ::testing::TempDir() + "statement_prepass_" + std::to_string(getpid()) + "_" +
-                       std::to_string(index) + ".bsdl";
+    std::string path =
+        bscan_test::ScratchPath("statement_prepass_" + std::to_string(index) + ".bsdl");
     FILE* out = std::fopen(path.c_str(), "wb");
     ASSERT_NE(out, nullptr);
     const std::string text = "entity G is\nconstant PKG : PIN_MAP_STRING :=\n" + value + "\nend G;\n";
@@ -305,8 +305,8 @@ TEST(StatementReader, PrePassReadsAheadWithTheSameReadsAsTheStream)
     int index = 0;
     for (const std::string& content : cases) {
         SCOPED_TRACE(index);
-        std::string path = ::testing::TempDir() + "statement_prepass_" + std::to_string(getpid()) + "_" +
-                           std::to_string(index++) + ".bsdl";
+        std::string path =
+            bscan_test::ScratchPath("statement_prepass_" + std::to_string(index++) + ".bsdl");
         FILE* out = std::fopen(path.c_str(), "wb");
         ASSERT_NE(out, nullptr);
         std::fwrite(content.data(), 1, content.size(), out);
@@ -401,7 +401,7 @@ TEST(StatementReader, ReadsTakeWhatFgetsTakesWhateverTheStreamBuffer)
         content += i % 13 == 5 ? "\r\n" : "\n";
     }
     content += "last line without end";
-    std::string path = ::testing::TempDir() + "statement_buffers_" + std::to_string(getpid()) + ".txt";
+    std::string path = bscan_test::ScratchPath("statement_buffers.txt");
     FILE* out = std::fopen(path.c_str(), "wb");
     ASSERT_NE(out, nullptr);
     std::fwrite(content.data(), 1, content.size(), out);
