@@ -75,6 +75,26 @@ inline bool ReaderIsWhiteSpace(char c)
     return kReaderWhiteSpace.of[static_cast<unsigned char>(c)];
 }
 
+#if BSCAN_READER_SSE2
+// The walk the 16-byte searches share: the first position in [from, end)
+// whose bit is set in stopsIn(at), the mask of the 16 bytes from `at`;
+// `end` when there is none. Needs from < end and end >= 16: the last look
+// begins at end - 16, possibly before `from`, whose bytes are then left out.
+template <class StopsIn>
+inline size_t ReaderFindBy16(size_t from, size_t end, StopsIn stopsIn)
+{
+    for (;;) {
+        const size_t at = end - from >= 16 ? from : end - 16;
+        const unsigned mask = stopsIn(at) >> (from - at);
+        if (mask != 0)
+            return from + ReaderLowestBit(mask);
+        if (at + 16 >= end)
+            return end;
+        from = at + 16;
+    }
+}
+#endif
+
 // The position of the first byte in [from, end) of `text` that is `a` or
 // `b`; `end` when there is none. The bytes text[0] to text[end - 1] must be
 // readable: where the processor has SSE2 the search looks at 16 bytes at a
@@ -86,18 +106,11 @@ inline size_t ReaderFindEither(const char* text, size_t from, size_t end, char a
     if (from < end && end >= 16) {
         const __m128i wantA = _mm_set1_epi8(a);
         const __m128i wantB = _mm_set1_epi8(b);
-        for (;;) {
-            const size_t at = end - from >= 16 ? from : end - 16;
+        return ReaderFindBy16(from, end, [&](size_t at) {
             const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
-            unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(
+            return static_cast<unsigned>(_mm_movemask_epi8(
                 _mm_or_si128(_mm_cmpeq_epi8(chunk, wantA), _mm_cmpeq_epi8(chunk, wantB))));
-            mask >>= from - at;
-            if (mask != 0)
-                return from + ReaderLowestBit(mask);
-            if (at + 16 >= end)
-                return end;
-            from = at + 16;
-        }
+        });
     }
 #endif
     while (from < end && text[from] != a && text[from] != b)

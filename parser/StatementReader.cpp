@@ -234,17 +234,7 @@ inline size_t FindPieceStop(const char* text, size_t from, size_t end)
                 return from + ReaderLowestBit(mask);
             from += 32;
         }
-        for (;;) {
-            if (from >= end)
-                return end;
-            const size_t at = end - from >= 16 ? from : end - 16;
-            const unsigned mask = stopsIn(at) >> (from - at);
-            if (mask != 0)
-                return from + ReaderLowestBit(mask);
-            if (at + 16 >= end)
-                return end;
-            from = at + 16;
-        }
+        return from < end ? ReaderFindBy16(from, end, stopsIn) : end;
     }
 #endif
     for (; from < end; ++from) {
@@ -387,18 +377,13 @@ inline size_t FindLineStop(const char* text, size_t from, size_t end)
         const __m128i newline = _mm_set1_epi8('\n');
         const __m128i minus = _mm_set1_epi8('-');
         const __m128i zero = _mm_setzero_si128();
-        for (;;) {
-            const size_t at = end - from >= 16 ? from : end - 16;
+        return ReaderFindBy16(from, end, [&](size_t at) {
             const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
-            const __m128i stops = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, newline), _mm_cmpeq_epi8(bytes, minus)),
-                                               _mm_cmpeq_epi8(bytes, zero));
-            const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(stops)) >> (from - at);
-            if (mask != 0)
-                return from + ReaderLowestBit(mask);
-            if (at + 16 >= end)
-                return end;
-            from = at + 16;
-        }
+            const __m128i stops = _mm_or_si128(
+                _mm_or_si128(_mm_cmpeq_epi8(bytes, newline), _mm_cmpeq_epi8(bytes, minus)),
+                _mm_cmpeq_epi8(bytes, zero));
+            return static_cast<unsigned>(_mm_movemask_epi8(stops));
+        });
     }
 #endif
     for (; from < end; ++from) {
