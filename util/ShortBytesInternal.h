@@ -10,6 +10,19 @@
 
 namespace bscan_util {
 
+// Moves `length` bytes, N <= length <= 2 * N, as the first N and the last
+// N of them (which may overlap), both loaded before either is stored.
+template <size_t N>
+inline void MoveHeadAndTail(char* to, const char* from, size_t length)
+{
+    char head[N];
+    char tail[N];
+    std::memcpy(head, from, N);
+    std::memcpy(tail, from + length - N, N);
+    std::memcpy(to, head, N);
+    std::memcpy(to + length - N, tail, N);
+}
+
 // Moves `length` bytes from `from` to `to`; the two may overlap. Up to 32
 // bytes go in two fixed-size loads and two stores that may overlap each
 // other, every byte loaded before any is stored; longer texts go through
@@ -19,26 +32,11 @@ inline void MoveShortBytes(char* to, const char* from, size_t length)
     if (length > 32) {
         std::memmove(to, from, length);
     } else if (length >= 16) {
-        char head[16];
-        char tail[16];
-        std::memcpy(head, from, 16);
-        std::memcpy(tail, from + length - 16, 16);
-        std::memcpy(to, head, 16);
-        std::memcpy(to + length - 16, tail, 16);
+        MoveHeadAndTail<16>(to, from, length);
     } else if (length >= 8) {
-        char head[8];
-        char tail[8];
-        std::memcpy(head, from, 8);
-        std::memcpy(tail, from + length - 8, 8);
-        std::memcpy(to, head, 8);
-        std::memcpy(to + length - 8, tail, 8);
+        MoveHeadAndTail<8>(to, from, length);
     } else if (length >= 4) {
-        char head[4];
-        char tail[4];
-        std::memcpy(head, from, 4);
-        std::memcpy(tail, from + length - 4, 4);
-        std::memcpy(to, head, 4);
-        std::memcpy(to + length - 4, tail, 4);
+        MoveHeadAndTail<4>(to, from, length);
     } else if (length > 0) {
         // First, middle and last byte: all of one to three.
         const char first = from[0];
