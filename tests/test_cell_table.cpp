@@ -35,6 +35,27 @@ std::vector<int> Image(BScanPinMap& map)
                  : std::vector<int>();
 }
 
+// One random change of a cell in the filing tests: a new pin name
+// (choice 0), a new original name (1) or a copy of the cell copyFrom()
+// gives (2). Any other choice changes nothing and returns false.
+template <class CopyFrom>
+bool ChangeCell(KBScanCell* cell, int choice, const std::string& name, CopyFrom copyFrom)
+{
+    switch (choice) {
+    case 0:
+        cell->SetPinName(name.c_str());
+        return true;
+    case 1:
+        cell->SetOriginalPinName(name.c_str());
+        return true;
+    case 2:
+        *cell = *copyFrom();
+        return true;
+    default:
+        return false;
+    }
+}
+
 }  // namespace
 
 TEST(CellTableTest, AllocationSizesTableAndImage)
@@ -296,21 +317,11 @@ TEST(CellTableTest, FiledCellNamesFollowRenames)
     for (int step = 0; step < 3000; ++step) {
         KBScanCell* cell = map.GetBScanCell(static_cast<int>(pick(kCells)));
         const std::string& name = names[pick(names.size())];
-        switch (pick(4)) {
-        case 0:
-            cell->SetPinName(name.c_str());
-            break;
-        case 1:
-            cell->SetOriginalPinName(name.c_str());
-            break;
-        case 2:
-            *cell = *map.GetBScanCell(static_cast<int>(pick(kCells)));
-            break;
-        default: {
+        if (!ChangeCell(cell, static_cast<int>(pick(4)), name,
+                        [&] { return map.GetBScanCell(static_cast<int>(pick(kCells))); })) {
             const std::string& wanted = names[pick(names.size())];
             ASSERT_EQ(map.GetBScanCell(wanted.c_str()), scan(wanted, false)) << step;
             ASSERT_EQ(map.GetBScanCellByOriginalName(wanted.c_str()), scan(wanted, true)) << step;
-        }
         }
     }
 }
@@ -347,24 +358,13 @@ TEST(CellTableTest, NamesFiledPartlyFollowRenamesOnBothSidesOfTheFiledCells)
         const int spread = pick(10) == 0 ? kCells + 50 : 40 + step / 40;
         const std::string name = nameOf(pick(spread));
         KBScanCell* cell = map.GetBScanCell(pick(kCells));
-        switch (pick(5)) {
-        case 0:
-            cell->SetPinName(name.c_str());
-            break;
-        case 1:
-            cell->SetOriginalPinName(name.c_str());
-            break;
-        case 2:
-            *cell = *map.GetBScanCell(pick(kCells));
-            break;
-        default: {
+        if (!ChangeCell(cell, pick(5), name, [&] { return map.GetBScanCell(pick(kCells)); })) {
             KBScanCell* found = map.GetBScanCell(name.c_str());
             ASSERT_EQ(found, scan(name, false)) << step;
             ASSERT_EQ(map.GetBScanCellByOriginalName(name.c_str()), scan(name, true)) << step;
             if (found != nullptr && pick(2) == 0) {
                 found->SetPinName("moved");  // the last cell filed, mostly
             }
-        }
         }
     }
 }
