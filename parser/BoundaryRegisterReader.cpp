@@ -428,6 +428,25 @@ inline int LeadingDigits(const char* text, int& value)
 }
 #endif
 
+// ReadControlCell for the `length` bytes at text[at], of which the value
+// has `available` bytes before its NUL: where eight bytes are left, their
+// leading digits are read as one word, and a text of digits only is their
+// number; any other text is read as ReadControlCell reads it.
+inline int ReadControlCellAt(const char* text, size_t available, size_t at, size_t length)
+{
+#if BSCAN_REGISTER_WORD_DIGITS
+    if (available - at >= 8) {
+        int value = 0;
+        if (length != 0 && static_cast<size_t>(LeadingDigits(text + at, value)) == length)
+            return value;
+        return ReaderAtoi(std::string_view(text + at, length));
+    }
+#else
+    (void)available;
+#endif
+    return ReadControlCell(text + at, length);
+}
+
 // The number before '(' (one to eight digits) and the blanks after it;
 // returns the offset behind the '(' or 0 when there is none. Of the text,
 // `available` bytes lie before a NUL.
@@ -540,22 +559,28 @@ inline size_t TightWordEnd(const char* text, size_t available, size_t& at, char 
 
 // Reads the entries most files hold, in their usual form with each field
 // directly followed by its ',' or the closing ')' and at most one blank
-// before a field, together with their values. Every step here is one that
+// before a field, together with their values, straight into the list's
+// element `item`; returns the entry's length. Every step here is one that
 // the usual-form reading (FindUsualFields and the value tests) takes on
 // such an entry, so an entry read here comes out as it would there; any
-// other entry, or a value that is not known, is left to that reading.
-inline bool ReadTightEntry(const char* text, size_t available, UsualEntry& entry)
+// other entry, a value that is not known or an entry longer than
+// kMaxUsualLength is left to that reading (the result is 0, and the text
+// is left as it was). The parts are kept in locals and each written to
+// `item` once, in its own width, so that nothing is read back from memory
+// written moments before.
+template <class Packed>
+inline size_t ReadTightEntry(char* text, size_t available, const Presets& presets, Packed& item)
 {
     int number;
     size_t at = ReadEntryNumber(text, available, number);
     if (at == 0)
-        return false;
+        return 0;
 
     // The cell type.
     size_t cellStart = at;
     const size_t cellEnd = TightWordEnd(text, available, cellStart, ',');
     if (cellEnd == 0)
-        return false;
+        return 0;
 
     // The port.
     at = cellEnd + 1;
@@ -566,68 +591,96 @@ inline bool ReadTightEntry(const char* text, size_t available, UsualEntry& entry
     fields.star = false;
     at = WordEnd(text, at, available);
     if (!ReadPortField(text, port, at, fields) || text[at] != ',')
-        return false;
+        return 0;
 
     // The function.
     size_t functionStart = at + 1;
     const size_t functionEnd = TightWordEnd(text, available, functionStart, ',');
     if (functionEnd == 0)
-        return false;
+        return 0;
 
     // The safe value: one character, then ',' or ')'.
     at = functionEnd + 1;
     at += text[at] == ' ';
-    if (!ConvertSafeChar(text[at], entry.safe))
-        return false;
+    eSignal safe;
+    if (!ConvertSafeChar(text[at], safe))
+        return 0;
     ++at;
-    entry.controlCell = -1;
-    entry.disableValue = SIGNAL_LOW;
-    entry.disabledState = SIGNAL_Z;
+    int controlCell = -1;
+    eSignal disableValue = SIGNAL_LOW;
+    eSignal disabledState = SIGNAL_Z;
     if (text[at] == ',') {
         // The control cell, the disable value (one digit) and the disabled
         // state, which ends the entry.
         size_t cellAt = at + 1;
         const size_t controlEnd = TightWordEnd(text, available, cellAt, ',');
         if (controlEnd == 0)
-            return false;
+            return 0;
         at = controlEnd + 1;
         at += text[at] == ' ';
         if ((text[at] != '0' && text[at] != '1') || text[at + 1] != ',')
-            return false;
-        entry.disableValue = text[at] == '1' ? SIGNAL_HIGH : SIGNAL_LOW;
+            return 0;
+        disableValue = text[at] == '1' ? SIGNAL_HIGH : SIGNAL_LOW;
         size_t stateStart = at + 2;
         const size_t stateEnd = TightWordEnd(text, available, stateStart, ')');
-        if (stateEnd == 0 ||
-            !ConvertDisabledState(std::string_view(text + stateStart, stateEnd - stateStart),
-                                  entry.disabledState))
-            return false;
-        entry.controlCell = ReadControlCell(text + cellAt, controlEnd - cellAt);
+        if (stateEnd == 0)
+            return 0;
+        // "Z" or "z", the usual state, is told here; any other goes to the
+        // table.
+        if (stateEnd - stateStart != 1 || (text[stateStart] | 0x20) != 'z') {
+            if (!ConvertDisabledState(std::string_view(text + stateStart, stateEnd - stateStart),
+                                      disabledState))
+                return 0;
+        }
+        controlCell = ReadControlCellAt(text, available, cellAt, controlEnd - cellAt);
         at = stateEnd;
     } else if (text[at] != ')') {
-        return false;
+        return 0;
     }
-    const bool star = fields.star;
-    entry.length = at + 1;
-    entry.number = number;
-    entry.vectorIndex = star ? 0 : fields.vectorIndex;
-    entry.cellStart = cellStart;
-    entry.cellEnd = cellEnd;
-    entry.portStart = star ? 0 : port;
-    entry.portEnd = star ? 0 : fields.nameEnd;
-    entry.functionStart = functionStart;
-    entry.functionEnd = functionEnd;
-    return true;
+    const size_t length = at + 1;
+    if (length > kMaxUsualLength)
+        return 0;
+
+    // The texts are ended in place (the port "*" as the empty text of the
+    // NUL behind the cell type).
+    text[cellEnd] = '\0';
+    text[functionEnd] = '\0';
+    size_t portStart = cellEnd;
+    size_t portEnd = cellEnd;
+    int vectorIndex = 0;
+    if (!fields.star) {
+        portStart = port;
+        portEnd = fields.nameEnd;
+        vectorIndex = fields.vectorIndex;
+        text[portEnd] = '\0';
+    }
+    eSignal value = safe;
+    if (presets.values != nullptr)
+        PresetValue(presets.values, presets.mask, presets.count, number, value);
+    item.number = number;
+    item.portIndex = vectorIndex;
+    item.controlCell = controlCell;
+    item.cellStart = static_cast<uint16_t>(cellStart);
+    item.cellEnd = static_cast<uint16_t>(cellEnd);
+    item.portStart = static_cast<uint16_t>(portStart);
+    item.portEnd = static_cast<uint16_t>(portEnd);
+    item.functionStart = static_cast<uint16_t>(functionStart);
+    item.functionEnd = static_cast<uint16_t>(functionEnd);
+    item.safe = static_cast<uint8_t>(safe);
+    item.disableValue = static_cast<uint8_t>(disableValue);
+    item.disableResult = static_cast<uint8_t>(disabledState);
+    item.value = static_cast<uint8_t>(value);
+    return length;
 }
 
 // Finds the entry at the start of `text`, of which `available` bytes lie
 // before the NUL that ends the value, when it is in its usual form (see
 // FindUsualFields) with the safe value X, x, 1 or 0, the disable value 1
 // or 0 and a disabled state the table knows. Returns false for any other
-// entry, which is then read the general way.
+// entry, which is then read the general way. ReadTightEntry has read the
+// entries most files hold already.
 inline bool FindUsualEntry(const char* text, size_t available, UsualEntry& entry)
 {
-    if (ReadTightEntry(text, available, entry))
-        return true;
     UsualFields fields;
     if (!FindUsualFields(text, available, fields))
         return false;
@@ -672,8 +725,8 @@ inline bool FindUsualEntry(const char* text, size_t available, UsualEntry& entry
 
 // Reads the entry at the start of `text` (see FindUsualEntry) into the
 // list's element `item` and returns its length; 0 when it is not in its
-// usual form (or longer than kMaxUsualLength), and then nothing is written.
-// Its texts are ended in place (the splitting reads on behind the entry
+// usual form (or longer than kMaxUsualLength), and then the text is left
+// as it was and `item` is to be dropped. Its texts are ended in place (the splitting reads on behind the entry
 // and never looks at it again). Kept out of line, so that its walk keeps
 // its values in registers.
 template <class Packed>
@@ -682,6 +735,9 @@ __attribute__((noinline))
 #endif
 size_t ReadUsualEntry(char* text, size_t available, const Presets& presets, Packed& item)
 {
+    const size_t tight = ReadTightEntry(text, available, presets, item);
+    if (tight != 0)
+        return tight;
     UsualEntry entry;
     if (!FindUsualEntry(text, available, entry) || entry.length > kMaxUsualLength)
         return 0;
