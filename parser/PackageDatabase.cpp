@@ -58,7 +58,37 @@ inline uint32_t HashStep(uint32_t hash, char c)
     return (hash ^ static_cast<unsigned char>(c)) * 16777619u;
 }
 
+inline bool IsLetter(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// The count of slots (a power of two, at least 16) that keeps `count`
+// entries at most two thirds full.
+size_t SlotCountFor(size_t count)
+{
+    size_t slotCount = 16;
+    while (2 * slotCount < 3 * count)
+        slotCount *= 2;
+    return slotCount;
+}
+
 }  // namespace
+
+// --- short names ----------------------------------------------------------
+
+void PackagePinMap::ReserveShortNames(size_t count)
+{
+    const size_t slotCount = SlotCountFor(count);
+    std::vector<ShortSlotEntry>(slotCount).swap(m_shortSlots);   // value-initialised: every slot empty
+    unsigned shift = 64;
+    for (size_t n = slotCount; n > 1; n /= 2)
+        --shift;
+    m_shortShift = shift;
+    m_shortCount = 0;
+}
+
+// --- names as text --------------------------------------------------------
 
 uint32_t PackagePinMap::Hash(const char* text, size_t length)
 {
@@ -103,82 +133,6 @@ void PackagePinMap::GrowTable(size_t slotCount)
     }
 }
 
-void PackagePinMap::Reserve(size_t count, size_t textLength)
-{
-    m_offsets.reserve(count);
-    m_text.reserve(textLength + count);
-    size_t slotCount = m_slots.empty() ? 16 : m_slots.size();
-    while (2 * slotCount < 3 * count)
-        slotCount *= 2;
-    if (slotCount > m_slots.size())
-        GrowTable(slotCount);
-}
-
-void PackagePinMap::FileLastName(size_t offset, uint32_t hash)
-{
-    try {
-        m_offsets.push_back(offset);
-    } catch (...) {
-        m_text.resize(offset);
-        throw;
-    }
-    const char* name = m_text.data() + offset;
-    Slot& entry = m_slots[SlotOf(name, m_text.size() - 1 - offset, hash)];
-    if (entry.position == 0)
-        entry = Slot{hash, static_cast<int>(m_offsets.size())};
-}
-
-void PackagePinMap::AddPinName(const char* pin)
-{
-    if (pin)
-        AddPinName(pin, std::strlen(pin));
-}
-
-void PackagePinMap::AddPinName(const char* pin, size_t length)
-{
-    if (!pin)
-        return;
-    // The table is kept at most two thirds full.
-    if (3 * (m_offsets.size() + 1) > 2 * m_slots.size())
-        GrowTable(m_slots.empty() ? 16 : m_slots.size() * 2);
-    const size_t offset = m_text.size();
-    m_text.insert(m_text.end(), pin, pin + length);
-    m_text.push_back('\0');
-    FileLastName(offset, Hash(pin, length));
-}
-
-void PackagePinMap::AddGridPin(const std::string& letters, uint16_t number)
-{
-    if (3 * (m_offsets.size() + 1) > 2 * m_slots.size())
-        GrowTable(m_slots.empty() ? 16 : m_slots.size() * 2);
-    char digits[5];
-    size_t count = 0;
-    do {
-        digits[count++] = static_cast<char>('0' + number % 10);
-        number = static_cast<uint16_t>(number / 10);
-    } while (number != 0);
-
-    // The name is written and hashed in one go.
-    const size_t offset = m_text.size();
-    uint32_t hash = kHashStart;
-    try {
-        for (char c : letters) {
-            m_text.push_back(c);
-            hash = HashStep(hash, c);
-        }
-        while (count > 0) {
-            const char c = digits[--count];
-            m_text.push_back(c);
-            hash = HashStep(hash, c);
-        }
-        m_text.push_back('\0');
-    } catch (...) {
-        m_text.resize(offset);
-        throw;
-    }
-    FileLastName(offset, hash);
-}
-
 namespace {
 
 // The digits of 00 to 99, two by two: a pin number is written two digits
@@ -220,15 +174,20 @@ void PackagePinMap::AddGridPins(const std::vector<std::pair<std::string, uint16_
     size_t textLength = 0;
     for (const auto& pin : parts)
         textLength += pin.first.size() + DigitCount(pin.second) + 1;
-    Reserve(m_offsets.size() + parts.size(), m_text.size() + textLength);
+    const size_t count = m_offsets.size() + parts.size();
+    m_offsets.reserve(count);
+    m_text.reserve(m_text.size() + textLength);
+    const size_t slotCount = SlotCountFor(count);
+    if (slotCount > m_slots.size())
+        GrowTable(slotCount);
     const size_t first = m_text.size();
     m_text.resize(first + textLength);
 
     size_t offset = first;
     for (const auto& pin : parts) {
         char* const name = m_text.data() + offset;
-        // The letters are copied and hashed in one loop (a grid pin has one
-        // to three), then the digits are written and hashed.
+        // The letters are copied and hashed in one loop, then the digits
+        // are written and hashed.
         const size_t letters = pin.first.size();
         const size_t digits = DigitCount(pin.second);
         uint32_t hash = kHashStart;
@@ -250,27 +209,30 @@ void PackagePinMap::AddGridPins(const std::vector<std::pair<std::string, uint16_
     }
 }
 
-int PackagePinMap::GetPinCount() const
-{
-    return static_cast<int>(m_offsets.size());
-}
-
-const char* PackagePinMap::GetPinName(int index) const
-{
-    if (index < 0 || index >= GetPinCount())
-        return nullptr;
-    return m_text.data() + m_offsets[static_cast<size_t>(index)];
-}
-
 int PackagePinMap::FindPin(const char* pin) const
 {
-    if (!pin || m_slots.empty())
+    return pin ? FindPin(pin, std::strlen(pin)) : 0;
+}
+
+int PackagePinMap::FindPin(const char* pin, size_t length) const
+{
+    if (!m_shortSlots.empty()) {
+        // A name longer than any of the package's is not there.
+        if (length == 0 || length > kLongestShortName)
+            return 0;
+        const uint64_t name = ShortName(pin, length);
+        const size_t mask = m_shortSlots.size() - 1;
+        for (size_t slot = ShortSlot(name);; slot = (slot + 1) & mask) {
+            const ShortSlotEntry& entry = m_shortSlots[slot];
+            if (entry.name == name)
+                return entry.position;
+            if (entry.name == 0)
+                return 0;
+        }
+    }
+    if (m_slots.empty())
         return 0;
-    uint32_t hash = kHashStart;
-    size_t length = 0;
-    for (; pin[length] != '\0'; ++length)
-        hash = HashStep(hash, pin[length]);
-    return m_slots[SlotOf(pin, length, hash)].position;
+    return m_slots[SlotOf(pin, length, Hash(pin, length))].position;
 }
 
 // --- the pre-pass ---------------------------------------------------------
@@ -292,11 +254,6 @@ public:
 private:
     FILE* m_stream;
 };
-
-bool IsLetter(char c)
-{
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
 
 bool HoldsLetter(std::string_view text)
 {
@@ -419,12 +376,10 @@ void SortPackedPins(std::vector<uint64_t>& keys)
     keys.swap(placed);
 }
 
-// Sorts the packed pins, keeps one of each run of equal keys and appends
-// the pairs they stand for to `parts`, in that order.
-void AppendSortedUniquePins(std::vector<uint64_t>& keys, std::vector<std::pair<std::string, uint16_t>>& parts)
+// The pairs the sorted packed pins stand for, appended to `parts` in
+// that order.
+void AppendPinNameParts(const std::vector<uint64_t>& keys, std::vector<std::pair<std::string, uint16_t>>& parts)
 {
-    SortPackedPins(keys);
-    keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
     parts.reserve(parts.size() + keys.size());
     for (uint64_t key : keys) {
         std::pair<std::string, uint16_t>& part = parts.emplace_back();
@@ -433,6 +388,20 @@ void AppendSortedUniquePins(std::vector<uint64_t>& keys, std::vector<std::pair<s
             part.first.push_back(static_cast<char>(key >> (32 - 8 * b)));
         part.second = static_cast<uint16_t>(0xFFFF - (key >> 48));
     }
+}
+
+// The package's name of a packed pin (its letters, then the digits of its
+// number) as a short name.
+inline uint64_t ShortNameOf(uint64_t key)
+{
+    char name[PackagePinMap::kLongestShortName] = {};
+    const size_t letters = static_cast<size_t>(key >> 40) & 0xFF;
+    for (size_t b = 0; b < letters; ++b)
+        name[b] = static_cast<char>(key >> (32 - 8 * b));
+    const unsigned number = 0xFFFF - static_cast<unsigned>(key >> 48);
+    const size_t digits = DigitCount(number);
+    WriteDigits(name + letters, number, digits);
+    return PackagePinMap::ShortName(name, letters + digits);
 }
 
 // Sorts the pairs by ComesBefore. Each pair gets a 64-bit key that orders
@@ -639,7 +608,10 @@ int BScanParser::ReadPackageDB(char* path)
             return BSDL_OK;
 
         if (!longLetters) {
-            AppendSortedUniquePins(keys, m_pinNameParts);
+            // Sorted, equal keys are next to each other; one of each is kept.
+            SortPackedPins(keys);
+            keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+            AppendPinNameParts(keys, m_pinNameParts);
         } else {
             std::vector<uint64_t>().swap(keys);
             WalkPinMapStringViews(value, [&](std::string_view, int, std::string_view pin) {
@@ -660,7 +632,13 @@ int BScanParser::ReadPackageDB(char* path)
         PackagePinMap* package = new PackagePinMap();
         try {
             package->SetName(packageName.c_str());
-            package->AddGridPins(m_pinNameParts);
+            if (!longLetters) {
+                package->ReserveShortNames(keys.size());
+                for (uint64_t key : keys)
+                    package->FileShortName(ShortNameOf(key));
+            } else {
+                package->AddGridPins(m_pinNameParts);
+            }
         } catch (...) {
             delete package;
             throw;

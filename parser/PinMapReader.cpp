@@ -48,13 +48,14 @@ const PackagePinMap* SelectedPackage(const KObjList* packages, const char* selec
     return nullptr;
 }
 
-// A pin's number: its position in the selected package, or the value of its
-// leading digits when no package is selected.
-int PinNumber(const PackagePinMap* selected, const char* pinName)
+// A pin's number (the pin ends with a NUL after its `length` bytes): its
+// position in the selected package, or the value of its leading digits when
+// no package is selected.
+int PinNumber(const PackagePinMap* selected, const char* pinName, size_t length)
 {
     if (!selected)
         return LeadingDigitsValue(pinName);
-    int position = selected->FindPin(pinName);
+    int position = selected->FindPin(pinName, length);
     return position > 0 ? position : BSDL_ERR_UNKNOWN_PIN;
 }
 
@@ -64,7 +65,7 @@ int BScanParser::MapPinNametoPinNumber(char* pinName)
 {
     if (!pinName)
         return BSDL_ERR_NO_PIN_NAME;
-    return PinNumber(SelectedPackage(m_packagePinMaps, m_packageType), pinName);
+    return PinNumber(SelectedPackage(m_packagePinMaps, m_packageType), pinName, std::strlen(pinName));
 }
 
 int BScanParser::ReadBSCANPinMap(FILE* file, char* statement)
@@ -105,7 +106,7 @@ int BScanParser::ReadBSCANPinMap(FILE* file, char* statement)
     WalkPinMapStringViews(value, [&](std::string_view port, int place, std::string_view pin) {
         char* portText = ended(port, &empty[0]);
         char* pinText = ended(pin, &empty[1]);
-        int number = PinNumber(selected, pinText);
+        int number = PinNumber(selected, pinText, pin.size());
         if (m_pinMap)
             m_pinMap->SerialSetPinNameAndNumber(portText, place, pinText, number);
         return true;
