@@ -32,6 +32,7 @@
 #include "parser/BScanParser.h"
 #include "parser/ReaderTextInternal.h"
 #include "parser/StatementReaderInternal.h"
+#include "util/ShortBytesInternal.h"
 
 namespace {
 
@@ -147,20 +148,19 @@ bool HoldsBitVector(std::string_view type)
     return false;
 }
 
-// Whether a mode word is inout in any case of its ASCII letters.
+// Whether a mode word is inout in any case of its ASCII letters. Setting
+// the 0x20 bit of a byte gives a letter of "inout" only for that letter in
+// either case.
 bool IsInoutWord(std::string_view text)
 {
-    static const char kWord[] = "inout";
-    if (text.size() != sizeof kWord - 1)
+    if (text.size() != 5)
         return false;
-    for (size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        if (c != kWord[i])
-            return false;
-    }
-    return true;
+    const char* data = text.data();
+    std::uint32_t head;
+    std::memcpy(&head, data, 4);
+    std::uint32_t want;
+    std::memcpy(&want, "inou", 4);
+    return (head | 0x20202020u) == want && (data[4] | 0x20) == 't';
 }
 
 // A piece of the (writable) declaration ended by a NUL in place for as
@@ -218,26 +218,139 @@ void ForEachName(std::string_view list, Named named)
     }
 }
 
-// Takes the next line into `declaration` when it lies whole, without a
-// comment, in the stream's buffered bytes (blank lines before it counted
-// and passed): 1 then, 0 when the general steps must read on from where
-// it stopped, BSDL_ERR_NO_MEMORY when the text cannot hold the line (the
-// line is taken all the same, as a general read does).
-int TakeUsualLine(FILE* file, long long& lineNumber, std::string& declaration)
+// Takes the next line when it lies whole, without a comment, in the
+// stream's buffered bytes (blank lines before it counted and passed): true
+// then, with `line` pointing at it; false when the general steps must read
+// on from where it stopped.
+inline bool TakeUsualLine(FILE* file, long long& lineNumber, PreparedLine& line)
 {
     PhysicalLineSource source(file);
-    PreparedLine line;
     int taken;
-    if (!TakeBufferedLine(source, lineNumber, line, taken))
-        return 0;
+    return TakeBufferedLine(source, lineNumber, line, taken);
+}
+
+// Copies a line into `declaration`, whose room is reused; false when the
+// text cannot hold it.
+bool CopyLine(const PreparedLine& line, std::string& declaration)
+{
     try {
-        // Emptied and refilled: the text's room is reused.
         declaration.clear();
         declaration.append(line.text, line.length);
     } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+// Whether `declaration`, emptied and refilled with `length` bytes, keeps
+// its room: what a refill would allocate is allocated here (and its
+// failure told), so that a line read without the copy leaves the text as
+// ready for the next line as the copy would have.
+bool RoomFor(size_t length, std::string& declaration)
+{
+    if (declaration.capacity() >= length)
+        return true;
+    try {
+        declaration.reserve(length);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+// The stops of the walk over the usual declaration: white space, the
+// list's separators and the parentheses (which only other forms hold)
+// end a name; white space and the parentheses end the mode word.
+struct UsualStopTable {
+    bool name[256];
+    bool mode[256];
+    constexpr UsualStopTable() : name(), mode()
+    {
+        for (char c : {' ', '\t', '\r', '\n', '(', ')'}) {
+            name[static_cast<unsigned char>(c)] = true;
+            mode[static_cast<unsigned char>(c)] = true;
+        }
+        name[static_cast<unsigned char>(':')] = true;
+        name[static_cast<unsigned char>(',')] = true;
+    }
+};
+
+constexpr UsualStopTable kUsualStop;
+
+// The usual declaration, one name and a scalar type ending the line with
+// ';' and no parenthesis anywhere (`NAME : mode bit;`), cut in one walk:
+// the name is text[0, nameEnd), the mode word text[modeStart, modeEnd).
+// Such a line neither ends the clause nor sets the end text, and the
+// general cutting gives these very pieces. Any other line is left to the
+// general steps (false).
+struct UsualCut {
+    size_t nameEnd;
+    size_t modeStart;
+    size_t modeEnd;
+};
+
+// The room for the name and mode word of a usual declaration.
+const size_t kUsualRoom = 128;
+
+bool CutUsualDeclaration(const char* text, size_t size, UsualCut& cut)
+{
+    if (size == 0 || text[size - 1] != ';')
+        return false;
+    size_t at = 0;
+    while (at < size && !kUsualStop.name[static_cast<unsigned char>(text[at])])
+        ++at;
+    if (at == 0 || at == size)
+        return false;
+    cut.nameEnd = at;
+    while (at < size && ReaderIsWhiteSpace(text[at]))
+        ++at;
+    if (at == size || text[at] != ':')
+        return false;
+    ++at;
+    while (at < size && ReaderIsWhiteSpace(text[at]))
+        ++at;
+    cut.modeStart = at;
+    while (at < size && !kUsualStop.mode[static_cast<unsigned char>(text[at])])
+        ++at;
+    // The mode word ends at a blank, tab or newline (a carriage return in
+    // it or a missing type are other forms).
+    if (at == size || at == cut.modeStart || text[at] == '\r' || text[at] == '(' ||
+        text[at] == ')' || at >= kUsualRoom)
+        return false;
+    cut.modeEnd = at;
+    // The type: scalar, without a parenthesis.
+    if (ReaderFindEither(text, at + 1, size, '(', ')') != size)
+        return false;
+    size_t typeStart = at + 1;
+    while (typeStart < size && ReaderIsWhiteSpace(text[typeStart]))
+        ++typeStart;
+    return !HoldsBitVector(std::string_view(text + typeStart, size - typeStart));
+}
+
+// Makes the port of a usual declaration (see CutUsualDeclaration) as the
+// general steps make it: the map made when there is none, the ceiling
+// checked, an inout port's name recorded as an I/O name, then the node.
+// The name and the mode word are copied out of the line and each ended by
+// a NUL there (the pin map copies what it keeps).
+int MakeUsualPort(BScanPinMap*& pinMap, const char* text, const UsualCut& cut)
+{
+    try {
+        if (!pinMap)
+            pinMap = new BScanPinMap();
+    } catch (const std::bad_alloc&) {
         return BSDL_ERR_NO_MEMORY;
     }
-    return 1;
+    if (static_cast<int64_t>(pinMap->GetNumberOfPins()) + 1 > BSCAN_MAX_PORT_NODES)
+        return BSDL_ERR_NO_MEMORY;
+    char room[kUsualRoom];
+    bscan_util::MoveShortBytes(room, text, cut.modeEnd);
+    room[cut.nameEnd] = '\0';
+    room[cut.modeEnd] = '\0';
+    char* const mode = room + cut.modeStart;
+    if (IsInoutWord(std::string_view(mode, cut.modeEnd - cut.modeStart)))
+        pinMap->SetIOName(room);
+    pinMap->AddNewPorts(room, mode, 1, true);
+    return BSDL_OK;
 }
 
 // Whether a declaration holds a ';' (most end with one).
@@ -271,12 +384,23 @@ int BScanParser::ReadPort(FILE* file, char* line)
     std::string declaration;
     for (;;) {
         // The usual declaration is one line without a comment, taken
-        // straight out of the stream's buffered bytes; any other line is
-        // read by the general steps.
-        const int usual = TakeUsualLine(file, m_lineNumber, declaration);
-        if (usual < 0)
-            return usual;
-        if (usual == 0) {
+        // straight out of the stream's buffered bytes; the usual form
+        // (`NAME : mode bit;`) is made into its port at once. Any other
+        // line is read by the general steps.
+        PreparedLine taken;
+        if (TakeUsualLine(file, m_lineNumber, taken)) {
+            UsualCut cut;
+            if (CutUsualDeclaration(taken.text, taken.length, cut)) {
+                if (!RoomFor(taken.length, declaration))
+                    return BSDL_ERR_NO_MEMORY;
+                result = MakeUsualPort(m_pinMap, taken.text, cut);
+                if (ended || result != BSDL_OK)
+                    return result;
+                continue;
+            }
+            if (!CopyLine(taken, declaration))
+                return BSDL_ERR_NO_MEMORY;
+        } else {
             int got = GetLine(file, declaration, nullptr);
             if (got < 0)
                 return got;

@@ -308,3 +308,35 @@ TEST(ReaderPort, UsualLinesMixedWithOthers)
     for (int i = 0; i < 200; ++i)
         EXPECT_EQ(std::string(io.GetPinMap()->GetIOName(i)), "IO" + std::to_string(i));
 }
+
+TEST(ReaderPort, UsualLineFormsAsDeclarations)
+{
+    // A line read by the port clause makes the same ports and I/O names as
+    // the same text made into ports on its own: the one-walk reading of
+    // the usual `NAME : mode bit;` line, and every look-alike it leaves to
+    // the general steps (carriage returns, parentheses, vector types
+    // without a range, extra separators, long names and mode words).
+    const std::string longName = "N" + std::string(140, 'x');
+    const std::string longMode = std::string(130, 'm');
+    const std::string lines[] = {
+        "A : in bit;", "a_b : inout bit;", "IO:inout bit;", "B :\tout\tbit;", "C : INOUT bit;",
+        "D : inOUT bit;", "E : inou bit;", "F : inoutx bit;", "G : in0ut bit;", "H : in\r bit;",
+        "I\r : in bit;", "J : in bit_vector;", "K : in bit)X;", "L : in (bit);", "M : in:x bit;",
+        "N : in;", "O : buffer bit;", "P : linkage bit;", "Q R : in bit;", "S, : in bit;",
+        "T : i bit;", "U : out bit ;", "V ::in bit;", "W: in bit;", "X :inout\nbit;",
+        longName + " : inout bit;", "Y : " + longMode + " bit;", "Z : in my_bit_vector_t;",
+    };
+    for (const std::string& line : lines) {
+        EntityProbe read;
+        std::string next;
+        read.Run(&EntityProbe::ReadPort, "port (", line + "\n);\nnext\n", next);
+        EntityProbe made;
+        std::string text = line;
+        made.CreatePort(&text[0]);
+        EXPECT_EQ(Nodes(read), Nodes(made)) << line;
+        ASSERT_NE(read.GetPinMap(), nullptr) << line;
+        ASSERT_EQ(read.GetPinMap()->GetIOTypeCount(), made.GetPinMap()->GetIOTypeCount()) << line;
+        for (int i = 0; i < made.GetPinMap()->GetIOTypeCount(); ++i)
+            EXPECT_STREQ(read.GetPinMap()->GetIOName(i), made.GetPinMap()->GetIOName(i)) << line;
+    }
+}
