@@ -47,7 +47,8 @@ TEST(PinNodeTest, NewNodeAndPortTypeWords)
     EXPECT_TRUE(node.GetPortType() == PORT_NONE && node.GetPortValue() == SIGNAL_X);
     EXPECT_FALSE(node.IsPositive() || node.IsNegative());
 
-    for (const char* word : {"IN", "Inout", "linkage", "in ", ""}) {
+    for (const char* word : {"IN", "Inout", "linkage", "in ", "", "i", "ino", "inou", "inoutx",
+                             "o", "ou", "outs", "buffers", "b"}) {
         EXPECT_EQ(Port(word, {}).node.GetPortType(), PORT_NONE) << word;
     }
     int type = PORT_IN;
