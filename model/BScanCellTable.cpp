@@ -225,7 +225,69 @@ int BScanPinMap::AddNewRegister(int number, char* cellType, char* portName, int 
     return AddRegister(entry);
 }
 
-// Inline in both AddRegister forms, which only hand over the parts.
+#if defined(__GNUC__) || defined(__clang__)
+#define BSCAN_TABLE_INLINE __attribute__((always_inline))
+#else
+#define BSCAN_TABLE_INLINE
+#endif
+
+namespace {
+
+// Pin names up to this length, terminating NUL included, are put together
+// on the stack.
+const size_t kShortPinName = 64;
+
+// A cell's pin name is the (upper-cased) port name followed by the index in
+// decimal unless it is 0. These put it together and hand it to `store`, which
+// fills the cell: a short name with an index in a buffer on the stack, a
+// short one without an index the same way unless `textStays` (nothing the
+// entry stores writes into the port text: a host's texts may share their
+// bytes, the reader's never do), when the port text itself is the name.
+// A long name goes through a string of its own, out of the usual path;
+// when memory runs out the result is -1 and `store` is not called.
+template <class Store>
+#if defined(__GNUC__) || defined(__clang__)
+__attribute__((noinline))
+#endif
+int StoreWithLongPinName(const char* portName, size_t nameLength, int portIndex,
+                         const Store& store)
+{
+    std::string longName;
+    try {
+        longName.assign(portName, nameLength);
+        if (portIndex != 0) {
+            longName += std::to_string(portIndex);
+        }
+    } catch (const std::bad_alloc&) {
+        return -1;
+    }
+    return store(longName.c_str(), longName.size());
+}
+
+template <class Store>
+inline int StoreWithPinName(const char* portName, size_t nameLength, int portIndex,
+                            bool textStays, const Store& store)
+{
+    if (nameLength + kDecimalDigits + 1 > kShortPinName) {
+        return StoreWithLongPinName(portName, nameLength, portIndex, store);
+    }
+    if (portIndex == 0 && textStays) {
+        return store(portName, nameLength);
+    }
+    char shortName[kShortPinName];
+    bscan_util::MoveShortBytes(shortName, portName, nameLength);
+    size_t length = nameLength;
+    if (portIndex != 0) {
+        length += WriteDecimal(portIndex, shortName + nameLength);
+    }
+    shortName[length] = '\0';
+    return store(static_cast<const char*>(shortName), length);
+}
+
+}  // namespace
+
+// Inline in the AddRegister form for a whole entry, which only hands over
+// the parts.
 #if defined(__GNUC__) || defined(__clang__)
 __attribute__((always_inline))
 #endif
@@ -248,50 +310,27 @@ inline int BScanPinMap::StoreRegister(int number, int portIndex, int controlCell
         port = m_index->FirstNamedWithIndex(portName, nameLength, portIndex);
     }
 
-    // The cell's pin name: the (now upper-cased) port name, followed by the
-    // index in decimal unless it is 0. Short names are put together on the
-    // stack.
-    char shortName[64];
-    std::string longName;
-    const char* pinName = shortName;
-    size_t pinNameLength = nameLength;
-    if (nameLength + kDecimalDigits + 1 <= sizeof(shortName)) {
-        bscan_util::MoveShortBytes(shortName, portName, nameLength);
-        if (portIndex != 0) {
-            pinNameLength += WriteDecimal(portIndex, shortName + nameLength);
+    const auto store = [&](const char* pinName, size_t pinNameLength) BSCAN_TABLE_INLINE {
+        KBScanCell* cell = &m_bscanCellTable[number];
+        cell->m_boundaryCellPosition = number;
+        cell->m_pinNode = port;
+        cell->m_safeValue = safe;
+        cell->m_value = value;
+        cell->StoreEntryTexts(cellType, cellTypeLength, function, functionLength, originalName,
+                              pinName, pinNameLength);
+        if (controlCell >= 0) {
+            cell->m_controlCell = &m_bscanCellTable[controlCell];
+            cell->m_disableValue = disableValue;
+            cell->m_disableResult = disableResult;
         }
-        shortName[pinNameLength] = '\0';
-    } else {
-        try {
-            longName.assign(portName, nameLength);
-            if (portIndex != 0) {
-                longName += std::to_string(portIndex);
-            }
-        } catch (const std::bad_alloc&) {
-            return -1;
+
+        int result = port != nullptr ? port->AssociateBScanCell(cell) : 0;
+        if (m_bscanBitArray != nullptr) {
+            WriteBit(m_bscanBitArray, number, value == SIGNAL_HIGH);
         }
-        pinName = longName.c_str();
-        pinNameLength = longName.size();
-    }
-
-    KBScanCell* cell = &m_bscanCellTable[number];
-    cell->m_boundaryCellPosition = number;
-    cell->m_pinNode = port;
-    cell->m_safeValue = safe;
-    cell->m_value = value;
-    cell->StoreEntryTexts(cellType, cellTypeLength, function,
-                          functionLength, originalName, pinName, pinNameLength);
-    if (controlCell >= 0) {
-        cell->m_controlCell = &m_bscanCellTable[controlCell];
-        cell->m_disableValue = disableValue;
-        cell->m_disableResult = disableResult;
-    }
-
-    int result = port != nullptr ? port->AssociateBScanCell(cell) : 0;
-    if (m_bscanBitArray != nullptr) {
-        WriteBit(m_bscanBitArray, number, value == SIGNAL_HIGH);
-    }
-    return result;
+        return result;
+    };
+    return StoreWithPinName(portName, nameLength, portIndex, false, store);
 }
 
 // The entry's texts come measured; the port name is never null.
@@ -303,17 +342,48 @@ int BScanPinMap::AddRegister(const RegisterEntry& entry)
                          entry.function, entry.functionLength, entry.originalName);
 }
 
+// What StoreRegister does, in the same steps, for an entry read by the
+// boundary register reader. Each part is taken from the entry where it is
+// used, so that few of them are kept across the calls.
 int BScanPinMap::AddRegister(char* text, const PackedEntry& entry, const char* originalName)
 {
-    return StoreRegister(entry.number, entry.portIndex, entry.controlCell,
-                         static_cast<eSignal>(entry.safe), static_cast<eSignal>(entry.disableValue),
-                         static_cast<eSignal>(entry.disableResult),
-                         static_cast<eSignal>(entry.value), text + entry.cellStart,
-                         static_cast<size_t>(entry.cellEnd - entry.cellStart),
-                         text + entry.portStart,
-                         static_cast<size_t>(entry.portEnd - entry.portStart),
-                         text + entry.functionStart,
-                         static_cast<size_t>(entry.functionEnd - entry.functionStart), originalName);
+    const int number = entry.number;
+    if (number < 0 || number >= m_bscanLength || entry.controlCell >= m_bscanLength ||
+        m_bscanCellTable == nullptr) {
+        return -1;
+    }
+    char* const portName = text + entry.portStart;
+    const size_t nameLength = static_cast<size_t>(entry.portEnd - entry.portStart);
+    KPinNode* port = nullptr;
+    if (nameLength != 0 && m_pinList->GetCount() != 0) {
+        port = m_index->FirstNamedWithIndex(portName, nameLength, entry.portIndex);
+    }
+
+    const auto store = [&](const char* pinName, size_t pinNameLength) BSCAN_TABLE_INLINE {
+        KBScanCell* cell = &m_bscanCellTable[number];
+        cell->m_boundaryCellPosition = number;
+        cell->m_pinNode = port;
+        cell->m_safeValue = static_cast<eSignal>(entry.safe);
+        cell->m_value = static_cast<eSignal>(entry.value);
+        cell->StoreEntryTexts(text + entry.cellStart,
+                              static_cast<size_t>(entry.cellEnd - entry.cellStart),
+                              text + entry.functionStart,
+                              static_cast<size_t>(entry.functionEnd - entry.functionStart),
+                              originalName, pinName, pinNameLength);
+        const int controlCell = entry.controlCell;
+        if (controlCell >= 0) {
+            cell->m_controlCell = &m_bscanCellTable[controlCell];
+            cell->m_disableValue = static_cast<eSignal>(entry.disableValue);
+            cell->m_disableResult = static_cast<eSignal>(entry.disableResult);
+        }
+
+        int result = port != nullptr ? port->AssociateBScanCell(cell) : 0;
+        if (m_bscanBitArray != nullptr) {
+            WriteBit(m_bscanBitArray, number, entry.value == SIGNAL_HIGH);
+        }
+        return result;
+    };
+    return StoreWithPinName(portName, nameLength, entry.portIndex, true, store);
 }
 
 KBScanCell* BScanPinMap::GetBScanCell(int number)

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "parser/BScanParser.h"
 
@@ -344,4 +345,45 @@ TEST(BoundaryRegisterReader, EntryNumbersOfAnyDigitCountGiveTheSameCell)
     }
     RegisterParser parser(12, "A:in");
     EXPECT_EQ(parser.Register("\"12345678 (BC_1, A, input, 1)\";"), -1);
+}
+
+TEST(BoundaryRegisterReader, PinNamesAndControlCellsComeOutAlikeInEveryWriting)
+{
+    // Port names of every length (short ones, ones just below and above the
+    // length put together on the stack, long ones), scalar or indexed, in
+    // lower case or not, and control cells of several writings: the usual
+    // writing gives the cells the writing with a blank before each comma
+    // (read the long way) gives, and the pin name is the upper-cased port
+    // name with its index.
+    for (size_t length : {1, 3, 8, 15, 16, 40, 51, 52, 53, 60, 80}) {
+        const std::string lower(length, 'p');
+        const std::string upper(length, 'P');
+        const std::string ports = lower + ":inout " + upper + "V:inout";
+        const std::pair<const char*, const char*> controls[] = {
+            {"0", "c0 d0"}, {"2", "c2 d0"}, {"0002", "c2 d0"}, {"+2", "c2 d0"}, {"2x", "c2 d0"},
+            {"-1", "c-1 d1"}};  // no control cell: the disable value stays
+        for (const auto& control : controls) {
+            const std::string c = control.first;
+            const std::string entries[2] = {
+                "\"2 (BC_1, *, control, 1), 1 (BC_7, " + lower + ", bidir, X, " + c + ", 0, Z), 0 (BC_2, " +
+                    upper + "V(17), output3, 0, " + c + ", 1, z)\";\n",
+                "\"2 (BC_1 , * , control , 1), 1 (BC_7 , " + lower + " , bidir , X , " + c + " , 0 , Z), 0 (BC_2 , " +
+                    upper + "V(17) , output3 , 0 , " + c + " , 1 , z)\";\n"};
+            std::string expected[3];
+            for (const std::string& lines : entries) {
+                RegisterParser parser(3, ports.c_str());
+                ASSERT_EQ(parser.Register(lines), BSDL_OK) << lines;
+                for (int cell = 0; cell < 3; ++cell) {
+                    if (expected[cell].empty())
+                        expected[cell] = parser.Describe(cell);
+                    EXPECT_EQ(parser.Describe(cell), expected[cell]) << lines;
+                }
+                EXPECT_STREQ(parser.Cell(1)->GetPinName(), upper.c_str());
+                EXPECT_STREQ(parser.Cell(0)->GetPinName(), (upper + "V17").c_str());
+                EXPECT_EQ(parser.Cell(1)->GetPinNode(), parser.Port(upper));
+                EXPECT_EQ(parser.Cell(0)->GetPinNode(), nullptr);  // the port is scalar
+            }
+            EXPECT_EQ(expected[1], "1 t7 f7 s2 v2 " + std::string(control.second) + " r3 " + upper + "/") << c;
+        }
+    }
 }
