@@ -58,9 +58,15 @@ inline uint32_t HashStep(uint32_t hash, char c)
     return (hash ^ static_cast<unsigned char>(c)) * 16777619u;
 }
 
+// A to Z and a to z: setting bit 5 makes a capital small.
 inline bool IsLetter(char c)
 {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    return static_cast<unsigned>((static_cast<unsigned char>(c) | 0x20) - 'a') < 26u;
+}
+
+inline bool IsDigit(char c)
+{
+    return static_cast<unsigned>(static_cast<unsigned char>(c) - '0') < 10u;
 }
 
 // The count of slots (a power of two, at least 16) that keeps `count`
@@ -302,62 +308,72 @@ bool ComesBefore(const std::pair<std::string, uint16_t>& a, const std::pair<std:
 // when the pin has more than three letters.
 inline bool PackPinName(std::string_view pin, uint64_t& key)
 {
-    uint16_t number = 0;
+    const char* at = pin.data();
+    const char* const end = at + pin.size();
     unsigned count = 0;
     uint64_t letters = 0;
-    for (char c : pin) {
+    // The number is kept modulo 2^32 and cut to its low 16 bits at the end,
+    // which gives the same as keeping it modulo 2^16 throughout.
+    unsigned number = 0;
+    // The usual pin is its letters, then its digits: one short loop each.
+    for (; at < end && IsLetter(*at); ++at) {
+        if (count == 3)
+            return false;
+        letters |= static_cast<uint64_t>(static_cast<unsigned char>(*at)) << (32 - 8 * count);
+        ++count;
+    }
+    for (; at < end && IsDigit(*at); ++at)
+        number = number * 10 + static_cast<unsigned>(*at - '0');
+    // Any other character: the rest goes through the general loop.
+    for (; at < end; ++at) {
+        const char c = *at;
         if (IsLetter(c)) {
             if (count == 3)
                 return false;
             letters |= static_cast<uint64_t>(static_cast<unsigned char>(c)) << (32 - 8 * count);
             ++count;
-        } else if (c >= '0' && c <= '9') {
-            number = static_cast<uint16_t>(number * 10 + (c - '0'));
+        } else if (IsDigit(c)) {
+            number = number * 10 + static_cast<unsigned>(c - '0');
         }
     }
-    key = static_cast<uint64_t>(0xFFFF - number) << 48 | static_cast<uint64_t>(count) << 40 | letters;
+    key = static_cast<uint64_t>(0xFFFF - (number & 0xFFFF)) << 48 | static_cast<uint64_t>(count) << 40 | letters;
     return true;
 }
 
-// Sorts one number's run of packed pins. A pin map usually lists them in
-// order, or in a few ordered stretches (a listing that starts again from
-// the first letters): the stretches are merged one after the other, in
+// Puts one number's run of packed pins in order, given the count of places
+// where a pin is smaller than the one before it. A pin map usually lists
+// them in order, or in a few ordered stretches (a listing that starts again
+// from the first letters): the stretches are merged one after the other, in
 // time linear in the run for each. A run in more disorder is sorted.
-void SortRun(std::vector<uint64_t>::iterator begin, std::vector<uint64_t>::iterator end)
+void SortRun(uint64_t* begin, uint64_t* end, size_t descents)
 {
     const size_t kMostStretches = 4;
-    size_t stretches = 1;
-    for (auto it = begin; it != end && it + 1 != end; ++it) {
-        if (it[1] < it[0])
-            ++stretches;
-    }
-    if (stretches > kMostStretches) {
+    if (descents == 0)
+        return;
+    if (descents + 1 > kMostStretches) {
         std::sort(begin, end);
         return;
     }
-    for (auto sortedEnd = std::is_sorted_until(begin, end); sortedEnd != end;) {
-        const auto next = std::is_sorted_until(sortedEnd, end);
+    for (uint64_t* sortedEnd = std::is_sorted_until(begin, end); sortedEnd != end;) {
+        uint64_t* const next = std::is_sorted_until(sortedEnd, end);
         std::inplace_merge(begin, sortedEnd, next);
         sortedEnd = next;
     }
 }
 
-// Sorts the packed pins. Grid pins have few distinct numbers, so the keys
-// are first placed by their number (the top 16 bits), keeping their order
-// within one number; then each number's run is put in order (SortRun).
-// Numbers spread wider than the count of pins are left to std::sort.
-void SortPackedPins(std::vector<uint64_t>& keys)
+// Sorts the packed pins, whose numbers' keys (the top 16 bits) lie from
+// `low` to `high`, and keeps one of each run of equal keys. Grid pins have
+// few distinct numbers, so the keys are first placed by their number,
+// keeping their order within one number and counting, as each is placed,
+// where it is smaller than the one placed before it; then each number's run
+// that is out of order is put in order (SortRun). Numbers spread wider than
+// the count of pins are left to std::sort.
+void SortUniquePackedPins(std::vector<uint64_t>& keys, unsigned low, unsigned high)
 {
     const size_t count = keys.size();
-    unsigned low = 0xFFFF;
-    unsigned high = 0;
-    for (uint64_t key : keys) {
-        const unsigned top = static_cast<unsigned>(key >> 48);
-        low = top < low ? top : low;
-        high = top > high ? top : high;
-    }
     if (count < 64 || high - low >= count) {
         std::sort(keys.begin(), keys.end());
+        keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
         return;
     }
     const size_t numbers = high - low + 1;
@@ -367,12 +383,27 @@ void SortPackedPins(std::vector<uint64_t>& keys)
     for (size_t n = 1; n <= numbers; ++n)
         starts[n] += starts[n - 1];
     std::vector<uint32_t> next(starts.begin(), starts.end() - 1);
-    std::vector<uint64_t> placed(count);
-    for (uint64_t key : keys)
-        placed[next[(key >> 48) - low]++] = key;
-    for (size_t n = 0; n < numbers; ++n) {
-        SortRun(placed.begin() + starts[n], placed.begin() + starts[n + 1]);
+    std::vector<uint32_t> descents(numbers, 0);
+    // placed[0] is a zero before the first run: a key placed first in its
+    // run is compared with the key before the run, smaller, or that zero.
+    std::vector<uint64_t> placed(count + 1);
+    uint64_t* const runs = placed.data() + 1;
+    for (uint64_t key : keys) {
+        const size_t number = static_cast<size_t>(key >> 48) - low;
+        const uint32_t at = next[number]++;
+        runs[at] = key;
+        descents[number] += key < runs[static_cast<ptrdiff_t>(at) - 1];
     }
+    for (size_t n = 0; n < numbers; ++n)
+        SortRun(runs + starts[n], runs + starts[n + 1], descents[n]);
+    // One of each run of equal keys is moved to the front, over the zero.
+    uint64_t* kept = placed.data();
+    *kept = runs[0];
+    for (size_t i = 1; i < count; ++i) {
+        if (runs[i] != *kept)
+            *++kept = runs[i];
+    }
+    placed.resize(static_cast<size_t>(kept - placed.data()) + 1);
     keys.swap(placed);
 }
 
@@ -390,18 +421,28 @@ void AppendPinNameParts(const std::vector<uint64_t>& keys, std::vector<std::pair
     }
 }
 
-// The package's name of a packed pin (its letters, then the digits of its
-// number) as a short name.
-inline uint64_t ShortNameOf(uint64_t key)
+// Files the sorted packed pins in the package as short names: each pin's
+// letters, then the digits of its number. The pins of one number come
+// together, so its digits are written once for all of them.
+void FileShortNames(const std::vector<uint64_t>& keys, PackagePinMap& package)
 {
-    char name[PackagePinMap::kLongestShortName] = {};
-    const size_t letters = static_cast<size_t>(key >> 40) & 0xFF;
-    for (size_t b = 0; b < letters; ++b)
-        name[b] = static_cast<char>(key >> (32 - 8 * b));
-    const unsigned number = 0xFFFF - static_cast<unsigned>(key >> 48);
-    const size_t digits = DigitCount(number);
-    WriteDigits(name + letters, number, digits);
-    return PackagePinMap::ShortName(name, letters + digits);
+    package.ReserveShortNames(keys.size());
+    unsigned lastTop = 0x10000;                    // no number's
+    uint64_t digits = 0;                           // the number's digits, the first in bits 0 to 7
+    for (uint64_t key : keys) {
+        const unsigned top = static_cast<unsigned>(key >> 48);
+        if (top != lastTop) {
+            lastTop = top;
+            char text[PackagePinMap::kLongestShortName];
+            const unsigned number = 0xFFFF - top;
+            const size_t count = DigitCount(number);
+            WriteDigits(text, number, count);
+            digits = PackagePinMap::ShortName(text, count);
+        }
+        const unsigned letters = static_cast<unsigned>(key >> 40) & 0xFF;
+        const uint64_t name = (key >> 32 & 0xFF) | (key >> 16 & 0xFF00) | (key & 0xFF0000);
+        package.FileShortName(name | digits << (8 * letters));
+    }
 }
 
 // Sorts the pairs by ComesBefore. Each pair gets a 64-bit key that orders
@@ -590,6 +631,8 @@ int BScanParser::ReadPackageDB(char* path)
         bool numbered = false;
         bool longLetters = false;
         std::vector<uint64_t> keys;
+        unsigned lowNumber = 0xFFFF;               // the least and greatest top 16 bits of the keys
+        unsigned highNumber = 0;
         WalkPinMapStringViews(value, [&](std::string_view, int, std::string_view pin) {
             if (!sawLetter && !HoldsLetter(pin)) {
                 numbered = true;
@@ -602,15 +645,16 @@ int BScanParser::ReadPackageDB(char* path)
                 return false;
             }
             keys.push_back(key);
+            const unsigned top = static_cast<unsigned>(key >> 48);
+            lowNumber = top < lowNumber ? top : lowNumber;
+            highNumber = top > highNumber ? top : highNumber;
             return true;
         });
         if (numbered || !sawLetter)
             return BSDL_OK;
 
         if (!longLetters) {
-            // Sorted, equal keys are next to each other; one of each is kept.
-            SortPackedPins(keys);
-            keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+            SortUniquePackedPins(keys, lowNumber, highNumber);
             AppendPinNameParts(keys, m_pinNameParts);
         } else {
             std::vector<uint64_t>().swap(keys);
@@ -633,9 +677,7 @@ int BScanParser::ReadPackageDB(char* path)
         try {
             package->SetName(packageName.c_str());
             if (!longLetters) {
-                package->ReserveShortNames(keys.size());
-                for (uint64_t key : keys)
-                    package->FileShortName(ShortNameOf(key));
+                FileShortNames(keys, *package);
             } else {
                 package->AddGridPins(m_pinNameParts);
             }
