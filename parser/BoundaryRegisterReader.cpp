@@ -569,6 +569,9 @@ inline size_t TightWordEnd(const char* text, size_t available, size_t& at, char 
 // `item` once, in its own width, so that nothing is read back from memory
 // written moments before.
 template <class Packed>
+#if defined(__GNUC__) || defined(__clang__)
+__attribute__((always_inline))
+#endif
 inline size_t ReadTightEntry(char* text, size_t available, const Presets& presets, Packed& item)
 {
     int number;
@@ -723,21 +726,15 @@ inline bool FindUsualEntry(const char* text, size_t available, UsualEntry& entry
     return true;
 }
 
-// Reads the entry at the start of `text` (see FindUsualEntry) into the
-// list's element `item` and returns its length; 0 when it is not in its
-// usual form (or longer than kMaxUsualLength), and then the text is left
-// as it was and `item` is to be dropped. Its texts are ended in place (the splitting reads on behind the entry
-// and never looks at it again). Kept out of line, so that its walk keeps
-// its values in registers.
+// Reads the entry at the start of `text` in its usual form when it is not
+// one that ReadTightEntry reads (see ReadUsualEntry); kept out of line, as
+// few files hold such entries.
 template <class Packed>
 #if defined(__GNUC__) || defined(__clang__)
 __attribute__((noinline))
 #endif
-size_t ReadUsualEntry(char* text, size_t available, const Presets& presets, Packed& item)
+size_t ReadLooseEntry(char* text, size_t available, const Presets& presets, Packed& item)
 {
-    const size_t tight = ReadTightEntry(text, available, presets, item);
-    if (tight != 0)
-        return tight;
     UsualEntry entry;
     if (!FindUsualEntry(text, available, entry) || entry.length > kMaxUsualLength)
         return 0;
@@ -764,6 +761,20 @@ size_t ReadUsualEntry(char* text, size_t available, const Presets& presets, Pack
     item.disableResult = static_cast<uint8_t>(entry.disabledState);
     item.value = static_cast<uint8_t>(value);
     return entry.length;
+}
+
+// Reads the entry at the start of `text` (see FindUsualEntry) into the
+// list's element `item` and returns its length; 0 when it is not in its
+// usual form (or longer than kMaxUsualLength), and then the text is left
+// as it was and `item` is to be dropped. Its texts are ended in place (the
+// splitting reads on behind the entry and never looks at it again).
+template <class Packed>
+inline size_t ReadUsualEntry(char* text, size_t available, const Presets& presets, Packed& item)
+{
+    const size_t tight = ReadTightEntry(text, available, presets, item);
+    if (tight != 0)
+        return tight;
+    return ReadLooseEntry(text, available, presets, item);
 }
 
 // Reads the entry at data[at] when it is in its usual form and appends it
@@ -798,6 +809,46 @@ size_t TakeUsualEntry(char* data, size_t size, size_t at, const Presets& presets
     return length;
 }
 
+// Where a run of usual entries (see TakeUsualEntries) stops: in the
+// Between state (at the end of the value or at a '-'), in the AfterEntry
+// state (an entry without a ',' right behind it), or at an entry that is not
+// in its usual form.
+enum class UsualRunEnd { Between, AfterEntry, OtherEntry };
+
+// Reads the usual entries that follow one another from data[at], which
+// starts an entry, as the splitting would one at a time: each entry with
+// the ',' right behind it and the characters skipped before the next one.
+// Returns where the run stops, and how in `end`. Kept out of line, so that
+// the walk over a run of entries, the usual case, keeps its values in
+// registers.
+template <class Entry>
+#if defined(__GNUC__) || defined(__clang__)
+__attribute__((noinline))
+#endif
+size_t TakeUsualEntries(char* data, size_t size, size_t at, const Presets& presets,
+                        std::vector<Entry>& entries, UsualRunEnd& end)
+{
+    for (;;) {
+        const size_t length = TakeUsualEntry(data, size, at, presets, entries);
+        if (length == 0) {
+            end = UsualRunEnd::OtherEntry;
+            return at;
+        }
+        at += length;
+        if (at == size || data[at] != ',') {
+            end = UsualRunEnd::AfterEntry;
+            return at;
+        }
+        ++at;
+        while (at < size && IsSkipped(data[at]))
+            ++at;
+        if (at == size || data[at] == '-') {
+            end = UsualRunEnd::Between;
+            return at;
+        }
+    }
+}
+
 // Phase 1: splits the gathered value into entries. The comment names are
 // written one after the other into `comments`, each ended by a NUL, and the
 // entries refer to them by offset.
@@ -824,16 +875,14 @@ int SplitEntries(char* data, size_t size, const Presets& presets, std::vector<En
                 afterComment = SplitState::Between;
                 state = SplitState::Comment;
             } else {
-                // An entry in its usual form is read whole here, together
-                // with the comma that usually follows it.
-                const size_t length = TakeUsualEntry(data, size, i, presets, entries);
-                if (length != 0) {
-                    i += length;
-                    state = SplitState::AfterEntry;
-                    if (i < size && data[i] == ',') {
-                        ++i;
-                        state = SplitState::Between;
-                    }
+                // Entries in their usual form are read whole here, together
+                // with the comma that usually follows each, as long as they
+                // come one after another.
+                UsualRunEnd end;
+                i = TakeUsualEntries(data, size, i, presets, entries, end);
+                if (end != UsualRunEnd::OtherEntry) {
+                    state = end == UsualRunEnd::AfterEntry ? SplitState::AfterEntry
+                                                           : SplitState::Between;
                     break;
                 }
                 entryStart = i;
