@@ -12,6 +12,7 @@
 
 #include "model/PinMapIndex.h"
 #include "util/KUtilString.h"
+#include "util/ShortBytesInternal.h"
 
 namespace {
 
@@ -278,16 +279,24 @@ void BScanPinMap::AddNewPorts(char* name, char* type, int count, bool ascending)
     const size_t nameSize = name != nullptr ? std::strlen(name) + 1 : 0;
     const PortType portType = KPinNode::PortTypeNamed(type, PORT_NONE);
     int made = 0;
+    KPinNode* last = nullptr;
     for (; made < count; ++made) {
         KPinNode* node = NewNode();
         if (node == nullptr) {
             break;
         }
         if (name != nullptr) {
-            node->SetPortName(name, nameSize);
-            if (node->m_portName == nullptr) {
-                ReturnNode(node);  // out of memory
-                break;
+            if (nameSize <= static_cast<size_t>(KPinNode::kInlineText)) {
+                // A new node belongs to no index yet and holds no text: a
+                // short name goes straight into its own buffer.
+                bscan_util::MoveShortBytes(node->m_portNameText, name, nameSize);
+                node->m_portName = node->m_portNameText;
+            } else {
+                node->SetPortName(name, nameSize);
+                if (node->m_portName == nullptr) {
+                    ReturnNode(node);  // out of memory
+                    break;
+                }
             }
         }
         node->m_portType = portType;  // a new node's direction is PORT_NONE
@@ -298,9 +307,10 @@ void BScanPinMap::AddNewPorts(char* name, char* type, int count, bool ascending)
             ReturnNode(node);
             break;
         }
+        last = node;
     }
     if (made > 0) {
-        m_index->PortAppended(made, nameSize > 0 ? nameSize - 1 : 0);
+        m_index->PortAppended(made, nameSize > 0 ? nameSize - 1 : 0, last);
     }
 }
 

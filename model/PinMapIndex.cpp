@@ -403,12 +403,14 @@ bool PinMapIndex::RebuildStale()
     return !m_stale;
 }
 
-void PinMapIndex::PortAppended(int count, size_t nameLength)
+void PinMapIndex::PortAppended(int count, size_t nameLength, KPinNode* last)
 {
     const int end = m_list->GetCount();
     const int first = static_cast<int>(m_nodes.size());
     for (int position = end - count; position < end; ++position) {
-        KPinNode* node = static_cast<KPinNode*>(m_list->GetAt(position));
+        // The last node is the one handed on (a scalar port's only node).
+        KPinNode* node = position == end - 1 ? last
+                                             : static_cast<KPinNode*>(m_list->GetAt(position));
         node->m_owner = this;
         node->m_listPosition = position;
         if (!m_stale) {

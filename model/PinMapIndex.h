@@ -487,8 +487,8 @@ public:
     // The `count` nodes just appended at the end of the list, the elements
     // of one port: one port name text of `nameLength` bytes (0 for none),
     // vector indexes one apart (up or down). A new name's elements are
-    // filed as one run at once.
-    void PortAppended(int count, size_t nameLength);
+    // filed as one run at once. `last` is the last node appended.
+    void PortAppended(int count, size_t nameLength, KPinNode* last);
     // The cell table was replaced (null and 0 for none).
     void TableReplaced(KBScanCell* table, int length);
 

@@ -66,6 +66,22 @@ TEST(PinMapTest, NewMapAndVectorIndexes)
     }
     EXPECT_EQ(indexes, (std::vector<int>{3, 2, 1, 0, 0, 1, 2, 3, 1, 0}));
     EXPECT_EQ(Node(map, 9)->GetPortType(), PORT_BUFFER);
+
+    // Names around the length a node holds in its own buffer keep their
+    // text, each node its own copy, and are found by name.
+    BScanPinMap sized;
+    const std::string names[] = {"N_14_CHARACTER", "N_15_CHARACTERS", "N_16_CHARACTERS_", std::string(40, 'L')};
+    for (const std::string& n : names) {
+        Add(sized, n.c_str(), "in", 0, 1);
+    }
+    for (int i = 0; i < sized.GetNumberOfPins(); ++i) {
+        EXPECT_EQ(std::string(Node(sized, i)->GetPortName()), names[i / 2]);
+    }
+    EXPECT_NE(Node(sized, 2)->GetPortName(), Node(sized, 3)->GetPortName());
+    for (int k = 0; k < 4; ++k) {
+        std::string n = names[k];
+        EXPECT_EQ(sized.GetPort(&n[0], 1), Node(sized, 2 * k + 1)) << n;
+    }
 }
 
 TEST(PinMapTest, LookupByPinNumberFindsFirstWithinNodeCount)
