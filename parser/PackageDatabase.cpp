@@ -220,22 +220,8 @@ int PackagePinMap::FindPin(const char* pin) const
     return pin ? FindPin(pin, std::strlen(pin)) : 0;
 }
 
-int PackagePinMap::FindPin(const char* pin, size_t length) const
+int PackagePinMap::FindNamedPin(const char* pin, size_t length) const
 {
-    if (!m_shortSlots.empty()) {
-        // A name longer than any of the package's is not there.
-        if (length == 0 || length > kLongestShortName)
-            return 0;
-        const uint64_t name = ShortName(pin, length);
-        const size_t mask = m_shortSlots.size() - 1;
-        for (size_t slot = ShortSlot(name);; slot = (slot + 1) & mask) {
-            const ShortSlotEntry& entry = m_shortSlots[slot];
-            if (entry.name == name)
-                return entry.position;
-            if (entry.name == 0)
-                return 0;
-        }
-    }
     if (m_slots.empty())
         return 0;
     return m_slots[SlotOf(pin, length, Hash(pin, length))].position;
@@ -633,7 +619,7 @@ int BScanParser::ReadPackageDB(char* path)
         std::vector<uint64_t> keys;
         unsigned lowNumber = 0xFFFF;               // the least and greatest top 16 bits of the keys
         unsigned highNumber = 0;
-        WalkPinMapStringViews(value, [&](std::string_view, int, std::string_view pin) {
+        WalkPinMapStringViews(value, [&](std::string_view, int, std::string_view pin) BSCAN_PIN_INLINE {
             if (!sawLetter && !HoldsLetter(pin)) {
                 numbered = true;
                 return false;

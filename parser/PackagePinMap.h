@@ -73,7 +73,23 @@ public:
     // Position of the pin named exactly `pin` (of `length` bytes, or up to
     // its NUL), counted from 1; 0 when none.
     int FindPin(const char* pin) const;
-    int FindPin(const char* pin, size_t length) const;
+    int FindPin(const char* pin, size_t length) const
+    {
+        if (m_shortSlots.empty())
+            return FindNamedPin(pin, length);
+        // A name longer than any of the package's is not there.
+        if (length == 0 || length > kLongestShortName)
+            return 0;
+        const uint64_t name = ShortName(pin, length);
+        const size_t mask = m_shortSlots.size() - 1;
+        for (size_t slot = ShortSlot(name);; slot = (slot + 1) & mask) {
+            const ShortSlotEntry& entry = m_shortSlots[slot];
+            if (entry.name == name)
+                return entry.position;
+            if (entry.name == 0)
+                return 0;
+        }
+    }
 
 private:
     static uint64_t Little32(const char* bytes)
@@ -108,6 +124,8 @@ private:
         int position;
     };
 
+    // FindPin in the table of names as text.
+    int FindNamedPin(const char* pin, size_t length) const;
     static uint32_t Hash(const char* text, size_t length);
     // The slot of the name `pin` (length bytes, hashed to `hash`): the one
     // holding its first position, or the empty one where it would be filed.

@@ -103,7 +103,7 @@ int BScanParser::ReadBSCANPinMap(FILE* file, char* statement)
         text[part.size()] = '\0';
         return text;
     };
-    WalkPinMapStringViews(value, [&](std::string_view port, int place, std::string_view pin) {
+    WalkPinMapStringViews(value, [&](std::string_view port, int place, std::string_view pin) BSCAN_PIN_INLINE {
         char* portText = ended(port, &empty[0]);
         char* pinText = ended(pin, &empty[1]);
         int number = PinNumber(selected, pinText, pin.size());

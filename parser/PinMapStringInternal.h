@@ -28,6 +28,14 @@
 
 #include "parser/ReaderTextInternal.h"
 
+// Marks a pin handler (a lambda) to be made part of the walk that calls it,
+// which the compiler would otherwise call once per pin.
+#if defined(__GNUC__) || defined(__clang__)
+#define BSCAN_PIN_INLINE __attribute__((always_inline))
+#else
+#define BSCAN_PIN_INLINE
+#endif
+
 namespace pin_map_string {
 
 // The next position of one character at or after an offset that only
