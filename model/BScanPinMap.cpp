@@ -518,18 +518,33 @@ void BScanPinMap::SerialSetPinNumber(char* portName, int occurrence, int pinNumb
 // names. Only when the first step found none, or left the index to be
 // rebuilt (out of memory), is the node looked up again, as the second
 // step on its own would.
+// While the index files neither pin names nor pin numbers (as when a file
+// is read), the setters have nobody to tell: a short pin name goes straight
+// into a node's own buffer (when the node holds no longer one of its own)
+// and the number into its field.
 void BScanPinMap::SerialSetPinNameAndNumber(char* portName, int occurrence, char* pinName,
                                             int pinNumber)
 {
     KPinNode* node = m_index->NthWithExactName(portName, occurrence);
-    if (node != nullptr) {
-        node->SetPinName(pinName);
+    if (node != nullptr && pinName != nullptr) {
+        const size_t size = std::strlen(pinName) + 1;
+        if (size <= static_cast<size_t>(KPinNode::kInlineText) && !m_index->FilesPinNames() &&
+            (node->m_pinName == nullptr || node->m_pinName == node->m_pinNameText)) {
+            bscan_util::MoveShortBytes(node->m_pinNameText, pinName, size);
+            node->m_pinName = node->m_pinNameText;
+        } else {
+            node->SetPinName(pinName);
+        }
     }
     if (node == nullptr || m_index->Stale()) {
         node = m_index->NthWithExactName(portName, occurrence);
     }
     if (node != nullptr) {
-        node->SetPinNumber(pinNumber);
+        if (m_index->FilesPinNumbers()) {
+            node->SetPinNumber(pinNumber);
+        } else {
+            node->m_pinNumber = pinNumber;
+        }
     }
 }
 

@@ -464,6 +464,8 @@ public:
     // False while PinNameChanged has nothing to do: a node may then change
     // its pin name without calling it.
     bool FilesPinNames() const { return m_pinNamesFiled; }
+    // False while PinNumberChanged has nothing to do.
+    bool FilesPinNumbers() const { return m_pinNumbersFiled; }
     // True while the index waits to be rebuilt (out of memory).
     bool Stale() const { return m_stale; }
     // False while the cell name hooks have nothing to do: a cell may then

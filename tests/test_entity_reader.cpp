@@ -340,3 +340,33 @@ TEST(ReaderPort, UsualLineFormsAsDeclarations)
             EXPECT_STREQ(read.GetPinMap()->GetIOName(i), made.GetPinMap()->GetIOName(i)) << line;
     }
 }
+
+TEST(ReaderPort, PinNamesOfTwoPinMapStringsReplaceEachOther)
+{
+    // A later pin map string names the same nodes again: short names over
+    // long ones (kept apart from the node) and long ones over short ones,
+    // each node keeping the name given last, found by it.
+    const std::string shortNames = "\"P : (B1, PIN_15_CHARACTR, B3, B4)\"";
+    const std::string longNames = "\"P : (PIN_NAME_OF_16_CH, B2, A_MUCH_LONGER_PIN_NAME_THAN_A_NODE_HOLDS, C4)\"";
+    const std::pair<std::string, std::string> orders[] = {{longNames, shortNames}, {shortNames, longNames}};
+    for (const auto& order : orders) {
+        BScanParser parser;
+        ASSERT_EQ(ReadText(parser, "twopinmaps",
+                           kHeader + "port (P : in bit_vector (0 to 3));\n"
+                                     "constant PKG : PIN_MAP_STRING := " + order.first + ";\n"
+                                     "constant PKG2 : PIN_MAP_STRING := " + order.second + ";\n"
+                                     "end CHIP;\n"),
+                  BSDL_OK);
+        const std::string expected[] = {order.second == shortNames ? "B1" : "PIN_NAME_OF_16_CH",
+                                        order.second == shortNames ? "PIN_15_CHARACTR" : "B2",
+                                        order.second == shortNames ? "B3" : "A_MUCH_LONGER_PIN_NAME_THAN_A_NODE_HOLDS",
+                                        order.second == shortNames ? "B4" : "C4"};
+        const KObjList* list = parser.GetPinMap()->GetPinListArray();
+        for (int i = 0; i < 4; ++i) {
+            auto* node = static_cast<KPinNode*>(list->GetAt(i));
+            ASSERT_NE(node->GetPinName(), nullptr);
+            EXPECT_EQ(std::string(node->GetPinName()), expected[i]);
+            EXPECT_EQ(parser.GetPinMap()->GetPort(expected[i].c_str()), node) << expected[i];
+        }
+    }
+}
