@@ -127,10 +127,10 @@ bool HandPins(std::string_view pins, std::string_view portName, PinHandler& onPi
         const size_t comma = found < pins.size() ? found : std::string_view::npos;
         std::string_view pin;
         if (comma != std::string_view::npos && comma > start) {
-            pin = TrimEnd(pins.substr(start, comma - start));
+            pin = TrimEnd(std::string_view(pins.data() + start, comma - start));
             start = SkipWhiteSpace(pins, comma + 1);
         } else {
-            pin = pins.substr(start);
+            pin = std::string_view(pins.data() + start, pins.size() - start);
             start = pins.size();
         }
         if (!onPin(portName, place++, pin))
@@ -150,14 +150,16 @@ bool WalkPinMapStringViews(std::string_view value, PinHandler onPin)
 {
     using namespace pin_map_string;
     const std::string_view text = TrimEnd(value);
+    const char* const data = text.data();
+    const size_t size = text.size();
+    const size_t none = std::string_view::npos;
 
     NextOf nextColon(text, ':');
     NextOf nextClose(text, ')');
     NextOf nextComma(text, ',');
     std::string_view portName;
-    std::string_view pins;
     size_t start = 0;
-    while (start < text.size()) {
+    while (start < size) {
         // The usual entry (PORT : pin ,) lies within 16 bytes: one look at
         // them finds its ':' and ','. A character not found there is
         // looked for further on as the walk's searches do.
@@ -165,45 +167,42 @@ bool WalkPinMapStringViews(std::string_view value, PinHandler onPin)
 
         // A ':' after the entry's first character names the port.
         size_t colon = look.FirstColon();
-        if (colon == std::string_view::npos)
+        if (colon == none)
             colon = nextColon.From(start);
-        if (colon != std::string_view::npos && colon > start) {
-            portName = TrimEnd(text.substr(start, colon - start));
+        if (colon != none && colon > start) {
+            portName = TrimEnd(std::string_view(data + start, colon - start));
             start = SkipWhiteSpace(text, colon + 1);
         }
 
-        bool parenthesised = start < text.size() && text[start] == '(';
-        if (parenthesised) {
+        if (start < size && data[start] == '(') {
+            // A list runs to the first ')' (none: the empty list, and the
+            // text after the '(' is read on as further entries); the text
+            // after the ')' up to the next comma is passed over.
             start = SkipWhiteSpace(text, start + 1);
-            size_t close = nextClose.From(start);
-            if (close == std::string_view::npos) {
-                pins = std::string_view();
-            } else {
-                pins = text.substr(start, close - start);
+            std::string_view pins;
+            const size_t close = nextClose.From(start);
+            if (close != none) {
+                pins = TrimEnd(std::string_view(data + start, close - start));
                 start = SkipWhiteSpace(text, close + 1);
             }
-        }
-        size_t separator = parenthesised ? std::string_view::npos : look.FirstCommaFrom(start);
-        if (separator == std::string_view::npos)
-            separator = nextComma.From(start);
-        if (!parenthesised)
-            pins = text.substr(start, separator == std::string_view::npos ? std::string_view::npos
-                                                                         : separator - start);
-        pins = TrimEnd(pins);
-
-        if (separator != std::string_view::npos)
-            start = SkipWhiteSpace(text, separator + 1);
-        else if (!parenthesised)
-            start = text.size();
-
-        // An unparenthesised entry runs to the next comma, so it is one pin
-        // (or none when empty); only a list needs cutting.
-        if (!parenthesised) {
-            if (!pins.empty() && !onPin(portName, 0, pins))
+            const size_t separator = nextComma.From(start);
+            if (separator != none)
+                start = SkipWhiteSpace(text, separator + 1);
+            if (!HandPins(pins, portName, onPin))
                 return false;
-        } else if (!HandPins(pins, portName, onPin)) {
-            return false;
+            continue;
         }
+
+        // An unparenthesised entry runs to the next comma, or is the last
+        // one; it is one pin (or none when empty).
+        size_t separator = look.FirstCommaFrom(start);
+        if (separator == none)
+            separator = nextComma.From(start);
+        const size_t pinEnd = separator != none ? separator : size;
+        const std::string_view pin = TrimEnd(std::string_view(data + start, pinEnd - start));
+        start = separator != none ? SkipWhiteSpace(text, separator + 1) : size;
+        if (!pin.empty() && !onPin(portName, 0, pin))
+            return false;
     }
     return true;
 }
