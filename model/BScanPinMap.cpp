@@ -281,7 +281,9 @@ void BScanPinMap::AddNewPorts(char* name, char* type, int count, bool ascending)
     int made = 0;
     KPinNode* last = nullptr;
     for (; made < count; ++made) {
-        KPinNode* node = NewNode();
+        // The next node of the current block, else one from NewNode.
+        KPinNode* node =
+            m_blockUsed < m_blockSize ? &m_nodeBlocks.back()[m_blockUsed++] : NewNode();
         if (node == nullptr) {
             break;
         }
