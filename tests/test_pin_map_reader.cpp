@@ -254,3 +254,35 @@ TEST(ReaderPinMap, PinsOfALaterStringGetTheNumbersOfALookupByName)
         }
     }
 }
+
+// A package of pins with at most three letters and one with a longer pin
+// keep their names in two ways; a lookup finds exactly the names as the
+// package writes them (letters, then the number without leading zeros),
+// from one byte to eight, and nothing written otherwise.
+TEST(ReaderPinMap, LookupsFindOnlyThePackagesOwnWriting)
+{
+    // ABC65535 (8 bytes), C12 (from 1C2), B7 (from B07), a2, A1, A0 (from
+    // A65536, whose number keeps its low 16 bits) and VCC0 (from VCC).
+    const std::string pins = "A1, ABC65535, a2, VCC, A65536, B07, 1C2";
+    const std::pair<const char*, int> lookups[] = {
+        {"ABC65535", 1}, {"C12", 2},   {"B7", 3},     {"a2", 4},   {"A1", 5},      {"A0", 6},
+        {"VCC0", 7},     {"ABC065535", 0}, {"1C2", 0}, {"B07", 0}, {"A2", 0},      {"A00", 0},
+        {"A65536", 0},   {"VCC", 0},   {"0", 0},      {"", 0},     {"ABC655350", 0}, {"A1 ", 0},
+    };
+    for (const bool withLong : {false, true}) {
+        SCOPED_TRACE(withLong);
+        PinMapProbe parser;
+        // ABCD3 comes between B7 and a2.
+        std::string path = WriteTemp(withLong ? "lookups_long" : "lookups_short",
+                                     SmallDevice("\"P : (" + pins + (withLong ? ", ABCD3" : "") + ")\";"));
+        ASSERT_EQ(parser.ReadPackageDB(&path[0]), BSDL_OK);
+        parser.SetPackageType("pkg");
+        for (const auto& lookup : lookups) {
+            const int shift = withLong && lookup.second >= 4 ? 1 : 0;
+            const int expected = lookup.second > 0 ? lookup.second + shift : BSDL_ERR_UNKNOWN_PIN;
+            EXPECT_EQ(parser.Map(lookup.first), expected) << lookup.first;
+        }
+        if (withLong)
+            EXPECT_EQ(parser.Map("ABCD3"), 4);
+    }
+}
