@@ -96,9 +96,10 @@ const char kDigitPairs[] =
     "8081828384858687888990919293949596979899";
 
 // Writes `value` in decimal (with a minus sign when negative) at `out`,
-// without a terminating zero; returns the number of characters. The digits
-// are counted first and then written from the last ones back, two at a
-// time.
+// without a terminating zero; returns the number of characters. Indexes
+// below 10,000, the usual ones, are written by their digit count; larger
+// ones have their digits counted first and are then written from the last
+// ones back, two at a time.
 size_t WriteDecimal(int value, char* out)
 {
     unsigned int magnitude = value < 0 ? 0u - static_cast<unsigned int>(value)
@@ -107,12 +108,33 @@ size_t WriteDecimal(int value, char* out)
     if (value < 0) {
         out[length++] = '-';
     }
+    char* at = out + length;
+    if (magnitude < 100) {
+        if (magnitude < 10) {
+            at[0] = static_cast<char>('0' + magnitude);
+            return length + 1;
+        }
+        std::memcpy(at, kDigitPairs + 2 * magnitude, 2);
+        return length + 2;
+    }
+    if (magnitude < 10000) {
+        const unsigned int high = magnitude / 100;
+        const unsigned int low = magnitude % 100;
+        if (high < 10) {
+            at[0] = static_cast<char>('0' + high);
+            std::memcpy(at + 1, kDigitPairs + 2 * low, 2);
+            return length + 3;
+        }
+        std::memcpy(at, kDigitPairs + 2 * high, 2);
+        std::memcpy(at + 2, kDigitPairs + 2 * low, 2);
+        return length + 4;
+    }
     size_t digits = 1;
     for (unsigned int rest = magnitude; rest >= 10; rest /= 10) {
         ++digits;
     }
     length += digits;
-    char* at = out + length;
+    at = out + length;
     while (magnitude >= 100) {
         const unsigned int pair = magnitude % 100;
         magnitude /= 100;
@@ -237,51 +259,56 @@ namespace {
 // on the stack.
 const size_t kShortPinName = 64;
 
-// A cell's pin name is the (upper-cased) port name followed by the index in
-// decimal unless it is 0. These put it together and hand it to `store`, which
-// fills the cell: a short name with an index in a buffer on the stack, a
-// short one without an index the same way unless `textStays` (nothing the
-// entry stores writes into the port text: a host's texts may share their
-// bytes, the reader's never do), when the port text itself is the name.
-// A long name goes through a string of its own, out of the usual path;
-// when memory runs out the result is -1 and `store` is not called.
-template <class Store>
+// A long pin name put together in `longName`; false when memory runs out.
+// Kept out of the usual path.
 #if defined(__GNUC__) || defined(__clang__)
 __attribute__((noinline))
 #endif
-int StoreWithLongPinName(const char* portName, size_t nameLength, int portIndex,
-                         const Store& store)
+bool LongPinName(const char* portName, size_t nameLength, int portIndex, std::string& longName)
 {
-    std::string longName;
     try {
         longName.assign(portName, nameLength);
         if (portIndex != 0) {
             longName += std::to_string(portIndex);
         }
     } catch (const std::bad_alloc&) {
-        return -1;
+        return false;
     }
-    return store(longName.c_str(), longName.size());
+    return true;
 }
 
+// A cell's pin name is the (upper-cased) port name followed by the index in
+// decimal unless it is 0. This puts it together and hands it to `store`,
+// which fills the cell: a short name in a buffer on the stack, or, when
+// `textStays` (nothing the entry stores writes into the port text: a host's
+// texts may share their bytes, the reader's never do), a short name without
+// an index as the port text itself. A long name goes through a string of its
+// own, which only its path has; when memory runs out the result is -1 and
+// `store` is not called.
 template <class Store>
-inline int StoreWithPinName(const char* portName, size_t nameLength, int portIndex,
-                            bool textStays, const Store& store)
+BSCAN_TABLE_INLINE inline int StoreWithPinName(const char* portName, size_t nameLength,
+                                               int portIndex, bool textStays,
+                                               const Store& store)
 {
     if (nameLength + kDecimalDigits + 1 > kShortPinName) {
-        return StoreWithLongPinName(portName, nameLength, portIndex, store);
-    }
-    if (portIndex == 0 && textStays) {
-        return store(portName, nameLength);
+        std::string longName;
+        if (!LongPinName(portName, nameLength, portIndex, longName)) {
+            return -1;
+        }
+        return store(longName.c_str(), longName.size());
     }
     char shortName[kShortPinName];
-    bscan_util::MoveShortBytes(shortName, portName, nameLength);
+    const char* pinName = portName;
     size_t length = nameLength;
-    if (portIndex != 0) {
-        length += WriteDecimal(portIndex, shortName + nameLength);
+    if (portIndex != 0 || !textStays) {
+        bscan_util::MoveShortBytes(shortName, portName, nameLength);
+        if (portIndex != 0) {
+            length += WriteDecimal(portIndex, shortName + nameLength);
+        }
+        shortName[length] = '\0';
+        pinName = shortName;
     }
-    shortName[length] = '\0';
-    return store(static_cast<const char*>(shortName), length);
+    return store(pinName, length);
 }
 
 }  // namespace
