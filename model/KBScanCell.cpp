@@ -107,6 +107,63 @@ BSCAN_CELL_INLINE CellFunction FunctionNamed(const char* text, size_t length)
     }
 }
 
+// The first four and the last four of the 4 to 8 bytes at `text` (which
+// overlap for fewer than eight) as one number, as UpperCaseInPlace takes
+// such a text: a function name of that length is told by it at once.
+inline std::uint64_t ShortTextWord(const char* text, size_t length)
+{
+    std::uint32_t first;
+    std::uint32_t second;
+    std::memcpy(&first, text, 4);
+    std::memcpy(&second, text + length - 4, 4);
+    return first | static_cast<std::uint64_t>(second) << 32;
+}
+
+template <size_t N>
+inline std::uint64_t NameWord(const char (&name)[N])
+{
+    return ShortTextWord(name, N - 1);
+}
+
+// Upper-cases the function text of `length` bytes in place and returns the
+// function whose name it then is (FUNC_NONE for any other text). A text of
+// 4 to 8 bytes, every name but two, is upper-cased as one number and told
+// by that number, without reading back the bytes just written.
+BSCAN_CELL_INLINE CellFunction UpperCasedFunction(char* text, size_t length)
+{
+    if (length < 4 || length > 8) {
+        UpperCaseInPlace(text, length);
+        return FunctionNamed(text, length);
+    }
+    const std::uint64_t word = ShortTextWord(text, length);
+    const std::uint64_t upper = UpperCasedWord(word);
+    if (upper != word) {
+        const std::uint32_t first = static_cast<std::uint32_t>(upper);
+        const std::uint32_t second = static_cast<std::uint32_t>(upper >> 32);
+        std::memcpy(text, &first, 4);
+        std::memcpy(text + length - 4, &second, 4);
+    }
+    switch (length) {
+    case 5:
+        return upper == NameWord("INPUT")   ? FUNC_INPUT
+               : upper == NameWord("CLOCK") ? FUNC_CLOCK
+               : upper == NameWord("BIDIR") ? FUNC_BIDIR
+                                            : FUNC_NONE;
+    case 7:
+        return upper == NameWord("OUTPUT2")   ? FUNC_OUTPUT2
+               : upper == NameWord("OUTPUT3") ? FUNC_OUTPUT3
+               : upper == NameWord("CONTROL") ? FUNC_CONTROL
+                                              : FUNC_NONE;
+    case 8:
+        return upper == NameWord("CONTROLR")   ? FUNC_CONTROLR
+               : upper == NameWord("INTERNAL") ? FUNC_INTERNAL
+               : upper == NameWord("BIDIR_IN") ? FUNC_BIDIR_IN
+                                               : FUNC_NONE;
+    default:
+        return FUNC_NONE;
+    }
+}
+
 static_assert(CELL_BC_7 - CELL_BC_0 == 7 && CELL_TYPE_NONE == CELL_BC_7 + 1,
               "BC_0..BC_7 numbered in order");
 static_assert(FUNC_OBSERVE_ONLY == 10 && FUNC_NONE == 11, "eleven cell functions");
@@ -326,10 +383,8 @@ void KBScanCell::SetFunction(char* text)
     if (text == nullptr) {
         return;
     }
-    const size_t length = std::strlen(text);
-    UpperCaseInPlace(text, length);
-    // The names are upper case, as the text is now.
-    CellFunction function = FunctionNamed(text, length);
+    // The names are upper case, as the text is then.
+    CellFunction function = UpperCasedFunction(text, std::strlen(text));
     if (function != FUNC_NONE) {
         m_function = function;
     }
@@ -390,8 +445,7 @@ void KBScanCell::StoreEntryTexts(const char* cellType, size_t cellTypeLength, ch
         m_cellType = CellTypeNamed(cellType, cellTypeLength);
     }
     if (function != nullptr) {
-        UpperCaseInPlace(function, functionLength);
-        const CellFunction named = FunctionNamed(function, functionLength);
+        const CellFunction named = UpperCasedFunction(function, functionLength);
         if (named != FUNC_NONE) {
             m_function = named;
         }

@@ -69,6 +69,37 @@ TEST(CellTest, FunctionTextIsUpperCasedAndMatchedWhole)
     EXPECT_STREQ(partial, "OUTPUT");
 }
 
+TEST(CellTest, FunctionTextsOneByteOffAName)
+{
+    // Every name with each of its bytes changed (to another letter, a digit,
+    // '_' or a blank), in lower and upper case: the function is set exactly
+    // when the upper-cased text is a name, and the text is left upper-cased.
+    const char* names[] = {"INPUT",    "CLOCK", "OUTPUT2",  "OUTPUT3",   "CONTROL",     "CONTROLR",
+                           "INTERNAL", "BIDIR", "BIDIR_IN", "BIDIR_OUT", "OBSERVE_ONLY"};
+    for (const char* name : names) {
+        const std::string base(name);
+        for (size_t at = 0; at < base.size(); ++at) {
+            for (char c : {'A', 'T', 'z', '3', '_', ' ', base[at]}) {
+                std::string upper = base;
+                upper[at] = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+                int expected = FUNC_NONE;
+                for (int f = FUNC_INPUT; f < FUNC_NONE; ++f) {
+                    if (upper == names[f])
+                        expected = f;
+                }
+                std::string text = base;
+                text[at] = c;
+                for (char& b : text)
+                    b = static_cast<char>(b >= 'A' && b <= 'Z' ? b - 'A' + 'a' : b);
+                KBScanCell cell;
+                cell.SetFunction(&text[0]);
+                EXPECT_EQ(cell.GetFunction(), expected) << text;
+                EXPECT_EQ(text, upper);
+            }
+        }
+    }
+}
+
 TEST(CellTest, CopiesShareLinksButNotTexts)
 {
     KPinNode port;
