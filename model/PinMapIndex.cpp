@@ -24,7 +24,7 @@ char Upper(char c)
     return IsLower(c) ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-std::string UpperOf(const std::string& text)
+std::string UpperOf(std::string_view text)
 {
     std::string upper(text);
     for (char& c : upper) {
@@ -575,12 +575,15 @@ void PinMapIndex::UnfileCellName(int number, const std::string& oldName, bool or
     }
 }
 
-const std::string& PinMapIndex::FiledPortName(const NodeKeys& keys)
+std::string_view PinMapIndex::FiledPortName(const NodeKeys& keys)
 {
     if (keys.exact != nullptr) {
         return keys.exact->first;
     }
-    return keys.upper != nullptr ? keys.upper->first : kNoText;
+    if (keys.upper != nullptr) {
+        return std::string_view(keys.upper->first.data(), keys.upper->first.size());
+    }
+    return std::string_view();
 }
 
 // The nodes filed under the same exact port name as a named node.
@@ -614,12 +617,14 @@ void PinMapIndex::FilePortName(int position, size_t length)
     // The elements of a vector port follow each other with one name: the
     // entries of the name filed last are used again. A name holds lower
     // case exactly when it has an exact-name entry of its own.
-    const std::string* last = m_lastUpper == nullptr ? nullptr
-                              : m_lastExact != nullptr ? &m_lastExact->first
-                                                       : &m_lastUpper->first;
+    const std::string_view last = m_lastUpper == nullptr ? std::string_view()
+                                  : m_lastExact != nullptr
+                                      ? std::string_view(m_lastExact->first)
+                                      : std::string_view(m_lastUpper->first.data(),
+                                                         m_lastUpper->first.size());
     bool lowerCase = m_lastExact != nullptr;
-    if (last == nullptr || last->size() != length ||
-        !IndexEqualBytes(last->data(), name, length)) {
+    if (m_lastUpper == nullptr || last.size() != length ||
+        !IndexEqualBytes(last.data(), name, length)) {
         m_lastUpper = nullptr;
         // Both maps are hashed by the name upper-cased.
         const size_t hash = UpperCasedHash(name, length, &lowerCase);
@@ -901,7 +906,7 @@ void PinMapIndex::Refresh(int position)
     const KPinNode* node = m_nodes[position];
 
     const char* portName = TextOrEmpty(node->m_portName);
-    const std::string& filed = FiledPortName(keys);
+    const std::string_view filed = FiledPortName(keys);
     if (keys.vectorIndex != node->m_vectorIndex || filed != portName) {
         std::string name(portName);
         if (keys.vectorIndex == node->m_vectorIndex && !name.empty() && !filed.empty() &&

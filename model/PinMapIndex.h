@@ -53,7 +53,10 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "util/ShortBytesInternal.h"
 
 class KBScanCell;
 class KObjList;
@@ -154,6 +157,68 @@ inline bool IndexEqualBytes(const char* a, const char* b, std::size_t length)
 #define BSCAN_INDEX_INLINE inline
 #define BSCAN_INDEX_NOINLINE
 #endif
+
+// The text of an upper-cased port name entry, kept by the entry itself:
+// a short name (most are) inside it, a longer one in an allocation of its
+// own. The part of std::string the index uses: data(), size(), a text set
+// by append() on the empty name of a new entry, and emptied by assigning
+// an empty name when the entry is erased. Setting a text takes no library
+// call for a short name.
+class IndexName {
+public:
+    IndexName() = default;
+    ~IndexName() { Release(); }
+    IndexName(const IndexName&) = delete;
+    IndexName& operator=(const IndexName&) = delete;
+    IndexName& operator=(IndexName&& other) noexcept
+    {
+        if (this != &other) {
+            Release();
+            m_size = other.m_size;
+            if (m_size > kShort) {
+                m_long = other.m_long;
+            } else {
+                std::memcpy(m_short, other.m_short, kShort);
+            }
+            other.m_size = 0;
+        }
+        return *this;
+    }
+
+    const char* data() const { return m_size > kShort ? m_long : m_short; }
+    std::size_t size() const { return m_size; }
+    bool empty() const { return m_size == 0; }
+
+    // Gives an empty name the `length` bytes at `text`. May throw
+    // std::bad_alloc (a long name) and then leaves the name empty.
+    void append(const char* text, std::size_t length)
+    {
+        if (length > kShort) {
+            m_long = new char[length];
+            std::memcpy(m_long, text, length);
+        } else {
+            bscan_util::MoveShortBytes(m_short, text, length);
+        }
+        m_size = length;
+    }
+
+private:
+    static constexpr std::size_t kShort = 24;
+
+    void Release()
+    {
+        if (m_size > kShort) {
+            delete[] m_long;
+        }
+        m_size = 0;
+    }
+
+    std::size_t m_size = 0;
+    union {
+        char m_short[kShort];
+        char* m_long;
+    };
+};
 
 // A hash table for the index: open addressing over a power-of-two array of
 // entry numbers, the entries themselves in blocks that never move, so a
@@ -539,7 +604,8 @@ public:
         if (!m_stale && name != nullptr && occurrence >= 0 && m_nthNext < m_nodes.size()) {
             const NodeKeys& keys = m_keys[m_nthNext];
             if (keys.upper != nullptr &&
-                TextIs(keys.exact != nullptr ? keys.exact->first : keys.upper->first, name)) {
+                (keys.exact != nullptr ? TextIs(keys.exact->first, name)
+                                       : TextIs(keys.upper->first, name))) {
                 const Positions& exact =
                     keys.exact != nullptr ? keys.exact->second : keys.upper->second.exact;
                 if (static_cast<size_t>(occurrence) >= exact.Size()) {
@@ -650,7 +716,7 @@ private:
     struct NoKey {};
     using CellNameMap = IndexTable<NoKey, Positions>;
     using NameEntry = NameMap::Entry;
-    using UpperEntry = IndexTable<std::string, UpperName>::Entry;
+    using UpperEntry = IndexTable<IndexName, UpperName>::Entry;
 
     // The keys under which a node is filed. The name entries hold the
     // texts; an entry lives while a node is filed in it. A port name
@@ -664,8 +730,10 @@ private:
         int pinNumber = -1;                 // below 1: not filed by number
     };
 
-    // True when `name` (which ends with a NUL) is exactly `text`.
-    static bool TextIs(const std::string& text, const char* name)
+    // True when `name` (which ends with a NUL) is exactly `text` (a
+    // std::string or an IndexName).
+    template <typename Text>
+    static bool TextIs(const Text& text, const char* name)
     {
         const size_t size = text.size();
         const char* const own = text.data();
@@ -679,7 +747,7 @@ private:
     KPinNode* NthWithExactNameLookedUp(const char* name, int occurrence);
     void LookupTextChanged(const char* text);
     KPinNode* FindNamedWithIndex(const LookupText& name, int vectorIndex);
-    static const std::string& FiledPortName(const NodeKeys& keys);
+    static std::string_view FiledPortName(const NodeKeys& keys);
     static Positions& ExactPositions(const NodeKeys& keys);
     static const std::string& FiledPinName(const NodeKeys& keys);
 
@@ -730,7 +798,7 @@ private:
     std::vector<KPinNode*> m_nodes;           // the list, by position
     std::vector<NodeKeys> m_keys;             // by position
     NameMap m_exactName;                      // port names with lower-case letters
-    IndexTable<std::string, UpperName> m_upperName;
+    IndexTable<IndexName, UpperName> m_upperName;
     IndexTable<long long, Positions> m_indexed;  // by IndexedKey
     long long m_nextNameId = 0;
     NameMap m_pinName;

@@ -356,11 +356,18 @@ struct Reference {
 const char* const kNames[] = {"Data", "DATA", "data", "dAtA", "Clk", "CLK", "x", "X1", "x1", ""};
 const char* const kPins[] = {"A1", "a1", "B2", "12", "C3", ""};
 
-}  // namespace
+// Port names the index keeps inside its entries and ones longer than that
+// (24 bytes), in several cases.
+const char* const kLongNames[] = {"Data_Bus_Of_The_Device_0", "DATA_BUS_OF_THE_DEVICE_0",
+                                  "data_bus_of_the_device_00", "dAtA_bus_of_the_device_00",
+                                  "Clock_Of_The_Device_Core", "CLOCK_OF_THE_DEVICE_CORE_ONE",
+                                  "x", "X1_OF_TWENTY_THREE_BYTE", "x1_of_twenty_three_byte", ""};
 
-TEST(PinMapIndexTest, RandomOperationsMatchAPlainScan)
+// Random changes and lookups, with the port names of `names` (ten of them),
+// checked against a plain scan after every step.
+void RandomOperationsMatchAPlainScan(const char* const* kNames, unsigned seed)
 {
-    std::mt19937 random(20261205);
+    std::mt19937 random(seed);
     auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
     std::unique_ptr<BScanPinMap> map;
     Reference ref;
@@ -445,6 +452,18 @@ TEST(PinMapIndexTest, RandomOperationsMatchAPlainScan)
             ASSERT_EQ(node->GetPinNumber(), ref.nodes[q].number) << q;
         }
     }
+}
+
+}  // namespace
+
+TEST(PinMapIndexTest, RandomOperationsMatchAPlainScan)
+{
+    RandomOperationsMatchAPlainScan(kNames, 20261205);
+}
+
+TEST(PinMapIndexTest, RandomOperationsOnLongNamesMatchAPlainScan)
+{
+    RandomOperationsMatchAPlainScan(kLongNames, 20261206);
 }
 
 TEST(PinMapIndexTest, IndexTableKeepsEntriesInPlaceThroughGrowthAndReuse)
