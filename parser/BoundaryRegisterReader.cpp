@@ -479,10 +479,19 @@ inline size_t ReadEntryNumber(const char* text, size_t available, int& number)
     return at + 1;
 }
 
+// What the reading of a port field finds: where its name ends, whether it
+// is "*" and its index.
+struct PortParts {
+    int vectorIndex;
+    bool star;
+    size_t nameEnd;
+};
+
 // The port field from `start`, whose word ends at `at`: "*", a word or
 // word(digits) with at most eight digits. Moves `at` behind it; false
-// when it is none of these.
-inline bool ReadPortField(const char* text, size_t start, size_t& at, UsualFields& fields)
+// when it is none of these. `fields` is UsualFields or PortParts.
+template <class Fields>
+inline bool ReadPortField(const char* text, size_t start, size_t& at, Fields& fields)
 {
     fields.nameEnd = at;
     if (at == start && text[at] == '*') {
@@ -564,9 +573,10 @@ inline size_t TightWordEnd(const char* text, size_t available, size_t& at, char 
 // the usual-form reading (FindUsualFields and the value tests) takes on
 // such an entry, so an entry read here comes out as it would there; any
 // other entry, a value that is not known or an entry longer than
-// kMaxUsualLength is left to that reading (the result is 0, and the text
-// is left as it was). The parts are kept in locals and each written to
-// `item` once, in its own width, so that nothing is read back from memory
+// kMaxUsualLength is left to that reading (the result is 0, the text is
+// left as it was and `item` is to be dropped). Each part is written to
+// `item` once, in its own width, as soon as it is known, so that few values
+// are kept along the walk and nothing is read back from wider memory
 // written moments before.
 template <class Packed>
 #if defined(__GNUC__) || defined(__clang__)
@@ -578,29 +588,38 @@ inline size_t ReadTightEntry(char* text, size_t available, const Presets& preset
     size_t at = ReadEntryNumber(text, available, number);
     if (at == 0)
         return 0;
+    item.number = number;
 
     // The cell type.
     size_t cellStart = at;
     const size_t cellEnd = TightWordEnd(text, available, cellStart, ',');
     if (cellEnd == 0)
         return 0;
+    item.cellStart = static_cast<uint16_t>(cellStart);
+    item.cellEnd = static_cast<uint16_t>(cellEnd);
 
-    // The port.
+    // The port; "*" is the empty text of the NUL behind the cell type.
     at = cellEnd + 1;
     at += text[at] == ' ';
     const size_t port = at;
-    UsualFields fields;
-    fields.vectorIndex = 0;
-    fields.star = false;
+    PortParts parts;
+    parts.vectorIndex = 0;
+    parts.star = false;
     at = WordEnd(text, at, available);
-    if (!ReadPortField(text, port, at, fields) || text[at] != ',')
+    if (!ReadPortField(text, port, at, parts) || text[at] != ',')
         return 0;
+    const size_t portEnd = parts.star ? cellEnd : parts.nameEnd;
+    item.portStart = static_cast<uint16_t>(parts.star ? cellEnd : port);
+    item.portEnd = static_cast<uint16_t>(portEnd);
+    item.portIndex = parts.star ? 0 : parts.vectorIndex;
 
     // The function.
     size_t functionStart = at + 1;
     const size_t functionEnd = TightWordEnd(text, available, functionStart, ',');
     if (functionEnd == 0)
         return 0;
+    item.functionStart = static_cast<uint16_t>(functionStart);
+    item.functionEnd = static_cast<uint16_t>(functionEnd);
 
     // The safe value: one character, then ',' or ')'.
     at = functionEnd + 1;
@@ -608,10 +627,12 @@ inline size_t ReadTightEntry(char* text, size_t available, const Presets& preset
     eSignal safe;
     if (!ConvertSafeChar(text[at], safe))
         return 0;
+    eSignal value = safe;
+    if (presets.values != nullptr)
+        PresetValue(presets.values, presets.mask, presets.count, number, value);
+    item.safe = static_cast<uint8_t>(safe);
+    item.value = static_cast<uint8_t>(value);
     ++at;
-    int controlCell = -1;
-    eSignal disableValue = SIGNAL_LOW;
-    eSignal disabledState = SIGNAL_Z;
     if (text[at] == ',') {
         // The control cell, the disable value (one digit) and the disabled
         // state, which ends the entry.
@@ -623,56 +644,37 @@ inline size_t ReadTightEntry(char* text, size_t available, const Presets& preset
         at += text[at] == ' ';
         if ((text[at] != '0' && text[at] != '1') || text[at + 1] != ',')
             return 0;
-        disableValue = text[at] == '1' ? SIGNAL_HIGH : SIGNAL_LOW;
+        item.disableValue = static_cast<uint8_t>(text[at] == '1' ? SIGNAL_HIGH : SIGNAL_LOW);
         size_t stateStart = at + 2;
         const size_t stateEnd = TightWordEnd(text, available, stateStart, ')');
         if (stateEnd == 0)
             return 0;
         // "Z" or "z", the usual state, is told here; any other goes to the
         // table.
+        eSignal disabledState = SIGNAL_Z;
         if (stateEnd - stateStart != 1 || (text[stateStart] | 0x20) != 'z') {
             if (!ConvertDisabledState(std::string_view(text + stateStart, stateEnd - stateStart),
                                       disabledState))
                 return 0;
         }
-        controlCell = ReadControlCellAt(text, available, cellAt, controlEnd - cellAt);
+        item.disableResult = static_cast<uint8_t>(disabledState);
+        item.controlCell = ReadControlCellAt(text, available, cellAt, controlEnd - cellAt);
         at = stateEnd;
-    } else if (text[at] != ')') {
+    } else if (text[at] == ')') {
+        item.controlCell = -1;
+        item.disableValue = static_cast<uint8_t>(SIGNAL_LOW);
+        item.disableResult = static_cast<uint8_t>(SIGNAL_Z);
+    } else {
         return 0;
     }
     const size_t length = at + 1;
     if (length > kMaxUsualLength)
         return 0;
 
-    // The texts are ended in place (the port "*" as the empty text of the
-    // NUL behind the cell type).
+    // The texts are ended in place.
     text[cellEnd] = '\0';
     text[functionEnd] = '\0';
-    size_t portStart = cellEnd;
-    size_t portEnd = cellEnd;
-    int vectorIndex = 0;
-    if (!fields.star) {
-        portStart = port;
-        portEnd = fields.nameEnd;
-        vectorIndex = fields.vectorIndex;
-        text[portEnd] = '\0';
-    }
-    eSignal value = safe;
-    if (presets.values != nullptr)
-        PresetValue(presets.values, presets.mask, presets.count, number, value);
-    item.number = number;
-    item.portIndex = vectorIndex;
-    item.controlCell = controlCell;
-    item.cellStart = static_cast<uint16_t>(cellStart);
-    item.cellEnd = static_cast<uint16_t>(cellEnd);
-    item.portStart = static_cast<uint16_t>(portStart);
-    item.portEnd = static_cast<uint16_t>(portEnd);
-    item.functionStart = static_cast<uint16_t>(functionStart);
-    item.functionEnd = static_cast<uint16_t>(functionEnd);
-    item.safe = static_cast<uint8_t>(safe);
-    item.disableValue = static_cast<uint8_t>(disableValue);
-    item.disableResult = static_cast<uint8_t>(disabledState);
-    item.value = static_cast<uint8_t>(value);
+    text[portEnd] = '\0';
     return length;
 }
 
