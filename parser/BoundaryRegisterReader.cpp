@@ -256,23 +256,30 @@ bool ConvertSafeValue(std::string_view text, eSignal& value)
     return ConvertDisableValue(text, value);
 }
 
-// A safe value of one character, as usual entries write it: X, x, 1 or 0.
+// The safe values of one character, as usual entries write them (X, x, 1
+// or 0), by character: the value plus one, 0 for any other character.
+struct SafeCharTable {
+    unsigned char of[256];
+    constexpr SafeCharTable() : of()
+    {
+        of[static_cast<unsigned char>('X')] = SIGNAL_X + 1;
+        of[static_cast<unsigned char>('x')] = SIGNAL_X + 1;
+        of[static_cast<unsigned char>('1')] = SIGNAL_HIGH + 1;
+        of[static_cast<unsigned char>('0')] = SIGNAL_LOW + 1;
+    }
+};
+
+constexpr SafeCharTable kSafeChars;
+
+// A safe value of one character, as usual entries write it, told by one
+// table lookup.
 inline bool ConvertSafeChar(char c, eSignal& value)
 {
-    switch (c) {
-    case 'X':
-    case 'x':
-        value = SIGNAL_X;
-        return true;
-    case '1':
-        value = SIGNAL_HIGH;
-        return true;
-    case '0':
-        value = SIGNAL_LOW;
-        return true;
-    default:
+    const unsigned entry = kSafeChars.of[static_cast<unsigned char>(c)];
+    if (entry == 0)
         return false;
-    }
+    value = static_cast<eSignal>(entry - 1);
+    return true;
 }
 
 // Four bytes of a text as one number, to compare them at once.
