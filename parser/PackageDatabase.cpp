@@ -400,10 +400,18 @@ void AppendPinNameParts(const std::vector<uint64_t>& keys, std::vector<std::pair
     parts.reserve(parts.size() + keys.size());
     for (uint64_t key : keys) {
         std::pair<std::string, uint16_t>& part = parts.emplace_back();
-        const unsigned count = static_cast<unsigned>(key >> 40) & 0xFF;
-        for (unsigned b = 0; b < count; ++b)
-            part.first.push_back(static_cast<char>(key >> (32 - 8 * b)));
         part.second = static_cast<uint16_t>(0xFFFF - (key >> 48));
+        // One to three letters (none only for a pin of digits alone, which
+        // the first pin never is but a later one may be).
+        const unsigned count = static_cast<unsigned>(key >> 40) & 0xFF;
+        if (count == 0)
+            continue;
+        part.first.push_back(static_cast<char>(key >> 32));
+        if (count == 1)
+            continue;
+        part.first.push_back(static_cast<char>(key >> 24));
+        if (count == 3)
+            part.first.push_back(static_cast<char>(key >> 16));
     }
 }
 
