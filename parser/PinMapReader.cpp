@@ -51,7 +51,7 @@ const PackagePinMap* SelectedPackage(const KObjList* packages, const char* selec
 // A pin's number (the pin ends with a NUL after its `length` bytes): its
 // position in the selected package, or the value of its leading digits when
 // no package is selected.
-int PinNumber(const PackagePinMap* selected, const char* pinName, size_t length)
+BSCAN_PIN_INLINE inline int PinNumber(const PackagePinMap* selected, const char* pinName, size_t length)
 {
     if (!selected)
         return LeadingDigitsValue(pinName);
