@@ -259,14 +259,15 @@ bool RoomFor(size_t length, std::string& declaration)
 }
 
 // The stops of the walk over the usual declaration: white space, the
-// list's separators and the parentheses (which only other forms hold)
-// end a name; white space and the parentheses end the mode word.
+// list's separators, the parentheses (which only other forms hold) and the
+// ';' end a name; white space, the parentheses and the ';' end the mode
+// word. The usual line ends with ';', so every walk stops within it.
 struct UsualStopTable {
     bool name[256];
     bool mode[256];
     constexpr UsualStopTable() : name(), mode()
     {
-        for (char c : {' ', '\t', '\r', '\n', '(', ')'}) {
+        for (char c : {' ', '\t', '\r', '\n', '(', ')', ';'}) {
             name[static_cast<unsigned char>(c)] = true;
             mode[static_cast<unsigned char>(c)] = true;
         }
@@ -282,7 +283,8 @@ constexpr UsualStopTable kUsualStop;
 // the name is text[0, nameEnd), the mode word text[modeStart, modeEnd).
 // Such a line neither ends the clause nor sets the end text, and the
 // general cutting gives these very pieces. Any other line is left to the
-// general steps (false).
+// general steps (false), and so are the rare ones with a ';' in the name
+// or the mode word.
 struct UsualCut {
     size_t nameEnd;
     size_t modeStart;
@@ -296,35 +298,37 @@ bool CutUsualDeclaration(const char* text, size_t size, UsualCut& cut)
 {
     if (size == 0 || text[size - 1] != ';')
         return false;
+    // Each walk ends at the closing ';' at the latest.
     size_t at = 0;
-    while (at < size && !kUsualStop.name[static_cast<unsigned char>(text[at])])
+    while (!kUsualStop.name[static_cast<unsigned char>(text[at])])
         ++at;
-    if (at == 0 || at == size)
+    if (at == 0)
         return false;
     cut.nameEnd = at;
-    while (at < size && ReaderIsWhiteSpace(text[at]))
+    while (ReaderIsWhiteSpace(text[at]))
         ++at;
-    if (at == size || text[at] != ':')
+    if (text[at] != ':')
         return false;
     ++at;
-    while (at < size && ReaderIsWhiteSpace(text[at]))
+    while (ReaderIsWhiteSpace(text[at]))
         ++at;
     cut.modeStart = at;
-    while (at < size && !kUsualStop.mode[static_cast<unsigned char>(text[at])])
+    while (!kUsualStop.mode[static_cast<unsigned char>(text[at])])
         ++at;
     // The mode word ends at a blank, tab or newline (a carriage return in
-    // it or a missing type are other forms).
-    if (at == size || at == cut.modeStart || text[at] == '\r' || text[at] == '(' ||
-        text[at] == ')' || at >= kUsualRoom)
+    // it, a parenthesis or a missing type are other forms).
+    const char stop = text[at];
+    if ((stop != ' ' && stop != '\t' && stop != '\n') || at >= kUsualRoom)
         return false;
     cut.modeEnd = at;
     // The type: scalar, without a parenthesis.
     if (ReaderFindEither(text, at + 1, size, '(', ')') != size)
         return false;
     size_t typeStart = at + 1;
-    while (typeStart < size && ReaderIsWhiteSpace(text[typeStart]))
+    while (ReaderIsWhiteSpace(text[typeStart]))
         ++typeStart;
-    return !HoldsBitVector(std::string_view(text + typeStart, size - typeStart));
+    const std::string_view type(text + typeStart, size - typeStart);
+    return type.size() < sizeof "bit_vector" - 1 || !HoldsBitVector(type);
 }
 
 // Makes the port of a usual declaration (see CutUsualDeclaration) as the

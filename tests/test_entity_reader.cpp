@@ -325,6 +325,7 @@ TEST(ReaderPort, UsualLineFormsAsDeclarations)
         "N : in;", "O : buffer bit;", "P : linkage bit;", "Q R : in bit;", "S, : in bit;",
         "T : i bit;", "U : out bit ;", "V ::in bit;", "W: in bit;", "X :inout\nbit;",
         longName + " : inout bit;", "Y : " + longMode + " bit;", "Z : in my_bit_vector_t;",
+        "A; : in bit;", "B : in; bit;", "C : ;", ": in bit;", "D :\tout\t \tbit_vector;",
     };
     for (const std::string& line : lines) {
         EntityProbe read;
