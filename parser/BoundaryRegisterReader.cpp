@@ -656,13 +656,26 @@ inline size_t ReadTightEntry(char* text, size_t available, const Presets& preset
         const size_t stateEnd = TightWordEnd(text, available, stateStart, ')');
         if (stateEnd == 0)
             return 0;
-        // "Z" or "z", the usual state, is told here; any other goes to the
-        // table.
+        // "Z" or "z", the usual state, and the four five-letter states of
+        // plain ASCII are told here as ConvertDisabledState tells them;
+        // any other text goes to it.
         eSignal disabledState = SIGNAL_Z;
-        if (stateEnd - stateStart != 1 || (text[stateStart] | 0x20) != 'z') {
-            if (!ConvertDisabledState(std::string_view(text + stateStart, stateEnd - stateStart),
-                                      disabledState))
+        const size_t stateLength = stateEnd - stateStart;
+        if (stateLength == 1 && (text[stateStart] | 0x20) == 'z') {
+            // SIGNAL_Z
+        } else if (stateLength == 5 && (FourBytes(text + stateStart) & 0x80808080u) == 0 &&
+                   (text[stateStart + 4] == '0' || text[stateStart + 4] == '1')) {
+            const uint32_t lower = FourBytes(text + stateStart) | 0x20202020u;
+            const int digit = text[stateStart + 4] - '0';
+            if (lower == FourBytes("weak"))
+                disabledState = digit != 0 ? SIGNAL_WEAK1 : SIGNAL_WEAK0;
+            else if (lower == FourBytes("pull"))
+                disabledState = digit != 0 ? SIGNAL_PULL1 : SIGNAL_PULL0;
+            else
                 return 0;
+        } else if (!ConvertDisabledState(std::string_view(text + stateStart, stateLength),
+                                         disabledState)) {
+            return 0;
         }
         item.disableResult = static_cast<uint8_t>(disabledState);
         item.controlCell = ReadControlCellAt(text, available, cellAt, controlEnd - cellAt);

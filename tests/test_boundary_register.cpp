@@ -387,3 +387,25 @@ TEST(BoundaryRegisterReader, PinNamesAndControlCellsComeOutAlikeInEveryWriting)
         }
     }
 }
+
+TEST(BoundaryRegisterReader, DisabledStatesReadAlikeInEveryWriting)
+{
+    // Every disabled state in several cases, and texts that are almost one,
+    // give the same result and cells in the usual writing and in the
+    // writing with a blank before each comma.
+    for (const char* state : {"Z", "z", "WEAK0", "weak1", "Weak0", "PULL0", "pull1", "PuLl1", "WEAK2", "PULLX",
+                              "weaker", "WEAK", "ZZ", "wEAK1", "\xc4" "EAK0", "PULL\xb1", "X"}) {
+        const std::string s = state;
+        RegisterParser tight(3, "A:inout");
+        RegisterParser spaced(3, "A:inout");
+        const int result = tight.Register("\"2 (BC_1, *, control, 1), 1 (BC_7, A, bidir, X, 2, 1, " + s + ")\";\n");
+        EXPECT_EQ(spaced.Register("\"2 (BC_1 , * , control , 1), 1 (BC_7 , A , bidir , X , 2 , 1 , " + s + ")\";\n"),
+                  result)
+            << s;
+        if (result == BSDL_OK)
+            EXPECT_EQ(tight.Describe(1), spaced.Describe(1)) << s;
+    }
+    RegisterParser weak(3, "A:inout");
+    ASSERT_EQ(weak.Register("\"2 (BC_1, *, control, 1), 1 (BC_7, A, bidir, X, 2, 1, pull1)\";\n"), BSDL_OK);
+    EXPECT_EQ(weak.Describe(1), "1 t7 f7 s2 v2 c2 d1 r5 A/");
+}
