@@ -1130,8 +1130,11 @@ BSCAN_INLINE KPinNode* PinMapIndex::FindNamedWithIndex(const LookupText& name, i
             const UpperName& upper = it->second;
             int first = -1;
             if (upper.all.Single()) {
+                // The node's own vector index is the one it is filed with
+                // (a change is refiled at once), and the node is looked at
+                // by the caller anyway: its keys are left alone.
                 int only = upper.all.First();
-                first = m_keys[only].vectorIndex == vectorIndex ? only : -1;
+                first = m_nodes[only]->m_vectorIndex == vectorIndex ? only : -1;
             } else if (!upper.indexed) {
                 // A run: its indexes are all different.
                 const long long k = (0LL + vectorIndex - upper.runIndex) * upper.runStep;

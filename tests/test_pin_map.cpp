@@ -765,3 +765,23 @@ TEST(PinMapIndexTest, IndexedLookupAfterTheEntryFoundLastWasErasedOrReused)
     EXPECT_EQ(Reg(map, 2, "A", "input"), 0);
     EXPECT_EQ(map.GetBScanCell(2)->GetPinNode(), nullptr);
 }
+
+TEST(PinMapIndexTest, LookupByIndexFollowsAnAssignedVectorIndex)
+{
+    // A name of one node is found by that node's vector index, also after
+    // an assignment gave the node another one.
+    BScanPinMap map;
+    Add(map, "V", "in", 0, 3);
+    Add(map, "S", "out", 0, 0);
+    char s[] = "S";
+    char v[] = "V";
+    KPinNode* single = map.GetPort(s, 0);
+    ASSERT_NE(single, nullptr);
+    KPinNode element(*map.GetPort(v, 2));
+    char name[] = "S";
+    element.SetPortName(name);
+    *single = element;
+    EXPECT_EQ(map.GetPort(s, 0), nullptr);
+    EXPECT_EQ(map.GetPort(s, 2), single);
+    EXPECT_EQ(map.GetPort(v, 2), Node(map, 2));
+}
