@@ -393,37 +393,41 @@ void SortUniquePackedPins(std::vector<uint64_t>& keys, unsigned low, unsigned hi
     keys.swap(placed);
 }
 
-// The pairs the sorted packed pins stand for, appended to `parts` in
-// that order.
-void AppendPinNameParts(const std::vector<uint64_t>& keys, std::vector<std::pair<std::string, uint16_t>>& parts)
+// The pair a sorted packed pin stands for, appended to `parts` (with room
+// for it).
+inline void AppendPinNamePart(uint64_t key, std::vector<std::pair<std::string, uint16_t>>& parts)
 {
-    parts.reserve(parts.size() + keys.size());
-    for (uint64_t key : keys) {
-        std::pair<std::string, uint16_t>& part = parts.emplace_back();
-        part.second = static_cast<uint16_t>(0xFFFF - (key >> 48));
-        // One to three letters (none only for a pin of digits alone, which
-        // the first pin never is but a later one may be).
-        const unsigned count = static_cast<unsigned>(key >> 40) & 0xFF;
-        if (count == 0)
-            continue;
-        part.first.push_back(static_cast<char>(key >> 32));
-        if (count == 1)
-            continue;
-        part.first.push_back(static_cast<char>(key >> 24));
-        if (count == 3)
-            part.first.push_back(static_cast<char>(key >> 16));
-    }
+    std::pair<std::string, uint16_t>& part = parts.emplace_back();
+    part.second = static_cast<uint16_t>(0xFFFF - (key >> 48));
+    // One to three letters (none only for a pin of digits alone, which
+    // the first pin never is but a later one may be).
+    const unsigned count = static_cast<unsigned>(key >> 40) & 0xFF;
+    if (count == 0)
+        return;
+    part.first.push_back(static_cast<char>(key >> 32));
+    if (count == 1)
+        return;
+    part.first.push_back(static_cast<char>(key >> 24));
+    if (count == 3)
+        part.first.push_back(static_cast<char>(key >> 16));
 }
 
-// Files the sorted packed pins in the package as short names: each pin's
-// letters, then the digits of its number. The pins of one number come
-// together, so its digits are written once for all of them.
-void FileShortNames(const std::vector<uint64_t>& keys, PackagePinMap& package)
+// Appends to `parts` (with room for them) the pairs the sorted packed pins
+// stand for and files them in `package` (its table of short names made
+// for them) as short names: each pin's letters, then the digits of its
+// number; in one pass, which allocates nothing. The pins of one number
+// come together, so its digits are written once for all of them.
+// (Kept out of line: the pre-pass's registers are busy with the walk.)
+#if defined(__GNUC__) || defined(__clang__)
+__attribute__((noinline))
+#endif
+void ListAndFileShortPins(const std::vector<uint64_t>& keys, std::vector<std::pair<std::string, uint16_t>>& parts,
+                          PackagePinMap& package)
 {
-    package.ReserveShortNames(keys.size());
     unsigned lastTop = 0x10000;                    // no number's
     uint64_t digits = 0;                           // the number's digits, the first in bits 0 to 7
     for (uint64_t key : keys) {
+        AppendPinNamePart(key, parts);
         const unsigned top = static_cast<unsigned>(key >> 48);
         if (top != lastTop) {
             lastTop = top;
@@ -647,9 +651,25 @@ int BScanParser::ReadPackageDB(char* path)
         if (numbered || !sawLetter)
             return BSDL_OK;
 
+        PackagePinMap* package = nullptr;
         if (!longLetters) {
             SortUniquePackedPins(keys, lowNumber, highNumber);
-            AppendPinNameParts(keys, m_pinNameParts);
+            // The room for the pairs, the package and its table are made
+            // before the pairs are listed, so that both are filled in one
+            // pass. Should the package fail, the pairs are listed still, as
+            // they are when the package cannot be made after them.
+            m_pinNameParts.reserve(m_pinNameParts.size() + keys.size());
+            try {
+                package = new PackagePinMap();
+                package->SetName(packageName.c_str());
+                package->ReserveShortNames(keys.size());
+            } catch (const std::bad_alloc&) {
+                delete package;
+                for (uint64_t key : keys)
+                    AppendPinNamePart(key, m_pinNameParts);
+                return BSDL_ERR_NO_MEMORY;
+            }
+            ListAndFileShortPins(keys, m_pinNameParts, *package);
         } else {
             std::vector<uint64_t>().swap(keys);
             WalkPinMapStringViews(value, [&](std::string_view, int, std::string_view pin) {
@@ -666,18 +686,14 @@ int BScanParser::ReadPackageDB(char* path)
             SortPinNameParts(m_pinNameParts);
             m_pinNameParts.erase(std::unique(m_pinNameParts.begin(), m_pinNameParts.end()),
                                  m_pinNameParts.end());
-        }
-        PackagePinMap* package = new PackagePinMap();
-        try {
-            package->SetName(packageName.c_str());
-            if (!longLetters) {
-                FileShortNames(keys, *package);
-            } else {
+            package = new PackagePinMap();
+            try {
+                package->SetName(packageName.c_str());
                 package->AddGridPins(m_pinNameParts);
+            } catch (...) {
+                delete package;
+                throw;
             }
-        } catch (...) {
-            delete package;
-            throw;
         }
 
         KObjList* packages = nullptr;
