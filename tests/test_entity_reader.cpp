@@ -198,6 +198,10 @@ TEST(ReaderPort, Declarations)
         {"V : in bit_vector 0 to 1);", "V(0):0 "},
         // A trailing comma adds no name, an empty name between commas does.
         {"A, , B, : in bit;", "A(0):0 (0):0 B(0):0 "},
+        // Lists longer than one 16-byte look, commas on both sides of it.
+        {"A,B,C,D,E,F,G,H,I,J : in bit;", "A(0):0 B(0):0 C(0):0 D(0):0 E(0):0 F(0):0 G(0):0 H(0):0 I(0):0 J(0):0 "},
+        {"LONG_NAME_0 ,  LONG_NAME_1,,LONG_NAME_2 , : out bit;",
+         "LONG_NAME_0(0):1 LONG_NAME_1(0):1 (0):1 LONG_NAME_2(0):1 "},
     };
     for (const auto& c : cases) {
         EntityProbe probe;
