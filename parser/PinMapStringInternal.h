@@ -167,6 +167,24 @@ bool WalkPinMapStringViews(std::string_view value, PinHandler onPin)
 
         // A ':' after the entry's first character names the port.
         size_t colon = look.FirstColon();
+
+        // The usual writing, PORT : pin, with one blank on each side of the
+        // ':' and none before the ',' (both among the bytes looked at),
+        // gives the port name and the pin without trimming.
+        if (colon != none && colon >= start + 2 && colon + 2 < size && data[colon - 1] == ' ' &&
+            !ReaderIsWhiteSpace(data[colon - 2]) && data[colon + 1] == ' ' &&
+            !ReaderIsWhiteSpace(data[colon + 2]) && data[colon + 2] != '(') {
+            const size_t comma = look.FirstCommaFrom(colon + 2);
+            if (comma != none && comma > colon + 2 && !ReaderIsWhiteSpace(data[comma - 1])) {
+                portName = std::string_view(data + start, colon - 1 - start);
+                const std::string_view pin(data + colon + 2, comma - colon - 2);
+                start = SkipWhiteSpace(text, comma + 1);
+                if (!onPin(portName, 0, pin))
+                    return false;
+                continue;
+            }
+        }
+
         if (colon == none)
             colon = nextColon.From(start);
         if (colon != none && colon > start) {

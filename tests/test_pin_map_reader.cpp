@@ -286,3 +286,26 @@ TEST(ReaderPinMap, LookupsFindOnlyThePackagesOwnWriting)
             EXPECT_EQ(parser.Map("ABCD3"), 4);
     }
 }
+
+// The usual writing of an entry (one blank on each side of the ':', none
+// before the ',') and every other spacing give the same ports their pins.
+TEST(ReaderPinMap, EntriesSpacedAnyWayGiveTheSamePins)
+{
+    const char* writings[] = {
+        "\"A : 12, B : 7, D : (3, 4)\";",       "\"A  : 12, B :  7 , D : (3, 4)\";",
+        "\"A :12, B: 7,D :(3,4)\";",            "\"A\t: 12, B :\t7, D : ( 3 , 4 )\";",
+        "\"A : 12 , B : 7, D : (3, 4)\";",      "\"A : 12,B : 7,D : (3, 4)\";",
+        "\"A : 12,  B : 7,\" &\n\"D : (3, 4)\";", "\" A : 12, B : 7, D : (3, 4) \";",
+    };
+    for (const char* value : writings) {
+        PinMapProbe parser;
+        ASSERT_EQ(InitializeAndRead(parser, WriteTemp("spacing", SmallDevice(value))), BSDL_OK) << value;
+        std::string out;
+        const KObjList* nodes = parser.GetPinMap()->GetPinListArray();
+        for (int i = 0; i < nodes->GetCount(); ++i) {
+            const KPinNode* node = static_cast<const KPinNode*>(nodes->GetAt(i));
+            out += std::string(node->GetPortName()) + "=" + (node->GetPinName() ? node->GetPinName() : "-") + " ";
+        }
+        EXPECT_EQ(out, "A=12 B=7 D=3 D=4 ") << value;
+    }
+}
