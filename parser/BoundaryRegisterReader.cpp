@@ -170,8 +170,21 @@ inline bool IsSkipped(char c)
     return kSkipped.of[static_cast<unsigned char>(c)];
 }
 
-// Appends the characters of a comment's text that its name keeps: all but
-// '-' and white space.
+// The characters a comment's name keeps, by character: all but '-' and
+// white space (as ReaderIsWhiteSpace has it), 1 for those kept.
+struct CommentKeptTable {
+    unsigned char of[256];
+    constexpr CommentKeptTable() : of()
+    {
+        for (int c = 0; c < 256; ++c)
+            of[c] = kReaderWhiteSpace.of[c] || c == '-' ? 0 : 1;
+    }
+};
+
+constexpr CommentKeptTable kCommentKept;
+
+// Appends the characters of a comment's text that its name keeps: every
+// character is written and the end moves on past the kept ones.
 void AppendCommentText(std::string& comments, const char* text, size_t length)
 {
     const size_t oldSize = comments.size();
@@ -180,7 +193,7 @@ void AppendCommentText(std::string& comments, const char* text, size_t length)
     for (size_t i = 0; i < length; ++i) {
         const char c = text[i];
         *out = c;
-        out += c != '-' && !ReaderIsWhiteSpace(c);
+        out += kCommentKept.of[static_cast<unsigned char>(c)];
     }
     comments.resize(static_cast<size_t>(out - comments.data()));
 }
