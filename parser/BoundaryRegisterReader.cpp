@@ -127,7 +127,7 @@ struct Presets {
     int count;
 };
 
-// An entry in its usual form as ReadTightEntry or FindUsualFields finds it:
+// An entry in its usual form as FindUsualEntry finds it:
 // its length, what it gives AddNewRegister and its texts as offsets from
 // its start (an empty port text when the port is "*").
 struct UsualEntry {
@@ -802,9 +802,13 @@ size_t ReadLooseEntry(char* text, size_t available, const Presets& presets, Pack
 // list's element `item` and returns its length; 0 when it is not in its
 // usual form (or longer than kMaxUsualLength), and then the text is left
 // as it was and `item` is to be dropped. Its texts are ended in place (the
-// splitting reads on behind the entry and never looks at it again).
+// splitting reads on behind the entry and never looks at it again). Kept
+// out of line, so that its walk keeps its values in registers.
 template <class Packed>
-inline size_t ReadUsualEntry(char* text, size_t available, const Presets& presets, Packed& item)
+#if defined(__GNUC__) || defined(__clang__)
+__attribute__((noinline))
+#endif
+size_t ReadUsualEntry(char* text, size_t available, const Presets& presets, Packed& item)
 {
     const size_t tight = ReadTightEntry(text, available, presets, item);
     if (tight != 0)
