@@ -292,7 +292,7 @@ bool ComesBefore(const std::pair<std::string, uint16_t>& a, const std::pair<std:
 // letters (bits 40 to 47), then their bytes (bits 32 to 39, 24 to 31, 16
 // to 23, unused ones zero). Equal pairs get equal keys. False, with no key,
 // when the pin has more than three letters.
-inline bool PackPinName(std::string_view pin, uint64_t& key)
+BSCAN_PIN_INLINE inline bool PackPinName(std::string_view pin, uint64_t& key)
 {
     const char* at = pin.data();
     const char* const end = at + pin.size();
