@@ -825,7 +825,7 @@ template <class Entry>
 size_t TakeUsualEntry(char* data, size_t size, size_t at, const Presets& presets,
                       std::vector<Entry>& entries)
 {
-    if (entries.size() < entries.capacity()) {
+    if (entries.size() != entries.capacity()) {
         Entry& item = entries.emplace_back();
         const size_t length = ReadUsualEntry(data + at, size - at, presets, item.packed);
         if (length == 0) {

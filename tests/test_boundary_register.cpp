@@ -409,3 +409,27 @@ TEST(BoundaryRegisterReader, DisabledStatesReadAlikeInEveryWriting)
     ASSERT_EQ(weak.Register("\"2 (BC_1, *, control, 1), 1 (BC_7, A, bidir, X, 2, 1, pull1)\";\n"), BSDL_OK);
     EXPECT_EQ(weak.Describe(1), "1 t7 f7 s2 v2 c2 d1 r5 A/");
 }
+
+TEST(BoundaryRegisterReader, ShortEntriesBeyondTheFirstListSizeAreAllStored)
+{
+    // Entries shorter than the list's first sizing assumes make it grow,
+    // both while usual entries are read into it and when one is not in its
+    // usual form: every cell is stored alike in both writings (one string
+    // piece a line).
+    std::string tight;
+    std::string spaced;
+    for (int n = 0; n < 300; ++n) {
+        const std::string number = std::to_string(n);
+        const char* port = n % 7 == 3 ? "*x" : "*";  // "*x": read the general way
+        const char* end = n == 299 ? "\";\n" : ",\" &\n";
+        tight += "\"" + number + "(BC_1," + port + ",control,1)" + end;
+        spaced += "\"" + number + " (BC_1 , " + port + " , control , 1)" + end;
+    }
+    RegisterParser a(300);
+    RegisterParser b(300);
+    ASSERT_EQ(a.Register(tight), BSDL_OK);
+    ASSERT_EQ(b.Register(spaced), BSDL_OK);
+    for (int n = 0; n < 300; ++n)
+        EXPECT_EQ(a.Describe(n), b.Describe(n)) << n;
+    EXPECT_EQ(a.Describe(299), "299 t1 f4 s1 v1 c-1 d1 r3 /");
+}
