@@ -277,8 +277,10 @@ public:
         return Insert(text, length, IndexHashBytes(text, length));
     }
 
-    // The same, with the text's hash (IndexHashBytes) already known.
-    Entry* Insert(const char* text, std::size_t length, std::size_t hash)
+    // The same, with the text's hash (IndexHashBytes) already known;
+    // inlined in its callers (filing a port name makes a new entry for
+    // most names).
+    BSCAN_INDEX_INLINE Entry* Insert(const char* text, std::size_t length, std::size_t hash)
     {
         return FindOrAdd(
             hash,
