@@ -100,7 +100,10 @@ const char kDigitPairs[] =
 // below 10,000, the usual ones, are written by their digit count; larger
 // ones have their digits counted first and are then written from the last
 // ones back, two at a time.
-size_t WriteDecimal(int value, char* out)
+#if defined(__GNUC__) || defined(__clang__)
+__attribute__((always_inline))
+#endif
+inline size_t WriteDecimal(int value, char* out)
 {
     unsigned int magnitude = value < 0 ? 0u - static_cast<unsigned int>(value)
                                        : static_cast<unsigned int>(value);
