@@ -127,8 +127,16 @@ bool HandPins(std::string_view pins, std::string_view portName, PinHandler& onPi
         const size_t comma = found < pins.size() ? found : std::string_view::npos;
         std::string_view pin;
         if (comma != std::string_view::npos && comma > start) {
-            pin = TrimEnd(std::string_view(pins.data() + start, comma - start));
-            start = SkipWhiteSpace(pins, comma + 1);
+            pin = std::string_view(pins.data() + start, comma - start);
+            // The usual writing, pin, pin: no blank before the ',' and one
+            // after it, needs no trimming or skipping.
+            if (comma + 2 < pins.size() && !ReaderIsWhiteSpace(pins[comma - 1]) && pins[comma + 1] == ' ' &&
+                !ReaderIsWhiteSpace(pins[comma + 2])) {
+                start = comma + 2;
+            } else {
+                pin = TrimEnd(pin);
+                start = SkipWhiteSpace(pins, comma + 1);
+            }
         } else {
             pin = std::string_view(pins.data() + start, pins.size() - start);
             start = pins.size();
