@@ -221,35 +221,6 @@ void BScanPinMap::AllocateBScanCellTable(int length)
     m_index->TableReplaced(m_bscanCellTable, m_bscanLength);
 }
 
-// Stores one register entry in cell `number` and writes its bit. The
-// result is the port's association result (0 without a port), or -1 when
-// the entry is refused and nothing changes.
-int BScanPinMap::AddNewRegister(int number, char* cellType, char* portName, int portIndex,
-                                char* function, eSignal safe, int controlCell,
-                                eSignal disableValue, eSignal disableResult, eSignal value,
-                                const char* originalName)
-{
-    if (portName == nullptr) {
-        return -1;
-    }
-    RegisterEntry entry;
-    entry.number = number;
-    entry.portIndex = portIndex;
-    entry.controlCell = controlCell;
-    entry.safe = safe;
-    entry.disableValue = disableValue;
-    entry.disableResult = disableResult;
-    entry.value = value;
-    entry.cellType = cellType;
-    entry.cellTypeLength = cellType != nullptr ? std::strlen(cellType) : 0;
-    entry.portName = portName;
-    entry.portNameLength = std::strlen(portName);
-    entry.function = function;
-    entry.functionLength = function != nullptr ? std::strlen(function) : 0;
-    entry.originalName = originalName;
-    return AddRegister(entry);
-}
-
 #if defined(__GNUC__) || defined(__clang__)
 #define BSCAN_TABLE_INLINE __attribute__((always_inline))
 #else
@@ -316,104 +287,148 @@ BSCAN_TABLE_INLINE inline int StoreWithPinName(const char* portName, size_t name
 
 }  // namespace
 
-// Inline in the AddRegister form for a whole entry, which only hands over
-// the parts.
-#if defined(__GNUC__) || defined(__clang__)
-__attribute__((always_inline))
-#endif
-inline int BScanPinMap::StoreRegister(int number, int portIndex, int controlCell, eSignal safe,
-                                      eSignal disableValue, eSignal disableResult, eSignal value,
-                                      char* cellType, size_t cellTypeLength, char* portName,
-                                      size_t portNameLength, char* function,
-                                      size_t functionLength, const char* originalName)
+// AddNewRegister's arguments as StoreRegister reads them, with the lengths
+// of the texts measured once. A null cell type or function leaves the
+// cell's one unchanged. The texts are a host's, which may share their
+// bytes: the port text is never used as the stored pin name.
+struct BScanPinMap::ArgumentParts {
+    int number;
+    int portIndex;
+    int controlCell;
+    eSignal safe;
+    eSignal disableValue;
+    eSignal disableResult;
+    eSignal value;
+    char* cellType;
+    size_t cellTypeLength;
+    char* portName;
+    size_t portNameLength;
+    char* function;
+    size_t functionLength;
+    const char* originalName;
+
+    static constexpr bool kPortTextStays = false;
+    int Number() const { return number; }
+    int PortIndex() const { return portIndex; }
+    int ControlCell() const { return controlCell; }
+    eSignal Safe() const { return safe; }
+    eSignal DisableValue() const { return disableValue; }
+    eSignal DisableResult() const { return disableResult; }
+    eSignal Value() const { return value; }
+    char* CellType() const { return cellType; }
+    size_t CellTypeLength() const { return cellTypeLength; }
+    char* PortName() const { return portName; }
+    size_t PortNameLength() const { return portNameLength; }
+    char* Function() const { return function; }
+    size_t FunctionLength() const { return functionLength; }
+    const char* OriginalName() const { return originalName; }
+};
+
+// A packed entry of the boundary register reader as StoreRegister reads
+// it: each part taken from the entry where it is used, so that few of them
+// are kept across the calls. Nothing the entry stores writes into its port
+// text, so a short port name without an index is stored as it lies.
+struct BScanPinMap::PackedParts {
+    char* text;
+    const PackedEntry& entry;
+    const char* originalName;
+
+    static constexpr bool kPortTextStays = true;
+    int Number() const { return entry.number; }
+    int PortIndex() const { return entry.portIndex; }
+    int ControlCell() const { return entry.controlCell; }
+    eSignal Safe() const { return static_cast<eSignal>(entry.safe); }
+    eSignal DisableValue() const { return static_cast<eSignal>(entry.disableValue); }
+    eSignal DisableResult() const { return static_cast<eSignal>(entry.disableResult); }
+    eSignal Value() const { return static_cast<eSignal>(entry.value); }
+    char* CellType() const { return text + entry.cellStart; }
+    size_t CellTypeLength() const { return static_cast<size_t>(entry.cellEnd - entry.cellStart); }
+    char* PortName() const { return text + entry.portStart; }
+    size_t PortNameLength() const { return static_cast<size_t>(entry.portEnd - entry.portStart); }
+    char* Function() const { return text + entry.functionStart; }
+    size_t FunctionLength() const
+    {
+        return static_cast<size_t>(entry.functionEnd - entry.functionStart);
+    }
+    const char* OriginalName() const { return originalName; }
+};
+
+// The steps of AddNewRegister, for the entry whose parts `parts` reads.
+template <class Parts>
+BSCAN_TABLE_INLINE inline int BScanPinMap::StoreRegister(const Parts& parts)
 {
-    if (number < 0 || number >= m_bscanLength || controlCell >= m_bscanLength ||
+    const int number = parts.Number();
+    if (number < 0 || number >= m_bscanLength || parts.ControlCell() >= m_bscanLength ||
         m_bscanCellTable == nullptr) {
         return -1;
     }
     // The port, found as GetPort(portName, portIndex) finds it (which
     // upper-cases portName unless the name is empty or there is no port),
     // asked of the index directly.
-    const size_t nameLength = portNameLength;
+    char* const portName = parts.PortName();
+    const size_t nameLength = parts.PortNameLength();
     KPinNode* port = nullptr;
     if (nameLength != 0 && m_pinList->GetCount() != 0) {
-        port = m_index->FirstNamedWithIndex(portName, nameLength, portIndex);
+        port = m_index->FirstNamedWithIndex(portName, nameLength, parts.PortIndex());
     }
 
     const auto store = [&](const char* pinName, size_t pinNameLength) BSCAN_TABLE_INLINE {
         KBScanCell* cell = &m_bscanCellTable[number];
         cell->m_boundaryCellPosition = number;
         cell->m_pinNode = port;
-        cell->m_safeValue = safe;
-        cell->m_value = value;
-        cell->StoreEntryTexts(cellType, cellTypeLength, function, functionLength, originalName,
-                              pinName, pinNameLength);
+        cell->m_safeValue = parts.Safe();
+        cell->m_value = parts.Value();
+        cell->StoreEntryTexts(parts.CellType(), parts.CellTypeLength(), parts.Function(),
+                              parts.FunctionLength(), parts.OriginalName(), pinName,
+                              pinNameLength);
+        const int controlCell = parts.ControlCell();
         if (controlCell >= 0) {
             cell->m_controlCell = &m_bscanCellTable[controlCell];
-            cell->m_disableValue = disableValue;
-            cell->m_disableResult = disableResult;
+            cell->m_disableValue = parts.DisableValue();
+            cell->m_disableResult = parts.DisableResult();
         }
 
         int result = port != nullptr ? port->AssociateBScanCell(cell) : 0;
         if (m_bscanBitArray != nullptr) {
-            WriteBit(m_bscanBitArray, number, value == SIGNAL_HIGH);
+            WriteBit(m_bscanBitArray, number, parts.Value() == SIGNAL_HIGH);
         }
         return result;
     };
-    return StoreWithPinName(portName, nameLength, portIndex, false, store);
+    return StoreWithPinName(portName, nameLength, parts.PortIndex(), Parts::kPortTextStays,
+                            store);
 }
 
-// The entry's texts come measured; the port name is never null.
-int BScanPinMap::AddRegister(const RegisterEntry& entry)
+// Stores one register entry in cell `number` and writes its bit. The
+// result is the port's association result (0 without a port), or -1 when
+// the entry is refused and nothing changes.
+int BScanPinMap::AddNewRegister(int number, char* cellType, char* portName, int portIndex,
+                                char* function, eSignal safe, int controlCell,
+                                eSignal disableValue, eSignal disableResult, eSignal value,
+                                const char* originalName)
 {
-    return StoreRegister(entry.number, entry.portIndex, entry.controlCell, entry.safe,
-                         entry.disableValue, entry.disableResult, entry.value, entry.cellType,
-                         entry.cellTypeLength, entry.portName, entry.portNameLength,
-                         entry.function, entry.functionLength, entry.originalName);
-}
-
-// What StoreRegister does, in the same steps, for an entry read by the
-// boundary register reader. Each part is taken from the entry where it is
-// used, so that few of them are kept across the calls.
-int BScanPinMap::AddRegister(char* text, const PackedEntry& entry, const char* originalName)
-{
-    const int number = entry.number;
-    if (number < 0 || number >= m_bscanLength || entry.controlCell >= m_bscanLength ||
-        m_bscanCellTable == nullptr) {
+    if (portName == nullptr) {
         return -1;
     }
-    char* const portName = text + entry.portStart;
-    const size_t nameLength = static_cast<size_t>(entry.portEnd - entry.portStart);
-    KPinNode* port = nullptr;
-    if (nameLength != 0 && m_pinList->GetCount() != 0) {
-        port = m_index->FirstNamedWithIndex(portName, nameLength, entry.portIndex);
-    }
+    const ArgumentParts parts{number,
+                              portIndex,
+                              controlCell,
+                              safe,
+                              disableValue,
+                              disableResult,
+                              value,
+                              cellType,
+                              cellType != nullptr ? std::strlen(cellType) : 0,
+                              portName,
+                              std::strlen(portName),
+                              function,
+                              function != nullptr ? std::strlen(function) : 0,
+                              originalName};
+    return StoreRegister(parts);
+}
 
-    const auto store = [&](const char* pinName, size_t pinNameLength) BSCAN_TABLE_INLINE {
-        KBScanCell* cell = &m_bscanCellTable[number];
-        cell->m_boundaryCellPosition = number;
-        cell->m_pinNode = port;
-        cell->m_safeValue = static_cast<eSignal>(entry.safe);
-        cell->m_value = static_cast<eSignal>(entry.value);
-        cell->StoreEntryTexts(text + entry.cellStart,
-                              static_cast<size_t>(entry.cellEnd - entry.cellStart),
-                              text + entry.functionStart,
-                              static_cast<size_t>(entry.functionEnd - entry.functionStart),
-                              originalName, pinName, pinNameLength);
-        const int controlCell = entry.controlCell;
-        if (controlCell >= 0) {
-            cell->m_controlCell = &m_bscanCellTable[controlCell];
-            cell->m_disableValue = static_cast<eSignal>(entry.disableValue);
-            cell->m_disableResult = static_cast<eSignal>(entry.disableResult);
-        }
-
-        int result = port != nullptr ? port->AssociateBScanCell(cell) : 0;
-        if (m_bscanBitArray != nullptr) {
-            WriteBit(m_bscanBitArray, number, entry.value == SIGNAL_HIGH);
-        }
-        return result;
-    };
-    return StoreWithPinName(portName, nameLength, entry.portIndex, true, store);
+int BScanPinMap::AddRegister(char* text, const PackedEntry& entry, const char* originalName)
+{
+    return StoreRegister(PackedParts{text, entry, originalName});
 }
 
 KBScanCell* BScanPinMap::GetBScanCell(int number)

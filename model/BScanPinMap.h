@@ -133,29 +133,6 @@ private:
     friend class BScanParser;
     void SerialSetPinNameAndNumber(char* portName, int occurrence, char* pinName, int pinNumber);
 
-    // One register entry as the boundary register reader has it at hand:
-    // AddNewRegister's arguments, with the lengths of the texts (each still
-    // ended by a NUL) so that they are not measured again. A null cell type
-    // or function leaves the cell's one unchanged, as in AddNewRegister.
-    struct RegisterEntry {
-        int number;
-        int portIndex;
-        int controlCell;
-        eSignal safe;
-        eSignal disableValue;
-        eSignal disableResult;
-        eSignal value;
-        char* cellType;
-        std::size_t cellTypeLength;
-        char* portName;
-        std::size_t portNameLength;
-        char* function;
-        std::size_t functionLength;
-        const char* originalName;
-    };
-    // AddNewRegister for an entry given in one piece.
-    int AddRegister(const RegisterEntry& entry);
-
     // A register entry as the boundary register reader keeps it, compact:
     // its texts lie at these offsets in one writable text, each ended by a
     // NUL (an empty port name where the port is "*"), and its values are
@@ -177,11 +154,13 @@ private:
     };
     // AddNewRegister for a packed entry whose texts lie in `text`.
     int AddRegister(char* text, const PackedEntry& entry, const char* originalName);
-    // What both AddRegister forms do, with the entry's parts at hand.
-    int StoreRegister(int number, int portIndex, int controlCell, eSignal safe,
-                      eSignal disableValue, eSignal disableResult, eSignal value, char* cellType,
-                      std::size_t cellTypeLength, char* portName, std::size_t portNameLength,
-                      char* function, std::size_t functionLength, const char* originalName);
+    // What AddNewRegister and AddRegister do: the entry's parts are read
+    // through `parts`, an ArgumentParts (AddNewRegister's arguments) or a
+    // PackedParts (a packed entry and its text), both defined with it.
+    struct ArgumentParts;
+    struct PackedParts;
+    template <class Parts>
+    int StoreRegister(const Parts& parts);
 
     bool CopyFrom(const BScanPinMap& other);
     void Release();
