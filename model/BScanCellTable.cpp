@@ -13,6 +13,7 @@
 #include <new>
 #include <string>
 
+#include "model/CellVocabularyInternal.h"
 #include "model/PinMapIndex.h"
 #include "util/ShortBytesInternal.h"
 

@@ -71,7 +71,8 @@ private:
     // SetFunction(function), SetOriginalPinName(originalName) and
     // SetPinName(pinName, pinNameLength), in that order. The cell type and
     // the function come with their lengths (the caller measured them).
-    void StoreEntryTexts(const char* cellType, std::size_t cellTypeLength, char* function,
+    // Defined in model/CellVocabularyInternal.h, inline where it is used.
+    inline void StoreEntryTexts(const char* cellType, std::size_t cellTypeLength, char* function,
                          std::size_t functionLength, const char* originalName,
                          const char* pinName, std::size_t pinNameLength);
 
