@@ -316,18 +316,27 @@ struct BScanPinMap::ArgumentParts {
     eSignal DisableValue() const { return disableValue; }
     eSignal DisableResult() const { return disableResult; }
     eSignal Value() const { return value; }
-    char* CellType() const { return cellType; }
-    size_t CellTypeLength() const { return cellTypeLength; }
+    bool SetsCellType() const { return cellType != nullptr; }
+    CellType TellCellType() const
+    {
+        return cellType != nullptr ? cell_vocabulary::CellTypeNamed(cellType, cellTypeLength)
+                                   : CELL_TYPE_NONE;
+    }
+    // Upper-cases the host's function text in place, as SetFunction does.
+    CellFunction TellFunction() const
+    {
+        return function != nullptr ? cell_vocabulary::UpperCasedFunction(function, functionLength)
+                                   : FUNC_NONE;
+    }
     char* PortName() const { return portName; }
     size_t PortNameLength() const { return portNameLength; }
-    char* Function() const { return function; }
-    size_t FunctionLength() const { return functionLength; }
     const char* OriginalName() const { return originalName; }
 };
 
 // A packed entry of the boundary register reader as StoreRegister reads
 // it: each part taken from the entry where it is used, so that few of them
-// are kept across the calls. Nothing the entry stores writes into its port
+// are kept across the calls. Its cell type and function were told as the
+// reader read the entry. Nothing the entry stores writes into its port
 // text, so a short port name without an index is stored as it lies.
 struct BScanPinMap::PackedParts {
     char* text;
@@ -342,15 +351,11 @@ struct BScanPinMap::PackedParts {
     eSignal DisableValue() const { return static_cast<eSignal>(entry.disableValue); }
     eSignal DisableResult() const { return static_cast<eSignal>(entry.disableResult); }
     eSignal Value() const { return static_cast<eSignal>(entry.value); }
-    char* CellType() const { return text + entry.cellStart; }
-    size_t CellTypeLength() const { return static_cast<size_t>(entry.cellEnd - entry.cellStart); }
+    bool SetsCellType() const { return true; }
+    CellType TellCellType() const { return static_cast<CellType>(entry.cellType); }
+    CellFunction TellFunction() const { return static_cast<CellFunction>(entry.function); }
     char* PortName() const { return text + entry.portStart; }
     size_t PortNameLength() const { return static_cast<size_t>(entry.portEnd - entry.portStart); }
-    char* Function() const { return text + entry.functionStart; }
-    size_t FunctionLength() const
-    {
-        return static_cast<size_t>(entry.functionEnd - entry.functionStart);
-    }
     const char* OriginalName() const { return originalName; }
 };
 
@@ -379,9 +384,10 @@ BSCAN_TABLE_INLINE inline int BScanPinMap::StoreRegister(const Parts& parts)
         cell->m_pinNode = port;
         cell->m_safeValue = parts.Safe();
         cell->m_value = parts.Value();
-        cell->StoreEntryTexts(parts.CellType(), parts.CellTypeLength(), parts.Function(),
-                              parts.FunctionLength(), parts.OriginalName(), pinName,
-                              pinNameLength);
+        const CellType cellType = parts.TellCellType();
+        const CellFunction function = parts.TellFunction();
+        cell->StoreEntryTexts(parts.SetsCellType(), cellType, function, parts.OriginalName(),
+                              pinName, pinNameLength);
         const int controlCell = parts.ControlCell();
         if (controlCell >= 0) {
             cell->m_controlCell = &m_bscanCellTable[controlCell];

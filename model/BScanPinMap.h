@@ -134,25 +134,25 @@ private:
     void SerialSetPinNameAndNumber(char* portName, int occurrence, char* pinName, int pinNumber);
 
     // A register entry as the boundary register reader keeps it, compact:
-    // its texts lie at these offsets in one writable text, each ended by a
-    // NUL (an empty port name where the port is "*"), and its values are
-    // eSignal values.
+    // its port name lies at these offsets in one writable text, ended by a
+    // NUL (an empty port name where the port is "*"); its cell type and
+    // function are told already (CellType and CellFunction values, FUNC_NONE
+    // for a function text that names none), and its values are eSignal
+    // values.
     struct PackedEntry {
         int number;
         int portIndex;
         int controlCell;
-        std::uint16_t cellStart;
-        std::uint16_t cellEnd;
         std::uint16_t portStart;
         std::uint16_t portEnd;
-        std::uint16_t functionStart;
-        std::uint16_t functionEnd;
+        std::uint8_t cellType;
+        std::uint8_t function;
         std::uint8_t safe;
         std::uint8_t disableValue;
         std::uint8_t disableResult;
         std::uint8_t value;
     };
-    // AddNewRegister for a packed entry whose texts lie in `text`.
+    // AddNewRegister for a packed entry whose port name lies in `text`.
     int AddRegister(char* text, const PackedEntry& entry, const char* originalName);
     // What AddNewRegister and AddRegister do: the entry's parts are read
     // through `parts`, an ArgumentParts (AddNewRegister's arguments) or a

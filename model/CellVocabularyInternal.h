@@ -129,24 +129,10 @@ inline std::uint64_t NameWord(const char (&name)[N])
     return ShortTextWord(name, N - 1);
 }
 
-// Upper-cases the function text of `length` bytes in place and returns the
-// function whose name it then is (FUNC_NONE for any other text). A text of
-// 4 to 8 bytes, every name but two, is upper-cased as one number and told
-// by that number, without reading back the bytes just written.
-BSCAN_CELL_INLINE CellFunction UpperCasedFunction(char* text, size_t length)
+// The function whose name is the upper-cased text of 4 to 8 bytes held as
+// `upper` (see ShortTextWord); FUNC_NONE for any other text.
+BSCAN_CELL_INLINE CellFunction FunctionOfShortWord(std::uint64_t upper, size_t length)
 {
-    if (length < 4 || length > 8) {
-        UpperCaseInPlace(text, length);
-        return FunctionNamed(text, length);
-    }
-    const std::uint64_t word = ShortTextWord(text, length);
-    const std::uint64_t upper = UpperCasedWord(word);
-    if (upper != word) {
-        const std::uint32_t first = static_cast<std::uint32_t>(upper);
-        const std::uint32_t second = static_cast<std::uint32_t>(upper >> 32);
-        std::memcpy(text, &first, 4);
-        std::memcpy(text + length - 4, &second, 4);
-    }
     switch (length) {
     case 5:
         return upper == NameWord("INPUT")   ? FUNC_INPUT
@@ -166,6 +152,45 @@ BSCAN_CELL_INLINE CellFunction UpperCasedFunction(char* text, size_t length)
     default:
         return FUNC_NONE;
     }
+}
+
+// Upper-cases the function text of `length` bytes in place and returns the
+// function whose name it then is (FUNC_NONE for any other text). A text of
+// 4 to 8 bytes, every name but two, is upper-cased as one number and told
+// by that number, without reading back the bytes just written.
+BSCAN_CELL_INLINE CellFunction UpperCasedFunction(char* text, size_t length)
+{
+    if (length < 4 || length > 8) {
+        UpperCaseInPlace(text, length);
+        return FunctionNamed(text, length);
+    }
+    const std::uint64_t word = ShortTextWord(text, length);
+    const std::uint64_t upper = UpperCasedWord(word);
+    if (upper != word) {
+        const std::uint32_t first = static_cast<std::uint32_t>(upper);
+        const std::uint32_t second = static_cast<std::uint32_t>(upper >> 32);
+        std::memcpy(text, &first, 4);
+        std::memcpy(text + length - 4, &second, 4);
+    }
+    return FunctionOfShortWord(upper, length);
+}
+
+// The function UpperCasedFunction gives for the text of `length` bytes,
+// told without writing to the text: for a text that is read once and
+// never again, such as a register entry in the boundary register reader's
+// own copy of the value.
+BSCAN_CELL_INLINE CellFunction FunctionOfText(const char* text, size_t length)
+{
+    if (length >= 4 && length <= 8) {
+        return FunctionOfShortWord(UpperCasedWord(ShortTextWord(text, length)), length);
+    }
+    if (length != 9 && length != 12) {
+        return FUNC_NONE;  // no name has another length
+    }
+    char upper[12];
+    std::memcpy(upper, text, length);
+    UpperCaseInPlace(upper, length);
+    return FunctionNamed(upper, length);
 }
 
 // The cell type the text of `length` bytes names: "BC_" in any case and
@@ -200,20 +225,18 @@ BSCAN_CELL_INLINE CellType CellTypeNamed(const char* text, size_t length)
 
 }  // namespace cell_vocabulary
 
-// The texts of a register entry stored in its cell, as the setters would
-// store them one after the other.
-BSCAN_CELL_INLINE void KBScanCell::StoreEntryTexts(const char* cellType, size_t cellTypeLength, char* function,
-                                 size_t functionLength, const char* originalName,
-                                 const char* pinName, size_t pinNameLength)
+// The told parts and the texts of a register entry stored in its cell,
+// as the setters would store them one after the other.
+BSCAN_CELL_INLINE void KBScanCell::StoreEntryTexts(bool setType, CellType cellType,
+                                                   CellFunction function,
+                                                   const char* originalName,
+                                                   const char* pinName, size_t pinNameLength)
 {
-    if (cellType != nullptr) {
-        m_cellType = cell_vocabulary::CellTypeNamed(cellType, cellTypeLength);
+    if (setType) {
+        m_cellType = cellType;
     }
-    if (function != nullptr) {
-        const CellFunction named = cell_vocabulary::UpperCasedFunction(function, functionLength);
-        if (named != FUNC_NONE) {
-            m_function = named;
-        }
+    if (function != FUNC_NONE) {
+        m_function = function;
     }
     // A cell without a comment name is given the empty text again: nothing
     // to do. A cell that has no comment name yet and no index to tell (the

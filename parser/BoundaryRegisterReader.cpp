@@ -82,11 +82,12 @@ namespace {
 // entry in its usual form is read whole in phase 1 and kept compact, as
 // the pin map's PackedEntry (private to it, the parser being its friend:
 // the reading below takes it as the template parameter `Packed`): its
-// numbers, its values (the initial value already set from the presets)
-// and its texts as offsets from its start, each text already ended in
-// place by a NUL written over the character behind it (the port "*" as the
-// empty text, the NUL behind the cell type). Any other entry keeps its
-// length, to be cut into fields in phase 2.
+// numbers, its values (the initial value already set from the presets),
+// its cell type and function told from their texts, and its port name as
+// offsets from its start, ended in place by a NUL written over the
+// character behind it (the port "*" as the empty text of the NUL behind the
+// cell type). Any other entry keeps its length, to be cut into fields in
+// phase 2.
 template <class Packed>
 struct ListedEntry {
     size_t start;

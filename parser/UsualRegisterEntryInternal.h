@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "model/CellVocabularyInternal.h"
 #include "model/Signals.h"
 #include "parser/ReaderTextInternal.h"
 #include "parser/RegisterValueWordsInternal.h"
@@ -354,8 +355,8 @@ inline size_t ReadTightEntry(char* text, size_t available, const Presets& preset
     const size_t cellEnd = TightWordEnd(text, available, cellStart, ',');
     if (cellEnd == 0)
         return 0;
-    item.cellStart = static_cast<uint16_t>(cellStart);
-    item.cellEnd = static_cast<uint16_t>(cellEnd);
+    item.cellType =
+        static_cast<uint8_t>(cell_vocabulary::CellTypeNamed(text + cellStart, cellEnd - cellStart));
 
     // The port; "*" is the empty text of the NUL behind the cell type.
     at = cellEnd + 1;
@@ -377,8 +378,8 @@ inline size_t ReadTightEntry(char* text, size_t available, const Presets& preset
     const size_t functionEnd = TightWordEnd(text, available, functionStart, ',');
     if (functionEnd == 0)
         return 0;
-    item.functionStart = static_cast<uint16_t>(functionStart);
-    item.functionEnd = static_cast<uint16_t>(functionEnd);
+    item.function = static_cast<uint8_t>(
+        cell_vocabulary::FunctionOfText(text + functionStart, functionEnd - functionStart));
 
     // The safe value: one character, then ',' or ')'.
     at = functionEnd + 1;
@@ -443,9 +444,9 @@ inline size_t ReadTightEntry(char* text, size_t available, const Presets& preset
     if (length > kMaxUsualLength)
         return 0;
 
-    // The texts are ended in place.
+    // The port name is ended in place (the port "*" by the NUL behind the
+    // cell type).
     text[cellEnd] = '\0';
-    text[functionEnd] = '\0';
     text[portEnd] = '\0';
     return length;
 }
@@ -513,7 +514,6 @@ size_t ReadLooseEntry(char* text, size_t available, const Presets& presets, Pack
     if (!FindUsualEntry(text, available, entry) || entry.length > kMaxUsualLength)
         return 0;
     text[entry.cellEnd] = '\0';
-    text[entry.functionEnd] = '\0';
     item.portStart = static_cast<uint16_t>(entry.cellEnd);
     item.portEnd = static_cast<uint16_t>(entry.cellEnd);
     if (entry.portEnd != entry.portStart) {
@@ -524,10 +524,10 @@ size_t ReadLooseEntry(char* text, size_t available, const Presets& presets, Pack
     item.number = entry.number;
     item.portIndex = entry.vectorIndex;
     item.controlCell = entry.controlCell;
-    item.cellStart = static_cast<uint16_t>(entry.cellStart);
-    item.cellEnd = static_cast<uint16_t>(entry.cellEnd);
-    item.functionStart = static_cast<uint16_t>(entry.functionStart);
-    item.functionEnd = static_cast<uint16_t>(entry.functionEnd);
+    item.cellType = static_cast<uint8_t>(
+        cell_vocabulary::CellTypeNamed(text + entry.cellStart, entry.cellEnd - entry.cellStart));
+    item.function = static_cast<uint8_t>(cell_vocabulary::FunctionOfText(
+        text + entry.functionStart, entry.functionEnd - entry.functionStart));
     eSignal value = entry.safe;
     PresetValue(presets.values, presets.mask, presets.count, entry.number, value);
     item.safe = static_cast<uint8_t>(entry.safe);

@@ -433,3 +433,54 @@ TEST(BoundaryRegisterReader, ShortEntriesBeyondTheFirstListSizeAreAllStored)
         EXPECT_EQ(a.Describe(n), b.Describe(n)) << n;
     EXPECT_EQ(a.Describe(299), "299 t1 f4 s1 v1 c-1 d1 r3 /");
 }
+
+TEST(BoundaryRegisterReader, CellTypesAndFunctionsAreToldAlikeInEveryWriting)
+{
+    // The usual writings have their cell type and function told as the
+    // entry is read, the general way has them told when the cell is
+    // stored: both give what AddNewRegister gives for the same texts, and a
+    // function text that names none leaves the function the cell's earlier
+    // entry gave it.
+    const char* types[] = {"BC_0", "bc_7", "Bc_4", "bC_3", "BC_8", "BC_", "BC_10", "XC_1", "BC_1x"};
+    const char* functions[] = {
+        "INPUT", "clock", "Bidir", "output2", "OUTPUT3", "Control", "controlr", "INTERNAL", "bidir_in",
+        "BIDIR_OUT", "Observe_Only", "observe_onlY", "OBSERVE_ONLX", "observe_onlyy", "bidir_oux", "BIDIR_OU",
+        "INPU", "IN", "CONTROLRR", "inpu\xf4", "\xc9NPUT", "OUTPUT", "OUTPUT4", "internaL", "bidirin"};
+    for (const char* type : types) {
+        for (const char* function : functions) {
+            const std::string t = type;
+            const std::string f = function;
+            const std::string first = "\"1 (BC_2, *, input, X), ";
+            const std::string lines[3] = {first + "1 (" + t + ", *, " + f + ", 1)\";\n",
+                                          first + "1 (" + t + " , * , " + f + " , 1)\";\n",
+                                          first + "1 (" + t + ", *x, " + f + ", 1)\";\n"};
+            BScanPinMap plain;
+            plain.AllocateBScanCellTable(3);
+            std::string firstType = "BC_2", firstFunction = "input", empty;
+            ASSERT_EQ(plain.AddNewRegister(1, &firstType[0], &empty[0], 0, &firstFunction[0], SIGNAL_X, -1,
+                                           SIGNAL_LOW, SIGNAL_Z, SIGNAL_X, ""),
+                      0);
+            std::string typeText = t, functionText = f;
+            ASSERT_EQ(plain.AddNewRegister(1, &typeText[0], &empty[0], 0, &functionText[0], SIGNAL_HIGH, -1,
+                                           SIGNAL_LOW, SIGNAL_Z, SIGNAL_HIGH, ""),
+                      0);
+            for (const std::string& text : lines) {
+                RegisterParser parser(3);
+                ASSERT_EQ(parser.Register(text), BSDL_OK) << text;
+                EXPECT_EQ(parser.Cell(1)->GetBScanCellType(), plain.GetBScanCell(1)->GetBScanCellType()) << text;
+                EXPECT_EQ(parser.Cell(1)->GetFunction(), plain.GetBScanCell(1)->GetFunction()) << text;
+                EXPECT_EQ(parser.Describe(1), "1 t" + std::to_string(parser.Cell(1)->GetBScanCellType()) + " f" +
+                                                  std::to_string(parser.Cell(1)->GetFunction()) +
+                                                  " s1 v1 c-1 d1 r3 /")
+                    << text;
+            }
+        }
+    }
+    RegisterParser named(3);
+    ASSERT_EQ(named.Register("\"1 (BC_2, *, input, X), 1 (bc_7, *, observe_only, 1), 2 (BC_8, *, bidir_oux, 0)\";"),
+              BSDL_OK);
+    EXPECT_EQ(named.Cell(1)->GetBScanCellType(), CELL_BC_7);
+    EXPECT_EQ(named.Cell(1)->GetFunction(), FUNC_OBSERVE_ONLY);
+    EXPECT_EQ(named.Cell(2)->GetBScanCellType(), CELL_TYPE_NONE);
+    EXPECT_EQ(named.Cell(2)->GetFunction(), FUNC_NONE);
+}
