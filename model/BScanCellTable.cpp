@@ -364,8 +364,9 @@ template <class Parts>
 BSCAN_TABLE_INLINE inline int BScanPinMap::StoreRegister(const Parts& parts)
 {
     const int number = parts.Number();
-    if (number < 0 || number >= m_bscanLength || parts.ControlCell() >= m_bscanLength ||
-        m_bscanCellTable == nullptr) {
+    // The length is 0 or more: a negative number compares above it unsigned.
+    if (static_cast<unsigned>(number) >= static_cast<unsigned>(m_bscanLength) ||
+        parts.ControlCell() >= m_bscanLength || m_bscanCellTable == nullptr) {
         return -1;
     }
     // The port, found as GetPort(portName, portIndex) finds it (which
