@@ -4,7 +4,8 @@ ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS ?= 60
-PACKAGES   := cmake g++ make pkg-config libgtest-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
+PACKAGES   := cmake g++ make pkg-config libgtest-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev \
+              openocd pybind11-dev python3-dev python3-pytest chromium chromium-driver python3-selenium
 
 .PHONY: all deps build test run bench fuzz asan clean
 
