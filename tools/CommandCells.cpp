@@ -3,9 +3,9 @@
 // DISVAL and DISRES (the control cell's value that switches the driver off
 // and the pin's state then) only mean something for a cell with a control
 // cell and show "-" otherwise. BIT is the cell's bit in the scan image.
-#include "tools/BitImage.h"
+#include "drive/BitImage.h"
 #include "tools/Commands.h"
-#include "tools/Names.h"
+#include "drive/Names.h"
 #include "tools/TextTable.h"
 
 namespace {

@@ -3,7 +3,7 @@
 // map holds (cell 0 the most significant bit of the first byte), then as
 // one character per cell from cell 0. With --mask the image shows instead
 // which bits belong to the named ports.
-#include "tools/BitImage.h"
+#include "drive/BitImage.h"
 #include "tools/PortDriver.h"
 
 void RunDrive(const CommandOptions& options, std::ostream& out)

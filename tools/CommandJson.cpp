@@ -5,11 +5,11 @@
 
 #include <nlohmann/json.hpp>
 
-#include "tools/BitImage.h"
+#include "drive/BitImage.h"
 #include "tools/Commands.h"
 #include "tools/ModelCounts.h"
-#include "tools/Names.h"
-#include "tools/PortCatalog.h"
+#include "drive/Names.h"
+#include "drive/PortCatalog.h"
 
 using Json = nlohmann::ordered_json;
 

@@ -5,8 +5,8 @@
 // find (no pin number, or one the lookup cannot reach) shows "-" there.
 // IN, OUT, CTL and OBS are the cells that play the port's roles.
 #include "tools/Commands.h"
-#include "tools/Names.h"
-#include "tools/PortCatalog.h"
+#include "drive/Names.h"
+#include "drive/PortCatalog.h"
 #include "tools/TextTable.h"
 
 namespace {

@@ -11,7 +11,7 @@
 // register (nearest TDO) is the image value's least significant bit.
 #include <cctype>
 
-#include "tools/BitImage.h"
+#include "drive/BitImage.h"
 #include "tools/PortDriver.h"
 
 namespace {

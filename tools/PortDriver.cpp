@@ -1,8 +1,8 @@
 #include "tools/PortDriver.h"
 
-#include "tools/BitImage.h"
-#include "tools/Names.h"
-#include "tools/PortAssignment.h"
+#include "drive/BitImage.h"
+#include "drive/Names.h"
+#include "drive/PortAssignment.h"
 
 namespace {
 

@@ -1,9 +1,11 @@
-// The tool's view of the pin map's ports: one entry per port node in list
+// The ports of a pin map as hosts list them: one entry per port node in list
 // order, with the label the tool prints, whether the library can reach the
 // node by its pin number (every query and setPort go through that number),
 // and the cells that play the port's roles.
-#ifndef BSCAN_TOOL_PORTCATALOG_H
-#define BSCAN_TOOL_PORTCATALOG_H
+#ifndef BSCAN_DRIVE_PORTCATALOG_H
+#define BSCAN_DRIVE_PORTCATALOG_H
+
+#include "util/BScanExport.h"
 
 #include <string>
 #include <vector>
@@ -23,7 +25,7 @@ struct CellRoles {
     const KBScanCell* observe = nullptr;
 };
 
-CellRoles SelectCellRoles(const KPinNode& node);
+BSCAN_API CellRoles SelectCellRoles(const KPinNode& node);
 
 struct PortEntry {
     KPinNode* node = nullptr;
@@ -34,9 +36,9 @@ struct PortEntry {
 
 // A port name that more than one node bears (compared ignoring case) is a
 // vector port, and its nodes are labelled with their index.
-std::vector<PortEntry> ListPorts(BScanPinMap& map);
+BSCAN_API std::vector<PortEntry> ListPorts(BScanPinMap& map);
 
 // The label of one node, as ListPorts would give it.
-std::string PortLabel(const KPinNode& node, bool isVectorElement);
+BSCAN_API std::string PortLabel(const KPinNode& node, bool isVectorElement);
 
 #endif

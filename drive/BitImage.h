@@ -10,33 +10,35 @@
 // significant bit), and in the SVF value of an opcode string, written as in
 // BSDL with its first character shifted last, the rightmost character is
 // the least significant bit.
-#ifndef BSCAN_TOOL_BITIMAGE_H
-#define BSCAN_TOOL_BITIMAGE_H
+#ifndef BSCAN_DRIVE_BITIMAGE_H
+#define BSCAN_DRIVE_BITIMAGE_H
+
+#include "util/BScanExport.h"
 
 #include <string>
 #include <vector>
 
 // The bit of cell `cell` (0 or 1).
-int ImageBit(const unsigned char* image, int cell);
+BSCAN_API int ImageBit(const unsigned char* image, int cell);
 
 // The image bytes as upper-case hex pairs separated by blanks ("8F 00 A0").
-std::string ImageHexBytes(const unsigned char* image, int length);
+BSCAN_API std::string ImageHexBytes(const unsigned char* image, int length);
 
 // One character per cell, cell 0 first ("10001111...").
-std::string ImageBitString(const unsigned char* image, int length);
+BSCAN_API std::string ImageBitString(const unsigned char* image, int length);
 
 // The SVF hex value of the image: (length + 3) / 4 digits, most significant
 // first, cell i being bit i.
-std::string SvfImageValue(const unsigned char* image, int length);
+BSCAN_API std::string SvfImageValue(const unsigned char* image, int length);
 
 // The SVF hex value of a string of '0' and '1' whose rightmost character is
 // the least significant bit; false when another character occurs.
-bool SvfBinaryValue(const std::string& bits, std::string& hex);
+BSCAN_API bool SvfBinaryValue(const std::string& bits, std::string& hex);
 
 // Turns the text of --preset (hex digits, two per byte, in the image
 // layout) into one byte per cell, 0 or 1, as SetBSCANBitArray takes them:
 // 8 cells per byte given. False for an empty text, an odd number of digits
 // or a character that is no hex digit.
-bool ParsePresetHex(const std::string& text, std::vector<unsigned char>& cells);
+BSCAN_API bool ParsePresetHex(const std::string& text, std::vector<unsigned char>& cells);
 
 #endif

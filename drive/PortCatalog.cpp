@@ -1,4 +1,4 @@
-#include "tools/PortCatalog.h"
+#include "drive/PortCatalog.h"
 
 #include <cctype>
 #include <unordered_map>

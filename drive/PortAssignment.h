@@ -11,8 +11,10 @@
 // for an input port, out for an output or buffer port; an inout port is
 // driven as an output, except with Z, which drives it as an input (the
 // driver switched off); a port without a direction (linkage) as an input.
-#ifndef BSCAN_TOOL_PORTASSIGNMENT_H
-#define BSCAN_TOOL_PORTASSIGNMENT_H
+#ifndef BSCAN_DRIVE_PORTASSIGNMENT_H
+#define BSCAN_DRIVE_PORTASSIGNMENT_H
+
+#include "util/BScanExport.h"
 
 #include <string>
 
@@ -30,12 +32,12 @@ struct PortAssignment {
 
 // False, with `error` set, when the argument is not of the form
 // PORT=VALUE[:in|:out].
-bool ParsePortAssignment(const std::string& text, PortAssignment& assignment, std::string& error);
+BSCAN_API bool ParsePortAssignment(const std::string& text, PortAssignment& assignment, std::string& error);
 
 // The node PORT names, or null.
-KPinNode* ResolvePort(BScanPinMap& map, const std::string& port);
+BSCAN_API KPinNode* ResolvePort(BScanPinMap& map, const std::string& port);
 
 // The direction to drive the node in (see above).
-PortType DriveDirection(const PortAssignment& assignment, const KPinNode& node);
+BSCAN_API PortType DriveDirection(const PortAssignment& assignment, const KPinNode& node);
 
 #endif

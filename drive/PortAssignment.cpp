@@ -1,4 +1,4 @@
-#include "tools/PortAssignment.h"
+#include "drive/PortAssignment.h"
 
 #include <cctype>
 #include <climits>

@@ -1,4 +1,4 @@
-#include "tools/BitImage.h"
+#include "drive/BitImage.h"
 
 #include <cctype>
 

@@ -1,4 +1,4 @@
-#include "tools/Names.h"
+#include "drive/Names.h"
 
 const char* SignalName(eSignal value)
 {
