@@ -2,12 +2,13 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
+PLAIN_BUILD ?= build-plain
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS ?= 60
 PACKAGES   := cmake g++ make pkg-config libgtest-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev \
               openocd pybind11-dev python3-dev python3-pytest chromium chromium-driver python3-selenium
 
-.PHONY: all deps build test run bench fuzz asan clean
+.PHONY: all deps build test run bench fuzz asan plain clean
 
 all: build
 
@@ -32,6 +33,12 @@ asan: deps
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# The suite again with the fast paths compiled out (BSCAN_ACCELERATE=OFF).
+plain: deps
+	cmake -S . -B $(PLAIN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBSCAN_ACCELERATE=OFF -DBSCAN_BENCH=OFF
+	cmake --build $(PLAIN_BUILD) -j $(JOBS)
+	cd $(PLAIN_BUILD) && ctest --output-on-failure -j $(JOBS)
+
 bench: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBSCAN_BENCH=ON
 	cmake --build $(BUILD) -j $(JOBS)
@@ -43,4 +50,4 @@ fuzz: deps
 	bash fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(PLAIN_BUILD)

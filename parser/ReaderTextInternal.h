@@ -22,7 +22,7 @@
 #include "util/Platform.h"
 
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
-#if !defined(BSCAN_READER_NO_SIMD)
+#if !defined(BSCAN_READER_NO_SIMD) && !defined(BSCAN_PLAIN)
 #include <emmintrin.h>
 #define BSCAN_READER_SSE2 1
 #endif

@@ -153,7 +153,7 @@ struct UsualFields {
 };
 
 #if (defined(__GNUC__) || defined(__clang__)) && defined(__BYTE_ORDER__) && \
-    __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__ && !defined(BSCAN_PLAIN)
 #define BSCAN_REGISTER_WORD_DIGITS 1
 #else
 #define BSCAN_REGISTER_WORD_DIGITS 0

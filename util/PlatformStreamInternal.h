@@ -21,7 +21,7 @@ namespace bscan_platform {
 
 inline char* StreamGets(char* buffer, int size, FILE* stream)
 {
-#if defined(__GLIBC__) && defined(_GNU_SOURCE)
+#if defined(__GLIBC__) && defined(_GNU_SOURCE) && !defined(BSCAN_PLAIN)
     return fgets_unlocked(buffer, size, stream);
 #else
     return std::fgets(buffer, size, stream);
@@ -30,7 +30,7 @@ inline char* StreamGets(char* buffer, int size, FILE* stream)
 
 inline bool StreamAtEnd(FILE* stream)
 {
-#if defined(__GLIBC__) && defined(_GNU_SOURCE)
+#if defined(__GLIBC__) && defined(_GNU_SOURCE) && !defined(BSCAN_PLAIN)
     return feof_unlocked(stream) != 0;
 #else
     return std::feof(stream) != 0;
@@ -42,7 +42,7 @@ inline bool StreamAtEnd(FILE* stream)
 // fgets would do).
 inline bool StreamPending(FILE* stream, const char*& start, size_t& count)
 {
-#if defined(__GLIBC__)
+#if defined(__GLIBC__) && !defined(BSCAN_PLAIN)
     if (stream->_mode >= 0 || stream->_IO_read_ptr >= stream->_IO_read_end)
         return false;
     start = stream->_IO_read_ptr;
@@ -59,7 +59,7 @@ inline bool StreamPending(FILE* stream, const char*& start, size_t& count)
 // Takes `count` of the bytes StreamPending showed.
 inline void StreamSkip(FILE* stream, size_t count)
 {
-#if defined(__GLIBC__)
+#if defined(__GLIBC__) && !defined(BSCAN_PLAIN)
     stream->_IO_read_ptr += count;
 #else
     (void)stream;
