@@ -212,7 +212,8 @@ void FileWalk::ReadDeclaration(std::size_t first, std::size_t end)
     BScanPortDeclaration declaration;
     std::size_t k = colon + 1;
     if (k < end && m_tokens[k].kind == TokenKind::Word) {
-        declaration.mode = Lower(TokenText(m_text, m_tokens[k]));
+        declaration.modeText = TokenText(m_text, m_tokens[k]);
+        declaration.mode = Lower(declaration.modeText);
         ++k;
     }
     if (k < end) {
