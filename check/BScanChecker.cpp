@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <new>
 
 #include "check/CheckContextInternal.h"
@@ -67,6 +68,50 @@ bool CheckContext::IsControl(const std::string& function)
     return function == "control" || function == "controlr";
 }
 
+const std::vector<std::string>& CheckContext::Lines()
+{
+    if (m_linesRead)
+        return m_lines;
+    m_linesRead = true;
+    std::FILE* file = std::fopen(m_device.Path().c_str(), "rb");
+    if (!file)
+        return m_lines;
+    std::string text;
+    char block[65536];
+    std::size_t got;
+    while ((got = std::fread(block, 1, sizeof block, file)) > 0)
+        text.append(block, got);
+    std::fclose(file);
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        m_lines.push_back(std::move(line));
+        if (end == std::string::npos)
+            break;
+        start = end + 1;
+    }
+    return m_lines;
+}
+
+std::string CheckContext::PreparedLine(long long line)
+{
+    const std::vector<std::string>& lines = Lines();
+    if (line < 1 || line > static_cast<long long>(lines.size()))
+        return std::string();
+    std::string text = lines[static_cast<std::size_t>(line - 1)];
+    std::size_t comment = text.find("--");
+    if (comment != std::string::npos)
+        text.erase(comment);
+    std::size_t b = text.find_first_not_of(" \t\r\n");
+    if (b == std::string::npos)
+        return std::string();
+    std::size_t e = text.find_last_not_of(" \t\r\n");
+    return text.substr(b, e - b + 1);
+}
+
 BScanFinding& CheckContext::Add(const char* rule, BScanSeverity severity, long long line,
                                 const std::string& message)
 {
@@ -89,6 +134,7 @@ std::vector<BScanFinding> BScanChecker::Check(const BScanDevice& device)
         try {
             bscan_check::CheckReadFailure(context);
             bscan_check::CheckEntity(context);
+            bscan_check::CheckSwallowed(context);
             bscan_check::CheckPins(context);
             bscan_check::CheckInstructions(context);
             bscan_check::CheckBoundaryRegister(context);
@@ -126,6 +172,8 @@ const std::vector<BScanRule>& BScanChecker::Rules()
         {"port-grouping", BScanSeverity::Error, "PORT_GROUPING names undeclared ports or a port twice (error); a pair the core's reading drops (warning)"},
         {"compliance-patterns", BScanSeverity::Error, "COMPLIANCE_PATTERNS names undeclared ports, or a pattern's width differs from the port list"},
         {"design-warning", BScanSeverity::Note, "the file's DESIGN_WARNING text"},
+        {"attribute-case", BScanSeverity::Warning, "an attribute the core reads, written with its name not in upper case: the core skips it"},
+        {"statement-swallowed", BScanSeverity::Warning, "the core reads on past a statement (a head whose 'is' is not between blanks, or a BOUNDARY_REGISTER or PIN_MAP_STRING attribute whose value stands whole on its first line) and loses the statements it swallows"},
         {"line-cut", BScanSeverity::Warning, "a physical line longer than 254 characters: what the core's read loses at the cut"},
         {"pin-map-port", BScanSeverity::Error, "a declared port missing from the selected pin map, an undeclared port in it, or a vector whose pin list length differs from its range"},
         {"pin-duplicate", BScanSeverity::Error, "one pin assigned to two ports"},
@@ -137,6 +185,7 @@ const std::vector<BScanRule>& BScanChecker::Rules()
         {"instruction-capture", BScanSeverity::Error, "INSTRUCTION_CAPTURE not INSTRUCTION_LENGTH long or its two least significant bits not 01; INSTRUCTION_LENGTH below 2"},
         {"idcode", BScanSeverity::Error, "IDCODE_REGISTER not 32 bits, its least significant bit not 1, or a manufacturer code of seven ones; IDCODE instruction and register not both present (warning)"},
         {"register-access", BScanSeverity::Error, "REGISTER_ACCESS or INSTRUCTION_PRIVATE naming an undeclared instruction; BYPASS not 1 bit, DEVICE_ID not 32, BOUNDARY not BOUNDARY_LENGTH"},
+        {"bsr-entry", BScanSeverity::Error, "a BOUNDARY_REGISTER entry without cell number, with fewer than four fields, an unknown function or a safe value other than 0, 1, X"},
         {"bsr-length", BScanSeverity::Error, "BOUNDARY_LENGTH differs from the entries, or the cell numbers are not 0 .. length-1 each once"},
         {"bsr-port", BScanSeverity::Error, "an entry names an undeclared port, or an index outside the vector's range"},
         {"bsr-control-cell", BScanSeverity::Error, "an entry's control cell is not a cell of the register, or not a control or controlr cell"},

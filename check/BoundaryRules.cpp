@@ -193,7 +193,10 @@ void CheckControlCells(CheckContext& c)
                            ", which is not a cell of the register");
             continue;
         }
-        bool isControl = false;
+        // An output2 or bidir cell that names itself describes an open
+        // collector or open drain: its own value 1 or 0 switches it off.
+        bool isControl = entry.control == entry.number &&
+                         (entry.function == "output2" || entry.function == "bidir");
         for (const BScanCellEntry* control : controls)
             isControl = isControl || CheckContext::IsControl(control->function);
         if (!isControl)
@@ -230,8 +233,19 @@ void CheckDisable(CheckContext& c)
     }
 }
 
+const char* Article(const std::string& word)
+{
+    return !word.empty() && std::string("aeiouAEIOU").find(word[0]) != std::string::npos ? "an" : "a";
+}
+
 void CheckDirections(CheckContext& c)
 {
+    // Cells that suit the port's mode but that the core refuses (a mode
+    // word not in lower case, or a pairing the core does not read) are
+    // reported once per mode word as written and function, at the first
+    // such cell.
+    std::map<std::pair<std::string, std::string>, std::vector<const BScanCellEntry*>> refused;
+    std::vector<std::pair<std::string, std::string>> order;
     for (const BScanCellEntry& entry : c.Device().BoundaryEntries()) {
         if (entry.fieldCount < 3 || entry.portName.empty() || !KnownFunctions().count(entry.function))
             continue;
@@ -242,13 +256,32 @@ void CheckDirections(CheckContext& c)
         const bool admitted = CoreAdmits(port->modeText, entry.function);
         if (suits && admitted)
             continue;
-        std::string message = "cell " + CellName(entry) + " is an " + entry.function + " cell of port " +
-                               port->name + ", declared " + port->modeText;
-        if (!suits)
-            message += ": " + entry.function + " does not suit " + (port->mode.empty() ? "that mode" : "a port of mode " + port->mode);
-        else
-            message += ": the core reads no " + entry.function + " cell on such a port and refuses the cell";
-        AddForCell(c, "bsr-function-direction", BScanSeverity::Error, entry, message);
+        if (!suits) {
+            AddForCell(c, "bsr-function-direction", BScanSeverity::Error, entry,
+                       "cell " + CellName(entry) + " is " + Article(entry.function) + " " + entry.function +
+                           " cell of port " + entry.port + ", declared " + port->modeText + ": " + entry.function +
+                           " does not suit " + (port->mode.empty() ? "that mode" : "a port of mode " + port->mode));
+            continue;
+        }
+        auto key = std::make_pair(port->modeText, entry.function);
+        if (refused[key].empty())
+            order.push_back(key);
+        refused[key].push_back(&entry);
+    }
+    for (const auto& key : order) {
+        const std::vector<const BScanCellEntry*>& cells = refused[key];
+        std::vector<std::string> names;
+        for (const BScanCellEntry* cell : cells)
+            names.push_back(CellName(*cell) + " (" + cell->port + ")");
+        const std::string mode = c.Port(cells.front()->portName)->mode;
+        std::string why = key.first != mode
+                              ? "the core reads mode words in lower case only, so such ports have no direction "
+                                "and take no cell"
+                              : "the core takes no " + key.second + " cell on a port of mode " + mode;
+        AddForCell(c, "bsr-function-direction", BScanSeverity::Error, *cells.front(),
+                   std::to_string(cells.size()) + " " + key.second + (cells.size() == 1 ? " cell" : " cells") +
+                       " of ports declared " + key.first + " (" + JoinNames(names, 4) + "): " + why +
+                       "; the core refuses such a cell with -1");
     }
 }
 

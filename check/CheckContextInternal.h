@@ -25,6 +25,13 @@ public:
     static bool IsControl(const std::string& function);
     std::string Quote(const std::string& text) const { return "'" + text + "'"; }
 
+    // The file's physical lines (without line ends), read on first use;
+    // empty when the file cannot be read.
+    const std::vector<std::string>& Lines();
+    // Line `line` (1-based) as the core's statement reader prepares it:
+    // cut at "--" and stripped of blanks, tabs and line ends at both ends.
+    std::string PreparedLine(long long line);
+
     BScanFinding& Add(const char* rule, BScanSeverity severity, long long line, const std::string& message);
     std::vector<BScanFinding>& Findings() { return m_findings; }
 
@@ -33,6 +40,8 @@ private:
     std::map<std::string, const BScanPortDeclaration*> m_ports;     // upper-case name
     std::map<long long, std::vector<const BScanCellEntry*>> m_cells;
     std::vector<BScanFinding> m_findings;
+    std::vector<std::string> m_lines;
+    bool m_linesRead = false;
 };
 
 // The rule groups, each in its own file.
@@ -41,6 +50,17 @@ void CheckBoundaryRegister(CheckContext& context); // bsr-*, safe-enables-driver
 void CheckPins(CheckContext& context);             // pin-map-port, pin-duplicate, pin-lost, line-cut
 void CheckInstructions(CheckContext& context);     // opcode-*, instruction-*, bypass-opcode, idcode, register-access
 void CheckEntity(CheckContext& context);           // tap-ports, port-grouping, compliance-patterns, design-warning, entity-end
+void CheckSwallowed(CheckContext& context);        // statement-swallowed
+
+// A statement the core reads on past: its line, the last line the core
+// takes into it, and why.
+struct SwallowedSpan {
+    long long line = 0;
+    long long lastLine = 0;
+    std::string statement;       // e.g. "attribute PIN_MAP"
+    std::string reason;
+};
+std::vector<SwallowedSpan> FindSwallowedSpans(CheckContext& context);
 
 // Helpers shared by the rule files.
 std::string Upper(const std::string& text);

@@ -78,7 +78,9 @@ void CheckGrouping(CheckContext& c)
                 c.Add("port-grouping", BScanSeverity::Error, pair.line, "PORT_GROUPING has a pair without two names");
                 continue;
             }
-            if (!c.Port(name))
+            const std::string base = name.substr(0, name.find('('));
+            const BScanPortDeclaration* port = c.Port(base.substr(0, base.find_last_not_of(" \t") + 1));
+            if (!port)
                 c.Add("port-grouping", BScanSeverity::Error, pair.line,
                       "PORT_GROUPING names " + name + ", which is not declared").port = name;
             auto inserted = seen.emplace(Upper(name), pair.line);
@@ -165,10 +167,24 @@ void CheckDesignWarning(CheckContext& c)
         c.Add("design-warning", BScanSeverity::Note, warning->line, "design warning: " + Shorten(warning->name, 400));
 }
 
+void CheckAttributeCase(CheckContext& c)
+{
+    static const char* const kCoreAttributes[] = {"PIN_MAP_STRING",     "BOUNDARY_REGISTER",  "BOUNDARY_LENGTH",
+                                                  "INSTRUCTION_LENGTH", "INSTRUCTION_OPCODE", "INSTRUCTION_CAPTURE",
+                                                  "REGISTER_ACCESS",    "PORT_GROUPING"};
+    for (const BScanAttribute& attribute : c.Device().Attributes())
+        for (const char* name : kCoreAttributes)
+            if (SameText(attribute.name, name) && attribute.name != name)
+                c.Add("attribute-case", BScanSeverity::Warning, attribute.line,
+                      "attribute " + attribute.name + ": the core reads attribute names in upper case only and "
+                      "skips this one, so the model lacks its " + std::string(name));
+}
+
 }  // namespace
 
 void CheckEntity(CheckContext& context)
 {
+    CheckAttributeCase(context);
     CheckEnd(context);
     CheckTap(context);
     CheckGrouping(context);

@@ -20,37 +20,25 @@ bool IsLongLine(const BScanDevice& d, long long line)
     return false;
 }
 
-void CheckPinMap(CheckContext& c)
+void CheckOnePinMap(CheckContext& c, const BScanPinMapString& map, bool selected)
 {
     const BScanDevice& d = c.Device();
-    if (d.PinMaps().empty())
-        return;
-    const BScanPinMapString* map = d.SelectedPinMap();
-    if (!map) {
-        std::vector<std::string> names;
-        for (const BScanPinMapString& other : d.PinMaps())
-            names.push_back(other.name);
-        if (!d.Package().empty())
-            c.Add("pin-map-port", BScanSeverity::Error, d.PackageLine() ? d.PackageLine() : d.EntityLine(),
-                  "PHYSICAL_PIN_MAP selects " + d.Package() + ", but the file's pin maps are " + JoinNames(names));
-        return;
-    }
-    std::map<std::string, const BScanPinEntry*> mapped;       // upper-case port name
+    std::map<std::string, const BScanPinEntry*> mapped;             // upper-case port name
     std::map<std::string, std::pair<std::string, long long>> pins;  // pin -> port, line
-    for (const BScanPinEntry& entry : map->entries) {
+    for (const BScanPinEntry& entry : map.entries) {
         const BScanPortDeclaration* port = c.Port(entry.port);
         if (!port) {
             c.Add("pin-map-port", BScanSeverity::Error, entry.line,
-                  "pin map " + map->name + " names " + entry.port + ", which is not declared").port = entry.port;
+                  "pin map " + map.name + " names " + entry.port + ", which is not declared").port = entry.port;
         } else {
             auto inserted = mapped.emplace(Upper(entry.port), &entry);
             if (!inserted.second)
                 c.Add("pin-map-port", BScanSeverity::Error, entry.line,
-                      "pin map " + map->name + " names " + entry.port + " again (first on line " +
+                      "pin map " + map.name + " names " + entry.port + " again (first on line " +
                           std::to_string(inserted.first->second->line) + ")").port = entry.port;
             else if (static_cast<long long>(entry.pins.size()) != port->Count())
                 c.Add("pin-map-port", BScanSeverity::Error, entry.line,
-                      "pin map " + map->name + " gives " + entry.port + " " + std::to_string(entry.pins.size()) +
+                      "pin map " + map.name + " gives " + entry.port + " " + std::to_string(entry.pins.size()) +
                           (entry.pins.size() == 1 ? " pin" : " pins") + "; the port has " +
                           std::to_string(port->Count()) + (port->Count() == 1 ? " element" : " elements"))
                     .port = entry.port;
@@ -61,17 +49,42 @@ void CheckPinMap(CheckContext& c)
             auto inserted = pins.emplace(pin, std::make_pair(entry.port, entry.line));
             if (!inserted.second && !SameText(inserted.first->second.first, entry.port))
                 c.Add("pin-duplicate", BScanSeverity::Error, entry.line,
-                      "pin " + pin + " is assigned to " + inserted.first->second.first + " (line " +
-                          std::to_string(inserted.first->second.second) + ") and to " + entry.port)
+                      "pin map " + map.name + " assigns pin " + pin + " to " + inserted.first->second.first +
+                          " (line " + std::to_string(inserted.first->second.second) + ") and to " + entry.port)
                     .port = entry.port;
         }
     }
     for (const BScanPortDeclaration& port : d.Ports()) {
         if (port.mode == "linkage" || mapped.count(Upper(port.name)))
             continue;
-        c.Add("pin-map-port", BScanSeverity::Error, port.line,
-              "port " + port.name + " is missing from pin map " + map->name).port = port.name;
+        c.Add("pin-map-port", BScanSeverity::Error, selected ? port.line : map.line,
+              "port " + port.name + " is missing from pin map " + map.name).port = port.name;
     }
+}
+
+void CheckPinMap(CheckContext& c)
+{
+    const BScanDevice& d = c.Device();
+    if (d.PinMaps().empty())
+        return;
+    const BScanPinMapString* map = d.SelectedPinMap();
+    if (map) {
+        CheckOnePinMap(c, *map, true);
+        return;
+    }
+    // A file that leaves the package open (PHYSICAL_PIN_MAP "UNDEFINED" or
+    // none) has every pin map checked; one that names a package it lacks
+    // is wrong.
+    if (!d.Package().empty() && !SameText(d.Package(), "undefined")) {
+        std::vector<std::string> names;
+        for (const BScanPinMapString& other : d.PinMaps())
+            names.push_back(other.name);
+        c.Add("pin-map-port", BScanSeverity::Error, d.PackageLine() ? d.PackageLine() : d.EntityLine(),
+              "PHYSICAL_PIN_MAP selects " + d.Package() + ", but the file's pin maps are " + JoinNames(names));
+        return;
+    }
+    for (const BScanPinMapString& other : d.PinMaps())
+        CheckOnePinMap(c, other, false);
 }
 
 // The ports that the file gives pins, that the core read without them.
@@ -82,11 +95,14 @@ void CheckLostPins(CheckContext& c)
     const BScanPinMap* pinMap = d.CoreRead() && d.ReadResult() >= 0 ? d.Parser().GetPinMap() : nullptr;
     if (!map || !pinMap || !pinMap->GetPinListArray())
         return;
-    if (&d.PinMaps().back() != map) {
-        c.Add("pin-lost", BScanSeverity::Warning, d.PinMaps().back().line,
-              "the core gives the ports the pins of the last pin map, " + d.PinMaps().back().name +
-                  ", not those of the selected " + map->name);
-        return;
+    for (const SwallowedSpan& span : FindSwallowedSpans(c)) {
+        if (map->line > span.line && map->line <= span.lastLine) {
+            c.Add("pin-lost", BScanSeverity::Warning, map->line,
+                  "pin map " + map->name + " is never read by the core: " + span.statement + " (line " +
+                      std::to_string(span.line) + ") takes its lines (statement-swallowed), so its " +
+                      std::to_string(map->entries.size()) + " entries give no port a pin");
+            return;
+        }
     }
     // The core's nodes by upper-case port name, in list order.
     std::map<std::string, std::vector<const KPinNode*>> nodes;
@@ -96,19 +112,42 @@ void CheckLostPins(CheckContext& c)
         if (node && node->GetPortName())
             nodes[Upper(node->GetPortName())].push_back(node);
     }
+    // The pins later pin maps give, by upper-case port name.
+    std::map<std::string, std::pair<const BScanPinMapString*, const BScanPinEntry*>> later;
+    bool afterSelected = false;
+    for (const BScanPinMapString& other : d.PinMaps()) {
+        if (&other == map) {
+            afterSelected = true;
+            continue;
+        }
+        if (afterSelected)
+            for (const BScanPinEntry& entry : other.entries)
+                later[Upper(entry.port)] = std::make_pair(&other, &entry);
+    }
+    std::vector<std::string> overwritten;
+    const BScanPinMapString* overwriter = nullptr;
     for (const BScanPinEntry& entry : map->entries) {
         const BScanPortDeclaration* port = c.Port(entry.port);
         auto found = nodes.find(Upper(entry.port));
         if (!port || found == nodes.end())
             continue;
         std::vector<std::string> lost;
+        std::vector<std::string> got;
         for (std::size_t k = 0; k < entry.pins.size() && k < found->second.size(); ++k) {
             const char* pin = found->second[k]->GetPinName();
-            if (!entry.pins[k].empty() && (!pin || entry.pins[k] != pin))
+            if (!entry.pins[k].empty() && (!pin || entry.pins[k] != pin)) {
                 lost.push_back(entry.pins[k]);
+                got.push_back(pin ? pin : "");
+            }
         }
         if (lost.empty())
             continue;
+        auto other = later.find(Upper(entry.port));
+        if (other != later.end() && !got.front().empty()) {
+            overwriter = other->second.first;
+            overwritten.push_back(port->name);
+            continue;
+        }
         std::string why;
         if (entry.port != port->name)
             why = "the pin map writes " + entry.port + " and the port clause " + port->name +
@@ -122,6 +161,12 @@ void CheckLostPins(CheckContext& c)
                   ": " + why)
             .port = port->name;
     }
+    if (overwriter)
+        c.Add("pin-lost", BScanSeverity::Warning, overwriter->line,
+              std::to_string(overwritten.size()) + " ports (" + JoinNames(overwritten, 4) +
+                  ") read with the pins of pin map " + overwriter->name +
+                  ", not those of the selected " + map->name +
+                  ": the core assigns the pins of every pin map it reads, the last one winning");
 }
 
 bool IsWordChar(char ch)

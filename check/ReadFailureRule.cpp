@@ -99,13 +99,13 @@ bool ExplainRefusedCell(CheckContext& c)
             if (declaration && index < declaration->Count() &&
                 !CoreAdmits(declaration->modeText, entry.function)) {
                 port = entry.port;
-                reason = "cell " + cell + ", an " + entry.function + " cell, serves port " + entry.port +
+                reason = "cell " + cell + ", " + std::string(std::string("aeiou").find(entry.function.empty() ? 'x' : entry.function[0]) != std::string::npos ? "an " : "a ") + entry.function + " cell, serves port " + entry.port +
                          ", declared " + declaration->modeText;
                 if (declaration->modeText != declaration->mode &&
                     (declaration->mode == "in" || declaration->mode == "out" || declaration->mode == "inout" ||
                      declaration->mode == "buffer"))
-                    reason += ": the mode word in upper case gives the port no direction, and a port without "
-                              "direction takes no cell";
+                    reason += ": the core reads mode words in lower case only, so the port has no direction "
+                              "and takes no cell";
                 else
                     reason += ": the core admits " + Admitted(declaration->modeText) + " on such a port";
             }
@@ -209,7 +209,11 @@ void CheckReadFailure(CheckContext& c)
     case BSDL_ERR_READ:
     case BSDL_ERR_END_OF_FILE: {
         std::string message = "the core reached the end of the file (line " + std::to_string(line) + ")";
-        if (d.EndLine() == 0)
+        const std::vector<SwallowedSpan> spans = FindSwallowedSpans(c);
+        if (!spans.empty() && spans.back().lastLine >= static_cast<long long>(c.Lines().size()))
+            message += " reading " + spans.back().statement + " of line " + std::to_string(spans.back().line) +
+                       ": " + spans.back().reason + ", and no line after it did (statement-swallowed)";
+        else if (d.EndLine() == 0)
             message += " before the entity's end line";
         else
             message += " looking for the end of a statement: a ';' (or ':=' or ' is ') it needs was not on a "

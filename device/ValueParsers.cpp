@@ -285,21 +285,12 @@ void ReadPortPairs(const JoinedValue& value, std::vector<BScanPortPair>& out)
             BScanPortPair pair;
             pair.kind = kind;
             pair.line = walk.Line();
-            walk.Next();
-            if (walk.IsItem()) {
-                pair.positive = walk.Text(walk.Current());
-                walk.Next();
-            }
-            if (walk.IsSymbol(','))
-                walk.Next();
-            if (walk.IsItem()) {
-                pair.negative = walk.Text(walk.Current());
-                walk.Next();
-            }
-            while (!walk.AtEnd() && !walk.IsSymbol(')'))
-                walk.Next();
-            if (!walk.AtEnd())
-                walk.Next();
+            std::vector<std::pair<std::size_t, std::size_t>> names;
+            walk.Fields(names);
+            if (names.size() > 0)
+                pair.positive = Trim(walk.Span(names[0].first, names[0].second));
+            if (names.size() > 1)
+                pair.negative = Trim(walk.Span(names[1].first, names[1].second));
             out.push_back(std::move(pair));
         }
         if (!walk.AtEnd())
