@@ -133,11 +133,14 @@ std::vector<BScanFinding> BScanChecker::Check(const BScanDevice& device)
         bscan_check::CheckContext context(device);
         try {
             bscan_check::CheckReadFailure(context);
-            bscan_check::CheckEntity(context);
-            bscan_check::CheckSwallowed(context);
-            bscan_check::CheckPins(context);
-            bscan_check::CheckInstructions(context);
-            bscan_check::CheckBoundaryRegister(context);
+            // A file without an entity has nothing more to judge.
+            if (device.DescriptionRead()) {
+                bscan_check::CheckEntity(context);
+                bscan_check::CheckSwallowed(context);
+                bscan_check::CheckPins(context);
+                bscan_check::CheckInstructions(context);
+                bscan_check::CheckBoundaryRegister(context);
+            }
         } catch (const std::bad_alloc&) {
         }
         findings.swap(context.Findings());

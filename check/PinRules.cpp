@@ -188,6 +188,9 @@ void CheckLongLines(CheckContext& c)
                 std::string rest = text.substr(i, kCoreReadLength);
                 if (rest.find_first_not_of(" \t") == std::string::npos)
                     continue;
+                // The core joins the reads of a string piece or a statement
+                // with a blank, so only a word split in two suffers; the
+                // rest of a comment, though, is read as text.
                 std::string what;
                 if (inComment) {
                     std::size_t dashes = rest.find("--");
@@ -196,24 +199,22 @@ void CheckLongLines(CheckContext& c)
                         continue;
                     what = "inside the comment begun at character " + std::to_string(commentStart + 1) +
                            ": its remainder '" + Shorten(spill, 40) + "' is read as BSDL text";
-                } else if (inString) {
-                    std::size_t close = text.find('"', i);
-                    std::string lost = text.substr(i, close == std::string::npos ? std::string::npos : close - i);
-                    what = "inside the string piece begun at character " + std::to_string(stringStart + 1) +
-                           ": '" + Shorten(lost, 40) + "' is lost from it";
                 } else if (i > 0 && IsWordChar(text[i - 1]) && IsWordChar(text[i])) {
                     std::size_t b = i, e = i;
                     while (b > 0 && IsWordChar(text[b - 1]))
                         --b;
                     while (e < text.size() && IsWordChar(text[e]))
                         ++e;
-                    what = "inside the word " + text.substr(b, e - b) + ", which the core reads as " +
+                    what = (inString ? "inside the string piece begun at character " +
+                                           std::to_string(stringStart + 1) + ", "
+                                     : std::string()) +
+                           "splitting " + text.substr(b, e - b) + ", which the core reads as " +
                            text.substr(b, i - b) + " and " + text.substr(i, e - i);
                 } else {
-                    what = "and the core reads '" + Shorten(rest, 40) + "' as a line of its own";
+                    continue;
                 }
                 c.Add("line-cut", BScanSeverity::Warning, longLine.line,
-                      "line of " + std::to_string(text.size()) + " characters is cut at character " +
+                      "line of " + std::to_string(text.size()) + " characters is cut after character " +
                           std::to_string(i) + " " + what);
             }
             if (i >= text.size())
