@@ -4,6 +4,8 @@
 // files give the core's read failures their explanations.
 #include <gtest/gtest.h>
 
+#include <dirent.h>
+
 #include <algorithm>
 #include <fstream>
 #include <set>
@@ -249,6 +251,42 @@ TEST(CheckerTest, NoCrashOnADeviceNeverRead)
     // Without the core read: no read-failed, no core comparison.
     const std::vector<BScanFinding> findings = BScanChecker::Check(device);
     EXPECT_TRUE(findings.empty()) << Describe(findings);
+}
+
+}  // namespace
+
+namespace {
+
+// Every real file: the check runs, and every file the core refuses gets a
+// read-failed finding first, with the line of a statement of the file.
+TEST(CheckerRealFilesTest, EveryRefusalIsExplained)
+{
+    const std::string dir = BSCAN_REAL_BSDL_DIR;
+    std::vector<std::string> files;
+    if (DIR* d = opendir(dir.c_str())) {
+        while (dirent* e = readdir(d))
+            if (e->d_name[0] != '.' && std::string(e->d_name) != "README.md")
+                files.push_back(dir + "/" + e->d_name);
+        closedir(d);
+    }
+    if (files.empty())
+        GTEST_SKIP() << "no real BSDL files in " << dir;
+    int refused = 0;
+    for (const std::string& file : files) {
+        BScanDevice device;
+        const int result = device.Read(file, kMessages);
+        const std::vector<BScanFinding> findings = BScanChecker::Check(device);
+        if (result < 0) {
+            ++refused;
+            ASSERT_FALSE(findings.empty()) << file;
+            EXPECT_EQ(findings[0].rule, "read-failed") << file;
+            EXPECT_GT(findings[0].line, 0) << file;
+        } else {
+            for (const BScanFinding& f : findings)
+                EXPECT_NE(f.rule, "read-failed") << file;
+        }
+    }
+    EXPECT_GT(refused, 0);
 }
 
 }  // namespace
