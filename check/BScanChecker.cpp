@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstring>
 #include <new>
 
 #include "check/CheckContextInternal.h"
@@ -44,10 +45,19 @@ std::string JoinNames(const std::vector<std::string>& names, std::size_t most)
 
 CheckContext::CheckContext(const BScanDevice& device) : m_device(device)
 {
+    m_ports.reserve(device.Ports().size());
     for (const BScanPortDeclaration& port : device.Ports())
         m_ports.emplace(Upper(port.name), &port);
-    for (const BScanCellEntry& entry : device.BoundaryEntries())
-        m_cells[entry.number].push_back(&entry);
+    const std::vector<BScanCellEntry>& cells = device.BoundaryEntries();
+    m_cellPorts.reserve(cells.size());
+    m_byNumber.reserve(cells.size());
+    for (const BScanCellEntry& entry : cells) {
+        m_cellPorts.push_back(entry.portName.empty() ? nullptr : Port(entry.portName));
+        m_byNumber.emplace_back(entry.number, &entry);
+    }
+    std::stable_sort(m_byNumber.begin(), m_byNumber.end(),
+                     [](const std::pair<long long, const BScanCellEntry*>& a,
+                        const std::pair<long long, const BScanCellEntry*>& b) { return a.first < b.first; });
 }
 
 const BScanPortDeclaration* CheckContext::Port(const std::string& name) const
@@ -56,11 +66,24 @@ const BScanPortDeclaration* CheckContext::Port(const std::string& name) const
     return found == m_ports.end() ? nullptr : found->second;
 }
 
-const std::vector<const BScanCellEntry*>& CheckContext::EntriesOf(long long number) const
+const BScanPortDeclaration* CheckContext::PortOf(const BScanCellEntry& entry) const
 {
-    static const std::vector<const BScanCellEntry*> none;
-    auto found = m_cells.find(number);
-    return found == m_cells.end() ? none : found->second;
+    const std::vector<BScanCellEntry>& cells = m_device.BoundaryEntries();
+    if (cells.empty() || &entry < &cells.front() || &entry > &cells.back())
+        return entry.portName.empty() ? nullptr : Port(entry.portName);
+    return m_cellPorts[static_cast<std::size_t>(&entry - &cells.front())];
+}
+
+std::vector<const BScanCellEntry*> CheckContext::EntriesOf(long long number) const
+{
+    std::vector<const BScanCellEntry*> out;
+    auto first = std::lower_bound(m_byNumber.begin(), m_byNumber.end(), number,
+                                  [](const std::pair<long long, const BScanCellEntry*>& a, long long n) {
+                                      return a.first < n;
+                                  });
+    for (; first != m_byNumber.end() && first->first == number; ++first)
+        out.push_back(first->second);
+    return out;
 }
 
 bool CheckContext::IsControl(const std::string& function)
@@ -68,48 +91,46 @@ bool CheckContext::IsControl(const std::string& function)
     return function == "control" || function == "controlr";
 }
 
-const std::vector<std::string>& CheckContext::Lines()
+long long CheckContext::LineCount()
 {
-    if (m_linesRead)
-        return m_lines;
-    m_linesRead = true;
-    std::FILE* file = std::fopen(m_device.Path().c_str(), "rb");
-    if (!file)
-        return m_lines;
-    std::string text;
-    char block[65536];
-    std::size_t got;
-    while ((got = std::fread(block, 1, sizeof block, file)) > 0)
-        text.append(block, got);
-    std::fclose(file);
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        m_lines.push_back(std::move(line));
-        if (end == std::string::npos)
-            break;
-        start = end + 1;
+    if (!m_linesRead) {
+        m_linesRead = true;
+        std::FILE* file = std::fopen(m_device.Path().c_str(), "rb");
+        if (file) {
+            char block[65536];
+            std::size_t got;
+            while ((got = std::fread(block, 1, sizeof block, file)) > 0)
+                m_text.append(block, got);
+            std::fclose(file);
+        }
+        for (std::size_t start = 0; start < m_text.size();) {
+            m_lineStarts.push_back(start);
+            std::size_t end = m_text.find('\n', start);
+            if (end == std::string::npos)
+                break;
+            start = end + 1;
+        }
     }
-    return m_lines;
+    return static_cast<long long>(m_lineStarts.size());
 }
 
 std::string CheckContext::PreparedLine(long long line)
 {
-    const std::vector<std::string>& lines = Lines();
-    if (line < 1 || line > static_cast<long long>(lines.size()))
+    if (line < 1 || line > LineCount())
         return std::string();
-    std::string text = lines[static_cast<std::size_t>(line - 1)];
-    std::size_t comment = text.find("--");
-    if (comment != std::string::npos)
-        text.erase(comment);
-    std::size_t b = text.find_first_not_of(" \t\r\n");
-    if (b == std::string::npos)
-        return std::string();
-    std::size_t e = text.find_last_not_of(" \t\r\n");
-    return text.substr(b, e - b + 1);
+    const std::size_t start = m_lineStarts[static_cast<std::size_t>(line - 1)];
+    std::size_t end = m_text.find('\n', start);
+    if (end == std::string::npos)
+        end = m_text.size();
+    std::size_t comment = m_text.find("--", start);
+    if (comment < end)
+        end = comment;
+    while (end > start && std::strchr(" \t\r\n", m_text[end - 1]) && m_text[end - 1] != 0)
+        --end;
+    std::size_t b = start;
+    while (b < end && std::strchr(" \t\r\n", m_text[b]) && m_text[b] != 0)
+        ++b;
+    return m_text.substr(b, end - b);
 }
 
 BScanFinding& CheckContext::Add(const char* rule, BScanSeverity severity, long long line,

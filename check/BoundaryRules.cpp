@@ -113,42 +113,61 @@ void CheckLength(CheckContext& c)
                                      : "BOUNDARY_REGISTER without BOUNDARY_LENGTH");
         return;
     }
-    std::set<long long> seen;
-    for (const BScanCellEntry& entry : cells) {
-        if (entry.number < 0)
-            continue;
-        if (entry.number >= length) {
+    for (const BScanCellEntry& entry : cells)
+        if (entry.number >= length)
             AddForCell(c, "bsr-length", BScanSeverity::Error, entry,
                        "cell " + CellName(entry) + " lies outside the register: BOUNDARY_LENGTH is " +
                            std::to_string(length) + ", so cells are numbered 0 to " + std::to_string(length - 1));
-            continue;
-        }
-        if (!seen.insert(entry.number).second) {
-            // A cell may be listed twice when one listing observes (input,
-            // clock, observe_only) and the other does not: a merged cell.
-            const std::vector<const BScanCellEntry*>& same = c.EntriesOf(entry.number);
-            int inputs = 0;
-            for (const BScanCellEntry* other : same)
-                inputs += IsInputLike(other->function) ? 1 : 0;
-            const bool merged = same.size() == 2 && inputs == 1;
-            if (!merged)
-                AddForCell(c, "bsr-length", BScanSeverity::Error, entry,
-                           "cell " + CellName(entry) + " is listed again (first on line " +
-                               std::to_string(same.front()->line) + ")");
-        }
-    }
+    // The entries by number: a cell may be listed twice when one listing
+    // observes (input, clock, observe_only) and the other does not, a
+    // merged cell; any other repetition is reported at the later entry.
+    const std::vector<std::pair<long long, const BScanCellEntry*>>& byNumber = c.ByNumber();
+    long long distinct = 0;
     std::vector<std::string> missing;
-    for (long long k = 0; k < length && missing.size() <= 8; ++k)
-        if (!seen.count(k))
-            missing.push_back(std::to_string(k));
-    if (!missing.empty() || static_cast<long long>(seen.size()) != length) {
-        long long absent = length - static_cast<long long>(seen.size());
+    long long absent = 0;
+    long long expected = 0;                 // the next number not yet seen
+    for (std::size_t k = 0; k < byNumber.size();) {
+        std::size_t end = k;
+        int inputs = 0;
+        while (end < byNumber.size() && byNumber[end].first == byNumber[k].first) {
+            inputs += IsInputLike(byNumber[end].second->function) ? 1 : 0;
+            ++end;
+        }
+        const long long number = byNumber[k].first;
+        if (number >= 0 && number < length) {
+            ++distinct;
+            if (number > expected) {
+                absent += number - expected;
+                for (long long m = expected; m < number && missing.size() <= 8; ++m)
+                    missing.push_back(std::to_string(m));
+            }
+            expected = number + 1;
+            const bool merged = end - k == 2 && inputs == 1;
+            if (end - k > 1 && !merged) {
+                std::vector<const BScanCellEntry*> same;
+                for (std::size_t m = k; m < end; ++m)
+                    same.push_back(byNumber[m].second);
+                std::stable_sort(same.begin(), same.end(),
+                                 [](const BScanCellEntry* a, const BScanCellEntry* b) { return a->line < b->line; });
+                for (std::size_t m = 1; m < same.size(); ++m)
+                    AddForCell(c, "bsr-length", BScanSeverity::Error, *same[m],
+                               "cell " + CellName(*same[m]) + " is listed again (first on line " +
+                                   std::to_string(same.front()->line) + ")");
+            }
+        }
+        k = end;
+    }
+    if (length > expected) {
+        absent += length - expected;
+        for (long long m = expected; m < length && missing.size() <= 8; ++m)
+            missing.push_back(std::to_string(m));
+    }
+    if (absent > 0 || distinct != length)
         c.Add("bsr-length", BScanSeverity::Error, d.BoundaryLengthLine(),
               "BOUNDARY_LENGTH is " + std::to_string(length) + " but BOUNDARY_REGISTER lists " +
-                  std::to_string(seen.size()) + " of its cells" +
+                  std::to_string(distinct) + " of its cells" +
                   (missing.empty() ? std::string()
                                    : "; " + std::to_string(absent) + " missing: " + JoinNames(missing)));
-    }
 }
 
 void CheckPorts(CheckContext& c)
@@ -156,7 +175,7 @@ void CheckPorts(CheckContext& c)
     for (const BScanCellEntry& entry : c.Device().BoundaryEntries()) {
         if (entry.fieldCount < 2 || entry.portName.empty())
             continue;
-        const BScanPortDeclaration* port = c.Port(entry.portName);
+        const BScanPortDeclaration* port = c.PortOf(entry);
         if (!port) {
             AddForCell(c, "bsr-port", BScanSeverity::Error, entry,
                        "cell " + CellName(entry) + " names port " + entry.portName + ", which is not declared");
@@ -186,7 +205,7 @@ void CheckControlCells(CheckContext& c)
                            "', which is no cell number");
             continue;
         }
-        const std::vector<const BScanCellEntry*>& controls = c.EntriesOf(entry.control);
+        const std::vector<const BScanCellEntry*> controls = c.EntriesOf(entry.control);
         if (controls.empty()) {
             AddForCell(c, "bsr-control-cell", BScanSeverity::Error, entry,
                        "cell " + CellName(entry) + " names control cell " + std::to_string(entry.control) +
@@ -249,7 +268,7 @@ void CheckDirections(CheckContext& c)
     for (const BScanCellEntry& entry : c.Device().BoundaryEntries()) {
         if (entry.fieldCount < 3 || entry.portName.empty() || !KnownFunctions().count(entry.function))
             continue;
-        const BScanPortDeclaration* port = c.Port(entry.portName);
+        const BScanPortDeclaration* port = c.PortOf(entry);
         if (!port)
             continue;
         const bool suits = FunctionSuits(port->mode, entry.function);
@@ -273,7 +292,7 @@ void CheckDirections(CheckContext& c)
         std::vector<std::string> names;
         for (const BScanCellEntry* cell : cells)
             names.push_back(CellName(*cell) + " (" + cell->port + ")");
-        const std::string mode = c.Port(cells.front()->portName)->mode;
+        const std::string mode = c.PortOf(*cells.front())->mode;
         std::string why = key.first != mode
                               ? "the core reads mode words in lower case only, so such ports have no direction "
                                 "and take no cell"
@@ -288,19 +307,29 @@ void CheckDirections(CheckContext& c)
 void CheckSafeValues(CheckContext& c)
 {
     const std::vector<BScanCellEntry>& cells = c.Device().BoundaryEntries();
-    std::map<long long, std::vector<const BScanCellEntry*>> controlled;
+    // The controlled entries by control cell number, in file order.
+    std::vector<std::pair<long long, const BScanCellEntry*>> controlled;
     for (const BScanCellEntry& entry : cells)
         if (entry.fieldCount >= 6 && entry.control >= 0)
-            controlled[entry.control].push_back(&entry);
+            controlled.emplace_back(entry.control, &entry);
+    std::stable_sort(controlled.begin(), controlled.end(),
+                     [](const std::pair<long long, const BScanCellEntry*>& a,
+                        const std::pair<long long, const BScanCellEntry*>& b) { return a.first < b.first; });
     for (const BScanCellEntry& control : cells) {
         if (!CheckContext::IsControl(control.function))
             continue;
-        auto found = controlled.find(control.number);
-        if (found == controlled.end())
+        auto first = std::lower_bound(controlled.begin(), controlled.end(), control.number,
+                                      [](const std::pair<long long, const BScanCellEntry*>& a, long long n) {
+                                          return a.first < n;
+                                      });
+        if (first == controlled.end() || first->first != control.number)
             continue;
+        std::vector<const BScanCellEntry*> served;
+        for (; first != controlled.end() && first->first == control.number; ++first)
+            served.push_back(first->second);
         std::vector<std::string> enabled, ports;
         std::set<std::string> distinctPorts;
-        for (const BScanCellEntry* cell : found->second) {
+        for (const BScanCellEntry* cell : served) {
             const std::string port = cell->portName.empty() ? "cell " + CellName(*cell) : cell->port;
             if (distinctPorts.insert(Upper(port)).second)
                 ports.push_back(port);

@@ -6,6 +6,8 @@
 
 #include <map>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "check/BScanChecker.h"
@@ -19,15 +21,21 @@ public:
     const BScanDevice& Device() const { return m_device; }
     // The port declaration for `name` ignoring case, null when none.
     const BScanPortDeclaration* Port(const std::string& name) const;
-    // Every entry with cell number `number` (merged cells have two).
-    const std::vector<const BScanCellEntry*>& EntriesOf(long long number) const;
+    // The declaration of the port a boundary-register entry names (found
+    // once per entry), null when none.
+    const BScanPortDeclaration* PortOf(const BScanCellEntry& entry) const;
+    // Every entry with cell number `number` (merged cells have two), in
+    // file order.
+    std::vector<const BScanCellEntry*> EntriesOf(long long number) const;
+    // The entries sorted by cell number (file order within a number).
+    const std::vector<std::pair<long long, const BScanCellEntry*>>& ByNumber() const { return m_byNumber; }
     // True when `function` is control or controlr.
     static bool IsControl(const std::string& function);
     std::string Quote(const std::string& text) const { return "'" + text + "'"; }
 
-    // The file's physical lines (without line ends), read on first use;
-    // empty when the file cannot be read.
-    const std::vector<std::string>& Lines();
+    // The number of the file's physical lines (the file is read on first
+    // use; 0 when it cannot be read).
+    long long LineCount();
     // Line `line` (1-based) as the core's statement reader prepares it:
     // cut at "--" and stripped of blanks, tabs and line ends at both ends.
     std::string PreparedLine(long long line);
@@ -37,10 +45,12 @@ public:
 
 private:
     const BScanDevice& m_device;
-    std::map<std::string, const BScanPortDeclaration*> m_ports;     // upper-case name
-    std::map<long long, std::vector<const BScanCellEntry*>> m_cells;
+    std::unordered_map<std::string, const BScanPortDeclaration*> m_ports;   // upper-case name
+    std::vector<const BScanPortDeclaration*> m_cellPorts;                    // per boundary entry
+    std::vector<std::pair<long long, const BScanCellEntry*>> m_byNumber;
     std::vector<BScanFinding> m_findings;
-    std::vector<std::string> m_lines;
+    std::string m_text;                                                      // the file, read on first use
+    std::vector<std::size_t> m_lineStarts;
     bool m_linesRead = false;
 };
 

@@ -2,6 +2,7 @@
 // pin-lost and line-cut.
 #include <cctype>
 #include <map>
+#include <unordered_map>
 #include <set>
 
 #include "check/CheckContextInternal.h"
@@ -23,8 +24,10 @@ bool IsLongLine(const BScanDevice& d, long long line)
 void CheckOnePinMap(CheckContext& c, const BScanPinMapString& map, bool selected)
 {
     const BScanDevice& d = c.Device();
-    std::map<std::string, const BScanPinEntry*> mapped;             // upper-case port name
-    std::map<std::string, std::pair<std::string, long long>> pins;  // pin -> port, line
+    std::unordered_map<std::string, const BScanPinEntry*> mapped;   // upper-case port name
+    std::unordered_map<std::string, const BScanPinEntry*> pins;     // pin -> entry
+    mapped.reserve(map.entries.size());
+    pins.reserve(map.entries.size() * 2);
     for (const BScanPinEntry& entry : map.entries) {
         const BScanPortDeclaration* port = c.Port(entry.port);
         if (!port) {
@@ -46,11 +49,11 @@ void CheckOnePinMap(CheckContext& c, const BScanPinMapString& map, bool selected
         for (const std::string& pin : entry.pins) {
             if (pin.empty())
                 continue;
-            auto inserted = pins.emplace(pin, std::make_pair(entry.port, entry.line));
-            if (!inserted.second && !SameText(inserted.first->second.first, entry.port))
+            auto inserted = pins.emplace(pin, &entry);
+            if (!inserted.second && !SameText(inserted.first->second->port, entry.port))
                 c.Add("pin-duplicate", BScanSeverity::Error, entry.line,
-                      "pin map " + map.name + " assigns pin " + pin + " to " + inserted.first->second.first +
-                          " (line " + std::to_string(inserted.first->second.second) + ") and to " + entry.port)
+                      "pin map " + map.name + " assigns pin " + pin + " to " + inserted.first->second->port +
+                          " (line " + std::to_string(inserted.first->second->line) + ") and to " + entry.port)
                     .port = entry.port;
         }
     }
@@ -105,15 +108,16 @@ void CheckLostPins(CheckContext& c)
         }
     }
     // The core's nodes by upper-case port name, in list order.
-    std::map<std::string, std::vector<const KPinNode*>> nodes;
+    std::unordered_map<std::string, std::vector<const KPinNode*>> nodes;
     const KObjList* list = pinMap->GetPinListArray();
+    nodes.reserve(static_cast<std::size_t>(list->GetCount()));
     for (int k = 0; k < list->GetCount(); ++k) {
         const KPinNode* node = static_cast<const KPinNode*>(list->GetAt(k));
         if (node && node->GetPortName())
             nodes[Upper(node->GetPortName())].push_back(node);
     }
     // The pins later pin maps give, by upper-case port name.
-    std::map<std::string, std::pair<const BScanPinMapString*, const BScanPinEntry*>> later;
+    std::unordered_map<std::string, std::pair<const BScanPinMapString*, const BScanPinEntry*>> later;
     bool afterSelected = false;
     for (const BScanPinMapString& other : d.PinMaps()) {
         if (&other == map) {

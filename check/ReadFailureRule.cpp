@@ -94,7 +94,7 @@ bool ExplainRefusedCell(CheckContext& c)
             reason = "cell " + cell + " names control cell " + std::to_string(entry.control) +
                      ", beyond the register of " + std::to_string(length) + " cells";
         } else if (!entry.portName.empty()) {
-            const BScanPortDeclaration* declaration = c.Port(entry.portName);
+            const BScanPortDeclaration* declaration = c.PortOf(entry);
             const long long index = entry.portIndex < 0 ? 0 : entry.portIndex;
             if (declaration && index < declaration->Count() &&
                 !CoreAdmits(declaration->modeText, entry.function)) {
@@ -210,7 +210,7 @@ void CheckReadFailure(CheckContext& c)
     case BSDL_ERR_END_OF_FILE: {
         std::string message = "the core reached the end of the file (line " + std::to_string(line) + ")";
         const std::vector<SwallowedSpan> spans = FindSwallowedSpans(c);
-        if (!spans.empty() && spans.back().lastLine >= static_cast<long long>(c.Lines().size()))
+        if (!spans.empty() && spans.back().lastLine >= c.LineCount())
             message += " reading " + spans.back().statement + " of line " + std::to_string(spans.back().line) +
                        ": " + spans.back().reason + ", and no line after it did (statement-swallowed)";
         else if (d.EndLine() == 0)

@@ -76,7 +76,7 @@ long long LastPieceLine(CheckContext& c, long long line, long long count)
 std::vector<SwallowedSpan> FindSwallowedSpans(CheckContext& c)
 {
     std::vector<SwallowedSpan> spans;
-    const long long count = static_cast<long long>(c.Lines().size());
+    const long long count = c.LineCount();
     for (const BScanAttribute& attribute : c.Device().Attributes()) {
         const std::string first = c.PreparedLine(attribute.line);
         if (first.compare(0, 9, "attribute") != 0)
@@ -110,7 +110,7 @@ void CheckSwallowed(CheckContext& c)
     const BScanDevice& d = c.Device();
     if (!d.DescriptionRead())
         return;
-    const long long count = static_cast<long long>(c.Lines().size());
+    const long long count = c.LineCount();
     for (const SwallowedSpan& span : FindSwallowedSpans(c)) {
         std::vector<std::string> lost;
         bool matters = false;
