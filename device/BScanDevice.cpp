@@ -11,7 +11,7 @@ using bscan_device::SameText;
 
 // The core parser, told whether Initialize got as far as Reset: a negative
 // Initialize after Reset is the message file's, and the read goes on.
-class BScanDevice::CoreParser : public BScanParser {
+class BScanDevice::CoreParser final : public BScanParser {
 public:
     bool ResetRan() const { return m_resetRan; }
     void ClearResetMark() { m_resetRan = false; }
