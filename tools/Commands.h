@@ -21,7 +21,7 @@ struct CommandOptions {
     bool noIdcode = false;                  // svf --chain: --no-idcode
     bool sampleOnly = false;                // svf --chain: --sample-only
     bool json = false;                      // decode: --json
-    std::vector<std::string> selected;      // decode --chain: --selected NAME,...
+    std::string selected;                   // decode --chain: --selected NAME,...
 };
 
 void RunInfo(const CommandOptions& options, std::ostream& out);

@@ -86,7 +86,6 @@ void AddChainArguments(CLI::App& command, CommandOptions& options, const std::st
         command.add_option("--selected", options.selected,
                            "With --chain: the devices whose boundary register was in the path (default: "
                            "every device with one); the others give one bypass bit")
-            ->delimiter(',')
             ->type_name("NAME,...");
         return;
     }
