@@ -166,6 +166,43 @@ TEST(ChainPlayer, SafeDriveOfTheFixtureBoardPlaysAndLeavesTheImagesInExtest)
         EXPECT_TRUE(device["extest_update_stages"].empty()) << device["name"];
 }
 
+TEST(ChainPlayer, TheReadmeExampleBoardPlays)
+{
+    REQUIRE_OPENOCD(openocd);
+    const std::string dir = bscan_test::NewScratchSubdir("player_example");
+    const std::string board = std::string(BSCAN_SOURCE_DIR) + "/examples/demo_board.chain";
+    const std::vector<std::string> ports = {"U1.IO(3)=1", "U2.LED=1", "U3.LED(0)=0"};
+    std::vector<std::string> args = {"svf", "--chain", board};
+    args.insert(args.end(), ports.begin(), ports.end());
+    int status = -1;
+    Write(dir + "/example.svf", Tool(args, &status));
+    ASSERT_EQ(0, status);
+    const bscan_test::PlayResult play =
+        bscan_test::PlaySvf(openocd, board, IrLengths(board), dir + "/example.svf", dir);
+    ASSERT_TRUE(play.ran) << play.failure;
+    EXPECT_EQ(0, play.openocdStatus) << play.openocdLog;
+    EXPECT_NE(std::string::npos, play.openocdLog.find("with 0 errors")) << play.openocdLog;
+    CheckDrivenBoard(Json::parse(play.stateJson), DriveImages(board, ports), {"U1", "U2", "U3"}, "EXTEST");
+}
+
+TEST(ChainPlayer, SingleDeviceExtestPreloadsFirst)
+{
+    REQUIRE_OPENOCD(openocd);
+    const std::string dir = bscan_test::NewScratchSubdir("player_single");
+    const std::string board = dir + "/single.chain";
+    Write(board, "D1 " + kData + "/tool_small.bsdl\n");
+    int status = -1;
+    Write(dir + "/single.svf",
+          Tool({"svf", kData + "/tool_small.bsdl", "--instruction", "EXTEST", "A=1", "Y=0", "B(1)=1"}, &status));
+    ASSERT_EQ(0, status);
+    const bscan_test::PlayResult play = bscan_test::PlaySvf(openocd, board, {3}, dir + "/single.svf", dir);
+    ASSERT_TRUE(play.ran) << play.failure;
+    EXPECT_EQ(0, play.openocdStatus) << play.openocdLog;
+    const Json state = Json::parse(play.stateJson);
+    CheckDrivenBoard(state, {{"D1", "100011"}}, {"D1"}, "EXTEST");
+    EXPECT_EQ(2u, state["devices"][0]["extest_update_stages"].size());
+}
+
 TEST(ChainPlayer, AWrongChainFileFailsTheIdcodeCheckBeforeAnythingIsDriven)
 {
     REQUIRE_OPENOCD(openocd);
