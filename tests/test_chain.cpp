@@ -151,6 +151,11 @@ TEST(ChainSvf, ShiftsTheWholeChainInTheSafeOrder)
     BScanChain chain;
     ASSERT_EQ(0, chain.Read(kBoard, BSCAN_MESSAGE_DIR)) << chain.Error();
     std::string error, svf;
+    // Nothing driven: the reset and the IDCODE check only.
+    ASSERT_EQ(0, WriteChainSvf(chain, ChainSvfOptions(), svf, error)) << error;
+    const std::string last = "MASK (03FFFFFFFFFFFFFFF);\n";
+    ASSERT_GT(svf.size(), last.size());
+    EXPECT_EQ(last, svf.substr(svf.size() - last.size())) << svf;
     ASSERT_EQ(0, chain.Drive({"U1.OUT1=1"}, error)) << error;
     ASSERT_EQ(0, WriteChainSvf(chain, ChainSvfOptions(), svf, error)) << error;
     // IR, device 0 most significant: 00110 111 001001 11 = 0x3727 (IDCODE
