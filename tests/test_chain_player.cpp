@@ -229,7 +229,8 @@ TEST(ChainPlayer, AWrongChainFileFailsTheIdcodeCheckBeforeAnythingIsDriven)
         EXPECT_NE(0, play.openocdStatus) << play.openocdLog;
         EXPECT_NE(std::string::npos, play.openocdLog.find("tdo check error")) << play.openocdLog;
         // The player stopped at the check: no device ever went to EXTEST.
-        for (const Json& device : Json::parse(play.stateJson)["devices"]) {
+        const Json state = Json::parse(play.stateJson);
+        for (const Json& device : state["devices"]) {
             const std::vector<std::string> history = device["instructions"];
             EXPECT_EQ(history.end(), std::find(history.begin(), history.end(), "EXTEST")) << device["name"];
         }
