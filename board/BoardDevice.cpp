@@ -30,14 +30,20 @@ int Bit(eSignal value)
     return value == SIGNAL_HIGH || value == SIGNAL_PULL1 || value == SIGNAL_WEAK1 ? 1 : 0;
 }
 
-bool IsBinary(const std::string& text, size_t length)
+// The opcode with X written 0; "" when it is not `length` characters of
+// 0, 1 and X.
+std::string UsableOpcode(const std::string& text, size_t length)
 {
     if (text.size() != length)
-        return false;
-    for (char c : text)
-        if (c != '0' && c != '1')
-            return false;
-    return true;
+        return "";
+    std::string opcode = text;
+    for (char& c : opcode) {
+        if (c == 'X' || c == 'x')
+            c = '0';
+        else if (c != '0' && c != '1')
+            return "";
+    }
+    return opcode;
 }
 
 }  // namespace
@@ -99,35 +105,29 @@ bool DescribeDevice(const std::string& name, BScanParser& parser, BoardDevice& d
     const CInstrRegisterDesc* ir = parser.GetInstructionRegisterDescription();
     device.irLength = ir ? ir->GetInstructionLength() : 0;
     if (device.irLength <= 0) {
-        error = name + ": error: the device has no instruction register";
+        error = "the device has no instruction register";
         return false;
     }
     for (int i = 0; i < ir->GetInstructionOpcodeCount(); ++i) {
         const CInstrOpcode* instruction = ir->GetInstructionOpcode(i);
         const char* opcode = instruction ? instruction->GetOpcode(0) : nullptr;
-        if (!opcode)
-            continue;
-        if (!IsBinary(opcode, static_cast<size_t>(device.irLength))) {
-            error = name + ": error: the opcode " + opcode + " of " + instruction->GetInstruction() +
-                    " is not a string of 0 and 1 as long as the instruction register (" +
-                    std::to_string(device.irLength) + ")";
-            return false;
-        }
-        device.opcodes.emplace_back(Upper(instruction->GetInstruction()), opcode);
+        const std::string usable = opcode ? UsableOpcode(opcode, static_cast<size_t>(device.irLength)) : "";
+        if (!usable.empty())
+            device.opcodes.emplace_back(Upper(instruction->GetInstruction()), usable);
     }
     if (device.Opcode("EXTEST").empty()) {
-        error = name + ": error: the device has no EXTEST instruction";
+        error = "the device has no EXTEST instruction";
         return false;
     }
     if (device.PreloadOpcode().empty()) {
-        error = name + ": error: the device has neither PRELOAD nor SAMPLE";
+        error = "the device has neither PRELOAD nor SAMPLE";
         return false;
     }
 
     BScanPinMap* map = parser.GetPinMap();
     const int length = map ? map->GetBScanLength() : 0;
     if (length <= 0) {
-        error = name + ": error: the device has no boundary register";
+        error = "the device has no boundary register";
         return false;
     }
     device.cells.resize(static_cast<size_t>(length));

@@ -13,6 +13,7 @@
 
 #include "util/BScanExport.h"
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -46,7 +47,9 @@ struct BoardDevice {
     bool described = false;  // false: no BSDL file, kept in BYPASS
     int irLength = 0;
     std::vector<std::pair<std::string, std::string>> opcodes;   // upper-case name, first opcode
-    std::string idcode;      // 32 characters 0/1/X, bit 31 first; empty when the device has none
+    bool hasIdcode = false;  // an IDCODE instruction and a 32-bit IDCODE register
+    uint32_t idcodeValue = 0;
+    uint32_t idcodeMask = 0; // 1 where the IDCODE bit is 0 or 1, 0 where it does not matter
     std::vector<BoardCell> cells;   // indexed by cell number
     std::vector<BoardPin> pins;
 
@@ -65,10 +68,13 @@ struct BoardDevice {
     BSCAN_API std::string BypassOpcode() const;
 };
 
-// Copies what the interconnect test needs out of a read model. False with
-// `error` ("NAME: error: ...") when the device cannot take part in a
-// test: no instruction register, no EXTEST, no boundary register, an
-// opcode that is no string of 0 and 1 of the instruction length.
+// Copies what the interconnect test needs out of a read model (the IDCODE
+// is left to the caller: the core model does not keep it). Opcodes are
+// taken as BSDL writes them, an X written 0; an instruction whose first
+// opcode is not of the instruction's length is left out. False with
+// `error` (the reason, without the device's name) when the device cannot take part in a
+// test: no instruction register, no EXTEST, no PRELOAD or SAMPLE, no
+// boundary register.
 BSCAN_API bool DescribeDevice(const std::string& name, BScanParser& parser, BoardDevice& device,
                               std::string& error);
 
