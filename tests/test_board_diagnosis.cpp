@@ -1,0 +1,166 @@
+// Diagnosis of captures: every single fault of each class injected into a
+// simulated board, the test run on it, and the diagnosis scored against
+// the fault; the hand-made board, then boards generated from real files.
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+
+#include <algorithm>
+#include <fstream>
+#include <random>
+
+#include "BoardFixtures.h"
+#include "board/Diagnosis.h"
+#include "board/InterconnectPatterns.h"
+#include "board/InterconnectPlan.h"
+#include "parser/BScanParser.h"
+#include "sim/BoardFaults.h"
+
+using namespace bscan_test;
+using namespace bscan_sim;
+
+namespace {
+
+void AddNet(Netlist& netlist, const std::string& name, const std::vector<std::string>& pins)
+{
+    Net net;
+    net.name = name;
+    for (const std::string& text : pins) {
+        NetPin pin;
+        pin.ref = text.substr(0, text.find('.'));
+        pin.pin = text.substr(text.find('.') + 1);
+        net.pins.push_back(pin);
+    }
+    netlist.nets.push_back(net);
+}
+
+// Two devices, nine nets: bidirectional pins, input-only receivers,
+// drivers without readback, several receivers per net.
+struct SmallBoard {
+    std::vector<BoardDevice> devices;
+    Netlist netlist;
+};
+
+SmallBoard MakeSmallBoard()
+{
+    SmallBoard board;
+    BoardDevice u1 = HandDevice("U1"), u2 = HandDevice("U2");
+    for (int i = 1; i <= 9; ++i)
+        AddBidir(u1, "B" + std::to_string(i));
+    AddOutput3(u1, "O1");
+    AddOutput3(u1, "O2");
+    for (int i = 1; i <= 9; ++i)
+        AddInput(u2, "I" + std::to_string(i));
+    for (int i = 1; i <= 4; ++i)
+        AddBidir(u2, "D" + std::to_string(i));
+    board.devices = {u1, u2};
+    for (int i = 1; i <= 6; ++i)
+        AddNet(board.netlist, "/N" + std::to_string(i), {"U1.B" + std::to_string(i), "U2.I" + std::to_string(i)});
+    AddNet(board.netlist, "/W1", {"U1.B7", "U2.I7", "U2.D1", "U2.D2"});
+    AddNet(board.netlist, "/W2", {"U1.O1", "U2.I8", "U2.D3"});
+    AddNet(board.netlist, "/W3", {"U1.O2", "U2.I9"});
+    return board;
+}
+
+std::string Rates(const char* name, const ClassScore& s)
+{
+    return std::string(name) + ": " + std::to_string(s.injected) + " injected, " + std::to_string(s.detected) +
+           " detected, right net " + std::to_string(s.rightNet) + ", right fault " + std::to_string(s.right) +
+           ", right among equal explanations " + std::to_string(s.rightAmongEqual);
+}
+
+std::string Misses(const Campaign& c)
+{
+    std::string text;
+    for (const std::string& miss : c.misses)
+        text += miss + "\n";
+    return text;
+}
+
+}  // namespace
+
+TEST(BoardDiagnosis, SmallBoardEveryFaultDetectedAndNamed)
+{
+    SmallBoard board = MakeSmallBoard();
+    InterconnectPlan plan = PlanInterconnect(board.devices, board.netlist);
+    ASSERT_EQ(plan.tested.size(), 9u);
+    InterconnectPatterns patterns = MakePatterns(plan);
+    EXPECT_EQ(patterns.Count(), 8);   // 2^4 >= 9 + 2
+
+    const std::vector<Fault> faults = SingleFaults(plan, 1000);
+    Campaign c = RunCampaign(plan, patterns, board.netlist, faults);
+    EXPECT_EQ(c.shorts.injected, 72);   // 36 pairs, AND and OR
+    for (const ClassScore* s : {&c.open, &c.shorts, &c.stuck}) {
+        EXPECT_EQ(s->detected, s->injected);
+        EXPECT_EQ(s->rightNet, s->injected) << Misses(c);
+        EXPECT_EQ(s->rightAmongEqual, s->injected) << Misses(c);
+    }
+    EXPECT_EQ(c.shorts.right, c.shorts.injected);
+    EXPECT_EQ(c.stuck.right, c.stuck.injected - 1) << Misses(c);   // /W3: stuck at 1 reads as an open (below)
+
+    // The texts, on chosen faults.
+    auto diagnose = [&](const Fault& fault) {
+        BoardNets nets(plan.devices, board.netlist);
+        Inject(nets, plan, fault);
+        return Diagnose(plan, patterns, RunInterconnect(plan, patterns, nets));
+    };
+    Fault open;
+    open.net = plan.FindNet("/W1");
+    open.device = 1;
+    open.pin = "U2.D2";
+    Diagnosis d = diagnose(open);
+    ASSERT_EQ(d.faults.size(), 1u);
+    EXPECT_EQ(d.faults[0].text, "/W1: open at U2.D2 (reads 1 where U1.B7 drives 0)");
+    EXPECT_TRUE(d.faults[0].alternatives.empty());
+    open.device = 0;
+    open.pin = "U1.B7";
+    d = diagnose(open);
+    ASSERT_EQ(d.faults.size(), 1u);
+    EXPECT_EQ(d.faults[0].text, "/W1: open at U1.B7 (U2.I7, U2.D1, U2.D2 read 1 where U1.B7 drives 0)");
+    // Two pins only: the open cannot be placed at one end.
+    open.net = plan.FindNet("/N3");
+    open.pin = "U1.B3";
+    d = diagnose(open);
+    ASSERT_EQ(d.faults.size(), 1u);
+    EXPECT_EQ(d.faults[0].text, "/N3: open at U2.I3 (reads 1 where U1.B3 drives 0)");
+    EXPECT_EQ(d.faults[0].alternatives, (std::vector<std::string>{"open at U1.B3"}));
+    // A driver without readback and one receiver: open or stuck at 1 alike.
+    Fault stuck;
+    stuck.kind = FaultKind::StuckAt1;
+    stuck.net = plan.FindNet("/W3");
+    d = diagnose(stuck);
+    ASSERT_EQ(d.faults.size(), 1u);
+    EXPECT_EQ(d.faults[0].kind, FaultKind::Open);
+    EXPECT_EQ(d.faults[0].alternatives, (std::vector<std::string>{"open at U1.O2", "stuck at 1"}));
+    stuck.kind = FaultKind::StuckAt0;
+    stuck.net = plan.FindNet("/N1");
+    d = diagnose(stuck);
+    ASSERT_EQ(d.faults.size(), 1u);
+    EXPECT_EQ(d.faults[0].text, "/N1 stuck at 0");
+    Fault shorted;
+    shorted.kind = FaultKind::ShortOr;
+    shorted.net = plan.FindNet("/N2");
+    shorted.otherNet = plan.FindNet("/W2");
+    d = diagnose(shorted);
+    ASSERT_EQ(d.faults.size(), 1u);
+    EXPECT_EQ(d.faults[0].text, "/N2 and /W2 shorted (wired-OR)");
+    EXPECT_EQ(d.failingNets, (std::vector<int>{1, 7}));
+}
+
+TEST(BoardDiagnosis, CapturesFile)
+{
+    std::vector<ScanBits> captures;
+    std::string error;
+    ASSERT_TRUE(ReadCaptures("# idcode\n0x3\n\n5 # a\n0X00a\n", "cap", 4, 2, captures, error)) << error;
+    ASSERT_EQ(captures.size(), 2u);
+    EXPECT_EQ(captures[0], (ScanBits{1, 0, 1, 0}));
+    EXPECT_EQ(captures[1], (ScanBits{0, 1, 0, 1}));
+    EXPECT_FALSE(ReadCaptures("1\n1F\n", "cap", 4, 2, captures, error));
+    EXPECT_EQ(error, "cap:2: error: the value has more than the 4 bits of the test's scans");
+    EXPECT_FALSE(ReadCaptures("1\n\n", "cap", 4, 3, captures, error));
+    EXPECT_EQ(error, "cap:2: error: 1 values, the test has 3 scans");
+    EXPECT_FALSE(ReadCaptures("1 2\n", "cap", 4, 1, captures, error));
+    EXPECT_EQ(error, "cap:1: error: one hex value a line expected, found '2' after it");
+    EXPECT_FALSE(ReadCaptures("1\nxyz\n", "cap", 4, 1, captures, error));
+    EXPECT_EQ(error, "cap:2: error: 'xyz' is not a hex value");
+}
