@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdio>
 
+#include "chain/Instructions.h"
 #include "chain/ReadErrorInternal.h"
 #include "device/BScanDevice.h"
 #include "drive/BitImage.h"
@@ -20,16 +21,9 @@ std::string Upper(std::string text)
     return text;
 }
 
-const CInstrOpcode* FindInstruction(const BScanDevice& device, const std::string& name)
+const CInstrRegisterDesc* InstructionRegister(const BScanChainDevice& device)
 {
-    const CInstrRegisterDesc* ir = device.Parser().GetInstructionRegisterDescription();
-    const std::string wanted = Upper(name);
-    for (int i = 0; ir && i < ir->GetInstructionOpcodeCount(); ++i) {
-        const CInstrOpcode* instruction = ir->GetInstructionOpcode(i);
-        if (instruction && Upper(instruction->GetInstruction()) == wanted)
-            return instruction;
-    }
-    return nullptr;
+    return device.HasFile() ? device.device->Parser().GetInstructionRegisterDescription() : nullptr;
 }
 
 }  // namespace
@@ -114,17 +108,7 @@ int BScanChain::BypassDrBits() const { return static_cast<int>(m_devices.size())
 
 std::string BScanChain::InstructionOpcode(size_t index, const std::string& instruction) const
 {
-    const BScanChainDevice& device = m_devices[index];
-    if (!device.HasFile())
-        return "";
-    const CInstrOpcode* found = FindInstruction(*device.device, instruction);
-    if (!found || found->GetOpcodeCount() < 1 || !found->GetOpcode(0))
-        return "";
-    std::string opcode = found->GetOpcode(0);
-    for (char& c : opcode)
-        if (c == 'X' || c == 'x')
-            c = '0';
-    return opcode;
+    return ShiftableOpcode(FindInstructionNamed(InstructionRegister(m_devices[index]), instruction));
 }
 
 std::string BScanChain::BypassOpcode(size_t index) const
@@ -137,28 +121,10 @@ std::string BScanChain::BypassOpcode(size_t index) const
 
 std::string BScanChain::PreloadOpcode(size_t index, std::string* name) const
 {
-    const BScanChainDevice& device = m_devices[index];
-    if (!device.HasFile())
-        return "";
-    std::string chosen;
-    if (FindInstruction(*device.device, "PRELOAD")) {
-        chosen = "PRELOAD";
-    } else {
-        const CInstrRegisterDesc* ir = device.device->Parser().GetInstructionRegisterDescription();
-        for (int i = 0; ir && i < ir->GetInstructionOpcodeCount() && chosen.empty(); ++i) {
-            const std::string upper = Upper(ir->GetInstructionOpcode(i)->GetInstruction());
-            if (upper.find("SAMPLE") != std::string::npos && upper.find("PRELOAD") != std::string::npos)
-                chosen = ir->GetInstructionOpcode(i)->GetInstruction();
-        }
-        if (chosen.empty() && FindInstruction(*device.device, "SAMPLE"))
-            chosen = "SAMPLE";
-    }
-    if (chosen.empty())
-        return "";
-    const CInstrOpcode* found = FindInstruction(*device.device, chosen);
-    if (name)
-        *name = found->GetInstruction();
-    return InstructionOpcode(index, chosen);
+    const CInstrOpcode* preload = FindPreloadInstruction(InstructionRegister(m_devices[index]));
+    if (preload && name)
+        *name = preload->GetInstruction();
+    return ShiftableOpcode(preload);
 }
 
 bool BScanChain::HasIdcode(size_t index) const
