@@ -261,6 +261,7 @@ bool ReadCaptures(const std::string& text, const std::string& fileName, int drBi
                   std::vector<ScanBits>& captures, std::string& error)
 {
     captures.clear();
+    std::vector<std::pair<int, std::string>> values;   // line, value
     std::istringstream lines(text);
     std::string line;
     int number = 0;
@@ -273,18 +274,29 @@ bool ReadCaptures(const std::string& text, const std::string& fileName, int drBi
         std::string value, extra;
         if (!(fields >> value))
             continue;
-        const std::string where = fileName + ":" + std::to_string(number) + ": error: ";
         if (fields >> extra) {
-            error = where + "one hex value a line expected, found '" + extra + "' after it";
+            error = fileName + ":" + std::to_string(number) + ": error: one hex value a line expected, found '" +
+                    extra + "' after it";
             return false;
         }
+        values.emplace_back(number, value);
+    }
+    if (static_cast<int>(values.size()) < count) {
+        error = fileName + ":" + std::to_string(number) + ": error: " + std::to_string(values.size()) +
+                " values, the test has " + std::to_string(count) + " scans";
+        return false;
+    }
+    // Only the test's scans, the last `count` values, are read.
+    for (size_t v = values.size() - static_cast<size_t>(count); v < values.size(); ++v) {
+        const std::string where = fileName + ":" + std::to_string(values[v].first) + ": error: ";
+        std::string value = values[v].second;
         if (value.size() > 2 && value[0] == '0' && (value[1] == 'x' || value[1] == 'X'))
             value.erase(0, 2);
         ScanBits bits(static_cast<size_t>(drBits), 0);
         for (size_t i = 0; i < value.size(); ++i) {
             const int digit = HexDigit(value[value.size() - 1 - i]);
             if (digit < 0) {
-                error = where + "'" + value + "' is not a hex value";
+                error = where + "'" + values[v].second + "' is not a hex value";
                 return false;
             }
             for (int b = 0; b < 4; ++b) {
@@ -300,12 +312,6 @@ bool ReadCaptures(const std::string& text, const std::string& fileName, int drBi
         }
         captures.push_back(std::move(bits));
     }
-    if (static_cast<int>(captures.size()) < count) {
-        error = fileName + ":" + std::to_string(number) + ": error: " + std::to_string(captures.size()) +
-                " values, the test has " + std::to_string(count) + " scans";
-        return false;
-    }
-    captures.erase(captures.begin(), captures.end() - count);
     return true;
 }
 
