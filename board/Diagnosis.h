@@ -54,7 +54,7 @@ BSCAN_API const char* FaultKindName(FaultKind kind);
 // Reads the captures: one hex value a line (an optional 0x; blank lines and
 // `#` comments skipped), each at most `drBits` bits. When more values than
 // `count` are given, the last `count` are the test's (a log that starts
-// with the IDCODE or preload scans). False with `error`
+// with the IDCODE or preload scans), and only they are read. False with `error`
 // ("FILE:LINE: error: ...") for a bad value or fewer than `count` values.
 BSCAN_API bool ReadCaptures(const std::string& text, const std::string& fileName, int drBits, int count,
                             std::vector<ScanBits>& captures, std::string& error);

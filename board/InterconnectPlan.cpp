@@ -40,9 +40,18 @@ public:
 
     InterconnectPlan Run()
     {
-        for (size_t n = 0; n < m_plan.nets.size(); ++n)
-            if (m_candidate[n] && m_plan.nets[n].driver < 0)
-                ChooseDriver(static_cast<int>(n));
+        // Nets that only outputs on shared control cells can drive come
+        // first: enabling such a cell drives other nets with it, which then
+        // keep that driver. Nets with an output of its own come after and
+        // take it when nothing drives them yet.
+        std::vector<int> order;
+        for (int pass = 0; pass < 2; ++pass)
+            for (size_t n = 0; n < m_plan.nets.size(); ++n)
+                if (m_candidate[n] && HasOwnControl(m_plan.nets[n]) == (pass == 1))
+                    order.push_back(static_cast<int>(n));
+        for (int n : order)
+            if (m_plan.nets[static_cast<size_t>(n)].driver < 0)
+                ChooseDriver(n);
         for (size_t n = 0; n < m_plan.nets.size(); ++n)
             if (m_plan.nets[n].tested)
                 m_plan.tested.push_back(static_cast<int>(n));
@@ -179,7 +188,7 @@ private:
     {
         std::vector<int> order;
         for (size_t p = 0; p < net.pins.size(); ++p)
-            if (net.pins[p].CanDrive())
+            if (net.pins[p].CanDrive() && !net.pins[p].DrivesOneValue())
                 order.push_back(static_cast<int>(p));
         for (int p : order)
             if (net.pins[static_cast<size_t>(p)].control < 0)
@@ -190,6 +199,16 @@ private:
         };
         std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return rank(a) < rank(b); });
         return order;
+    }
+
+    // The net has a driver that cannot be switched off or whose control
+    // cell switches nothing else.
+    bool HasOwnControl(const PlannedNet& net) const
+    {
+        for (const ScanPin& pin : net.pins)
+            if (pin.CanDrive() && !pin.DrivesOneValue() && (pin.control < 0 || GroupSize(pin.device, pin.control) == 1))
+                return true;
+        return false;
     }
 
     int GroupSize(int device, int control) const
@@ -275,7 +294,15 @@ private:
     {
         PlannedNet& net = m_plan.nets[static_cast<size_t>(n)];
         std::string first;
-        for (int p : DriverOrder(net)) {
+        const std::vector<int> order = DriverOrder(net);
+        if (order.empty()) {
+            for (const ScanPin& pin : net.pins)
+                if (pin.DrivesOneValue()) {
+                    net.reason = pin.Name() + " drives one value only (its output cell is its own control cell)";
+                    return;
+                }
+        }
+        for (int p : order) {
             std::string why;
             if (TryDriver(n, p, why))
                 return;

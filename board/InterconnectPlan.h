@@ -11,6 +11,8 @@
 //    linkage pin (power, ground, analog), a pin without boundary cells.
 // A net is tested when it has no linkage pin, no other pin unless
 // `driveUnknown`, a driver that can be used and a receiver on another pin.
+// An output whose cell is its own control cell drives one value only
+// (open drain) and is never used as a driver; it is held off.
 //
 // Safety, on every pattern: each tested net has exactly one enabled driver;
 // every other output of a device in EXTEST is held disabled through its
@@ -45,6 +47,9 @@ struct ScanPin {
     int capture = -1;         // the cell that reads it (input, else observe_only), -1 when none
 
     bool CanDrive() const { return output >= 0; }
+    // An output cell that is its own control cell drives one value only
+    // (open drain): it can hold the net but not drive both values.
+    bool DrivesOneValue() const { return output >= 0 && control == output; }
     bool CanReceive() const { return capture >= 0; }
     std::string Name() const { return ref + "." + pin; }
 };

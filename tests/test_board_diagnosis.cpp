@@ -164,3 +164,45 @@ TEST(BoardDiagnosis, CapturesFile)
     EXPECT_FALSE(ReadCaptures("1\nxyz\n", "cap", 4, 1, captures, error));
     EXPECT_EQ(error, "cap:2: error: 'xyz' is not a hex value");
 }
+
+#include "BoardRealFiles.h"
+
+// Boards from real files: three devices, random nets. The first trio has
+// large devices (several hundred nets, nearly all tested); the second
+// smaller ones with many outputs on shared control cells. Every stuck-at
+// and every open at an observable pin, and 600 random pairs of shorts
+// (both kinds), run in process.
+TEST(BoardDiagnosis, RealFileBoards)
+{
+    struct Trial {
+        size_t minPins, nets;
+        unsigned seed;
+        size_t minTested;
+    };
+    for (const Trial& trial : {Trial{300, 400, 1, 350}, Trial{60, 400, 2, 100}}) {
+        std::vector<std::string> files;
+        std::string why;
+        if (!PickRealFiles(3, 0, trial.minPins, files, why))
+            GTEST_SKIP() << why;
+        GeneratedBoard board;
+        ASSERT_TRUE(GenerateBoard(files, trial.nets, trial.seed, board, why)) << why;
+        InterconnectPlan plan = PlanInterconnect(board.devices, board.netlist);
+        InterconnectPatterns patterns = MakePatterns(plan);
+        ASSERT_GE(plan.tested.size(), trial.minTested);
+        BoardNets good(plan.devices, board.netlist);
+        EXPECT_TRUE(Diagnose(plan, patterns, RunInterconnect(plan, patterns, good)).pass);
+        EXPECT_EQ(good.Fights(), 0);
+
+        Campaign c = RunCampaign(plan, patterns, board.netlist, SingleFaults(plan, 600));
+        for (const ClassScore* s : {&c.open, &c.shorts, &c.stuck})
+            EXPECT_EQ(s->detected, s->injected);
+        EXPECT_GE(c.open.rightAmongEqual * 100, c.open.injected * 95) << Misses(c);
+        EXPECT_GE(c.stuck.rightNet * 100, c.stuck.injected * 95) << Misses(c);
+        EXPECT_EQ(c.shorts.right, c.shorts.injected) << Misses(c);
+        std::cout << "[ real     ] " << files[0].substr(files[0].rfind('/') + 1) << ", "
+                  << files[1].substr(files[1].rfind('/') + 1) << ", " << files[2].substr(files[2].rfind('/') + 1)
+                  << ": " << plan.nets.size() << " nets, " << plan.tested.size() << " tested, "
+                  << patterns.Count() << " patterns\n[ real     ] " << Rates("opens", c.open) << "\n[ real     ] "
+                  << Rates("shorts", c.shorts) << "\n[ real     ] " << Rates("stuck-at", c.stuck) << "\n";
+    }
+}

@@ -155,8 +155,9 @@ inline Campaign RunCampaign(const InterconnectPlan& plan, const InterconnectPatt
                             const std::vector<Fault>& faults)
 {
     Campaign campaign;
+    const BoardNets good(plan.devices, netlist);
     for (const Fault& fault : faults) {
-        BoardNets nets(plan.devices, netlist);
+        BoardNets nets = good;
         Inject(nets, plan, fault);
         const std::vector<ScanBits> captures = RunInterconnect(plan, patterns, nets);
         Score(plan, fault, Diagnose(plan, patterns, captures), campaign);

@@ -77,39 +77,33 @@ public:
     void Drive(const std::vector<const std::vector<unsigned char>*>& stages)
     {
         m_stages = stages;
-        std::vector<std::vector<int>> drivers(m_netCount);
-        for (size_t d = 0; d < m_devices.size(); ++d)
+        m_count.assign(m_netCount, 0);
+        m_groupValue.assign(m_netCount, -1);
+        m_groupStuck.assign(m_netCount, -1);
+        for (size_t d = 0; d < m_devices.size(); ++d) {
+            if (!m_stages[d])
+                continue;
             for (size_t p = 0; p < m_devices[d].pins.size(); ++p) {
                 int value;
                 const int net = m_netOfPin[d][p];
                 if (net < 0 || !Drives(d, p, value))
                     continue;
-                drivers[static_cast<size_t>(net)].push_back(m_open.count({static_cast<int>(d), static_cast<int>(p)}) ? -1 : value);
+                ++m_count[static_cast<size_t>(net)];
+                if (m_open.count({static_cast<int>(d), static_cast<int>(p)}))
+                    continue;
+                int& group = m_groupValue[static_cast<size_t>(m_group[static_cast<size_t>(net)])];
+                group = group < 0 ? value : (m_wiredOr ? (group | value) : (group & value));
             }
-        std::map<int, std::vector<int>> groupDrivers;
-        for (size_t n = 0; n < m_netCount; ++n) {
-            if (drivers[n].size() > 1)
-                ++m_fights;
-            for (int v : drivers[n])
-                if (v >= 0)
-                    groupDrivers[m_group[n]].push_back(v);
         }
-        std::map<int, int> groupStuck;
-        for (size_t n = 0; n < m_netCount; ++n)
-            if (m_stuck[n] >= 0)
-                groupStuck[m_group[n]] = m_stuck[n];
         for (size_t n = 0; n < m_netCount; ++n) {
-            int value = 1;
-            auto found = groupDrivers.find(m_group[n]);
-            if (found != groupDrivers.end() && !found->second.empty()) {
-                value = found->second.front();
-                for (int v : found->second)
-                    value = m_wiredOr ? (value | v) : (value & v);
-            }
-            auto stuck = groupStuck.find(m_group[n]);
-            if (stuck != groupStuck.end())
-                value = stuck->second;
-            m_value[n] = value;
+            if (m_count[n] > 1)
+                ++m_fights;
+            if (m_stuck[n] >= 0)
+                m_groupStuck[static_cast<size_t>(m_group[n])] = m_stuck[n];
+        }
+        for (size_t n = 0; n < m_netCount; ++n) {
+            const size_t group = static_cast<size_t>(m_group[n]);
+            m_value[n] = m_groupStuck[group] >= 0 ? m_groupStuck[group] : (m_groupValue[group] >= 0 ? m_groupValue[group] : 1);
         }
     }
 
@@ -181,6 +175,7 @@ private:
     std::vector<int> m_value;
     std::set<std::pair<int, int>> m_open;          // (device, pin index)
     std::vector<const std::vector<unsigned char>*> m_stages;
+    std::vector<int> m_count, m_groupValue, m_groupStuck;   // Drive's work, per net or group
     bool m_wiredOr = false;
     long m_fights = 0;
 };
