@@ -99,10 +99,13 @@ public:
         for (const Hypothesis& h : hypotheses) {
             if (!remaining.count(h.a) || (h.b >= 0 && !remaining.count(h.b)))
                 continue;
-            DiagnosedFault fault = Describe(h);
+            std::vector<const Hypothesis*> equal;
             for (const Hypothesis& other : hypotheses)
                 if (&other != &h && other.a == h.a && other.b == h.b && other.cost == h.cost)
-                    fault.alternatives.push_back(ShortText(other));
+                    equal.push_back(&other);
+            DiagnosedFault fault = Describe(h, equal);
+            for (const Hypothesis* other : equal)
+                fault.alternatives.push_back(ShortText(*other));
             result.faults.push_back(std::move(fault));
             remaining.erase(h.a);
             if (h.b >= 0)
@@ -177,7 +180,9 @@ private:
         }
     }
 
-    DiagnosedFault Describe(const Hypothesis& h) const
+    // `equal`: the hypotheses that explain the same nets as well; opens
+    // among them are named beside the chosen one.
+    DiagnosedFault Describe(const Hypothesis& h, const std::vector<const Hypothesis*>& equal) const
     {
         DiagnosedFault fault;
         fault.kind = h.kind;
@@ -190,8 +195,13 @@ private:
             const ScanPin& open = net.pins[static_cast<size_t>(h.pin)];
             const ScanPin& driver = net.pins[static_cast<size_t>(net.driver)];
             fault.pin = open.Name();
+            std::string where = open.Name();
+            for (const Hypothesis* other : equal)
+                if (other->kind == FaultKind::Open)
+                    where += " or " + net.pins[static_cast<size_t>(other->pin)].Name();
             if (h.pin != net.driver) {
-                fault.text = net.name + ": open at " + open.Name() + " (reads 1 where " + driver.Name() + " drives 0)";
+                fault.text = net.name + ": open at " + where + " (" + (where == open.Name() ? "" : open.Name() + " ") +
+                             "reads 1 where " + driver.Name() + " drives 0)";
             } else {
                 std::string readers;
                 int listed = 0, count = 0;
@@ -204,7 +214,7 @@ private:
                 }
                 if (count > listed)
                     readers += " and " + std::to_string(count - listed) + " more";
-                fault.text = net.name + ": open at " + open.Name() + " (" + readers + (count > 1 ? " read" : " reads") +
+                fault.text = net.name + ": open at " + where + " (" + readers + (count > 1 ? " read" : " reads") +
                              " 1 where " + open.Name() + " drives 0)";
             }
             break;

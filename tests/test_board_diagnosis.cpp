@@ -122,7 +122,7 @@ TEST(BoardDiagnosis, SmallBoardEveryFaultDetectedAndNamed)
     open.pin = "U1.B3";
     d = diagnose(open);
     ASSERT_EQ(d.faults.size(), 1u);
-    EXPECT_EQ(d.faults[0].text, "/N3: open at U2.I3 (reads 1 where U1.B3 drives 0)");
+    EXPECT_EQ(d.faults[0].text, "/N3: open at U2.I3 or U1.B3 (U2.I3 reads 1 where U1.B3 drives 0)");
     EXPECT_EQ(d.faults[0].alternatives, (std::vector<std::string>{"open at U1.B3"}));
     // A driver without readback and one receiver: open or stuck at 1 alike.
     Fault stuck;
@@ -131,6 +131,7 @@ TEST(BoardDiagnosis, SmallBoardEveryFaultDetectedAndNamed)
     d = diagnose(stuck);
     ASSERT_EQ(d.faults.size(), 1u);
     EXPECT_EQ(d.faults[0].kind, FaultKind::Open);
+    EXPECT_EQ(d.faults[0].text, "/W3: open at U2.I9 or U1.O2 (U2.I9 reads 1 where U1.O2 drives 0)");
     EXPECT_EQ(d.faults[0].alternatives, (std::vector<std::string>{"open at U1.O2", "stuck at 1"}));
     stuck.kind = FaultKind::StuckAt0;
     stuck.net = plan.FindNet("/N1");
