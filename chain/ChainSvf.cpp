@@ -66,6 +66,14 @@ int WriteChainSvf(const BScanChain& chain, const ChainSvfOptions& options, std::
             return -1;
     }
 
+    // Nothing driven: nothing to preload, the chain stays as the check
+    // left it.
+    bool anyDriven = false;
+    for (size_t i = 0; i < count; ++i)
+        anyDriven = anyDriven || chain.Device(i).driven;
+    if (!anyDriven)
+        return 0;
+
     Step preload, extest;
     std::vector<std::string> preloadRoles(count), extestRoles(count);
     preload.opcodes.resize(count);

@@ -16,7 +16,8 @@
 //      BYPASS; the same DR shifted again. EXTEST thus starts on update
 //      stages that already hold the images: the pins never see the
 //      latches' earlier contents.
-// Comments (`!`) name each step and the devices.
+// Without a driven device steps 3 and 4 are left out. Comments (`!`) name
+// each step and the devices.
 #ifndef BSCAN_CHAIN_CHAINSVF_H
 #define BSCAN_CHAIN_CHAINSVF_H
 

@@ -1,5 +1,7 @@
 #include "device/BScanDevice.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <new>
 
@@ -38,6 +40,9 @@ bool ReadWholeFile(const std::string& path, std::string& text)
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file)
         return false;
+    struct stat info;
+    if (fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
+        text.reserve(static_cast<std::size_t>(info.st_size));
     char block[65536];
     std::size_t got;
     while ((got = std::fread(block, 1, sizeof block, file)) > 0)

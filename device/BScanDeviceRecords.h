@@ -22,6 +22,7 @@ struct BScanAttribute {
 struct BScanPortDeclaration {
     std::string name;                // as written
     std::string mode;                // lower case: in, out, inout, buffer, linkage, or what was written
+    std::string modeText;            // the mode word as written
     std::string type;                // the type's text, e.g. "bit" or "bit_vector(0 to 3)"
     bool isVector = false;
     long long left = 0;              // the range as written (vectors only)

@@ -4,6 +4,7 @@
 // attributes it knows. It follows VHDL's own rules (case-insensitive words,
 // statements ended by ';'), not the core's reader, so it sees what the file
 // says even where the core stops or cuts.
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 
@@ -212,7 +213,8 @@ void FileWalk::ReadDeclaration(std::size_t first, std::size_t end)
     BScanPortDeclaration declaration;
     std::size_t k = colon + 1;
     if (k < end && m_tokens[k].kind == TokenKind::Word) {
-        declaration.mode = Lower(TokenText(m_text, m_tokens[k]));
+        declaration.modeText = TokenText(m_text, m_tokens[k]);
+        declaration.mode = Lower(declaration.modeText);
         ++k;
     }
     if (k < end) {
@@ -253,19 +255,32 @@ void FileWalk::Join(std::size_t first, std::size_t end, JoinedValue& value, bool
                     std::string& words) const
 {
     isString = first < end;
+    for (std::size_t k = first; k < end && isString; ++k)
+        isString = m_tokens[k].kind == TokenKind::String ||
+                   (m_tokens[k].kind == TokenKind::Symbol && m_tokens[k].symbol == '&');
+    if (isString) {
+        std::size_t total = 0, pieces = 0;
+        for (std::size_t k = first; k < end; ++k)
+            if (m_tokens[k].kind == TokenKind::String) {
+                total += m_tokens[k].length;
+                ++pieces;
+            }
+        value.text.reserve(total);
+        value.starts.reserve(pieces);
+    }
     for (std::size_t k = first; k < end; ++k) {
         const Token& t = m_tokens[k];
         if (t.kind == TokenKind::String) {
             value.starts.emplace_back(value.text.size(), t.line);
             value.text.append(m_text, t.offset, t.length);
+            if (isString)
+                continue;
             if (!words.empty())
                 words += ' ';
             words += '"';
             words.append(m_text, t.offset, t.length);
             words += '"';
-        } else {
-            if (!(t.kind == TokenKind::Symbol && t.symbol == '&'))
-                isString = false;
+        } else if (!isString) {
             if (!words.empty())
                 words += ' ';
             words.append(m_text, t.offset, t.length);
@@ -369,6 +384,8 @@ void FileWalk::Interpret(const BScanAttribute& attribute, const JoinedValue& val
         m_out.boundaryLengthLine = attribute.line;
     } else if (name == "BOUNDARY_REGISTER") {
         m_out.boundaryRegisterLine = attribute.line;
+        m_out.cells.reserve(m_out.cells.size() +
+                            static_cast<std::size_t>(std::count(value.text.begin(), value.text.end(), ')')));
         ReadCellEntries(value, m_out.cells);
     } else if (name == "INSTRUCTION_LENGTH") {
         m_out.instructionLength = NumberOf(attribute.value);

@@ -22,6 +22,7 @@
 #include "PlayerHarness.h"
 #include "ScratchDir.h"
 #include "chain/BScanChain.h"
+#include "chain/ChainFile.h"
 #include "chain/ChainScan.h"
 #include "device/BScanDevice.h"
 #include "drive/PortCatalog.h"
@@ -165,6 +166,43 @@ TEST(ChainPlayer, SafeDriveOfTheFixtureBoardPlaysAndLeavesTheImagesInExtest)
         EXPECT_TRUE(device["extest_update_stages"].empty()) << device["name"];
 }
 
+TEST(ChainPlayer, TheReadmeExampleBoardPlays)
+{
+    REQUIRE_OPENOCD(openocd);
+    const std::string dir = bscan_test::NewScratchSubdir("player_example");
+    const std::string board = std::string(BSCAN_SOURCE_DIR) + "/examples/demo_board.chain";
+    const std::vector<std::string> ports = {"U1.IO(3)=1", "U2.LED=1", "U3.LED(0)=0"};
+    std::vector<std::string> args = {"svf", "--chain", board};
+    args.insert(args.end(), ports.begin(), ports.end());
+    int status = -1;
+    Write(dir + "/example.svf", Tool(args, &status));
+    ASSERT_EQ(0, status);
+    const bscan_test::PlayResult play =
+        bscan_test::PlaySvf(openocd, board, IrLengths(board), dir + "/example.svf", dir);
+    ASSERT_TRUE(play.ran) << play.failure;
+    EXPECT_EQ(0, play.openocdStatus) << play.openocdLog;
+    EXPECT_NE(std::string::npos, play.openocdLog.find("with 0 errors")) << play.openocdLog;
+    CheckDrivenBoard(Json::parse(play.stateJson), DriveImages(board, ports), {"U1", "U2", "U3"}, "EXTEST");
+}
+
+TEST(ChainPlayer, SingleDeviceExtestPreloadsFirst)
+{
+    REQUIRE_OPENOCD(openocd);
+    const std::string dir = bscan_test::NewScratchSubdir("player_single");
+    const std::string board = dir + "/single.chain";
+    Write(board, "D1 " + kData + "/tool_small.bsdl\n");
+    int status = -1;
+    Write(dir + "/single.svf",
+          Tool({"svf", kData + "/tool_small.bsdl", "--instruction", "EXTEST", "A=1", "Y=0", "B(1)=1"}, &status));
+    ASSERT_EQ(0, status);
+    const bscan_test::PlayResult play = bscan_test::PlaySvf(openocd, board, {3}, dir + "/single.svf", dir);
+    ASSERT_TRUE(play.ran) << play.failure;
+    EXPECT_EQ(0, play.openocdStatus) << play.openocdLog;
+    const Json state = Json::parse(play.stateJson);
+    CheckDrivenBoard(state, {{"D1", "100011"}}, {"D1"}, "EXTEST");
+    EXPECT_EQ(2u, state["devices"][0]["extest_update_stages"].size());
+}
+
 TEST(ChainPlayer, AWrongChainFileFailsTheIdcodeCheckBeforeAnythingIsDriven)
 {
     REQUIRE_OPENOCD(openocd);
@@ -245,6 +283,89 @@ TEST(ChainPlayer, DecodeGivesBackThePinValuesOfASampleCapture)
         seen += set != pins.end();
     }
     EXPECT_EQ(pins.size(), seen);
+}
+
+TEST(ChainPlayer, RealFilesPlayTheSameWay)
+{
+    REQUIRE_OPENOCD(openocd);
+    const std::string realDir = BSCAN_REAL_BSDL_DIR;
+    DIR* listing = opendir(realDir.c_str());
+    if (!listing)
+        GTEST_SKIP() << "no real BSDL files in " << realDir;
+    std::vector<std::string> files;
+    while (dirent* entry = readdir(listing))
+        if (entry->d_name[0] != '.')
+            files.push_back(realDir + "/" + entry->d_name);
+    closedir(listing);
+    std::sort(files.begin(), files.end());
+
+    // The first three files that read, have an IDCODE, a preload
+    // instruction, EXTEST and a port the library drives as an output; a
+    // device without file between the first two.
+    const std::string dir = bscan_test::NewScratchSubdir("player_real");
+    std::string chainText;
+    std::vector<std::string> ports;
+    std::set<std::string> driven;
+    for (const std::string& file : files) {
+        if (driven.size() == 3)
+            break;
+        const std::string name = "R" + std::to_string(driven.size() + 1);
+        std::vector<ChainFileEntry> entries;
+        std::string error;
+        if (!ParseChainText(name + " " + file + "\n", "real.chain", "", entries, error))
+            continue;
+        BScanChain one;
+        if (one.ReadEntries(entries, "real.chain", BSCAN_MESSAGE_DIR) != 0 || !one.HasIdcode(0) ||
+            one.PreloadOpcode(0).empty() || one.InstructionOpcode(0, "EXTEST").empty() || !one.PinMap(0))
+            continue;
+        for (const PortEntry& port : ListPorts(*one.PinMap(0))) {
+            const CellRoles roles = SelectCellRoles(*port.node);
+            const std::string assignment = name + "." + port.label + "=1:out";
+            if (port.reachable && roles.output && roles.control && one.Drive({assignment}, error) == 0) {
+                ports.push_back(assignment);
+                chainText += name + " " + file + "\n" + (driven.empty() ? "B1 ir=4\n" : "");
+                driven.insert(name);
+                break;
+            }
+        }
+    }
+    if (driven.size() < 3)
+        GTEST_SKIP() << "fewer than three real files in " << realDir << " fit the test";
+    const std::string chainFile = dir + "/real.chain";
+    Write(chainFile, chainText);
+    RecordProperty("chain", chainText);
+
+    std::vector<std::string> args = {"svf", "--chain", chainFile};
+    args.insert(args.end(), ports.begin(), ports.end());
+    int status = -1;
+    const std::string svf = Tool(args, &status);
+    ASSERT_EQ(0, status) << svf;
+    Write(dir + "/real.svf", svf);
+    const bscan_test::PlayResult play =
+        bscan_test::PlaySvf(openocd, chainFile, IrLengths(chainFile), dir + "/real.svf", dir);
+    ASSERT_TRUE(play.ran) << play.failure;
+    EXPECT_EQ(0, play.openocdStatus) << chainText << play.openocdLog;
+    EXPECT_NE(std::string::npos, play.openocdLog.find("with 0 errors")) << play.openocdLog;
+    CheckDrivenBoard(Json::parse(play.stateJson), DriveImages(chainFile, ports), driven, "EXTEST");
+
+    // The chain file with the first two devices swapped fails the check.
+    std::istringstream lines(chainText);
+    std::vector<std::string> rows;
+    for (std::string line; std::getline(lines, line);)
+        rows.push_back(line);
+    std::swap(rows[0], rows[2]);
+    std::string swapped;
+    for (const std::string& row : rows)
+        swapped += row + "\n";
+    Write(dir + "/swapped.chain", swapped);
+    args[2] = dir + "/swapped.chain";
+    Write(dir + "/swapped.svf", Tool(args, &status));
+    ASSERT_EQ(0, status);
+    const bscan_test::PlayResult wrong =
+        bscan_test::PlaySvf(openocd, chainFile, IrLengths(chainFile), dir + "/swapped.svf", dir);
+    ASSERT_TRUE(wrong.ran) << wrong.failure;
+    EXPECT_NE(0, wrong.openocdStatus) << wrong.openocdLog;
+    EXPECT_NE(std::string::npos, wrong.openocdLog.find("tdo check error")) << wrong.openocdLog;
 }
 
 #endif

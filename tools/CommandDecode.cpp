@@ -3,6 +3,8 @@
 // captured, one row per port with an input cell (chain/CaptureDecode.h):
 // device (with --chain), port, pin, cell, value. CAPTURE is hex as a
 // player prints TDO, its least significant bit the first bit out.
+#include <sstream>
+
 #include <nlohmann/json.hpp>
 
 #include "chain/BScanChain.h"
@@ -85,7 +87,9 @@ void RunDecode(const CommandOptions& options, std::ostream& out)
     std::vector<bool> selected;
     if (!options.selected.empty()) {
         selected.assign(chain.DeviceCount(), false);
-        for (const std::string& name : options.selected) {
+        std::istringstream names(options.selected);
+        std::string name;
+        while (std::getline(names, name, ',')) {
             const int index = chain.FindDevice(name);
             if (index < 0)
                 throw CommandError(chain.Path() + ": error: no device '" + name + "' in the chain", true);
