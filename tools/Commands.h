@@ -21,15 +21,11 @@ struct CommandOptions {
     bool noIdcode = false;                  // svf --chain: --no-idcode
     bool sampleOnly = false;                // svf --chain: --sample-only
     bool json = false;                      // decode: --json
-<<<<<<< HEAD
-    std::vector<std::string> selected;      // decode --chain: --selected NAME,...
+    std::string selected;                   // decode --chain: --selected NAME,...
     std::string netlist;                    // interconnect, diagnose: --netlist FILE
     std::string output;                     // interconnect: -o SVF
     bool driveUnknown = false;              // interconnect, diagnose: --drive-unknown
     mutable int exitStatus = 0;             // diagnose: 1 when the board has a fault
-=======
-    std::string selected;                   // decode --chain: --selected NAME,...
->>>>>>> issue-15
 };
 
 void RunInfo(const CommandOptions& options, std::ostream& out);
