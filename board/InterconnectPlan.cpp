@@ -127,6 +127,10 @@ private:
                 net.reason = "pin " + other.ref + "." + other.pin + " is a " + other.reason;
                 return false;
             }
+        if (net.pins.empty()) {
+            net.reason = "no boundary-scan pin";
+            return false;
+        }
         if (!net.others.empty() && !m_options.driveUnknown) {
             const OtherPin& other = net.others.front();
             net.reason = "pin " + other.ref + "." + other.pin + " has no boundary scan (" + other.reason + ")";
@@ -141,10 +145,6 @@ private:
             if (pin.control < 0) {
                 fixedNames += (fixed++ ? ", " : "") + pin.Name();
             }
-        }
-        if (net.pins.empty()) {
-            net.reason = "no boundary-scan pin";
-            return false;
         }
         if (drivers == 0) {
             net.reason = "no boundary-scan driver";

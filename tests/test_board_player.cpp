@@ -6,7 +6,9 @@
 
 #if defined(BSCAN_SIM_PATH) && defined(BSCAN_TOOL_PATH) && defined(BSCAN_HAVE_NLOHMANN_JSON)
 
+#include <algorithm>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include <nlohmann/json.hpp>
@@ -17,6 +19,7 @@
 #include "board/Diagnosis.h"
 #include "board/InterconnectSvf.h"
 #include "chain/BScanChain.h"
+#include "BoardRealFiles.h"
 #include "sim/BoardFaults.h"
 
 namespace {
@@ -120,10 +123,27 @@ std::string Summary(const char* name, const bscan_sim::ClassScore& s)
            std::to_string(s.rightAmongEqual) + " among equal explanations";
 }
 
+// Every `step`-th fault of each class, starting with the first.
+std::vector<bscan_sim::Fault> Thinned(const std::vector<bscan_sim::Fault>& faults, size_t perClass)
+{
+    std::map<int, std::vector<bscan_sim::Fault>> byClass;
+    for (const bscan_sim::Fault& fault : faults)
+        byClass[fault.kind == FaultKind::Open ? 0 : (fault.otherNet >= 0 ? 1 : 2)].push_back(fault);
+    std::vector<bscan_sim::Fault> kept;
+    for (const auto& entry : byClass) {
+        const size_t step = std::max<size_t>(1, (entry.second.size() + perClass - 1) / perClass);
+        for (size_t i = 0; i < entry.second.size(); i += step)
+            kept.push_back(entry.second[i]);
+    }
+    return kept;
+}
+
 // The good board passes with no fight; every fault the simulator is given
 // makes OpenOCD report a mismatch, and the captures the simulator saw are
-// diagnosed; the in-process run of the same fault gives the same captures.
-void PlayEveryFault(const std::string& openocd, const PlayedBoard& board, size_t maxShorts, bscan_sim::Campaign& c)
+// diagnosed; the in-process run of the same fault gives the same captures
+// in every receiving cell.
+void PlayEveryFault(const std::string& openocd, const PlayedBoard& board, size_t maxShorts, bscan_sim::Campaign& c,
+                    size_t perClass = 100000)
 {
     Played good = Play(openocd, board, {});
     ASSERT_TRUE(good.ran) << good.log;
@@ -131,7 +151,7 @@ void PlayEveryFault(const std::string& openocd, const PlayedBoard& board, size_t
     EXPECT_EQ(good.fights, 0);
     EXPECT_TRUE(Diagnose(board.plan, board.patterns, good.captures).pass);
 
-    for (const bscan_sim::Fault& fault : bscan_sim::SingleFaults(board.plan, maxShorts)) {
+    for (const bscan_sim::Fault& fault : Thinned(bscan_sim::SingleFaults(board.plan, maxShorts), perClass)) {
         const std::vector<std::string> options = SimOptions(board, fault);
         SCOPED_TRACE(options.front());
         Played played = Play(openocd, board, options);
@@ -139,7 +159,13 @@ void PlayEveryFault(const std::string& openocd, const PlayedBoard& board, size_t
         EXPECT_TRUE(played.mismatch) << "OpenOCD saw no mismatch";
         bscan_sim::BoardNets nets(board.plan.devices, board.netlist);
         bscan_sim::Inject(nets, board.plan, fault);
-        EXPECT_EQ(played.captures, bscan_sim::RunInterconnect(board.plan, board.patterns, nets));
+        const std::vector<ScanBits> inProcess = bscan_sim::RunInterconnect(board.plan, board.patterns, nets);
+        EXPECT_EQ(played.captures.size(), inProcess.size());
+        for (size_t p = 0; p < played.captures.size() && p < inProcess.size(); ++p)
+            for (size_t b = 0; b < inProcess[p].size(); ++b)
+                if (board.patterns.mask[p][b] && played.captures[p][b] != inProcess[p][b])
+                    ADD_FAILURE() << "scan " << p << " bit " << b << ": played " << int(played.captures[p][b])
+                                  << ", in process " << int(inProcess[p][b]);
         bscan_sim::Score(board.plan, fault, Diagnose(board.plan, board.patterns, played.captures), c);
     }
 }
@@ -161,6 +187,52 @@ TEST(BoardPlayer, FixtureBoardEveryFaultDetectedAndDiagnosed)
     }
     EXPECT_EQ(c.shorts.right, c.shorts.injected);
     std::cout << "[ fixture  ] " << Summary("opens", c.open) << "; " << Summary("shorts", c.shorts) << "; "
+              << Summary("stuck-at", c.stuck) << "\n";
+}
+
+// The example board of the README: three devices, a KiCad netlist.
+TEST(BoardPlayer, ExampleBoardEveryFaultDetectedAndDiagnosed)
+{
+    REQUIRE_OPENOCD(openocd);
+    const std::string examples = std::string(BSCAN_SOURCE_DIR) + "/examples";
+    PlayedBoard board;
+    ASSERT_TRUE(Prepare(examples + "/demo_board.chain", examples + "/demo_board.net", board));
+    ASSERT_EQ(board.plan.tested.size(), 18u);
+    ASSERT_EQ(board.patterns.Count(), 10);
+    bscan_sim::Campaign c;
+    PlayEveryFault(openocd, board, 1000, c);
+    for (const bscan_sim::ClassScore* s : {&c.open, &c.shorts, &c.stuck}) {
+        EXPECT_EQ(s->detected, s->injected);
+        EXPECT_EQ(s->rightNet, s->injected);
+        EXPECT_EQ(s->rightAmongEqual, s->injected);
+    }
+    EXPECT_EQ(c.shorts.right, c.shorts.injected);
+    std::cout << "[ example  ] " << Summary("opens", c.open) << "; " << Summary("shorts", c.shorts) << "; "
+              << Summary("stuck-at", c.stuck) << "\n";
+}
+
+// A board generated from real files (several hundred nets), played: the
+// good board, and about 30 faults of each class.
+TEST(BoardPlayer, RealFileBoardPlayed)
+{
+    REQUIRE_OPENOCD(openocd);
+    std::vector<std::string> files;
+    std::string why;
+    if (!bscan_test::PickRealFiles(3, 0, 300, files, why))
+        GTEST_SKIP() << why;
+    bscan_test::GeneratedBoard generated;
+    ASSERT_TRUE(bscan_test::GenerateBoard(files, 400, 1, generated, why)) << why;
+    PlayedBoard board;
+    ASSERT_TRUE(Prepare(generated.chainFile, generated.netlistFile, board));
+    ASSERT_GE(board.plan.tested.size(), 350u);
+    bscan_sim::Campaign c;
+    PlayEveryFault(openocd, board, 600, c, 30);
+    for (const bscan_sim::ClassScore* s : {&c.open, &c.shorts, &c.stuck}) {
+        EXPECT_EQ(s->detected, s->injected);
+        EXPECT_EQ(s->rightNet, s->injected);
+        EXPECT_EQ(s->rightAmongEqual, s->injected);
+    }
+    std::cout << "[ real     ] played: " << Summary("opens", c.open) << "; " << Summary("shorts", c.shorts) << "; "
               << Summary("stuck-at", c.stuck) << "\n";
 }
 
