@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <set>
 #include <sstream>
 
@@ -321,6 +322,71 @@ bool ReadCaptures(const std::string& text, const std::string& fileName, int drBi
             }
         }
         captures.push_back(std::move(bits));
+    }
+    return true;
+}
+
+bool IsPlayerLog(const std::string& text)
+{
+    return text.find("tdo check error") != std::string::npos || text.find("Open On-Chip Debugger") != std::string::npos;
+}
+
+bool ReadPlayerLog(const std::string& text, const std::string& fileName, const std::string& svf,
+                   const InterconnectPatterns& patterns, std::vector<ScanBits>& captures, std::string& error)
+{
+    // The SVF lines of the checked scans: the last Count() SDR statements with TDO.
+    std::vector<int> scanLines;
+    {
+        std::istringstream lines(svf);
+        std::string line;
+        for (int number = 1; std::getline(lines, line); ++number)
+            if (line.compare(0, 4, "SDR ") == 0 && line.find(" TDO (") != std::string::npos)
+                scanLines.push_back(number);
+    }
+    const size_t count = static_cast<size_t>(patterns.Count());
+    if (scanLines.size() < count) {
+        error = fileName + ": error: the SVF has fewer checked scans than the test";
+        return false;
+    }
+    scanLines.erase(scanLines.begin(), scanLines.end() - static_cast<long>(count));
+    captures = patterns.expected;
+
+    std::istringstream lines(text);
+    std::string line;
+    int number = 0, failing = -1, failingLine = 0;
+    const std::string marker = "tdo check error at line ";
+    while (std::getline(lines, line)) {
+        ++number;
+        const size_t at = line.find(marker);
+        if (at != std::string::npos) {
+            const int svfLine = std::atoi(line.c_str() + at + marker.size());
+            auto found = std::find(scanLines.begin(), scanLines.end(), svfLine);
+            if (found == scanLines.end()) {
+                error = fileName + ":" + std::to_string(number) + ": error: the player failed line " +
+                        std::to_string(svfLine) + " of the SVF, which is not one of the test's scans "
+                        "(the IDCODE check: the chain is not as the chain file says)";
+                return false;
+            }
+            failing = static_cast<int>(found - scanLines.begin());
+            failingLine = number;
+            continue;
+        }
+        const size_t read = line.find("READ = ");
+        if (read == std::string::npos || failing < 0)
+            continue;
+        std::string value = line.substr(read + 7);
+        value.erase(value.find_last_not_of(" \t\r") + 1);
+        std::vector<ScanBits> one;
+        if (!ReadCaptures(value, fileName, patterns.drBits, 1, one, error)) {
+            error = fileName + ":" + std::to_string(number) + error.substr(error.find(": error:"));
+            return false;
+        }
+        captures[static_cast<size_t>(failing)] = one.front();
+        failing = -1;
+    }
+    if (failing >= 0) {
+        error = fileName + ":" + std::to_string(failingLine) + ": error: no READ value after the failing scan";
+        return false;
     }
     return true;
 }

@@ -59,6 +59,19 @@ BSCAN_API const char* FaultKindName(FaultKind kind);
 BSCAN_API bool ReadCaptures(const std::string& text, const std::string& fileName, int drBits, int count,
                             std::vector<ScanBits>& captures, std::string& error);
 
+// OpenOCD's log of playing the SVF with `svf FILE -ignore_error`: it
+// prints "tdo check error at line N" and "READ = 0x..." for each scan whose
+// TDO differs from the expected value under the mask, and nothing for the
+// others. The captures are the expected responses, with the READ value of
+// each failing scan put in; `svf` is the SVF played (to tell which scan
+// stands on line N). False with `error` when a failing line is not one of
+// the test's scans (the IDCODE check failed: the chain is not as the chain
+// file says) or a READ value is missing or malformed.
+BSCAN_API bool IsPlayerLog(const std::string& text);
+BSCAN_API bool ReadPlayerLog(const std::string& text, const std::string& fileName, const std::string& svf,
+                             const InterconnectPatterns& patterns, std::vector<ScanBits>& captures,
+                             std::string& error);
+
 // `captures[p]` is the response to pattern p (the TDO of checked scan p).
 // With fewer captures than patterns, the result does not pass and names
 // no fault.

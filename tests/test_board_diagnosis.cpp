@@ -8,11 +8,13 @@
 #include <algorithm>
 #include <fstream>
 #include <random>
+#include <sstream>
 
 #include "BoardFixtures.h"
 #include "board/Diagnosis.h"
 #include "board/InterconnectPatterns.h"
 #include "board/InterconnectPlan.h"
+#include "board/InterconnectSvf.h"
 #include "parser/BScanParser.h"
 #include "sim/BoardFaults.h"
 
@@ -206,4 +208,52 @@ TEST(BoardDiagnosis, RealFileBoards)
                   << patterns.Count() << " patterns\n[ real     ] " << Rates("opens", c.open) << "\n[ real     ] "
                   << Rates("shorts", c.shorts) << "\n[ real     ] " << Rates("stuck-at", c.stuck) << "\n";
     }
+}
+
+// OpenOCD's log of the failing scans, read against the SVF it played.
+TEST(BoardDiagnosis, PlayerLog)
+{
+    SmallBoard board = MakeSmallBoard();
+    InterconnectPlan plan = PlanInterconnect(board.devices, board.netlist);
+    InterconnectPatterns patterns = MakePatterns(plan);
+    std::string svf, error;
+    ASSERT_TRUE(WriteInterconnectSvf(plan, patterns, InterconnectSvfOptions(), svf, error));
+    // The checked scans stand on lines 15, 17, ... (a summary, reset 4, IDCODE 3, preload 3, EXTEST 2, a comment each).
+    std::vector<int> lines;
+    std::istringstream text(svf);
+    std::string line;
+    for (int n = 1; std::getline(text, line); ++n)
+        if (line.find(" TDO (") != std::string::npos)
+            lines.push_back(n);
+    ASSERT_EQ(lines.size(), 9u);
+    EXPECT_EQ(lines[1], 15);
+
+    BoardNets nets(plan.devices, board.netlist);
+    nets.StuckAt(plan.FindNet("/N4"), 1);
+    const std::vector<ScanBits> captures = RunInterconnect(plan, patterns, nets);
+    std::string log = "Open On-Chip Debugger 0.12.0\nInfo : svf processing file: \"test.svf\"\n";
+    for (size_t p = 0; p < captures.size(); ++p) {
+        bool differs = false;
+        for (size_t b = 0; b < captures[p].size(); ++b)
+            differs = differs || (patterns.mask[p][b] && captures[p][b] != patterns.expected[p][b]);
+        if (differs)
+            log += "Error: tdo check error at line " + std::to_string(lines[p + 1]) + "\nError:     READ = 0x" +
+                   ScanBitsHex(captures[p]) + "\nError:     WANT = 0x0\n";
+    }
+    EXPECT_TRUE(IsPlayerLog(log));
+    std::vector<ScanBits> read;
+    ASSERT_TRUE(ReadPlayerLog(log, "ocd.log", svf, patterns, read, error)) << error;
+    Diagnosis d = Diagnose(plan, patterns, read);
+    ASSERT_EQ(d.faults.size(), 1u);
+    EXPECT_EQ(d.faults[0].text, "/N4 stuck at 1");
+
+    EXPECT_FALSE(ReadPlayerLog("Error: tdo check error at line 7\nError:     READ = 0x1\n", "ocd.log", svf, patterns,
+                               read, error));
+    EXPECT_EQ(error, "ocd.log:1: error: the player failed line 7 of the SVF, which is not one of the test's scans "
+                     "(the IDCODE check: the chain is not as the chain file says)");
+    EXPECT_FALSE(ReadPlayerLog("x\nError: tdo check error at line 15\n", "ocd.log", svf, patterns, read, error));
+    EXPECT_EQ(error, "ocd.log:2: error: no READ value after the failing scan");
+    EXPECT_FALSE(ReadPlayerLog("Error: tdo check error at line 15\nError:     READ = 0xZZ\n", "ocd.log", svf, patterns,
+                               read, error));
+    EXPECT_EQ(error, "ocd.log:2: error: '0xZZ' is not a hex value");
 }

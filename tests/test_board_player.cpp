@@ -35,7 +35,7 @@ const std::string kData = BSCAN_TEST_DATA_DIR;
                         "the SVF cannot be played";
 
 struct PlayedBoard {
-    std::string chainFile, netlistFile, svfFile, dir;
+    std::string chainFile, netlistFile, svfFile, dir, svf;
     std::vector<int> irLengths;
     Netlist netlist;
     InterconnectPlan plan;
@@ -60,6 +60,7 @@ bool Prepare(const std::string& chainFile, const std::string& netlistFile, Playe
     std::string svf;
     EXPECT_TRUE(WriteInterconnectSvf(board.plan, board.patterns, InterconnectSvfOptions(), svf, error)) << error;
     board.svfFile = board.dir + "/test.svf";
+    board.svf = svf;
     std::ofstream(board.svfFile, std::ios::binary) << svf;
     return !::testing::Test::HasFailure();
 }
@@ -70,6 +71,7 @@ struct Played {
     long fights = -1;
     std::vector<ScanBits> captures;
     std::string log;
+    std::string openocdLog;
 };
 
 // Plays the board's SVF with the faults given as bscan_sim options; every
@@ -85,6 +87,7 @@ Played Play(const std::string& openocd, const PlayedBoard& board, const std::vec
     if (!result.ran)
         return played;
     played.ran = true;
+    played.openocdLog = result.openocdLog;
     played.mismatch = result.openocdLog.find("tdo check error") != std::string::npos;
     const Json state = Json::parse(result.stateJson);
     played.fights = state.value("fights", -1L);
@@ -166,7 +169,16 @@ void PlayEveryFault(const std::string& openocd, const PlayedBoard& board, size_t
                 if (board.patterns.mask[p][b] && played.captures[p][b] != inProcess[p][b])
                     ADD_FAILURE() << "scan " << p << " bit " << b << ": played " << int(played.captures[p][b])
                                   << ", in process " << int(inProcess[p][b]);
-        bscan_sim::Score(board.plan, fault, Diagnose(board.plan, board.patterns, played.captures), c);
+        const Diagnosis diagnosis = Diagnose(board.plan, board.patterns, played.captures);
+        bscan_sim::Score(board.plan, fault, diagnosis, c);
+        // OpenOCD's own log of the failing scans leads to the same faults.
+        std::vector<ScanBits> fromLog;
+        std::string error;
+        ASSERT_TRUE(ReadPlayerLog(played.openocdLog, "openocd.log", board.svf, board.patterns, fromLog, error)) << error;
+        const Diagnosis again = Diagnose(board.plan, board.patterns, fromLog);
+        ASSERT_EQ(again.faults.size(), diagnosis.faults.size());
+        for (size_t i = 0; i < again.faults.size(); ++i)
+            EXPECT_EQ(again.faults[i].text, diagnosis.faults[i].text);
     }
 }
 

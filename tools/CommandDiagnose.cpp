@@ -1,7 +1,8 @@
 // `bscan diagnose --chain CHAIN --netlist FILE [--json] [--drive-unknown]
 // CAPTURES`: judges the TDO values a player read while it played the
 // interconnect test (one hex value a line, the test's scans in order; a
-// longer log's last values). Prints each failing net with its most likely
+// longer log's last values), or OpenOCD's log of `svf FILE -ignore_error`
+// (its failing scans' READ values). Prints each failing net with its most likely
 // fault; exit status 0 when the board passes, 1 when a fault is found.
 #include <fstream>
 #include <sstream>
@@ -9,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "board/Diagnosis.h"
+#include "board/InterconnectSvf.h"
 #include "tools/BoardLoader.h"
 
 namespace {
@@ -34,8 +36,16 @@ void RunDiagnose(const CommandOptions& options, std::ostream& out)
     text << in.rdbuf();
     std::vector<ScanBits> captures;
     std::string error;
-    if (!ReadCaptures(text.str(), options.file, board.patterns.drBits, board.patterns.Count(), captures, error))
+    if (IsPlayerLog(text.str())) {
+        std::string svf;
+        if (!WriteInterconnectSvf(board.plan, board.patterns, InterconnectSvfOptions{true, "title"}, svf, error))
+            throw CommandError(error);
+        if (!ReadPlayerLog(text.str(), options.file, svf, board.patterns, captures, error))
+            throw CommandError(error, true);
+    } else if (!ReadCaptures(text.str(), options.file, board.patterns.drBits, board.patterns.Count(), captures,
+                             error)) {
         throw CommandError(error, true);
+    }
     const Diagnosis diagnosis = Diagnose(board.plan, board.patterns, captures);
     const InterconnectPlan& plan = board.plan;
 
