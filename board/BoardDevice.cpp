@@ -78,6 +78,14 @@ std::string BoardDevice::PreloadOpcode() const
     return "";
 }
 
+std::string BoardDevice::PreloadInstruction() const
+{
+    for (const char* name : {"PRELOAD", "SAMPLE/PRELOAD", "SAMPLE"})
+        if (!Opcode(name).empty())
+            return name;
+    return "";
+}
+
 std::string BoardDevice::SampleOpcode() const
 {
     for (const char* name : {"SAMPLE", "SAMPLE/PRELOAD", "PRELOAD"}) {

@@ -61,6 +61,8 @@ struct BoardDevice {
     // The opcode that loads the boundary register without driving pins:
     // PRELOAD, else SAMPLE/PRELOAD, else SAMPLE; "" when none.
     BSCAN_API std::string PreloadOpcode() const;
+    // The name of the instruction PreloadOpcode gives, "" when none.
+    BSCAN_API std::string PreloadInstruction() const;
     // The opcode that captures the pins without driving them: SAMPLE, else
     // SAMPLE/PRELOAD, else PRELOAD; "" when none.
     BSCAN_API std::string SampleOpcode() const;

@@ -27,7 +27,7 @@ void InstructionStep(const InterconnectPlan& plan, const std::string& title, boo
         switch (plan.modes[d]) {
         case DeviceMode::Extest:
             opcodes.push_back(preload ? device.PreloadOpcode() : device.Opcode("EXTEST"));
-            roles.push_back(preload ? "PRELOAD" : "EXTEST");
+            roles.push_back(preload ? device.PreloadInstruction() : "EXTEST");
             break;
         case DeviceMode::Sample:
             opcodes.push_back(device.SampleOpcode());
