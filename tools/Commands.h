@@ -22,6 +22,10 @@ struct CommandOptions {
     bool sampleOnly = false;                // svf --chain: --sample-only
     bool json = false;                      // decode: --json
     std::string selected;                   // decode --chain: --selected NAME,...
+    std::string netlist;                    // interconnect, diagnose: --netlist FILE
+    std::string output;                     // interconnect: -o SVF
+    bool driveUnknown = false;              // interconnect, diagnose: --drive-unknown
+    mutable int exitStatus = 0;             // diagnose: 1 when the board has a fault
 };
 
 void RunInfo(const CommandOptions& options, std::ostream& out);
@@ -33,6 +37,8 @@ void RunSvf(const CommandOptions& options, std::ostream& out);
 void RunChain(const CommandOptions& options, std::ostream& out);
 void RunIdentify(const CommandOptions& options, std::ostream& out);
 void RunDecode(const CommandOptions& options, std::ostream& out);
+void RunInterconnect(const CommandOptions& options, std::ostream& out);
+void RunDiagnose(const CommandOptions& options, std::ostream& out);
 // drive --chain and svf --chain (tools/CommandChain.cpp).
 void RunChainDrive(const CommandOptions& options, std::ostream& out);
 void RunChainSvf(const CommandOptions& options, std::ostream& out);

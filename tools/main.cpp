@@ -54,10 +54,15 @@ const Command kCommands[] = {
     {"decode", "Per port with an input cell, the value a boundary-register capture holds",
      "bscan decode [--json] FILE CAPTURE | bscan decode [--json] --chain CHAIN [--selected NAME,...] CAPTURE",
      RunDecode},
+    {"interconnect", "Interconnect test of a board from its netlist: report and SVF",
+     "bscan interconnect --chain CHAIN --netlist FILE [-o SVF] [--json] [--drive-unknown]", RunInterconnect},
+    {"diagnose", "The faults the TDO values of a played interconnect test show (exit 1 when any)",
+     "bscan diagnose --chain CHAIN --netlist FILE [--json] [--drive-unknown] CAPTURES", RunDiagnose},
 };
 
 const char* const kToolUsage =
-    "bscan {info|ports|cells|json|drive|svf|chain|identify|decode|check} FILE [ARGS]... (bscan --help)";
+    "bscan {info|ports|cells|json|drive|svf|chain|identify|decode|check|interconnect|diagnose} FILE [ARGS]... "
+    "(bscan --help)";
 
 const char* const kCheckUsage = "bscan check [--json] [--werror] FILE...";
 
@@ -112,6 +117,25 @@ void AddIdentifyArguments(CLI::App& command, CommandOptions& options)
         ->type_name("");
 }
 
+void AddBoardArguments(CLI::App& command, CommandOptions& options, const std::string& name)
+{
+    command.add_option("--chain", options.chain, "Chain file: the devices of the scan path, TDI first")
+        ->required()
+        ->type_name("CHAIN");
+    command.add_option("--netlist", options.netlist, "The board's netlist: KiCad export (.net) or NAME REF.PIN... lines")
+        ->required()
+        ->type_name("FILE");
+    command.add_flag("--json", options.json, "One JSON document instead of the text");
+    command.add_flag("--drive-unknown", options.driveUnknown,
+                     "Also drive nets that touch pins without boundary scan (never linkage pins)");
+    if (name == "interconnect")
+        command.add_option("-o", options.output, "Write the SVF to this file")->type_name("SVF");
+    else
+        command.add_option("CAPTURES", options.file, "TDO values the player read, one hex value a line")
+            ->required()
+            ->type_name("");
+}
+
 int UsageFailure(const std::string& usage, const std::string& reason)
 {
     std::cerr << "bscan: error: " << reason << '\n' << "usage: " << usage << '\n';
@@ -139,6 +163,8 @@ int main(int argc, char** argv)
             sub->add_option("CHAIN", options.file, "chain file")->required()->type_name("");
         else if (name == "identify")
             AddIdentifyArguments(*sub, options);
+        else if (name == "interconnect" || name == "diagnose")
+            AddBoardArguments(*sub, options, name);
         else
             sub->add_option("FILE", options.file, "BSDL file")->required()->type_name("");
         if (std::string(command.name) == "drive") {
@@ -215,5 +241,5 @@ int main(int argc, char** argv)
     }
     std::cout << out.str();
     std::cout.flush();
-    return std::cout ? 0 : 1;
+    return std::cout ? options.exitStatus : 1;
 }

@@ -5,6 +5,8 @@
 #include "chain/BScanChain.h"
 #include "chain/ChainScan.h"
 
+#include "BoardWiring.h"
+
 Board::Board(const BScanChain& chain)
 {
     for (size_t i = 0; i < chain.DeviceCount(); ++i)
@@ -62,6 +64,8 @@ void Board::Write(int tck, int tms, int tdi)
     for (size_t i = 0; i < m_devices.size(); ++i)
         m_devices[i].Clock(tms, i == 0 ? tdi : outs[i - 1]);
     const TapState after = m_devices.front().State();
+    if (m_wiring && (after == TapState::UpdateDr || after == TapState::UpdateIr || after == TapState::TestLogicReset))
+        m_wiring->Refresh(m_devices);
     const bool stillShifting = after == TapState::ShiftDr || after == TapState::ShiftIr;
     if (shifting && !stillShifting && (after == TapState::Exit1Dr || after == TapState::Exit1Ir)) {
         m_scans.push_back(m_current);
@@ -96,5 +100,14 @@ std::string Board::StateJson() const
     document["trst_resets"] = m_resets;
     document["devices"] = devices;
     document["scans"] = scans;
+    if (m_wiring)
+        document["fights"] = m_wiring->Fights();
     return document.dump(2) + "\n";
+}
+
+void Board::AttachWiring(BoardWiring* wiring)
+{
+    m_wiring = wiring;
+    if (m_wiring)
+        m_wiring->Refresh(m_devices);
 }

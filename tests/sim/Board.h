@@ -11,6 +11,7 @@
 #include "TapDevice.h"
 
 class BScanChain;
+class BoardWiring;
 
 struct ScanRecord {
     bool ir = false;
@@ -31,6 +32,9 @@ public:
 
     std::string StateJson() const;
 
+    // Nets joining the pins (BoardWiring.h); null for none. Not owned.
+    void AttachWiring(BoardWiring* wiring);
+
 private:
     std::vector<TapDevice> m_devices;
     int m_tck = 0;
@@ -39,6 +43,7 @@ private:
     std::vector<ScanRecord> m_scans;
     long long m_clocks = 0;
     long long m_resets = 0;
+    BoardWiring* m_wiring = nullptr;
 };
 
 #endif

@@ -6,6 +6,8 @@
 //
 //     bscan_sim CHAIN PORT_FILE STATE_FILE [SECONDS] [NAME.PORT=0|1 ...]
 //
+// and the options of the board's nets and faults (BoardWiring.h).
+//
 // PORT_FILE receives the port number once the server listens (written
 // whole, then renamed into place). Exit status 0 after a client that
 // quit or closed, 1 otherwise (the reason on standard error).
@@ -19,6 +21,7 @@
 
 #include "BitbangServer.h"
 #include "Board.h"
+#include "BoardWiring.h"
 
 namespace {
 
@@ -49,7 +52,22 @@ int main(int argc, char** argv)
         return 1;
     }
     Board board(chain);
+    std::vector<std::string> wiringOptions;
+    for (int i = 5; i < argc; ++i)
+        if (IsWiringOption(argv[i]))
+            wiringOptions.push_back(argv[i]);
+    BoardWiring wiring;
+    if (!wiringOptions.empty()) {
+        std::string error;
+        if (!wiring.Configure(chain, wiringOptions, error)) {
+            std::cerr << "bscan_sim: " << error << '\n';
+            return 2;
+        }
+        board.AttachWiring(&wiring);
+    }
     for (int i = 5; i < argc; ++i) {
+        if (IsWiringOption(argv[i]))
+            continue;
         if (!board.SetPin(argv[i])) {
             std::cerr << "bscan_sim: no such pin: " << argv[i] << '\n';
             return 2;
