@@ -41,8 +41,13 @@ const CInstrOpcode* FindInstruction(const CInstrRegisterDesc* ir, const std::str
 void RunSvf(const CommandOptions& options, std::ostream& out)
 {
     DeviceParser parser;
-    BScanPinMap* map = ReadAndDrive(parser, options, false);
+    ReadAndDrive(parser, options, false);
+    WriteSvf(parser, options, out);
+}
 
+void WriteSvf(BScanParser& parser, const CommandOptions& options, std::ostream& out)
+{
+    BScanPinMap* map = parser.GetPinMap();
     const CInstrRegisterDesc* ir = parser.GetInstructionRegisterDescription();
     const CInstrOpcode* instruction = FindInstruction(ir, options.instruction);
     if (!instruction)

@@ -1,0 +1,43 @@
+// The pieces of the extension module bscan._bscan.
+#ifndef BSCAN_PY_BINDINGS_H
+#define BSCAN_PY_BINDINGS_H
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <pybind11/pybind11.h>
+
+#include "DeviceCore.h"
+#include "drive/PortAssignment.h"
+
+namespace py = pybind11;
+
+// One port node of a Device (its index in the port catalogue).
+struct PortRef {
+    std::shared_ptr<DeviceCore> core;
+    int index;
+};
+
+// One boundary cell of a Device.
+struct CellRef {
+    std::shared_ptr<DeviceCore> core;
+    int number;
+};
+
+// A text of the model as str (bytes that are not UTF-8 replaced), or None
+// for a null text.
+py::object Text(const char* text);
+py::object Text(const std::string& text);
+
+// A cell's number (its position, as the document gives it), or None.
+py::object CellNumber(const KBScanCell* cell);
+
+// Turns the caller's mapping and keywords into PORT=VALUE assignments,
+// checked as `bscan drive` checks its arguments (ValueError, TypeError).
+std::vector<PortAssignment> Assignments(const py::object& mapping, const py::kwargs& ports);
+
+void BindPortAndCell(py::module_& module);
+void BindDevice(py::module_& module);
+
+#endif

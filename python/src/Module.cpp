@@ -1,0 +1,123 @@
+// The extension module bscan._bscan: read(), read_string() and the
+// translation of the library's failures into Python exceptions.
+//
+// A read runs without the GIL, behind the process-wide read mutex (see
+// DeviceCore.h), so other Python threads go on while a file is read and
+// reads from several threads take turns.
+#include "Bindings.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <system_error>
+#include <vector>
+
+#include "parser/BScanReturnCodes.h"
+#include "tools/ToolErrors.h"
+
+namespace {
+
+std::shared_ptr<DeviceCore> ReadWithoutGil(const std::string& file, const std::string& shownPath)
+{
+    py::gil_scoped_release release;
+    return DeviceCore::Read(file, shownPath);
+}
+
+// A private temporary file that holds a text while it is read.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(const std::string& text)
+    {
+        const char* dir = std::getenv("TMPDIR");
+        std::string pattern = std::string(dir && *dir ? dir : "/tmp") + "/bscan-XXXXXX.bsdl";
+        std::vector<char> name(pattern.begin(), pattern.end());
+        name.push_back('\0');
+        const int fd = mkstemps(name.data(), 5);
+        if (fd < 0)
+            throw std::system_error(errno, std::generic_category(), "cannot make a temporary file in " + pattern);
+        m_path = name.data();
+        size_t written = 0;
+        while (written < text.size()) {
+            const ssize_t n = write(fd, text.data() + written, text.size() - written);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                const int error = errno;
+                close(fd);
+                throw std::system_error(error, std::generic_category(), "cannot write " + m_path);
+            }
+            written += static_cast<size_t>(n);
+        }
+        close(fd);
+    }
+    ~TemporaryFile() { unlink(m_path.c_str()); }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    const std::string& Path() const { return m_path; }
+
+private:
+    std::string m_path;
+};
+
+void TranslateFailures(std::exception_ptr failure)
+{
+    try {
+        if (failure)
+            std::rethrow_exception(failure);
+    } catch (const ReadFailure& read) {
+        const char* name = BScanReturnCodeName(read.code);
+        py::object path = py::module_::import("os").attr("fsdecode")(py::bytes(read.path));
+        py::object error = py::module_::import("bscan._errors").attr("ReadError")(
+            Text(read.message), read.code, name ? py::object(py::str(name)) : py::object(py::none()), read.line, path);
+        PyErr_SetObject(error.get_type().ptr(), error.ptr());
+    } catch (const MissingFile& missing) {
+        py::object path = py::module_::import("os").attr("fsdecode")(py::bytes(missing.path));
+        py::object error = py::reinterpret_borrow<py::object>(PyExc_FileNotFoundError)(
+            ENOENT, std::strerror(ENOENT), path);
+        PyErr_SetObject(PyExc_FileNotFoundError, error.ptr());
+    } catch (const UsageError& usage) {
+        PyErr_SetString(PyExc_KeyError, usage.what());
+    } catch (const CommandError& command) {
+        PyErr_SetString(PyExc_ValueError, command.what());
+    } catch (const std::system_error& system) {
+        PyErr_SetString(PyExc_OSError, system.what());
+    }
+}
+
+}  // namespace
+
+PYBIND11_MODULE(_bscan, module)
+{
+    module.doc() = "The compiled part of the bscan package (import bscan instead).";
+    py::register_local_exception_translator(&TranslateFailures);
+    BindPortAndCell(module);
+    BindDevice(module);
+
+    module.def("read", [](const py::object& path) {
+        const std::string file = py::module_::import("os").attr("fsencode")(path).cast<std::string>();
+        return ReadWithoutGil(file, file);
+    }, py::arg("path"), "Reads a BSDL file into a Device.");
+
+    module.def("read_string", [](const py::object& text) {
+        std::string bytes;
+        if (py::isinstance<py::str>(text))
+            bytes = text.cast<std::string>();
+        else if (py::isinstance<py::bytes>(text))
+            bytes = text.cast<std::string>();
+        else
+            throw py::type_error("read_string takes the BSDL text as str or bytes");
+        std::shared_ptr<DeviceCore> core;
+        {
+            py::gil_scoped_release release;
+            TemporaryFile file(bytes);
+            core = DeviceCore::Read(file.Path(), "<string>");
+        }
+        return core;
+    }, py::arg("text"), "Reads BSDL text (str or bytes) into a Device.");
+
+    module.def("message_dir", &MessageDirectory,
+               "The directory whose ErrorList.txt gives the messages of ReadError.");
+}
