@@ -85,16 +85,25 @@ std::shared_ptr<DeviceCore> DeviceCore::Read(const std::string& file, const std:
     }
     if (result < 0)
         throw ReadFailure{result, line, shownPath, ReadErrorMessage(line, result, messageDir)};
-    if (BScanPinMap* map = core->Map()) {
-        core->m_ports = ListPorts(*map);
-        for (size_t i = 0; i < core->m_ports.size(); ++i)
-            core->m_portIndex.emplace(core->m_ports[i].node, static_cast<int>(i));
-    }
     return core;
+}
+
+const std::vector<PortEntry>& DeviceCore::Ports() const
+{
+    if (!m_catalogued) {
+        if (BScanPinMap* map = Map()) {
+            m_ports = ListPorts(*map);
+            for (size_t i = 0; i < m_ports.size(); ++i)
+                m_portIndex.emplace(m_ports[i].node, static_cast<int>(i));
+        }
+        m_catalogued = true;
+    }
+    return m_ports;
 }
 
 int DeviceCore::PortIndex(const KPinNode* node) const
 {
+    Ports();
     auto found = m_portIndex.find(node);
     return found == m_portIndex.end() ? -1 : found->second;
 }

@@ -58,7 +58,9 @@ public:
     DeviceParser& Parser() { return *m_parser; }
     BScanPinMap* Map() const { return m_parser->GetPinMap(); }
     const std::string& Path() const { return m_path; }   // as the caller gave it
-    const std::vector<PortEntry>& Ports() const { return m_ports; }
+    // The port catalogue, made on first use (a read alone does not pay for
+    // it). Called with the GIL held, which serialises the making.
+    const std::vector<PortEntry>& Ports() const;
     // The index in Ports() of a node, or -1.
     int PortIndex(const KPinNode* node) const;
     int BoundaryLength() const;
@@ -71,8 +73,9 @@ private:
 
     ParserPtr m_parser;
     std::string m_path;
-    std::vector<PortEntry> m_ports;
-    std::unordered_map<const KPinNode*, int> m_portIndex;
+    mutable bool m_catalogued = false;
+    mutable std::vector<PortEntry> m_ports;
+    mutable std::unordered_map<const KPinNode*, int> m_portIndex;
 };
 
 #endif
