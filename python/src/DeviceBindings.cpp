@@ -139,8 +139,9 @@ py::object Image(DeviceCore& core, bool asBits)
     return py::bytes(reinterpret_cast<const char*>(image), static_cast<size_t>((length + 7) / 8));
 }
 
-py::object PortByLabel(const std::shared_ptr<DeviceCore>& core, const std::string& label)
+py::object PortByLabel(const std::shared_ptr<DeviceCore>& core, const py::object& key)
 {
+    const std::string label = KeyText(key);
     BScanPinMap* map = core->Map();
     const KPinNode* node = map ? ResolvePort(*map, label) : nullptr;
     const int index = node ? core->PortIndex(node) : -1;

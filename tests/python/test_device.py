@@ -63,15 +63,18 @@ def test_port_labels_resolve_as_the_tool_resolves_them():
     d = bscan.read(SMALL)
     y = d.port("Y")
     assert d.port("6") == y                 # a pin number
+    assert d.port(6) == y
     assert d.port("y") == y                 # a port name in any case
     assert d.port("b(0)") == d.ports[7]     # NAME(INDEX)
     assert d.port("B") == d.ports[6]        # a vector port: the element declared first
     assert len({d.port("Y"), d.port("6")}) == 1
     demo = bscan.read(DEMO)
     assert demo.port("B5") == demo.port("LED")  # a package pin name
-    for label in ["NOPE", "99", "B(7)", ""]:
+    for label in ["NOPE", "99", "B(7)", "", 0]:
         with pytest.raises(KeyError):
             d.port(label)
+    with pytest.raises(TypeError):
+        d.port(None)
 
 
 def test_drive_matches_bscan_drive(tool):
