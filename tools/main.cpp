@@ -12,6 +12,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "tools/CommandCheck.h"
 #include "tools/Commands.h"
 
 #ifndef BSCAN_TOOL_VERSION
@@ -42,7 +43,9 @@ const Command kCommands[] = {
      "bscan svf FILE --instruction NAME [--preset HEX] PORT=VALUE[:in|:out]...", RunSvf},
 };
 
-const char* const kToolUsage = "bscan {info|ports|cells|json|drive|svf} FILE [ARGS]... (bscan --help)";
+const char* const kToolUsage = "bscan {info|ports|cells|json|drive|svf|check} FILE [ARGS]... (bscan --help)";
+
+const char* const kCheckUsage = "bscan check [--json] [--werror] FILE...";
 
 const char* const kPortHelp =
     "PORT=VALUE[:in|:out]. PORT is a pin number, a package pin name, NAME(INDEX) or a port name, "
@@ -95,6 +98,15 @@ int main(int argc, char** argv)
         commands[sub] = &command;
     }
 
+    // check takes several files and reports on standard output, read
+    // failures included; its exit status is its own.
+    CheckOptions checkOptions;
+    CLI::App* check = app.add_subcommand(
+        "check", "Judge each file: findings with rule, line and reason, then a summary (rules in README.md)");
+    check->add_option("FILE", checkOptions.files, "BSDL files")->required()->type_name("");
+    check->add_flag("--json", checkOptions.json, "Print one JSON document instead (keys in README.md)");
+    check->add_flag("--werror", checkOptions.werror, "Count warnings as errors for the exit status");
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
@@ -108,8 +120,24 @@ int main(int argc, char** argv)
         return 0;
     } catch (const CLI::ParseError& e) {
         const std::vector<CLI::App*> chosen = app.get_subcommands();
-        const std::string usage = chosen.empty() ? kToolUsage : commands[chosen.front()]->usage;
+        const std::string usage = chosen.empty()           ? kToolUsage
+                                  : chosen.front() == check ? kCheckUsage
+                                                            : commands[chosen.front()]->usage;
         return UsageFailure(usage, e.what());
+    }
+
+    if (app.get_subcommands().front() == check) {
+        std::ostringstream out;
+        int status = 1;
+        try {
+            status = RunCheck(checkOptions, out);
+        } catch (const std::bad_alloc&) {
+            std::cerr << "bscan check: error: out of memory\n";
+            return 1;
+        }
+        std::cout << out.str();
+        std::cout.flush();
+        return std::cout ? status : 1;
     }
 
     const Command* command = commands[app.get_subcommands().front()];

@@ -1,0 +1,201 @@
+#include "check/BScanChecker.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <new>
+
+#include "check/CheckContextInternal.h"
+
+namespace bscan_check {
+
+std::string Upper(const std::string& text)
+{
+    std::string out(text);
+    for (char& c : out)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return out;
+}
+
+bool SameText(const std::string& a, const std::string& b)
+{
+    return a.size() == b.size() && Upper(a) == Upper(b);
+}
+
+std::string Shorten(const std::string& text, std::size_t most)
+{
+    std::string out;
+    for (char c : text)
+        out += (static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) > 126) ? ' ' : c;
+    if (out.size() > most)
+        out = out.substr(0, most) + "...";
+    return out;
+}
+
+std::string JoinNames(const std::vector<std::string>& names, std::size_t most)
+{
+    std::string out;
+    for (std::size_t i = 0; i < names.size() && i < most; ++i)
+        out += (i ? ", " : "") + names[i];
+    if (names.size() > most)
+        out += " and " + std::to_string(names.size() - most) + " more";
+    return out;
+}
+
+CheckContext::CheckContext(const BScanDevice& device) : m_device(device)
+{
+    for (const BScanPortDeclaration& port : device.Ports())
+        m_ports.emplace(Upper(port.name), &port);
+    for (const BScanCellEntry& entry : device.BoundaryEntries())
+        m_cells[entry.number].push_back(&entry);
+}
+
+const BScanPortDeclaration* CheckContext::Port(const std::string& name) const
+{
+    auto found = m_ports.find(Upper(name));
+    return found == m_ports.end() ? nullptr : found->second;
+}
+
+const std::vector<const BScanCellEntry*>& CheckContext::EntriesOf(long long number) const
+{
+    static const std::vector<const BScanCellEntry*> none;
+    auto found = m_cells.find(number);
+    return found == m_cells.end() ? none : found->second;
+}
+
+bool CheckContext::IsControl(const std::string& function)
+{
+    return function == "control" || function == "controlr";
+}
+
+const std::vector<std::string>& CheckContext::Lines()
+{
+    if (m_linesRead)
+        return m_lines;
+    m_linesRead = true;
+    std::FILE* file = std::fopen(m_device.Path().c_str(), "rb");
+    if (!file)
+        return m_lines;
+    std::string text;
+    char block[65536];
+    std::size_t got;
+    while ((got = std::fread(block, 1, sizeof block, file)) > 0)
+        text.append(block, got);
+    std::fclose(file);
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        m_lines.push_back(std::move(line));
+        if (end == std::string::npos)
+            break;
+        start = end + 1;
+    }
+    return m_lines;
+}
+
+std::string CheckContext::PreparedLine(long long line)
+{
+    const std::vector<std::string>& lines = Lines();
+    if (line < 1 || line > static_cast<long long>(lines.size()))
+        return std::string();
+    std::string text = lines[static_cast<std::size_t>(line - 1)];
+    std::size_t comment = text.find("--");
+    if (comment != std::string::npos)
+        text.erase(comment);
+    std::size_t b = text.find_first_not_of(" \t\r\n");
+    if (b == std::string::npos)
+        return std::string();
+    std::size_t e = text.find_last_not_of(" \t\r\n");
+    return text.substr(b, e - b + 1);
+}
+
+BScanFinding& CheckContext::Add(const char* rule, BScanSeverity severity, long long line,
+                                const std::string& message)
+{
+    BScanFinding finding;
+    finding.rule = rule;
+    finding.severity = severity;
+    finding.line = line;
+    finding.message = message;
+    m_findings.push_back(std::move(finding));
+    return m_findings.back();
+}
+
+}  // namespace bscan_check
+
+std::vector<BScanFinding> BScanChecker::Check(const BScanDevice& device)
+{
+    std::vector<BScanFinding> findings;
+    try {
+        bscan_check::CheckContext context(device);
+        try {
+            bscan_check::CheckReadFailure(context);
+            // A file without an entity has nothing more to judge.
+            if (device.DescriptionRead()) {
+                bscan_check::CheckEntity(context);
+                bscan_check::CheckSwallowed(context);
+                bscan_check::CheckPins(context);
+                bscan_check::CheckInstructions(context);
+                bscan_check::CheckBoundaryRegister(context);
+            }
+        } catch (const std::bad_alloc&) {
+        }
+        findings.swap(context.Findings());
+        // read-failed first, then by line; a stable sort keeps the rules'
+        // order within a line.
+        std::stable_sort(findings.begin(), findings.end(), [](const BScanFinding& a, const BScanFinding& b) {
+            const bool aFirst = a.rule == "read-failed", bFirst = b.rule == "read-failed";
+            if (aFirst != bFirst)
+                return aFirst;
+            return a.line < b.line;
+        });
+    } catch (const std::bad_alloc&) {
+    }
+    return findings;
+}
+
+const char* BScanChecker::SeverityName(BScanSeverity severity)
+{
+    switch (severity) {
+    case BScanSeverity::Error: return "error";
+    case BScanSeverity::Warning: return "warning";
+    default: return "note";
+    }
+}
+
+const std::vector<BScanRule>& BScanChecker::Rules()
+{
+    static const std::vector<BScanRule> rules = {
+        {"read-failed", BScanSeverity::Error, "the core's Read gives a negative code: the statement or entry, its line and the reason"},
+        {"entity-end", BScanSeverity::Warning, "the name after end differs from the entity's, or the entity has no end"},
+        {"tap-ports", BScanSeverity::Error, "a TAP_SCAN attribute missing, naming an undeclared port or a port of the wrong direction"},
+        {"port-grouping", BScanSeverity::Error, "PORT_GROUPING names undeclared ports or a port twice (error); a pair the core's reading drops (warning)"},
+        {"compliance-patterns", BScanSeverity::Error, "COMPLIANCE_PATTERNS names undeclared ports, or a pattern's width differs from the port list"},
+        {"design-warning", BScanSeverity::Note, "the file's DESIGN_WARNING text"},
+        {"attribute-case", BScanSeverity::Warning, "an attribute the core reads, written with its name not in upper case: the core skips it"},
+        {"statement-swallowed", BScanSeverity::Warning, "the core reads on past a statement (a head whose 'is' is not between blanks, or a BOUNDARY_REGISTER or PIN_MAP_STRING attribute whose value stands whole on its first line) and loses the statements it swallows"},
+        {"line-cut", BScanSeverity::Warning, "a physical line longer than 254 characters: what the core's read loses at the cut"},
+        {"pin-map-port", BScanSeverity::Error, "a declared port missing from the selected pin map, an undeclared port in it, or a vector whose pin list length differs from its range"},
+        {"pin-duplicate", BScanSeverity::Error, "one pin assigned to two ports"},
+        {"pin-lost", BScanSeverity::Warning, "a port that the file gives a pin, that the core reads without it"},
+        {"opcode-length", BScanSeverity::Error, "an opcode not exactly INSTRUCTION_LENGTH characters of 0, 1 and X"},
+        {"instruction-mandatory", BScanSeverity::Error, "BYPASS, EXTEST or SAMPLE missing"},
+        {"bypass-opcode", BScanSeverity::Error, "BYPASS has no all-ones opcode"},
+        {"opcode-ambiguous", BScanSeverity::Warning, "two instructions decode the same pattern (X bits count as both values), except SAMPLE with PRELOAD"},
+        {"instruction-capture", BScanSeverity::Error, "INSTRUCTION_CAPTURE not INSTRUCTION_LENGTH long or its two least significant bits not 01; INSTRUCTION_LENGTH below 2"},
+        {"idcode", BScanSeverity::Error, "IDCODE_REGISTER not 32 bits, its least significant bit not 1, or a manufacturer code of seven ones; IDCODE instruction and register not both present (warning)"},
+        {"register-access", BScanSeverity::Error, "REGISTER_ACCESS or INSTRUCTION_PRIVATE naming an undeclared instruction; BYPASS not 1 bit, DEVICE_ID not 32, BOUNDARY not BOUNDARY_LENGTH"},
+        {"bsr-entry", BScanSeverity::Error, "a BOUNDARY_REGISTER entry without cell number, with fewer than four fields, an unknown function or a safe value other than 0, 1, X"},
+        {"bsr-length", BScanSeverity::Error, "BOUNDARY_LENGTH differs from the entries, or the cell numbers are not 0 .. length-1 each once"},
+        {"bsr-port", BScanSeverity::Error, "an entry names an undeclared port, or an index outside the vector's range"},
+        {"bsr-control-cell", BScanSeverity::Error, "an entry's control cell is not a cell of the register, or not a control or controlr cell"},
+        {"bsr-disable", BScanSeverity::Error, "an output3 or bidir cell without control cell, disable value or disabled state; a disable value other than 0 or 1; an unknown disabled state"},
+        {"bsr-function-direction", BScanSeverity::Error, "a cell's function does not suit its port's direction"},
+        {"safe-enables-driver", BScanSeverity::Warning, "a control cell's safe value enables the drivers it controls"},
+        {"shared-control", BScanSeverity::Note, "one control cell enables several ports"},
+    };
+    return rules;
+}

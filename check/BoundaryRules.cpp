@@ -1,0 +1,342 @@
+// Rules on the boundary-scan register: bsr-entry, bsr-length, bsr-port,
+// bsr-control-cell, bsr-disable, bsr-function-direction,
+// safe-enables-driver and shared-control.
+#include <algorithm>
+#include <set>
+
+#include "check/CheckContextInternal.h"
+
+namespace bscan_check {
+
+namespace {
+
+const std::set<std::string>& KnownFunctions()
+{
+    static const std::set<std::string> functions = {"input", "output2", "output3", "control", "controlr",
+                                                    "internal", "clock", "bidir", "observe_only"};
+    return functions;
+}
+
+bool IsInputLike(const std::string& function)
+{
+    return function == "input" || function == "clock" || function == "observe_only";
+}
+
+std::string CellName(const BScanCellEntry& entry)
+{
+    return entry.number >= 0 ? std::to_string(entry.number) : std::string();
+}
+
+std::string Describe(const BScanCellEntry& entry)
+{
+    return "cell " + CellName(entry) + " (" + entry.function + (entry.port == "*" ? "" : ", port " + entry.port) + ")";
+}
+
+BScanFinding& AddForCell(CheckContext& c, const char* rule, BScanSeverity severity, const BScanCellEntry& entry,
+                         const std::string& message)
+{
+    BScanFinding& finding = c.Add(rule, severity, entry.line, message);
+    finding.cell = CellName(entry);
+    if (!entry.portName.empty())
+        finding.port = entry.port;
+    return finding;
+}
+
+// The functions a port of `mode` may have cells of.
+bool FunctionSuits(const std::string& mode, const std::string& function)
+{
+    if (mode == "in")
+        return IsInputLike(function);
+    if (mode == "out" || mode == "buffer")
+        return function == "output2" || function == "output3" || function == "observe_only";
+    if (mode == "inout")
+        return function == "input" || function == "output2" || function == "output3" || function == "bidir" ||
+               function == "observe_only";
+    return false;
+}
+
+// What the core's pin map admits for a port whose mode word is `modeText`
+// as written (only the lower-case words give a direction).
+bool CoreAdmits(const std::string& modeText, const std::string& function)
+{
+    if (modeText == "in")
+        return function == "input" || function == "clock" || function == "observe_only";
+    if (modeText == "out")
+        return function == "output2" || function == "output3";
+    if (modeText == "inout")
+        return function == "input" || function == "output2" || function == "output3" || function == "bidir" ||
+               function == "observe_only";
+    if (modeText == "buffer")
+        return function == "output2";
+    return false;
+}
+
+void CheckEntries(CheckContext& c)
+{
+    for (const BScanCellEntry& entry : c.Device().BoundaryEntries()) {
+        if (entry.number < 0) {
+            AddForCell(c, "bsr-entry", BScanSeverity::Error, entry,
+                       "entry '" + Shorten(entry.text) + "' has no cell number");
+            continue;
+        }
+        if (entry.fieldCount < 4) {
+            AddForCell(c, "bsr-entry", BScanSeverity::Error, entry,
+                       "cell " + CellName(entry) + " has " + std::to_string(entry.fieldCount) +
+                           " fields; an entry needs cell type, port, function and safe value");
+            continue;
+        }
+        if (!KnownFunctions().count(entry.function))
+            AddForCell(c, "bsr-entry", BScanSeverity::Error, entry,
+                       "cell " + CellName(entry) + " has the unknown function '" + entry.function + "'");
+        if (entry.safe != "0" && entry.safe != "1" && entry.safe != "X")
+            AddForCell(c, "bsr-entry", BScanSeverity::Error, entry,
+                       "cell " + CellName(entry) + " has the safe value '" + entry.safe + "'; it must be 0, 1 or X");
+    }
+}
+
+void CheckLength(CheckContext& c)
+{
+    const BScanDevice& d = c.Device();
+    const std::vector<BScanCellEntry>& cells = d.BoundaryEntries();
+    const bool hasRegister = d.FindAttribute("BOUNDARY_REGISTER") != nullptr;
+    const long long length = d.BoundaryLength();
+    if (!hasRegister) {
+        if (d.FindAttribute("BOUNDARY_LENGTH"))
+            c.Add("bsr-length", BScanSeverity::Error, d.BoundaryLengthLine(),
+                  "BOUNDARY_LENGTH is given but the file has no BOUNDARY_REGISTER");
+        return;
+    }
+    if (length < 0) {
+        c.Add("bsr-length", BScanSeverity::Error,
+              d.BoundaryLengthLine() ? d.BoundaryLengthLine() : d.BoundaryRegisterLine(),
+              d.BoundaryLengthLine() ? "BOUNDARY_LENGTH is no number"
+                                     : "BOUNDARY_REGISTER without BOUNDARY_LENGTH");
+        return;
+    }
+    std::set<long long> seen;
+    for (const BScanCellEntry& entry : cells) {
+        if (entry.number < 0)
+            continue;
+        if (entry.number >= length) {
+            AddForCell(c, "bsr-length", BScanSeverity::Error, entry,
+                       "cell " + CellName(entry) + " lies outside the register: BOUNDARY_LENGTH is " +
+                           std::to_string(length) + ", so cells are numbered 0 to " + std::to_string(length - 1));
+            continue;
+        }
+        if (!seen.insert(entry.number).second) {
+            // A cell may be listed twice when one listing observes (input,
+            // clock, observe_only) and the other does not: a merged cell.
+            const std::vector<const BScanCellEntry*>& same = c.EntriesOf(entry.number);
+            int inputs = 0;
+            for (const BScanCellEntry* other : same)
+                inputs += IsInputLike(other->function) ? 1 : 0;
+            const bool merged = same.size() == 2 && inputs == 1;
+            if (!merged)
+                AddForCell(c, "bsr-length", BScanSeverity::Error, entry,
+                           "cell " + CellName(entry) + " is listed again (first on line " +
+                               std::to_string(same.front()->line) + ")");
+        }
+    }
+    std::vector<std::string> missing;
+    for (long long k = 0; k < length && missing.size() <= 8; ++k)
+        if (!seen.count(k))
+            missing.push_back(std::to_string(k));
+    if (!missing.empty() || static_cast<long long>(seen.size()) != length) {
+        long long absent = length - static_cast<long long>(seen.size());
+        c.Add("bsr-length", BScanSeverity::Error, d.BoundaryLengthLine(),
+              "BOUNDARY_LENGTH is " + std::to_string(length) + " but BOUNDARY_REGISTER lists " +
+                  std::to_string(seen.size()) + " of its cells" +
+                  (missing.empty() ? std::string()
+                                   : "; " + std::to_string(absent) + " missing: " + JoinNames(missing)));
+    }
+}
+
+void CheckPorts(CheckContext& c)
+{
+    for (const BScanCellEntry& entry : c.Device().BoundaryEntries()) {
+        if (entry.fieldCount < 2 || entry.portName.empty())
+            continue;
+        const BScanPortDeclaration* port = c.Port(entry.portName);
+        if (!port) {
+            AddForCell(c, "bsr-port", BScanSeverity::Error, entry,
+                       "cell " + CellName(entry) + " names port " + entry.portName + ", which is not declared");
+            continue;
+        }
+        if (port->isVector && entry.portIndex < 0)
+            AddForCell(c, "bsr-port", BScanSeverity::Error, entry,
+                       "cell " + CellName(entry) + " names vector port " + port->name + " without an index");
+        else if (port->isVector && !port->HasIndex(entry.portIndex))
+            AddForCell(c, "bsr-port", BScanSeverity::Error, entry,
+                       "cell " + CellName(entry) + " names " + entry.port + ", outside the range " +
+                           std::to_string(port->left) + " to " + std::to_string(port->right) + " of " + port->name);
+        else if (!port->isVector && entry.portIndex >= 0)
+            AddForCell(c, "bsr-port", BScanSeverity::Error, entry,
+                       "cell " + CellName(entry) + " gives the scalar port " + port->name + " an index");
+    }
+}
+
+void CheckControlCells(CheckContext& c)
+{
+    for (const BScanCellEntry& entry : c.Device().BoundaryEntries()) {
+        if (entry.fieldCount < 5)
+            continue;
+        if (entry.control < 0) {
+            AddForCell(c, "bsr-control-cell", BScanSeverity::Error, entry,
+                       "cell " + CellName(entry) + " names the control cell '" + entry.controlCell +
+                           "', which is no cell number");
+            continue;
+        }
+        const std::vector<const BScanCellEntry*>& controls = c.EntriesOf(entry.control);
+        if (controls.empty()) {
+            AddForCell(c, "bsr-control-cell", BScanSeverity::Error, entry,
+                       "cell " + CellName(entry) + " names control cell " + std::to_string(entry.control) +
+                           ", which is not a cell of the register");
+            continue;
+        }
+        // An output2 or bidir cell that names itself describes an open
+        // collector or open drain: its own value 1 or 0 switches it off.
+        bool isControl = entry.control == entry.number &&
+                         (entry.function == "output2" || entry.function == "bidir");
+        for (const BScanCellEntry* control : controls)
+            isControl = isControl || CheckContext::IsControl(control->function);
+        if (!isControl)
+            AddForCell(c, "bsr-control-cell", BScanSeverity::Error, entry,
+                       "cell " + CellName(entry) + " names control cell " + std::to_string(entry.control) +
+                           ", which is " + Describe(*controls.front()) + ", not a control or controlr cell");
+    }
+}
+
+void CheckDisable(CheckContext& c)
+{
+    static const std::set<std::string> states = {"Z", "WEAK0", "WEAK1", "PULL0", "PULL1", "KEEPER"};
+    for (const BScanCellEntry& entry : c.Device().BoundaryEntries()) {
+        if (entry.fieldCount < 4)
+            continue;
+        const bool needsControl = entry.function == "output3" || entry.function == "bidir";
+        if ((needsControl && entry.fieldCount < 7) || entry.fieldCount == 5 || entry.fieldCount == 6) {
+            std::string lacking = entry.fieldCount <= 4 ? "control cell, disable value and disabled state"
+                                  : entry.fieldCount == 5 ? "disable value and disabled state"
+                                                          : "disabled state";
+            AddForCell(c, "bsr-disable", BScanSeverity::Error, entry,
+                       "cell " + CellName(entry) + (needsControl ? " is an " + entry.function + " cell" : "") +
+                           " without " + lacking);
+            continue;
+        }
+        if (entry.fieldCount >= 6 && entry.disableValue != "0" && entry.disableValue != "1")
+            AddForCell(c, "bsr-disable", BScanSeverity::Error, entry,
+                       "cell " + CellName(entry) + " has the disable value '" + entry.disableValue +
+                           "'; it must be 0 or 1");
+        if (entry.fieldCount >= 7 && !states.count(entry.disabledState))
+            AddForCell(c, "bsr-disable", BScanSeverity::Error, entry,
+                       "cell " + CellName(entry) + " has the disabled state '" + entry.disabledState +
+                           "'; it must be Z, WEAK0, WEAK1, PULL0, PULL1 or KEEPER");
+    }
+}
+
+const char* Article(const std::string& word)
+{
+    return !word.empty() && std::string("aeiouAEIOU").find(word[0]) != std::string::npos ? "an" : "a";
+}
+
+void CheckDirections(CheckContext& c)
+{
+    // Cells that suit the port's mode but that the core refuses (a mode
+    // word not in lower case, or a pairing the core does not read) are
+    // reported once per mode word as written and function, at the first
+    // such cell.
+    std::map<std::pair<std::string, std::string>, std::vector<const BScanCellEntry*>> refused;
+    std::vector<std::pair<std::string, std::string>> order;
+    for (const BScanCellEntry& entry : c.Device().BoundaryEntries()) {
+        if (entry.fieldCount < 3 || entry.portName.empty() || !KnownFunctions().count(entry.function))
+            continue;
+        const BScanPortDeclaration* port = c.Port(entry.portName);
+        if (!port)
+            continue;
+        const bool suits = FunctionSuits(port->mode, entry.function);
+        const bool admitted = CoreAdmits(port->modeText, entry.function);
+        if (suits && admitted)
+            continue;
+        if (!suits) {
+            AddForCell(c, "bsr-function-direction", BScanSeverity::Error, entry,
+                       "cell " + CellName(entry) + " is " + Article(entry.function) + " " + entry.function +
+                           " cell of port " + entry.port + ", declared " + port->modeText + ": " + entry.function +
+                           " does not suit " + (port->mode.empty() ? "that mode" : "a port of mode " + port->mode));
+            continue;
+        }
+        auto key = std::make_pair(port->modeText, entry.function);
+        if (refused[key].empty())
+            order.push_back(key);
+        refused[key].push_back(&entry);
+    }
+    for (const auto& key : order) {
+        const std::vector<const BScanCellEntry*>& cells = refused[key];
+        std::vector<std::string> names;
+        for (const BScanCellEntry* cell : cells)
+            names.push_back(CellName(*cell) + " (" + cell->port + ")");
+        const std::string mode = c.Port(cells.front()->portName)->mode;
+        std::string why = key.first != mode
+                              ? "the core reads mode words in lower case only, so such ports have no direction "
+                                "and take no cell"
+                              : "the core takes no " + key.second + " cell on a port of mode " + mode;
+        AddForCell(c, "bsr-function-direction", BScanSeverity::Error, *cells.front(),
+                   std::to_string(cells.size()) + " " + key.second + (cells.size() == 1 ? " cell" : " cells") +
+                       " of ports declared " + key.first + " (" + JoinNames(names, 4) + "): " + why +
+                       "; the core refuses such a cell with -1");
+    }
+}
+
+void CheckSafeValues(CheckContext& c)
+{
+    const std::vector<BScanCellEntry>& cells = c.Device().BoundaryEntries();
+    std::map<long long, std::vector<const BScanCellEntry*>> controlled;
+    for (const BScanCellEntry& entry : cells)
+        if (entry.fieldCount >= 6 && entry.control >= 0)
+            controlled[entry.control].push_back(&entry);
+    for (const BScanCellEntry& control : cells) {
+        if (!CheckContext::IsControl(control.function))
+            continue;
+        auto found = controlled.find(control.number);
+        if (found == controlled.end())
+            continue;
+        std::vector<std::string> enabled, ports;
+        std::set<std::string> distinctPorts;
+        for (const BScanCellEntry* cell : found->second) {
+            const std::string port = cell->portName.empty() ? "cell " + CellName(*cell) : cell->port;
+            if (distinctPorts.insert(Upper(port)).second)
+                ports.push_back(port);
+            if ((control.safe == "0" || control.safe == "1") &&
+                (cell->disableValue == "0" || cell->disableValue == "1") && cell->disableValue != control.safe)
+                enabled.push_back(port);
+        }
+        if (!enabled.empty()) {
+            BScanFinding& finding = AddForCell(
+                c, "safe-enables-driver", BScanSeverity::Warning, control,
+                "control cell " + CellName(control) + " has the safe value " + control.safe +
+                    ", which enables the drivers it controls (disable value " +
+                    (control.safe == "0" ? "1" : "0") + "): EXTEST starts with " + JoinNames(enabled) + " driving");
+            finding.port = enabled.front();
+        }
+        if (ports.size() > 1) {
+            BScanFinding& finding =
+                AddForCell(c, "shared-control", BScanSeverity::Note, control,
+                           "control cell " + CellName(control) + " enables " + std::to_string(ports.size()) +
+                               " ports: driving one drives all (" + JoinNames(ports) + ")");
+            finding.port = ports.front();
+        }
+    }
+}
+
+}  // namespace
+
+void CheckBoundaryRegister(CheckContext& context)
+{
+    CheckEntries(context);
+    CheckLength(context);
+    CheckPorts(context);
+    CheckControlCells(context);
+    CheckDisable(context);
+    CheckDirections(context);
+    CheckSafeValues(context);
+}
+
+}  // namespace bscan_check
