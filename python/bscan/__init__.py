@@ -12,6 +12,6 @@ process-wide stream) and run without the GIL.
 """
 
 from ._errors import ReadError
-from ._bscan import Cell, Device, Port, message_dir, read, read_string
+from ._bscan import Cell, Device, Finding, Idcode, Port, check, message_dir, read, read_string
 
-__all__ = ["Cell", "Device", "Port", "ReadError", "message_dir", "read", "read_string"]
+__all__ = ["Cell", "Device", "Finding", "Idcode", "Port", "ReadError", "check", "message_dir", "read", "read_string"]

@@ -1,9 +1,12 @@
 from ._bscan import Cell as Cell
 from ._bscan import Device as Device
+from ._bscan import Finding as Finding
+from ._bscan import Idcode as Idcode
 from ._bscan import Port as Port
+from ._bscan import check as check
 from ._bscan import message_dir as message_dir
 from ._bscan import read as read
 from ._bscan import read_string as read_string
 from ._errors import ReadError as ReadError
 
-__all__ = ["Cell", "Device", "Port", "ReadError", "message_dir", "read", "read_string"]
+__all__ = ["Cell", "Device", "Finding", "Idcode", "Port", "ReadError", "check", "message_dir", "read", "read_string"]

@@ -38,6 +38,8 @@ py::object CellNumber(const KBScanCell* cell);
 std::vector<PortAssignment> Assignments(const py::object& mapping, const py::kwargs& ports);
 
 void BindPortAndCell(py::module_& module);
-void BindDevice(py::module_& module);
+// Binds Device and returns its class, to which BindDescription adds.
+py::class_<DeviceCore, std::shared_ptr<DeviceCore>> BindDevice(py::module_& module);
+void BindDescription(py::module_& module, py::class_<DeviceCore, std::shared_ptr<DeviceCore>>& device);
 
 #endif

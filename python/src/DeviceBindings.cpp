@@ -188,10 +188,11 @@ std::vector<PortAssignment> Assignments(const py::object& mapping, const py::kwa
     return list;
 }
 
-void BindDevice(py::module_& module)
+py::class_<DeviceCore, std::shared_ptr<DeviceCore>> BindDevice(py::module_& module)
 {
     using Core = std::shared_ptr<DeviceCore>;
-    py::class_<DeviceCore, Core>(module, "Device", "One BSDL file as the library read it.")
+    py::class_<DeviceCore, Core> device(module, "Device", "One BSDL file as the library read it.");
+    device
         .def_property_readonly("path", [](const Core& d) { return ShownPath(*d); },
                                "the path as given to read(), '<string>' for read_string()")
         .def_property_readonly("entity", [](const Core& d) { return Text(d->Parser().GetComponentName()); })
@@ -225,4 +226,5 @@ void BindDevice(py::module_& module)
             return py::module_::import("json").attr("loads")(DeviceJsonText(d->Parser(), d->Path(), -1));
         })
         .def("__repr__", [](const Core& d) { return DeviceRepr(*d); });
+    return device;
 }

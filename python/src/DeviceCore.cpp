@@ -1,5 +1,7 @@
 #include "DeviceCore.h"
 
+#include "TemporaryFile.h"
+
 #include <dlfcn.h>
 #include <sys/stat.h>
 
@@ -44,16 +46,6 @@ std::mutex& ReadMutex()
     return *mutex;
 }
 
-void LockedParserDelete::operator()(DeviceParser* parser) const
-{
-    std::lock_guard<std::mutex> lock(ReadMutex());
-    // Only ever a DeviceParser made here, so the static type is the dynamic one.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdelete-non-virtual-dtor"
-    delete parser;
-#pragma GCC diagnostic pop
-}
-
 std::string MessageDirectory()
 {
     const std::string moduleDir = ModuleDirectory();
@@ -67,6 +59,41 @@ std::string MessageDirectory()
 }
 
 DeviceCore::DeviceCore(const std::string& path) : m_parser(new DeviceParser), m_path(path) {}
+
+DescriptionPtr ReadDescriptionFile(const std::string& file, const std::string& messageDir)
+{
+    DescriptionPtr description(new BScanDevice);
+    std::lock_guard<std::mutex> lock(ReadMutex());
+    description->Read(file, messageDir);
+    description->Parser().CloseFile();
+    return description;
+}
+
+std::shared_ptr<DeviceCore> DeviceCore::ReadText(const std::string& text)
+{
+    TemporaryFile file(text);
+    std::shared_ptr<DeviceCore> core = Read(file.Path(), "<string>");
+    core->m_fromText = true;
+    core->m_text = text;
+    return core;
+}
+
+const BScanDevice& DeviceCore::Description()
+{
+    std::lock_guard<std::mutex> lock(m_descriptionMutex);
+    if (!m_description) {
+        if (m_fromText) {
+            TemporaryFile file(m_text);
+            m_description = ReadDescriptionFile(file.Path(), MessageDirectory());
+        } else {
+            struct stat info;
+            if (stat(m_path.c_str(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR))
+                throw MissingFile{m_path};
+            m_description = ReadDescriptionFile(m_path, MessageDirectory());
+        }
+    }
+    return *m_description;
+}
 
 std::shared_ptr<DeviceCore> DeviceCore::Read(const std::string& file, const std::string& shownPath)
 {

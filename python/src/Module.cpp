@@ -6,11 +6,9 @@
 // reads from several threads take turns.
 #include "Bindings.h"
 
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <system_error>
@@ -26,42 +24,6 @@ std::shared_ptr<DeviceCore> ReadWithoutGil(const std::string& file, const std::s
     py::gil_scoped_release release;
     return DeviceCore::Read(file, shownPath);
 }
-
-// A private temporary file that holds a text while it is read.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(const std::string& text)
-    {
-        const char* dir = std::getenv("TMPDIR");
-        std::string pattern = std::string(dir && *dir ? dir : "/tmp") + "/bscan-XXXXXX.bsdl";
-        std::vector<char> name(pattern.begin(), pattern.end());
-        name.push_back('\0');
-        const int fd = mkstemps(name.data(), 5);
-        if (fd < 0)
-            throw std::system_error(errno, std::generic_category(), "cannot make a temporary file in " + pattern);
-        m_path = name.data();
-        size_t written = 0;
-        while (written < text.size()) {
-            const ssize_t n = write(fd, text.data() + written, text.size() - written);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0) {
-                const int error = errno;
-                close(fd);
-                throw std::system_error(error, std::generic_category(), "cannot write " + m_path);
-            }
-            written += static_cast<size_t>(n);
-        }
-        close(fd);
-    }
-    ~TemporaryFile() { unlink(m_path.c_str()); }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-    const std::string& Path() const { return m_path; }
-
-private:
-    std::string m_path;
-};
 
 void TranslateFailures(std::exception_ptr failure)
 {
@@ -115,7 +77,8 @@ PYBIND11_MODULE(_bscan, module)
     module.doc() = "The compiled part of the bscan package (import bscan instead).";
     py::register_local_exception_translator(&TranslateFailures);
     BindPortAndCell(module);
-    BindDevice(module);
+    auto device = BindDevice(module);
+    BindDescription(module, device);
 
     module.def("read", [](const py::object& path) {
         const std::string file = py::module_::import("os").attr("fsencode")(path).cast<std::string>();
@@ -130,13 +93,8 @@ PYBIND11_MODULE(_bscan, module)
             bytes = text.cast<std::string>();
         else
             throw py::type_error("read_string takes the BSDL text as str or bytes");
-        std::shared_ptr<DeviceCore> core;
-        {
-            py::gil_scoped_release release;
-            TemporaryFile file(bytes);
-            core = DeviceCore::Read(file.Path(), "<string>");
-        }
-        return core;
+        py::gil_scoped_release release;
+        return DeviceCore::ReadText(bytes);
     }, py::arg("text"), "Reads BSDL text (str or bytes) into a Device.");
 
     module.def("_core_read_seconds", [](const py::object& path, int loops) {

@@ -9,7 +9,9 @@ from conftest import DEMO, SMALL, SYNTAX, fixture_files, real_files
 
 def outcome(path):
     try:
-        return bscan.read(str(path)).to_dict()
+        device = bscan.read(str(path))
+        idcode = device.idcode  # the whole-device description reads the file again
+        return device.to_dict(), idcode and idcode.pattern, len(device.check())
     except bscan.ReadError as error:
         return ("error", error.code, error.line, str(error))
 
