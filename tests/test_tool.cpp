@@ -126,9 +126,13 @@ TEST(Tool, SvfShiftsCellZeroAndTheRightmostOpcodeBitFirst)
 {
     // Cells 100011 (cell 0 first) are the value 0b110001 = 0x31; the opcode
     // 110 of EXTEST is 6. The instruction name is matched ignoring case.
+    // EXTEST comes after the image went in under SAMPLE (010 = 2), the
+    // file's preload instruction.
     ToolRun run = RunTool({"svf", kSmall, "--instruction", "extest", "A=1", "Y=0", "B(1)=1"});
     EXPECT_EQ(0, run.status);
-    EXPECT_EQ("! TOOL_SMALL: instruction EXTEST\nSIR 3 TDI (6);\nSDR 6 TDI (31);\n", run.out);
+    EXPECT_EQ("! TOOL_SMALL: instruction EXTEST, the image preloaded first with SAMPLE\n"
+              "SIR 3 TDI (2);\nSDR 6 TDI (31);\nSIR 3 TDI (6);\nSDR 6 TDI (31);\n",
+              run.out);
     EXPECT_EQ("", run.err);
 
     // SAMPLE has two opcodes; the first (010) is loaded. Only cell 1 is set.

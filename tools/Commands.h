@@ -16,7 +16,12 @@ struct CommandOptions {
     std::string preset;                     // drive, svf: --preset HEX
     bool mask = false;                      // drive: --mask
     std::string instruction;                // svf: --instruction NAME
-    std::vector<std::string> assignments;   // drive, svf: PORT=VALUE[:in|:out]
+    std::vector<std::string> assignments;   // drive, svf: PORT=VALUE[:in|:out]; identify: DIR...
+    std::string chain;                      // drive, svf, decode: --chain CHAIN
+    bool noIdcode = false;                  // svf --chain: --no-idcode
+    bool sampleOnly = false;                // svf --chain: --sample-only
+    bool json = false;                      // decode: --json
+    std::string selected;                   // decode --chain: --selected NAME,...
 };
 
 void RunInfo(const CommandOptions& options, std::ostream& out);
@@ -25,6 +30,12 @@ void RunCells(const CommandOptions& options, std::ostream& out);
 void RunJson(const CommandOptions& options, std::ostream& out);
 void RunDrive(const CommandOptions& options, std::ostream& out);
 void RunSvf(const CommandOptions& options, std::ostream& out);
+void RunChain(const CommandOptions& options, std::ostream& out);
+void RunIdentify(const CommandOptions& options, std::ostream& out);
+void RunDecode(const CommandOptions& options, std::ostream& out);
+// drive --chain and svf --chain (tools/CommandChain.cpp).
+void RunChainDrive(const CommandOptions& options, std::ostream& out);
+void RunChainSvf(const CommandOptions& options, std::ostream& out);
 
 // The SVF text of `svf` for a device already read and driven: the
 // instruction options.instruction (UsageError when the file has none of

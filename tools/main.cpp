@@ -37,13 +37,25 @@ const Command kCommands[] = {
      "bscan cells FILE", RunCells},
     {"json", "The whole model as one JSON document (keys documented in README.md)",
      "bscan json FILE", RunJson},
-    {"drive", "Drive ports and print the scan image as hex bytes and as bits from cell 0",
-     "bscan drive FILE [--preset HEX] [--mask] PORT=VALUE[:in|:out]...", RunDrive},
-    {"svf", "Print SVF that loads an instruction and shifts the driven image",
-     "bscan svf FILE --instruction NAME [--preset HEX] PORT=VALUE[:in|:out]...", RunSvf},
+    {"drive", "Drive ports and print the scan image as hex bytes and as bits from cell 0 (--chain: each device's)",
+     "bscan drive FILE [--preset HEX] [--mask] PORT=VALUE[:in|:out]... | bscan drive --chain CHAIN NAME.PORT=VALUE...",
+     RunDrive},
+    {"svf", "Print SVF that loads an instruction and shifts the driven image (EXTEST: the image preloaded first; "
+            "--chain: the whole chain, safely)",
+     "bscan svf FILE --instruction NAME [--preset HEX] PORT=VALUE[:in|:out]... | "
+     "bscan svf --chain CHAIN [--no-idcode] [--sample-only] NAME.PORT=VALUE[:in|:out]...",
+     RunSvf},
+    {"chain", "One row per device of a chain file: position, name, entity, IR length, IDCODE, boundary length",
+     "bscan chain CHAIN", RunChain},
+    {"identify", "The BSDL files under the directories whose IDCODE_REGISTER matches the value",
+     "bscan identify IDCODE DIR...", RunIdentify},
+    {"decode", "Per port with an input cell, the value a boundary-register capture holds",
+     "bscan decode [--json] FILE CAPTURE | bscan decode [--json] --chain CHAIN [--selected NAME,...] CAPTURE",
+     RunDecode},
 };
 
-const char* const kToolUsage = "bscan {info|ports|cells|json|drive|svf|check} FILE [ARGS]... (bscan --help)";
+const char* const kToolUsage =
+    "bscan {info|ports|cells|json|drive|svf|chain|identify|decode|check} FILE [ARGS]... (bscan --help)";
 
 const char* const kCheckUsage = "bscan check [--json] [--werror] FILE...";
 
@@ -60,6 +72,42 @@ void AddDriveArguments(CLI::App& command, CommandOptions& options)
 {
     command.add_option("--preset", options.preset, kPresetHelp)->type_name("HEX");
     command.add_option("ports", options.assignments, kPortHelp)->type_name("PORT=VALUE");
+}
+
+// drive, svf and decode: FILE is optional, as --chain CHAIN can take its
+// place; the command tells which it got.
+void AddChainArguments(CLI::App& command, CommandOptions& options, const std::string& name)
+{
+    command.add_option("--chain", options.chain, "Chain file: the devices of the scan path, TDI first")
+        ->type_name("CHAIN");
+    if (name == "decode") {
+        command.add_option("FILE", options.file, "BSDL file (without --chain), else the capture")->type_name("");
+        command.add_option("CAPTURE", options.assignments, "TDO value of the scan (hex, cell 0 the least "
+                                                           "significant bit)")
+            ->type_name("");
+        command.add_flag("--json", options.json, "One JSON document instead of the table");
+        command.add_option("--selected", options.selected,
+                           "With --chain: the devices whose boundary register was in the path (default: "
+                           "every device with one); the others give one bypass bit")
+            ->type_name("NAME,...");
+        return;
+    }
+    command.add_option("FILE", options.file, "BSDL file (without --chain)")->type_name("");
+    if (name == "svf") {
+        command.add_flag("--no-idcode", options.noIdcode, "With --chain: leave out the IDCODE check");
+        command.add_flag("--sample-only", options.sampleOnly,
+                         "With --chain: only preload the images, without EXTEST");
+    }
+}
+
+void AddIdentifyArguments(CLI::App& command, CommandOptions& options)
+{
+    command.add_option("IDCODE", options.file, "32-bit IDCODE read from the board (hex, 0x optional)")
+        ->required()
+        ->type_name("");
+    command.add_option("DIR", options.assignments, "Directories searched (recursively)")
+        ->required()
+        ->type_name("");
 }
 
 int UsageFailure(const std::string& usage, const std::string& reason)
@@ -82,7 +130,15 @@ int main(int argc, char** argv)
     std::map<const CLI::App*, const Command*> commands;
     for (const Command& command : kCommands) {
         CLI::App* sub = app.add_subcommand(command.name, command.description);
-        sub->add_option("FILE", options.file, "BSDL file")->required()->type_name("");
+        const std::string name = command.name;
+        if (name == "drive" || name == "svf" || name == "decode")
+            AddChainArguments(*sub, options, name);
+        else if (name == "chain")
+            sub->add_option("CHAIN", options.file, "chain file")->required()->type_name("");
+        else if (name == "identify")
+            AddIdentifyArguments(*sub, options);
+        else
+            sub->add_option("FILE", options.file, "BSDL file")->required()->type_name("");
         if (std::string(command.name) == "drive") {
             AddDriveArguments(*sub, options);
             sub->add_flag("--mask", options.mask,
@@ -90,8 +146,7 @@ int main(int argc, char** argv)
                           "four-argument setPort)");
         } else if (std::string(command.name) == "svf") {
             sub->add_option("--instruction", options.instruction,
-                            "Instruction to load (first opcode; name ignoring case)")
-                ->required()
+                            "Instruction to load (first opcode; name ignoring case); required without --chain")
                 ->type_name("NAME");
             AddDriveArguments(*sub, options);
         }
