@@ -11,7 +11,9 @@ Reads from several threads take turns (the library reads through one
 process-wide stream) and run without the GIL.
 """
 
-from ._errors import ReadError
-from ._bscan import Cell, Device, Finding, Idcode, Port, check, message_dir, read, read_string
+from ._errors import ChainError, ReadError
+from ._bscan import (Cell, Chain, ChainDevice, Device, Finding, Idcode, Port, check, message_dir, read,
+                     read_string)
 
-__all__ = ["Cell", "Device", "Finding", "Idcode", "Port", "ReadError", "check", "message_dir", "read", "read_string"]
+__all__ = ["Cell", "Chain", "ChainDevice", "ChainError", "Device", "Finding", "Idcode", "Port", "ReadError", "check",
+           "message_dir", "read", "read_string"]

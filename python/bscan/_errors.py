@@ -24,3 +24,22 @@ class ReadError(ValueError):
 
     def __str__(self):
         return self.args[0]
+
+
+class ChainError(ValueError):
+    """A chain file (or a BSDL file it names) that cannot be read, or a
+    drive or SVF the chain refuses. The message is the chain's error text
+    (``FILE:LINE: error: ...`` for what is read); ``path`` is the chain file.
+    """
+
+    __module__ = "bscan"
+
+    def __init__(self, message, path):
+        super().__init__(message)
+        self.path = path
+
+    def __reduce__(self):
+        return (type(self), (self.args[0], self.path))
+
+    def __str__(self):
+        return self.args[0]

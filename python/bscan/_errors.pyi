@@ -4,3 +4,7 @@ class ReadError(ValueError):
     line: int
     path: str
     def __init__(self, message: str, code: int, name: str, line: int, path: str) -> None: ...
+
+class ChainError(ValueError):
+    path: str
+    def __init__(self, message: str, path: str) -> None: ...

@@ -5,6 +5,7 @@
 
 #include <sstream>
 
+#include "chain/CaptureDecode.h"
 #include "drive/BitImage.h"
 #include "tools/Commands.h"
 #include "tools/DeviceJson.h"
@@ -42,14 +43,6 @@ std::string ValueText(const py::handle& value)
                          TypeName(value));
 }
 
-void Add(std::vector<PortAssignment>& list, const py::handle& key, const py::handle& value)
-{
-    PortAssignment assignment;
-    std::string error;
-    if (!ParsePortAssignment(KeyText(key) + "=" + ValueText(value), assignment, error))
-        throw py::value_error(error);
-    list.push_back(assignment);
-}
 
 // Drives the assignments in order as `bscan drive` does; every port is
 // resolved before the first is driven, so a KeyError changes nothing.
@@ -171,20 +164,33 @@ std::string DeviceRepr(DeviceCore& core)
 
 }  // namespace
 
-std::vector<PortAssignment> Assignments(const py::object& mapping, const py::kwargs& ports)
+std::vector<std::string> AssignmentTexts(const py::object& mapping, const py::kwargs& ports)
 {
-    std::vector<PortAssignment> list;
+    std::vector<std::string> texts;
     if (!mapping.is_none()) {
         if (!py::hasattr(mapping, "items"))
             throw py::type_error("the mapping of ports to values is a dict (or another mapping), not " +
                                  TypeName(mapping));
         for (const py::handle item : mapping.attr("items")()) {
             const py::tuple pair = py::reinterpret_borrow<py::tuple>(item);
-            Add(list, pair[0], pair[1]);
+            texts.push_back(KeyText(pair[0]) + "=" + ValueText(pair[1]));
         }
     }
     for (const auto& item : ports)
-        Add(list, item.first, item.second);
+        texts.push_back(KeyText(item.first) + "=" + ValueText(item.second));
+    return texts;
+}
+
+std::vector<PortAssignment> Assignments(const py::object& mapping, const py::kwargs& ports)
+{
+    std::vector<PortAssignment> list;
+    for (const std::string& text : AssignmentTexts(mapping, ports)) {
+        PortAssignment assignment;
+        std::string error;
+        if (!ParsePortAssignment(text, assignment, error))
+            throw py::value_error(error);
+        list.push_back(assignment);
+    }
     return list;
 }
 
@@ -222,6 +228,17 @@ py::class_<DeviceCore, std::shared_ptr<DeviceCore>> BindDevice(py::module_& modu
                        const py::kwargs& ports) {
             return Svf(*d, instruction, Assignments(mapping, ports));
         }, py::arg("instruction"), py::arg("mapping") = py::none())
+        .def("decode", [](const Core& d, const py::object& capture) {
+            BScanPinMap* map = d->Map();
+            const int length = map ? map->GetBScanLength() : 0;
+            if (length <= 0)
+                throw py::value_error("the file describes no boundary register");
+            ScanBits bits;
+            std::string error;
+            if (!ParseCaptureHex(CaptureText(capture), length, bits, error))
+                throw py::value_error(error);
+            return CapturedRows(DecodeDeviceCapture(*map, bits), false);
+        }, py::arg("capture"), "The captured bit of each port with an input cell, as `bscan decode --json` gives it.")
         .def("to_dict", [](const Core& d) {
             return py::module_::import("json").attr("loads")(DeviceJsonText(d->Parser(), d->Path(), -1));
         })

@@ -5,6 +5,7 @@
 // DeviceCore.h), so other Python threads go on while a file is read and
 // reads from several threads take turns.
 #include "Bindings.h"
+#include "ChainCore.h"
 
 
 #include <cerrno>
@@ -41,6 +42,10 @@ void TranslateFailures(std::exception_ptr failure)
         py::object error = py::reinterpret_borrow<py::object>(PyExc_FileNotFoundError)(
             ENOENT, std::strerror(ENOENT), path);
         PyErr_SetObject(PyExc_FileNotFoundError, error.ptr());
+    } catch (const ChainFailure& chain) {
+        py::object path = py::module_::import("os").attr("fsdecode")(py::bytes(chain.path));
+        py::object error = py::module_::import("bscan._errors").attr("ChainError")(Text(chain.message), path);
+        PyErr_SetObject(error.get_type().ptr(), error.ptr());
     } catch (const UsageError& usage) {
         PyErr_SetString(PyExc_KeyError, usage.what());
     } catch (const CommandError& command) {
@@ -79,6 +84,7 @@ PYBIND11_MODULE(_bscan, module)
     BindPortAndCell(module);
     auto device = BindDevice(module);
     BindDescription(module, device);
+    BindChain(module);
 
     module.def("read", [](const py::object& path) {
         const std::string file = py::module_::import("os").attr("fsencode")(path).cast<std::string>();
