@@ -113,11 +113,11 @@ if grep -q "bscan: Python package for" "$work/configure.log"; then
   fi
   # The build tree goes away: the package must stand on the prefix alone.
   rm -rf "$work/build"
-  (cd "$src" && PYTHONPATH="$site" "$python" -c "import bscan; print(bscan.read('examples/demo_device.bsdl'))") \
+  (cd "$src" && LD_BIND_NOW=1 PYTHONPATH="$site" "$python" -c "import bscan; print(bscan.read('examples/demo_device.bsdl'))") \
     >"$work/python.out" 2>&1 || { cat "$work/python.out"; fail "the README's python3 line failed"; }
   [ "$(cat "$work/python.out")" = "<Device DEMO_IOX ports=42 cells=39>" ] \
     || fail "the README's python3 line printed: $(cat "$work/python.out")"
-  (cd "$work" && PYTHONPATH="$site" "$python" - "$prefix" "$src/tests/data/tool_syntax.bsdl") <<'PY' \
+  (cd "$work" && LD_BIND_NOW=1 PYTHONPATH="$site" "$python" - "$prefix" "$src/tests/data/tool_syntax.bsdl") <<'PY' \
     || fail "the installed package is not the prefix's"
 import os, sys
 prefix = os.path.realpath(sys.argv[1])
