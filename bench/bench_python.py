@@ -18,7 +18,11 @@ the best and the median over the rounds of the mean time of one call. Run
 with the build's package on the path:
 
     PYTHONPATH=build/python /usr/bin/python3 bench/bench_python.py \
-        [--file FILE] [--cxx build/bench/bscan_bench_read]
+        [--file FILE] [--cxx build/bench/bscan_bench_read] [--instructions]
+
+--instructions also counts the instructions of one call of each under
+valgrind, in processes of their own: a figure the machine's load does not
+move.
 """
 
 import argparse
@@ -64,6 +68,31 @@ def cxx_read_us(program, rounds):
     return (min(values), statistics.median(values)) if values else None
 
 
+INSTRUCTION_MODES = {
+    "nothing": "pass",
+    "bscan.read": "for _ in range(n): bscan.read(p)",
+    "C++ read, same process": "_bscan._core_read_seconds(p, n)",
+    "file into a str": "for _ in range(n): open(p, encoding='utf-8', errors='replace').read()",
+}
+
+
+def instructions_per_call(path, loops):
+    """Instructions of one call of each mode, counted by valgrind (callgrind)
+    in a process of its own: what the binding adds, whatever the load."""
+    counts = {}
+    for name, body in INSTRUCTION_MODES.items():
+        code = ("import bscan; from bscan import _bscan; p = %r; n = %d\n"
+                "bscan.read(p); _bscan._core_read_seconds(p, 1)\n%s\n" % (path, loops, body))
+        run = subprocess.run(["valgrind", "--tool=callgrind", "--callgrind-out-file=/dev/null",
+                              sys.executable, "-c", code], capture_output=True, text=True, env=os.environ)
+        collected = [line for line in run.stderr.splitlines() if "Collected :" in line]
+        if run.returncode != 0 or not collected:
+            sys.exit("valgrind failed:\n" + run.stderr[-2000:])
+        counts[name] = int(collected[-1].split(":")[-1])
+    base = counts.pop("nothing")
+    return {name: (count - base) / loops for name, count in counts.items()}
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--file", type=Path, help="the BSDL file (default: the largest of ../shared/bsdl)")
@@ -71,6 +100,8 @@ def main():
                         help="bscan_bench_read, for the C++ figure")
     parser.add_argument("--rounds", type=int, default=7)
     parser.add_argument("--loops", type=int, default=20)
+    parser.add_argument("--instructions", action="store_true",
+                        help="also count instructions per call under valgrind (slow; independent of the load)")
     args = parser.parse_args()
 
     import bscan
@@ -105,6 +136,13 @@ def main():
     print(f"bscan.read / str read:   {py_median / str_median:.1f}x (median)")
 
     is_largest = largest_real_file() is not None and os.path.samefile(path, largest_real_file())
+    if args.instructions:
+        counts = instructions_per_call(path, args.loops)
+        for name, count in counts.items():
+            print(f"{name:24} {count / 1e6:9.3f} M instructions per call")
+        print(f"binding adds:            {100 * (counts['bscan.read'] / counts['C++ read, same process'] - 1):+.2f} %"
+              " (instructions)")
+
     if args.cxx.exists() and is_largest:
         own = cxx_read_us(str(args.cxx), args.rounds)
         if own:
