@@ -1,35 +1,40 @@
 #include "device/DescriptionLexerInternal.h"
 
+#include <cstring>
+
 namespace bscan_device {
 
 namespace {
 
-bool IsWordChar(unsigned char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
-           c == '.';
-}
+// Character classes, one table lookup each.
+enum : unsigned char { kOther = 0, kBlank = 1, kWord = 2, kValueSymbol = 4 };
 
-bool IsBlank(unsigned char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v' || c == 0;
-}
-
-bool IsValueSymbol(unsigned char c)
-{
-    switch (c) {
-    case '(': case ')': case ',': case ':': case ';': case '[': case ']': case '&': case '*': case '"':
-        return true;
-    default:
-        return false;
+struct CharClasses {
+    unsigned char table[256];
+    CharClasses() : table()
+    {
+        for (int c : {' ', '\t', '\r', '\n', '\f', '\v', '\0'})
+            table[c] |= kBlank;
+        for (int c = 0; c < 256; ++c)
+            if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '.')
+                table[c] |= kWord;
+        for (int c : {'(', ')', ',', ':', ';', '[', ']', '&', '*', '"'})
+            table[c] |= kValueSymbol;
     }
-}
+};
+
+const CharClasses kClasses;
+
+inline bool IsWordChar(unsigned char c) { return kClasses.table[c] & kWord; }
+inline bool IsBlank(unsigned char c) { return kClasses.table[c] & kBlank; }
+inline bool IsValueSymbol(unsigned char c) { return kClasses.table[c] & kValueSymbol; }
 
 }  // namespace
 
 void TokenizeFile(const std::string& text, std::vector<Token>& out)
 {
     const std::size_t n = text.size();
+    out.reserve(out.size() + n / 8 + 16);
     long long line = 1;
     std::size_t i = 0;
     while (i < n) {
@@ -40,12 +45,14 @@ void TokenizeFile(const std::string& text, std::vector<Token>& out)
         } else if (IsBlank(c)) {
             ++i;
         } else if (c == '-' && i + 1 < n && text[i + 1] == '-') {
-            while (i < n && text[i] != '\n')
-                ++i;
+            const void* end = std::memchr(text.data() + i, '\n', n - i);
+            i = end ? static_cast<std::size_t>(static_cast<const char*>(end) - text.data()) : n;
         } else if (c == '"') {
             std::size_t start = ++i;
-            while (i < n && text[i] != '"' && text[i] != '\n')
-                ++i;
+            const void* quote = std::memchr(text.data() + i, '"', n - i);
+            std::size_t close = quote ? static_cast<std::size_t>(static_cast<const char*>(quote) - text.data()) : n;
+            const void* newline = std::memchr(text.data() + i, '\n', close - i);
+            i = newline ? static_cast<std::size_t>(static_cast<const char*>(newline) - text.data()) : close;
             out.push_back(Token{TokenKind::String, '"', start, i - start, line});
             if (i < n && text[i] == '"')
                 ++i;
@@ -64,25 +71,28 @@ void TokenizeFile(const std::string& text, std::vector<Token>& out)
     }
 }
 
-void TokenizeValue(const std::string& text, std::vector<Token>& out)
+bool NextValueToken(const std::string& text, std::size_t& offset, Token& token)
 {
     const std::size_t n = text.size();
-    std::size_t i = 0;
-    while (i < n) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        if (IsBlank(c)) {
-            ++i;
-        } else if (IsValueSymbol(c)) {
-            out.push_back(Token{TokenKind::Symbol, static_cast<char>(c), i, 1, 0});
-            ++i;
-        } else {
-            std::size_t start = i;
-            while (i < n && !IsBlank(static_cast<unsigned char>(text[i])) &&
-                   !IsValueSymbol(static_cast<unsigned char>(text[i])))
-                ++i;
-            out.push_back(Token{TokenKind::Word, 0, start, i - start, 0});
-        }
+    std::size_t i = offset;
+    while (i < n && IsBlank(static_cast<unsigned char>(text[i])))
+        ++i;
+    if (i >= n) {
+        offset = n;
+        return false;
     }
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (IsValueSymbol(c)) {
+        token = Token{TokenKind::Symbol, static_cast<char>(c), i, 1, 0};
+        offset = i + 1;
+        return true;
+    }
+    std::size_t start = i;
+    while (i < n && !IsBlank(static_cast<unsigned char>(text[i])) && !IsValueSymbol(static_cast<unsigned char>(text[i])))
+        ++i;
+    token = Token{TokenKind::Word, 0, start, i - start, 0};
+    offset = i;
+    return true;
 }
 
 }  // namespace bscan_device

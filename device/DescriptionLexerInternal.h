@@ -27,8 +27,10 @@ struct Token {
 void TokenizeFile(const std::string& text, std::vector<Token>& out);
 
 // String value text: items are runs of characters other than white space
-// and ( ) , : ; [ ] & * and '"'; those characters are symbols.
-void TokenizeValue(const std::string& text, std::vector<Token>& out);
+// and ( ) , : ; [ ] & * and '"'; those characters are symbols. Makes the
+// token that begins at or after `offset` and moves `offset` past it; false
+// at the end of the text.
+bool NextValueToken(const std::string& text, std::size_t& offset, Token& token);
 
 inline std::string TokenText(const std::string& text, const Token& token)
 {

@@ -4,8 +4,10 @@
 // attributes it knows. It follows VHDL's own rules (case-insensitive words,
 // statements ended by ';'), not the core's reader, so it sees what the file
 // says even where the core stops or cuts.
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <cstring>
 
 #include "device/DescriptionLexerInternal.h"
 #include "device/DeviceDescriptionInternal.h"
@@ -254,19 +256,32 @@ void FileWalk::Join(std::size_t first, std::size_t end, JoinedValue& value, bool
                     std::string& words) const
 {
     isString = first < end;
+    for (std::size_t k = first; k < end && isString; ++k)
+        isString = m_tokens[k].kind == TokenKind::String ||
+                   (m_tokens[k].kind == TokenKind::Symbol && m_tokens[k].symbol == '&');
+    if (isString) {
+        std::size_t total = 0, pieces = 0;
+        for (std::size_t k = first; k < end; ++k)
+            if (m_tokens[k].kind == TokenKind::String) {
+                total += m_tokens[k].length;
+                ++pieces;
+            }
+        value.text.reserve(total);
+        value.starts.reserve(pieces);
+    }
     for (std::size_t k = first; k < end; ++k) {
         const Token& t = m_tokens[k];
         if (t.kind == TokenKind::String) {
             value.starts.emplace_back(value.text.size(), t.line);
             value.text.append(m_text, t.offset, t.length);
+            if (isString)
+                continue;
             if (!words.empty())
                 words += ' ';
             words += '"';
             words.append(m_text, t.offset, t.length);
             words += '"';
-        } else {
-            if (!(t.kind == TokenKind::Symbol && t.symbol == '&'))
-                isString = false;
+        } else if (!isString) {
             if (!words.empty())
                 words += ' ';
             words.append(m_text, t.offset, t.length);
@@ -370,6 +385,8 @@ void FileWalk::Interpret(const BScanAttribute& attribute, const JoinedValue& val
         m_out.boundaryLengthLine = attribute.line;
     } else if (name == "BOUNDARY_REGISTER") {
         m_out.boundaryRegisterLine = attribute.line;
+        m_out.cells.reserve(m_out.cells.size() +
+                            static_cast<std::size_t>(std::count(value.text.begin(), value.text.end(), ')')));
         ReadCellEntries(value, m_out.cells);
     } else if (name == "INSTRUCTION_LENGTH") {
         m_out.instructionLength = NumberOf(attribute.value);
@@ -413,10 +430,13 @@ void MeasureLines(const std::string& text, BScanDevice::Description& out)
     long long reads = 0;
     std::size_t start = 0;
     while (start < text.size()) {
-        std::size_t newline = text.find('\n', start);
+        const void* found = std::memchr(text.data() + start, '\n', text.size() - start);
+        const std::size_t newline = found ? static_cast<std::size_t>(static_cast<const char*>(found) - text.data())
+                                          : std::string::npos;
         const bool hasEnd = newline != std::string::npos;
         const std::size_t length = (hasEnd ? newline : text.size()) - start;
         out.coreReadsBefore.push_back(reads);
+        out.lineStarts.push_back(start);
         // With its line end, a line of L characters takes L / 254 + 1 reads;
         // a last line without one takes ceil(L / 254).
         reads += hasEnd ? static_cast<long long>(length / kCoreReadLength) + 1

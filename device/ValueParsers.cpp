@@ -9,38 +9,54 @@ namespace bscan_device {
 
 long long JoinedValue::LineAt(std::size_t offset) const
 {
+    // The offsets asked for mostly grow: try the piece of the last answer
+    // and the one after it first.
+    if (hint < starts.size() && starts[hint].first <= offset) {
+        if (hint + 1 == starts.size() || offset < starts[hint + 1].first)
+            return starts[hint].second;
+        if (hint + 2 == starts.size() || offset < starts[hint + 2].first)
+            return starts[++hint].second;
+    }
     auto after = std::upper_bound(starts.begin(), starts.end(), offset,
                                   [](std::size_t o, const std::pair<std::size_t, long long>& s) {
                                       return o < s.first;
                                   });
     if (after == starts.begin())
         return firstLine;
+    hint = static_cast<std::size_t>(after - starts.begin()) - 1;
     return (after - 1)->second;
 }
 
 namespace {
 
-// A walk over the tokens of one value.
+// A walk over the tokens of one value, made one at a time (a value may be
+// the whole boundary register: no token list is kept). Positions are
+// offsets in the joined text.
 class ValueWalk {
 public:
-    explicit ValueWalk(const JoinedValue& value) : m_value(value) { TokenizeValue(value.text, m_tokens); }
+    explicit ValueWalk(const JoinedValue& value) : m_value(value) { Lex(); }
 
-    bool AtEnd() const { return m_pos >= m_tokens.size(); }
-    const Token& Current() const { return m_tokens[m_pos]; }
-    bool IsSymbol(char c) const { return !AtEnd() && Current().kind == TokenKind::Symbol && Current().symbol == c; }
-    bool IsItem() const { return !AtEnd() && Current().kind == TokenKind::Word; }
-    void Next() { ++m_pos; }
-    std::size_t Position() const { return m_pos; }
-    std::string Text(const Token& t) const { return TokenText(m_value.text, t); }
-    long long Line() const { return AtEnd() ? m_value.firstLine : m_value.LineAt(Current().offset); }
-    // The text from token `first` to the token before `end`, as written.
-    std::string Span(std::size_t first, std::size_t end) const
+    bool AtEnd() const { return m_atEnd; }
+    const Token& Current() const { return m_current; }
+    bool IsSymbol(char c) const { return !m_atEnd && m_current.kind == TokenKind::Symbol && m_current.symbol == c; }
+    bool IsItem() const { return !m_atEnd && m_current.kind == TokenKind::Word; }
+    void Next()
     {
-        if (first >= end || end > m_tokens.size())
-            return std::string();
-        std::size_t from = m_tokens[first].offset;
-        std::size_t to = m_tokens[end - 1].offset + m_tokens[end - 1].length;
-        return m_value.text.substr(from, to - from);
+        if (m_atEnd)
+            return;
+        m_previousEnd = m_current.offset + m_current.length;
+        Lex();
+    }
+    // Where the current token begins; the end of the text at the end.
+    std::size_t Position() const { return m_atEnd ? m_value.text.size() : m_current.offset; }
+    // Where the token before the current one ends.
+    std::size_t PreviousEnd() const { return m_previousEnd; }
+    std::string Text(const Token& t) const { return TokenText(m_value.text, t); }
+    long long Line() const { return m_atEnd ? m_value.firstLine : m_value.LineAt(m_current.offset); }
+    // The text from offset `from` to offset `to`, as written.
+    std::string Span(std::size_t from, std::size_t to) const
+    {
+        return from >= to ? std::string() : m_value.text.substr(from, to - from);
     }
     // Skips the ',' ending an entry, or everything up to and including the
     // next ',' at depth 0 when the entry was not understood.
@@ -59,8 +75,9 @@ public:
             Next();
         }
     }
-    // Reads "( ... )" from the current '(' and gives the token ranges of
-    // the comma-separated fields at depth 1. Leaves the walk after ')'.
+    // Reads "( ... )" from the current '(' and gives the offset ranges of
+    // the comma-separated fields at depth 1, each from its first token's
+    // beginning to its last token's end. Leaves the walk after ')'.
     bool Fields(std::vector<std::pair<std::size_t, std::size_t>>& fields)
     {
         fields.clear();
@@ -68,32 +85,67 @@ public:
             return false;
         Next();
         int depth = 1;
-        std::size_t start = m_pos;
+        std::size_t start = Position();
         while (!AtEnd()) {
             if (IsSymbol('(')) {
                 ++depth;
             } else if (IsSymbol(')')) {
                 if (--depth == 0) {
-                    fields.emplace_back(start, m_pos);
+                    fields.emplace_back(start, m_previousEnd);
                     Next();
                     return true;
                 }
             } else if (IsSymbol(',') && depth == 1) {
-                fields.emplace_back(start, m_pos);
-                start = m_pos + 1;
+                fields.emplace_back(start, m_previousEnd);
+                Next();
+                start = Position();
+                continue;
             }
             Next();
         }
-        fields.emplace_back(start, m_pos);
+        fields.emplace_back(start, m_previousEnd);
         return false;
     }
-    const JoinedValue& Value() const { return m_value; }
 
 private:
+    void Lex() { m_atEnd = !NextValueToken(m_value.text, m_offset, m_current); }
+
     const JoinedValue& m_value;
-    std::vector<Token> m_tokens;
-    std::size_t m_pos = 0;
+    std::size_t m_offset = 0;
+    Token m_current{};
+    bool m_atEnd = false;
+    std::size_t m_previousEnd = 0;
 };
+
+// The decimal number text[from, from + length) spells, -1 when it is none
+// (or too long to be a cell number).
+long long Number(const std::string& text, std::size_t from, std::size_t length)
+{
+    if (length == 0 || length > 18)
+        return -1;
+    long long value = 0;
+    for (std::size_t i = from; i < from + length; ++i) {
+        const char c = text[i];
+        if (c < '0' || c > '9')
+            return -1;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+void UpperInPlace(std::string& text)
+{
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+}
+
+void LowerInPlace(std::string& text)
+{
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+}
 
 long long Number(const std::string& text, bool& ok)
 {
@@ -117,53 +169,64 @@ void ReadCellEntries(const JoinedValue& value, std::vector<BScanCellEntry>& out)
 {
     ValueWalk walk(value);
     std::vector<std::pair<std::size_t, std::size_t>> fields;
+    const std::string& text = value.text;
+    // Field k of the entry into `field`, as written.
+    auto take = [&](std::size_t k, std::string& field) {
+        if (k < fields.size() && fields[k].first < fields[k].second)
+            field.assign(text, fields[k].first, fields[k].second - fields[k].first);
+    };
     while (!walk.AtEnd()) {
         if (!walk.IsItem()) {
             walk.SkipToNextEntry();
             continue;
         }
-        BScanCellEntry entry;
         const std::size_t first = walk.Position();
-        entry.line = walk.Line();
-        bool ok = false;
-        entry.number = Number(walk.Text(walk.Current()), ok);
+        const long long line = walk.Line();
+        const Token number = walk.Current();
         walk.Next();
         if (!walk.IsSymbol('(')) {
             walk.SkipToNextEntry();
             continue;
         }
         walk.Fields(fields);
-        entry.text = walk.Span(first, walk.Position());
+        out.emplace_back();
+        BScanCellEntry& entry = out.back();
+        entry.line = line;
+        entry.number = Number(text, number.offset, number.length);
+        entry.text.assign(text, first, walk.PreviousEnd() - first);
         entry.fieldCount = static_cast<int>(fields.size());
-        std::vector<std::string> texts;
-        for (const auto& f : fields)
-            texts.push_back(Trim(walk.Span(f.first, f.second)));
-        if (texts.size() > 0) entry.cellType = texts[0];
-        if (texts.size() > 1) {
-            entry.port = texts[1];
-            if (entry.port != "*") {
-                std::size_t open = entry.port.find('(');
-                entry.portName = Trim(entry.port.substr(0, open));
-                if (open != std::string::npos) {
-                    std::size_t close = entry.port.find(')', open);
-                    std::string index = Trim(entry.port.substr(open + 1, close == std::string::npos
-                                                                             ? std::string::npos
-                                                                             : close - open - 1));
-                    bool indexOk = false;
-                    entry.portIndex = Number(index, indexOk);
-                }
+        take(0, entry.cellType);
+        take(1, entry.port);
+        if (!entry.port.empty() && entry.port != "*") {
+            // NAME or NAME(INDEX): the name without the blanks before '(',
+            // the index between the parentheses.
+            const std::size_t open = entry.port.find('(');
+            std::size_t nameEnd = open == std::string::npos ? entry.port.size() : open;
+            while (nameEnd > 0 && (entry.port[nameEnd - 1] == ' ' || entry.port[nameEnd - 1] == '\t'))
+                --nameEnd;
+            entry.portName.assign(entry.port, 0, nameEnd);
+            if (open != std::string::npos) {
+                std::size_t from = open + 1;
+                std::size_t to = entry.port.find(')', from);
+                if (to == std::string::npos)
+                    to = entry.port.size();
+                while (from < to && (entry.port[from] == ' ' || entry.port[from] == '\t'))
+                    ++from;
+                while (to > from && (entry.port[to - 1] == ' ' || entry.port[to - 1] == '\t'))
+                    --to;
+                entry.portIndex = Number(entry.port, from, to - from);
             }
         }
-        if (texts.size() > 2) entry.function = Lower(texts[2]);
-        if (texts.size() > 3) entry.safe = Upper(texts[3]);
-        if (texts.size() > 4) {
-            entry.controlCell = texts[4];
-            bool controlOk = false;
-            entry.control = Number(texts[4], controlOk);
-        }
-        if (texts.size() > 5) entry.disableValue = texts[5];
-        if (texts.size() > 6) entry.disabledState = Upper(texts[6]);
-        out.push_back(std::move(entry));
+        take(2, entry.function);
+        LowerInPlace(entry.function);
+        take(3, entry.safe);
+        UpperInPlace(entry.safe);
+        take(4, entry.controlCell);
+        if (fields.size() > 4)
+            entry.control = Number(entry.controlCell, 0, entry.controlCell.size());
+        take(5, entry.disableValue);
+        take(6, entry.disabledState);
+        UpperInPlace(entry.disabledState);
         walk.SkipToNextEntry();
     }
 }
@@ -247,9 +310,7 @@ void ReadRegisterEntries(const JoinedValue& value, std::vector<BScanRegisterEntr
                 walk.Next();
         }
         if (walk.IsSymbol('(')) {
-            std::size_t open = walk.Position();
             walk.Fields(fields);
-            (void)open;
             for (const auto& f : fields) {
                 std::string item = Trim(walk.Span(f.first, f.second));
                 std::size_t blank = item.find_first_of(" \t\r\n(");

@@ -20,6 +20,7 @@ struct JoinedValue {
     std::vector<std::pair<std::size_t, long long>> starts;   // (offset in text, file line)
     long long firstLine = 0;
     long long LineAt(std::size_t offset) const;
+    mutable std::size_t hint = 0;            // the piece LineAt found last
 };
 
 void ReadCellEntries(const JoinedValue& value, std::vector<BScanCellEntry>& out);
