@@ -43,6 +43,7 @@ bench: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBSCAN_BENCH=ON
 	cmake --build $(BUILD) -j $(JOBS)
 	@for b in $(BUILD)/bench/bscan_bench*; do [ -x "$$b" ] && "$$b"; done
+	@if [ -d $(BUILD)/python/bscan ]; then PYTHONPATH=$(BUILD)/python /usr/bin/python3 bench/bench_python.py --cxx $(BUILD)/bench/bscan_bench_read; fi
 
 fuzz: deps
 	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBSCAN_FUZZ=ON -DBSCAN_TESTS=OFF -DBSCAN_BENCH=OFF -DBSCAN_TOOLS=OFF -DBSCAN_EXAMPLES=OFF

@@ -59,8 +59,13 @@ void RunSvf(const CommandOptions& options, std::ostream& out)
     if (options.noIdcode || options.sampleOnly)
         throw UsageError("--no-idcode and --sample-only go with --chain");
     DeviceParser parser;
-    BScanPinMap* map = ReadAndDrive(parser, options, false);
+    ReadAndDrive(parser, options, false);
+    WriteSvf(parser, options, out);
+}
 
+void WriteSvf(BScanParser& parser, const CommandOptions& options, std::ostream& out)
+{
+    BScanPinMap* map = parser.GetPinMap();
     const CInstrRegisterDesc* ir = parser.GetInstructionRegisterDescription();
     const CInstrOpcode* instruction = FindInstructionNamed(ir, options.instruction);
     if (!instruction)

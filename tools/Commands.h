@@ -43,6 +43,13 @@ void RunDiagnose(const CommandOptions& options, std::ostream& out);
 void RunChainDrive(const CommandOptions& options, std::ostream& out);
 void RunChainSvf(const CommandOptions& options, std::ostream& out);
 
+// The SVF text of `svf` for a device already read and driven: the
+// instruction options.instruction (UsageError when the file has none of
+// that name, options.file naming the file) and the current image
+// (CommandError when either cannot be shifted). The Python package's
+// Device.svf writes its text with it too.
+void WriteSvf(BScanParser& parser, const CommandOptions& options, std::ostream& out);
+
 // Reads the file into `parser`, presetting the cells first when `presets`
 // is not empty; a failure is thrown as the user's finished error line.
 inline void ReadDevice(DeviceParser& parser, const std::string& file,

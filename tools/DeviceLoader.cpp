@@ -60,8 +60,7 @@ std::string FindMessageDirectory()
     return programDir;
 }
 
-std::string FormatReadError(const std::string& file, long long line, int code,
-                            const std::string& messageDir)
+std::string ReadErrorMessage(long long line, int code, const std::string& messageDir)
 {
     std::string message = "no message text for this code (message file " +
                           std::string(kMessageFile) + " not found)";
@@ -81,6 +80,13 @@ std::string FormatReadError(const std::string& file, long long line, int code,
             message = "no message text for this code in " + std::string(kMessageFile);
         }
     }
+    return message;
+}
+
+std::string FormatReadError(const std::string& file, long long line, int code,
+                            const std::string& messageDir)
+{
+    const std::string message = ReadErrorMessage(line, code, messageDir);
     const char* name = BScanReturnCodeName(code);
     return file + ":" + std::to_string(line) + ": error: " + message + " (" +
            (name ? name : "unknown code") + ", " + std::to_string(code) + ")";
@@ -90,6 +96,15 @@ int LoadDevice(DeviceParser& parser, const std::string& file,
                const std::vector<unsigned char>& presets, std::string& errorLine)
 {
     const std::string messageDir = FindMessageDirectory();
+    const int result = ReadDeviceFile(parser, file, presets, messageDir);
+    if (result < 0)
+        errorLine = FormatReadError(file, parser.GetLineNumber(), result, messageDir);
+    return result;
+}
+
+int ReadDeviceFile(DeviceParser& parser, const std::string& file,
+                   const std::vector<unsigned char>& presets, const std::string& messageDir)
+{
     if (!presets.empty()) {
         std::vector<unsigned char> values(presets);
         parser.SetBSCANBitArray(values.data(), static_cast<int>(values.size()), nullptr);
@@ -97,14 +112,8 @@ int LoadDevice(DeviceParser& parser, const std::string& file,
     int result = parser.Initialize(file.c_str(), messageDir.c_str());
     // After Reset, a negative result is the message file's: the BSDL file
     // is open and the parser ready, so reading goes on without messages.
-    if (result < 0 && !parser.ResetRan()) {
-        errorLine = FormatReadError(file, parser.GetLineNumber(), result, messageDir);
+    if (result < 0 && !parser.ResetRan())
         return result;
-    }
     result = parser.Read();
-    if (result < 0) {
-        errorLine = FormatReadError(file, parser.GetLineNumber(), result, messageDir);
-        return result;
-    }
-    return 0;
+    return result < 0 ? result : 0;
 }

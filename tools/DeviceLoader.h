@@ -45,6 +45,16 @@ std::string FindMessageDirectory();
 std::string FormatReadError(const std::string& file, long long line, int code,
                             const std::string& messageDir);
 
+// The MESSAGE part of that line: the sentence of record (2, -code) of the
+// message file in `messageDir`, or a note that there is none.
+std::string ReadErrorMessage(long long line, int code, const std::string& messageDir);
+
+// Presets, initialises with the message file of `messageDir` and reads, as
+// LoadDevice does. Returns 0, or the failing code (the parser's line
+// counter then names the line).
+int ReadDeviceFile(DeviceParser& parser, const std::string& file,
+                   const std::vector<unsigned char>& presets, const std::string& messageDir);
+
 // Presets the cells (one byte per cell, 0 or 1) when `presets` is not
 // empty, initialises and reads. Returns 0, or the failing code with
 // `errorLine` set.

@@ -59,3 +59,8 @@ BScanPinMap* ReadAndDrive(DeviceParser& parser, const CommandOptions& options, b
         Drive(*map, assignment, mask);
     return map;
 }
+
+void DriveAssignment(BScanPinMap& map, const PortAssignment& assignment, bool mask)
+{
+    Drive(map, assignment, mask);
+}

@@ -2,6 +2,7 @@
 #ifndef BSCAN_TOOL_PORTDRIVER_H
 #define BSCAN_TOOL_PORTDRIVER_H
 
+#include "drive/PortAssignment.h"
 #include "tools/Commands.h"
 
 // Checks every PORT=VALUE argument and the --preset text (UsageError),
@@ -12,5 +13,10 @@
 // cannot reach by its pin number, or a drive it refuses, a CommandError.
 // Returns the pin map (null for a file without ports and no arguments).
 BScanPinMap* ReadAndDrive(DeviceParser& parser, const CommandOptions& options, bool mask);
+
+// Drives one port as ReadAndDrive does: UsageError when the PORT names no
+// port, CommandError when the library cannot reach it by its pin number or
+// refuses the drive.
+void DriveAssignment(BScanPinMap& map, const PortAssignment& assignment, bool mask);
 
 #endif

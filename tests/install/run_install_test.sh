@@ -99,4 +99,43 @@ datadir=$(PKG_CONFIG_PATH="$prefix/lib/pkgconfig" pkg-config --variable=datadir 
 LD_LIBRARY_PATH="$prefix/lib${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}" \
   "$work/consumer-pc" "$work/host.bsdl" "$datadir" || fail "consumer (pkg-config) failed"
 
+echo "== the Python package from the prefix"
+if grep -q "bscan: Python package for" "$work/configure.log"; then
+  python=$(sed -n 's/.*bscan: Python package for \(.*\) (.*/\1/p' "$work/configure.log")
+  pyver=$("$python" -c 'import sys; print("%d.%d" % sys.version_info[:2])')
+  site=$prefix/lib/python$pyver/site-packages
+  for file in __init__.py __init__.pyi _bscan.pyi py.typed; do
+    [ -e "$site/bscan/$file" ] || fail "missing file lib/python$pyver/site-packages/bscan/$file"
+  done
+  ls "$site"/bscan/_bscan*.so >/dev/null 2>&1 || fail "missing the extension module in $site/bscan"
+  if [ -n "$(find "$site" -name 'libbscan*')" ]; then
+    fail "a second copy of the library is installed with the package"
+  fi
+  # The build tree goes away: the package must stand on the prefix alone.
+  rm -rf "$work/build"
+  (cd "$src" && LD_BIND_NOW=1 PYTHONPATH="$site" "$python" -c "import bscan; print(bscan.read('examples/demo_device.bsdl'))") \
+    >"$work/python.out" 2>&1 || { cat "$work/python.out"; fail "the README's python3 line failed"; }
+  [ "$(cat "$work/python.out")" = "<Device DEMO_IOX ports=42 cells=39>" ] \
+    || fail "the README's python3 line printed: $(cat "$work/python.out")"
+  (cd "$work" && LD_BIND_NOW=1 PYTHONPATH="$site" "$python" - "$prefix" "$src/tests/data/tool_syntax.bsdl") <<'PY' \
+    || fail "the installed package is not the prefix's"
+import os, sys
+prefix = os.path.realpath(sys.argv[1])
+import bscan
+def inside(path):
+    return os.path.realpath(path).startswith(prefix + os.sep)
+assert inside(bscan.__file__), bscan.__file__
+assert os.path.realpath(bscan.message_dir()) == os.path.join(prefix, "share", "bscan"), bscan.message_dir()
+libs = {line.split()[-1] for line in open("/proc/self/maps") if "libbscan" in line}
+assert libs and all(inside(lib) for lib in libs), libs
+try:
+    bscan.read(sys.argv[2])
+    raise SystemExit("a syntax error was read")
+except bscan.ReadError as error:
+    assert error.name == "BSDL_ERR_SYNTAX" and str(error).startswith("syntax error"), str(error)
+PY
+else
+  echo "(skipped: the Python package was not built, pybind11-dev or python3-dev missing)"
+fi
+
 echo "install test: passed"
