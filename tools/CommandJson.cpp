@@ -8,10 +8,9 @@
 #include "drive/BitImage.h"
 #include "tools/Commands.h"
 #include "tools/ModelCounts.h"
+#include "tools/ModelJson.h"
 #include "drive/Names.h"
 #include "drive/PortCatalog.h"
-
-using Json = nlohmann::ordered_json;
 
 namespace {
 
@@ -139,10 +138,8 @@ Json CellJson(const KBScanCell& cell, int number, const unsigned char* image,
 
 }  // namespace
 
-void RunJson(const CommandOptions& options, std::ostream& out)
+Json ModelDocument(BScanParser& parser, const std::string& file)
 {
-    DeviceParser parser;
-    ReadDevice(parser, options.file);
     BScanPinMap* map = parser.GetPinMap();
     const int length = map ? map->GetBScanLength() : 0;
     const unsigned char* image = map ? map->GetBScanBitArray() : nullptr;
@@ -160,18 +157,25 @@ void RunJson(const CommandOptions& options, std::ostream& out)
         if (const KBScanCell* cell = map->GetBScanCell(number))
             cells.push_back(CellJson(*cell, number, image, labels));
 
-    Json document{{"file", options.file},
-                  {"entity", TextOrNull(parser.GetComponentName())},
-                  {"package", TextOrNull(parser.GetPackageType())},
-                  {"counts", CountsJson(CountModel(parser))},
-                  {"instruction_register", InstructionRegisterJson(parser.GetInstructionRegisterDescription())},
-                  {"registers", RegistersJson(parser.GetRegisterAccessDescription())},
-                  {"differential_pairs", PairsJson(parser.GetDifferentialPairList())},
-                  {"boundary_length", length},
-                  {"image", image ? Json(ImageHexBytes(image, length)) : Json(nullptr)},
-                  {"image_bits", image ? Json(ImageBitString(image, length)) : Json(nullptr)},
-                  {"ports", ports},
-                  {"cells", cells}};
+    return Json{{"file", file},
+                {"entity", TextOrNull(parser.GetComponentName())},
+                {"package", TextOrNull(parser.GetPackageType())},
+                {"counts", CountsJson(CountModel(parser))},
+                {"instruction_register", InstructionRegisterJson(parser.GetInstructionRegisterDescription())},
+                {"registers", RegistersJson(parser.GetRegisterAccessDescription())},
+                {"differential_pairs", PairsJson(parser.GetDifferentialPairList())},
+                {"boundary_length", length},
+                {"image", image ? Json(ImageHexBytes(image, length)) : Json(nullptr)},
+                {"image_bits", image ? Json(ImageBitString(image, length)) : Json(nullptr)},
+                {"ports", ports},
+                {"cells", cells}};
+}
+
+void RunJson(const CommandOptions& options, std::ostream& out)
+{
+    DeviceParser parser;
+    ReadDevice(parser, options.file);
+    const Json document = ModelDocument(parser, options.file);
     // Texts from the file are not necessarily UTF-8; replace what is not.
     out << document.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
 }

@@ -16,7 +16,8 @@ struct CommandOptions {
     std::string preset;                     // drive, svf: --preset HEX
     bool mask = false;                      // drive: --mask
     std::string instruction;                // svf: --instruction NAME
-    std::vector<std::string> assignments;   // drive, svf: PORT=VALUE[:in|:out]
+    std::vector<std::string> assignments;   // drive, svf, view: PORT=VALUE[:in|:out]
+    std::string output;                     // view: -o FILE (standard output when empty)
 };
 
 void RunInfo(const CommandOptions& options, std::ostream& out);
@@ -25,6 +26,7 @@ void RunCells(const CommandOptions& options, std::ostream& out);
 void RunJson(const CommandOptions& options, std::ostream& out);
 void RunDrive(const CommandOptions& options, std::ostream& out);
 void RunSvf(const CommandOptions& options, std::ostream& out);
+void RunView(const CommandOptions& options, std::ostream& out);
 
 // Reads the file into `parser`, presetting the cells first when `presets`
 // is not empty; a failure is thrown as the user's finished error line.

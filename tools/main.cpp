@@ -40,9 +40,11 @@ const Command kCommands[] = {
      "bscan drive FILE [--preset HEX] [--mask] PORT=VALUE[:in|:out]...", RunDrive},
     {"svf", "Print SVF that loads an instruction and shifts the driven image",
      "bscan svf FILE --instruction NAME [--preset HEX] PORT=VALUE[:in|:out]...", RunSvf},
+    {"view", "Write one self-contained HTML page of the package, its pins, cells and instructions",
+     "bscan view FILE [--preset HEX] [-o FILE.html] [PORT=VALUE[:in|:out]...]", RunView},
 };
 
-const char* const kToolUsage = "bscan {info|ports|cells|json|drive|svf} FILE [ARGS]... (bscan --help)";
+const char* const kToolUsage = "bscan {info|ports|cells|json|drive|svf|view} FILE [ARGS]... (bscan --help)";
 
 const char* const kPortHelp =
     "PORT=VALUE[:in|:out]. PORT is a pin number, a package pin name, NAME(INDEX) or a port name, "
@@ -91,6 +93,11 @@ int main(int argc, char** argv)
                 ->required()
                 ->type_name("NAME");
             AddDriveArguments(*sub, options);
+        } else if (std::string(command.name) == "view") {
+            sub->add_option("-o,--output", options.output,
+                            "Write the page to this file instead of standard output")
+                ->type_name("FILE.html");
+            AddDriveArguments(*sub, options);
         }
         commands[sub] = &command;
     }
@@ -119,6 +126,8 @@ int main(int argc, char** argv)
     } catch (const UsageError& e) {
         return UsageFailure(command->usage, e.what());
     } catch (const CommandError& e) {
+        if (e.KeepsOutput())
+            std::cout << out.str() << std::flush;
         if (e.IsFinishedLine())
             std::cerr << e.what() << '\n';
         else
