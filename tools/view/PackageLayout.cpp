@@ -16,14 +16,14 @@ bool IsDigits(const std::string& text, size_t from = 0)
     return true;
 }
 
-// "AB12" -> row "AB", column 12: one to three letters, then one to three
+// "AB12" -> row "AB", column 12: one or two letters, then one to three
 // digits, nothing else.
 bool SplitGridName(const std::string& name, std::string& row, int& column)
 {
     size_t letters = 0;
     while (letters < name.size() && std::isalpha(static_cast<unsigned char>(name[letters])))
         ++letters;
-    if (letters == 0 || letters > 3 || name.size() - letters > 3 || !IsDigits(name, letters))
+    if (letters == 0 || letters > 2 || name.size() - letters > 3 || !IsDigits(name, letters))
         return false;
     row.clear();
     for (size_t i = 0; i < letters; ++i)

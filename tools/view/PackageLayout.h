@@ -1,8 +1,8 @@
 // Where the page draws each pin of the pin map.
 //
 // Three kinds of package:
-//   grid      pins named by row letters and a column number (A1 .. AF26),
-//             as most ball grid maps are: rows in the package's own order
+//   grid      pins named by one or two row letters and a column number
+//             (A1 .. AF26), as most ball grid maps are: rows in the package's own order
 //             (shorter labels first, then alphabetical: A .. Y, AA .. AY),
 //             columns 1 to the highest number;
 //   numbered  pins named by numbers: a rectangle with the pins around it,
