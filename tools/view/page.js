@@ -231,7 +231,7 @@
 
   DeviceView.prototype.valueText = function (i, x, y) {
     var d = this.driven[i];
-    return d ? '<text class="value" x="' + x + '" y="' + y + '">' + esc(d.value) + '</text>' : '';
+    return d ? '<text class="value" data-value-for="' + i + '" x="' + x + '" y="' + y + '">' + esc(d.value) + '</text>' : '';
   };
 
   DeviceView.prototype.drawSvg = function (layout) {
@@ -368,7 +368,7 @@
       var port = self.model.ports[pin.port], d = self.driven[pin.port];
       var diff = port.differential ? (port.differential === 'positive' ? ' +' : ' \u2212') : '';
       return '<li' + self.pinAttrs(pin.port, pin.pin) + '>' + swatch(self.role(pin.port)) + '<b>' +
-        esc(pin.pin) + '</b>' + esc(port.label) + esc(diff) + (d ? '<span class="v">' + esc(d.value) + '</span>' : '') +
+        esc(pin.pin) + '</b>' + esc(port.label) + esc(diff) + (d ? '<span class="v" data-value-for="' + pin.port + '">' + esc(d.value) + '</span>' : '') +
         '</li>';
     }).join('');
     box.appendChild(list);
