@@ -391,7 +391,7 @@
     this.svg.setAttribute('viewBox', box.x + ' ' + box.y + ' ' + box.w + ' ' + box.h);
     // Ball names once a ball is big enough on the screen to hold them.
     var scale = Math.min(this.view.clientWidth / box.w, this.view.clientHeight / box.h) || 1;
-    this.svg.classList.toggle('show-names', scale >= 2.4);
+    this.svg.classList.toggle('show-names', scale >= 1.5);
     this.svg.dataset.scale = scale.toFixed(3);
   };
 
