@@ -794,8 +794,10 @@
   function start() {
     var app = document.getElementById('app');
     var island = document.getElementById('bscan-view-data');
-    var api = window.bscanView = { ready: false, devices: [], errors: [] };
+    var begun = performance.now();
+    var api = window.bscanView = { ready: false, devices: [], timing: {} };
     var data = JSON.parse(island.textContent);
+    api.timing.parse = performance.now() - begun;
     api.data = data;
     app.textContent = '';
     data.devices.forEach(function (device, k) {
@@ -805,6 +807,7 @@
       if (view.svg) view.fit();
     });
     app.appendChild(el('p', 'note', esc(data.generator) + ': this page works offline and alone.'));
+    api.timing.script = performance.now() - begun;
     api.ready = true;
     document.documentElement.dataset.ready = 'true';
   }
