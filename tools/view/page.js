@@ -148,9 +148,18 @@
           esc(l.text) + '</span>';
       }).join('') + '</pre>';
     }
-    box.innerHTML = html;
+    box.innerHTML = html + findingList(this.device.findings);
     this.section.appendChild(box);
   };
+
+  // The checker's findings as a list (the failure page shows them all).
+  function findingList(findings) {
+    if (!findings || !findings.length) return '';
+    return '<h3>What the checker found</h3>' + findings.map(function (f) {
+      return '<div class="finding ' + esc(f.severity) + '"><b>' + esc(f.severity) + '</b> line ' + esc(f.line) +
+        ': ' + esc(f.message) + ' <span class="note">[' + esc(f.rule) + ']</span></div>';
+    }).join('');
+  }
 
   // ---- legend and driven ports ---------------------------------------------
 
@@ -166,6 +175,19 @@
     if (this.model.differential_pairs.length)
       items.push('<li><svg width="26" height="12"><line x1="3" y1="6" x2="23" y2="6" stroke="#212529" ' +
                  'stroke-width="1.6" stroke-dasharray="3 2"/></svg>differential pair (+ / &minus;)</li>');
+    var marked = { error: 0, warning: 0 };
+    Object.keys(this.findingsByPort).forEach(function (i) {
+      var f = self.findingsByPort[i];
+      if (self.model.ports[i].pin_name === null) return;
+      if (f.some(function (x) { return x.severity === 'error'; })) ++marked.error;
+      else if (f.some(function (x) { return x.severity === 'warning'; })) ++marked.warning;
+    });
+    if (marked.error)
+      items.push('<li><span class="swatch" style="background:#fff;border:2px solid #e03131"></span>error found ' +
+                 'by the checker <span class="note">' + marked.error + '</span></li>');
+    if (marked.warning)
+      items.push('<li><span class="swatch" style="background:#fff;border:2px solid #f08c00"></span>warning ' +
+                 '<span class="note">' + marked.warning + '</span></li>');
     if (Object.keys(this.driven).length)
       items.push('<li><span class="swatch" style="background:#fff;border:2px solid #000"></span>driven (value on the pin)</li>');
     var legend = el('ul', 'legend', items.join(''));
@@ -223,8 +245,9 @@
   DeviceView.prototype.pinAttrs = function (i, pin, extra) {
     var port = this.model.ports[i];
     var classes = 'pin role-' + this.role(i) + (this.driven[i] ? ' driven' : '');
-    var f = this.findingsByPort[i];
-    if (f) classes += f.some(function (x) { return x.severity === 'error'; }) ? ' has-error' : ' has-warning';
+    var f = this.findingsByPort[i] || [];
+    if (f.some(function (x) { return x.severity === 'error'; })) classes += ' has-error';
+    else if (f.some(function (x) { return x.severity === 'warning'; })) classes += ' has-warning';
     return ' class="' + classes + '" data-index="' + i + '" data-pin="' + esc(pin) + '" data-port="' +
       esc(port.label) + '" data-role="' + this.role(i) + '"' + (extra || '');
   };
@@ -512,7 +535,7 @@
       box.dataset.port = '';
       return;
     }
-    var port = m.ports[i], d = this.driven[i], self = this;
+    var port = m.ports[i], d = this.driven[i];
     var rows = [
       ['label', 'port', port.label],
       ['port', 'name', port.port],
@@ -544,13 +567,9 @@
     } else {
       html += '<p class="note">No boundary-scan cell.</p>';
     }
-    (this.findingsByPort[i] || []).forEach(function (f) {
-      html += '<div class="finding ' + esc(f.severity) + '"><b>' + esc(f.severity) + '</b> line ' + esc(f.line) +
-        ': ' + esc(f.message) + ' <span class="note">[' + esc(f.rule) + ']</span></div>';
-    });
+    html += findingList(this.findingsByPort[i]);
     box.innerHTML = html;
     box.dataset.port = port.label;
-    void self;
   };
 
   // ---- tables ----------------------------------------------------------------
