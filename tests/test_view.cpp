@@ -1,7 +1,7 @@
 // `bscan view`, run as a user runs it: the page it writes, and the data
 // island the page draws from (the page itself is tested in a browser by
 // tests/view/). view_rows.bsdl: a grid whose rows run A, B, C, Y, AA, AB,
-// one pin outside the grid (PAD1), a port of each role. view_list.bsdl:
+// one pin outside the grid (PAD1), two ports on A1, a port of each role. view_list.bsdl:
 // pins named neither way.
 #include <gtest/gtest.h>
 
@@ -133,8 +133,11 @@ TEST(View, GridRowsInPackageOrderRolesAndOddPins)
     EXPECT_EQ(std::make_pair(5, 12), places["AB12"]);
     EXPECT_EQ(std::make_pair(3, 1), places["Y1"]);
     EXPECT_EQ(std::make_pair(4, 3), places["AA3"]);
-    ASSERT_EQ(1u, layout["others"].size());
-    EXPECT_EQ("PAD1", layout["others"][0]["pin"]);
+    // Beside the grid: the second port on A1, and PAD1, in natural order.
+    ASSERT_EQ(2u, layout["others"].size());
+    EXPECT_EQ("A1", layout["others"][0]["pin"]);
+    EXPECT_EQ("NC", device["model"]["ports"][layout["others"][0]["port"].get<size_t>()]["label"]);
+    EXPECT_EQ("PAD1", layout["others"][1]["pin"]);
 
     std::map<std::string, std::string> roles;
     const json& ports = device["model"]["ports"];
@@ -143,7 +146,8 @@ TEST(View, GridRowsInPackageOrderRolesAndOddPins)
     EXPECT_EQ((std::map<std::string, std::string>{{"TCK", "nocell"}, {"TMS", "nocell"}, {"TDI", "nocell"},
                                                   {"TDO", "nocell"}, {"CK", "clock"}, {"OB", "observe"},
                                                   {"O2", "output"}, {"Q(0)", "bidir"}, {"Q(1)", "bidir"},
-                                                  {"PWR", "linkage"}, {"SPARE", "input"}}),
+                                                  {"PWR", "linkage"}, {"SPARE", "input"},
+                                                  {"NC", "linkage"}}),
               roles);
 }
 

@@ -31,6 +31,7 @@ REAL_PAGES = [
     ("real_grid_odd_pins", "avago__b0811111.bsm", [], "grid"),
     ("real_numbered_352", "microsemi__AX1000CQ352.bsdl", "drive", "numbered"),
     ("real_numbered_64", "atmel__ATMEGA128.bsdl", [], "numbered"),
+    ("real_numbered_shared_pins", "ti__SCAN90CP02.bsdl", [], "numbered"),   # two ports on pins 8 and 28
     ("real_list_die", "xilinx__XC5VFX100T.bsdl", "drive", "list"),
 ]
 REAL_FAILING = ("real_read_failure", "maxim__MAX16066.bsdl")

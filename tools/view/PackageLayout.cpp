@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <map>
+#include <set>
+#include <utility>
 
 namespace {
 
@@ -86,12 +88,16 @@ bool MostFit(size_t fitting, size_t all)
 bool TryGrid(const std::vector<LayoutPin>& pins, PackageLayout& layout)
 {
     std::map<std::string, int> rowIndex;
+    std::set<std::pair<std::string, int>> taken;
     std::vector<LayoutPin> placed, others;
+    size_t fitting = 0;
     int columns = 0;
     for (LayoutPin pin : pins) {
         std::string row;
         int column = 0;
-        if (SplitGridName(pin.name, row, column)) {
+        const bool fits = SplitGridName(pin.name, row, column);
+        fitting += fits;
+        if (fits && taken.insert({row, column}).second) {
             rowIndex[row] = 0;
             pin.column = column;
             columns = std::max(columns, column);
@@ -100,7 +106,7 @@ bool TryGrid(const std::vector<LayoutPin>& pins, PackageLayout& layout)
             others.push_back(pin);
         }
     }
-    if (!MostFit(placed.size(), pins.size()) || rowIndex.size() < 2 || columns < 2)
+    if (!MostFit(fitting, pins.size()) || rowIndex.size() < 2 || columns < 2)
         return false;
     std::vector<std::string> rows;
     for (const auto& entry : rowIndex)
@@ -125,9 +131,13 @@ bool TryGrid(const std::vector<LayoutPin>& pins, PackageLayout& layout)
 bool TryNumbered(const std::vector<LayoutPin>& pins, PackageLayout& layout)
 {
     std::vector<LayoutPin> placed, others;
+    std::set<int> taken;
+    size_t fitting = 0;
     long long highest = 0;
     for (LayoutPin pin : pins) {
-        if (IsDigits(pin.name) && pin.name.size() <= 6 && std::stoi(pin.name) > 0) {
+        const bool fits = IsDigits(pin.name) && pin.name.size() <= 6 && std::stoi(pin.name) > 0;
+        fitting += fits;
+        if (fits && taken.insert(std::stoi(pin.name)).second) {
             pin.position = std::stoi(pin.name) - 1;
             highest = std::max<long long>(highest, pin.position + 1);
             placed.push_back(pin);
@@ -136,7 +146,7 @@ bool TryNumbered(const std::vector<LayoutPin>& pins, PackageLayout& layout)
         }
     }
     // A rectangle mostly empty says little about the package: list instead.
-    if (!MostFit(placed.size(), pins.size()) || highest > 2 * static_cast<long long>(placed.size()) + 8)
+    if (!MostFit(fitting, pins.size()) || highest > 2 * static_cast<long long>(placed.size()) + 8)
         return false;
     layout.kind = "numbered";
     layout.columns = static_cast<int>((std::max<long long>(highest, 4) + 3) / 4 * 4);

@@ -9,7 +9,9 @@
 //             pin 1 at the top of the left side, counting counter-clockwise;
 //   list      anything else: an ordered list.
 // A package is taken as grid or numbered when at least nine pins in ten fit
-// that kind; the pins that do not fit are listed beside the drawing.
+// that kind; the pins that do not fit are listed beside the drawing, and so
+// is a pin whose place an earlier port of the list already has (two ports
+// on one pin), so that every port's pin is shown once.
 #ifndef BSCAN_TOOL_VIEW_PACKAGELAYOUT_H
 #define BSCAN_TOOL_VIEW_PACKAGELAYOUT_H
 

@@ -217,8 +217,8 @@
       this.drawSvg(layout);
     }
     if (layout.others.length)
-      pane.appendChild(this.listPins(layout.others,
-        'Pins whose names do not fit the ' + layout.kind + ' (' + layout.others.length + ')'));
+      pane.appendChild(this.listPins(layout.others, 'Pins beside the ' + layout.kind +
+        ' drawing: named otherwise, or on a place another port already has (' + layout.others.length + ')'));
     work.appendChild(pane);
     work.appendChild(this.details);
     this.section.appendChild(work);
