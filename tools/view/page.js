@@ -119,11 +119,11 @@
       esc(d.chain.name) + '</span>' : '';
     head.appendChild(el('h1', '', esc(title) + chain));
     var facts = [['file', d.file]];
+    if (m) facts.push(['package', m.package === null ? '-' : m.package]);
+    if (d.idcode) facts.push(['IDCODE', formatIdcode(d.idcode)]);
     if (m) {
       var c = m.counts;
       var drawn = m.ports.filter(function (p) { return p.pin_name !== null; }).length;
-      facts.push(['package', m.package === null ? '-' : m.package]);
-      if (d.idcode) facts.push(['IDCODE', d.idcode.pattern || d.idcode]);
       facts.push(['pins', drawn], ['ports', c.port_nodes], ['cells', c.boundary_cells],
                  ['instructions', c.instructions], ['differential pairs', c.differential_pairs]);
     }
@@ -136,6 +136,14 @@
     head.appendChild(dl);
     this.section.appendChild(head);
   };
+
+  // The 32 bits of an IDCODE (0, 1, X) as version, part number,
+  // manufacturer and the final 1.
+  function formatIdcode(id) {
+    var bits = typeof id === 'string' ? id : String(id.pattern || '');
+    return bits.length === 32 ? [bits.slice(0, 4), bits.slice(4, 20), bits.slice(20, 31), bits.slice(31)].join(' ')
+                              : bits;
+  }
 
   DeviceView.prototype.renderFailure = function () {
     var r = this.device.read;
