@@ -246,7 +246,7 @@
       button.addEventListener('click', b[2]);
       bar.appendChild(button);
     });
-    bar.appendChild(el('span', 'hint', 'wheel: zoom, drag: move, click a pin: details'));
+    bar.appendChild(el('span', 'hint', 'wheel or double click: zoom, drag: move, click a pin: details'));
     return bar;
   };
 
@@ -476,7 +476,15 @@
     }
     svg.addEventListener('pointerup', end);
     svg.addEventListener('pointercancel', end);
-    window.addEventListener('resize', function () { self.fit(); });
+    svg.addEventListener('dblclick', function (e) {
+      var p = self.toDrawing(e.clientX, e.clientY);
+      self.zoom(e.shiftKey ? 2 : 0.5, p[0], p[1]);
+    });
+    // A new window size keeps the part of the package in sight.
+    window.addEventListener('resize', function () {
+      self.sizeView();
+      self.setBox(self.box);
+    });
   };
 
   // Brings a pin into the visible part of the drawing when zoomed in.
