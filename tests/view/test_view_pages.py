@@ -324,6 +324,21 @@ def test_example_device(browser, tool, source_dir, artifacts, name, relative, ar
                       for i, p in enumerate(model["ports"]) if p["differential"])
     assert sorted(marks) == expected and len(expected) == 4
     assert len(browser.find_elements(By.CSS_SELECTOR, "#device-0 .pair-link")) == 2
+    # A click on the row of cell 0, the control cell of the DQ bus, rings
+    # the eight DQ pins it enables.
+    browser.find_element(By.CSS_SELECTOR, '#device-0 .tab-bar button[data-tab="cells"]').click()
+    block = browser.find_element(By.CSS_SELECTOR, '#device-0 .table-block[data-table="cells"]')
+    box = block.find_element(By.CSS_SELECTOR, "input")
+    box.clear()
+    box.send_keys("DQ_OE")
+    rows = block.find_elements(By.CSS_SELECTOR, "tbody tr[data-row]")
+    assert [row.find_element(By.CSS_SELECTOR, "td").text for row in rows] == ["0"]
+    rows[0].click()
+    ringed = browser.execute_script(
+        "return Array.prototype.map.call(document.querySelectorAll('#device-0 .pin.selected'),"
+        " function (p) { return p.dataset.port; })")
+    assert sorted(ringed) == sorted(f"DQ({i})" for i in range(8))
+    assert len(browser.find_elements(By.CSS_SELECTOR, "#device-0 .focus-ring")) == 8
 
 
 @pytest.mark.parametrize("name,relative,arguments,kind", REAL_PAGES, ids=[p[0] for p in REAL_PAGES])
