@@ -50,6 +50,7 @@ def real_dir():
 def artifacts():
     path = _env("BSCAN_VIEW_ARTIFACTS")
     os.makedirs(path, exist_ok=True)
+    open(os.path.join(path, "load_times.txt"), "w").close()   # this run's times only
     return path
 
 
