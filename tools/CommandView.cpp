@@ -2,16 +2,19 @@
 // HTML page that shows the device (tools/view/). The ports are driven as
 // `drive` drives them, and the page shows the values on their pins. A file
 // that does not read still gives a page, which tells why; the status is
-// then 1, with the usual error line on standard error.
+// then 1, with the usual error line on standard error. Where the build has
+// the checker, its findings are on the page too.
 #include <fstream>
 #include <sstream>
 
+#include "drive/BitImage.h"
 #include "drive/Names.h"
 #include "drive/PortAssignment.h"
 #include "drive/PortCatalog.h"
 #include "tools/Commands.h"
 #include "tools/ModelJson.h"
 #include "tools/PortDriver.h"
+#include "tools/view/CheckerView.h"
 #include "tools/view/PageWriter.h"
 #include "tools/view/ViewDocument.h"
 
@@ -72,7 +75,12 @@ void RunView(const CommandOptions& options, std::ostream& out)
         read.line = parser.GetLineNumber();
     }
     const char* entity = parser.GetComponentName();
-    const Json devices = Json::array({DeviceView(options.file, read, entity, model, driven)});
+    std::vector<unsigned char> presets;
+    if (!options.preset.empty())
+        ParsePresetHex(options.preset, presets);   // already checked by ReadAndDrive
+    const CheckerView checked = CheckForView(options.file, presets);
+    const Json devices =
+        Json::array({DeviceView(options.file, read, entity, model, driven, checked.findings, checked.idcode)});
     const std::string title = (entity ? std::string(entity) + " - " : std::string()) + options.file;
 
     std::ostringstream page;

@@ -102,7 +102,8 @@ std::string PortRole(const Json& port, const Json& cells)
 }
 
 Json DeviceView(const std::string& file, const ReadOutcome& read, const char* entity,
-                const Json& model, const std::vector<DrivenPort>& driven)
+                const Json& model, const std::vector<DrivenPort>& driven,
+                const Json& findings, const Json& idcode)
 {
     Json roles = Json::array();
     Json layout = nullptr;
@@ -124,12 +125,12 @@ Json DeviceView(const std::string& file, const ReadOutcome& read, const char* en
     return Json{{"file", file},
                 {"read", readJson},
                 {"entity", entity ? Json(entity) : Json(nullptr)},
-                {"idcode", nullptr},
+                {"idcode", idcode},
                 {"model", model},
                 {"roles", roles},
                 {"layout", layout},
                 {"driven", drivenJson},
-                {"findings", nullptr},
+                {"findings", findings},
                 {"chain", nullptr}};
 }
 

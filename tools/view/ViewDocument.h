@@ -6,13 +6,13 @@
 //
 // A DEVICE holds `file`, `read` (`ok`, `result` (the error line, or 0),
 // `line`, `excerpt`: the file's lines around a failure), `entity`,
-// `idcode` (null until the whole-device reading is part of the tool),
-// `model` (the document of `bscan json`, null when the file did not
-// read), `roles` (one role per port of the model), `layout` (the package
-// drawing, tools/view/PackageLayout.h), `driven` (the PORT=VALUE
-// arguments as applied), and `findings` and `chain`, null for now: the
-// places where the checker's findings per pin and a chain's position of
-// the device go.
+// `idcode` (tools/view/CheckerView.h; null when unknown), `model` (the
+// document of `bscan json`, null when the file did not read), `roles` (one
+// role per port of the model), `layout` (the package drawing,
+// tools/view/PackageLayout.h), `driven` (the PORT=VALUE arguments as
+// applied), `findings` (the checker's, null in a build without it) and
+// `chain` (null: the place of a chain's name and the device's position in
+// it, for pages of a whole chain).
 #ifndef BSCAN_TOOL_VIEW_VIEWDOCUMENT_H
 #define BSCAN_TOOL_VIEW_VIEWDOCUMENT_H
 
@@ -43,9 +43,10 @@ struct ReadOutcome {
 std::string PortRole(const Json& port, const Json& cells);
 
 // The section of one device. `model` is ModelDocument's result, or null
-// when the read failed.
+// when the read failed; `findings` and `idcode` CheckerView's.
 Json DeviceView(const std::string& file, const ReadOutcome& read, const char* entity,
-                const Json& model, const std::vector<DrivenPort>& driven);
+                const Json& model, const std::vector<DrivenPort>& driven,
+                const Json& findings = nullptr, const Json& idcode = nullptr);
 
 // The whole page's data around its devices.
 Json ViewDocument(const Json& devices);

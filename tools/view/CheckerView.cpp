@@ -1,0 +1,47 @@
+#include "tools/view/CheckerView.h"
+
+// The checker is a folder of the library of its own; until a build has it,
+// the page simply has no findings.
+#if __has_include("check/BScanChecker.h")
+#include "check/BScanChecker.h"
+#include "tools/DeviceLoader.h"
+
+namespace {
+
+Json TextOrNull(const std::string& text)
+{
+    return text.empty() ? Json(nullptr) : Json(text);
+}
+
+}  // namespace
+
+CheckerView CheckForView(const std::string& file, const std::vector<unsigned char>& presets)
+{
+    CheckerView view;
+    BScanDevice device;
+    device.Read(file, FindMessageDirectory(), presets);
+    view.findings = Json::array();
+    for (const BScanFinding& finding : BScanChecker::Check(device))
+        view.findings.push_back({{"rule", finding.rule},
+                                 {"severity", BScanChecker::SeverityName(finding.severity)},
+                                 {"line", finding.line},
+                                 {"message", finding.message},
+                                 {"port", TextOrNull(finding.port)},
+                                 {"cell", TextOrNull(finding.cell)},
+                                 {"instruction", TextOrNull(finding.instruction)}});
+    if (const BScanIdcode* idcode = device.Idcode())
+        view.idcode = {{"pattern", idcode->pattern},
+                       {"version", idcode->version},
+                       {"part_number", idcode->partNumber},
+                       {"manufacturer", idcode->manufacturer}};
+    return view;
+}
+
+#else
+
+CheckerView CheckForView(const std::string&, const std::vector<unsigned char>&)
+{
+    return CheckerView();
+}
+
+#endif
