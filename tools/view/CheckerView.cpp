@@ -1,8 +1,9 @@
 #include "tools/view/CheckerView.h"
 
-// The checker is a folder of the library of its own; until a build has it,
-// the page simply has no findings.
-#if __has_include("check/BScanChecker.h")
+// The checker is a folder of the library of its own (check/); the tool's
+// CMakeLists.txt defines BSCAN_HAVE_CHECKER when the tree has it. Without
+// it the page simply has no findings.
+#ifdef BSCAN_HAVE_CHECKER
 #include "check/BScanChecker.h"
 #include "tools/DeviceLoader.h"
 
