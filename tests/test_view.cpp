@@ -218,4 +218,29 @@ TEST(View, AFileThatDoesNotReadGivesAPageThatSaysWhy)
     EXPECT_EQ(run.out, Slurp(page));
 }
 
+// Where the build has the checker (`bscan check`), the page carries its
+// findings as `check --json` gives them, and the IDCODE; otherwise both are
+// null.
+TEST(View, FindingsOfTheCheckerWhereTheBuildHasIt)
+{
+    const ViewRun check = Tool({"check", "--json", kDemo});
+    const json device = Island(Tool({"view", kDemo}).out)["devices"][0];
+    if (check.status == 2) {
+        EXPECT_TRUE(device["findings"].is_null());
+        EXPECT_TRUE(device["idcode"].is_null());
+        GTEST_SKIP() << "this build has no checker: the page has no findings";
+    }
+    const json files = json::parse(check.out);
+    EXPECT_EQ(files[0]["findings"], device["findings"]);
+    // 0001 0110100101000011 00000000111 1, as the example device writes it.
+    EXPECT_EQ("00010110100101000011000000001111", device["idcode"]["pattern"]);
+    EXPECT_EQ(0x6943, device["idcode"]["part_number"].get<int>());
+    EXPECT_EQ(7, device["idcode"]["manufacturer"].get<int>());
+
+    // A file that does not read: the checker says why in words.
+    const json failed = Island(Tool({"view", kData + "/tool_syntax.bsdl"}).out)["devices"][0];
+    ASSERT_FALSE(failed["findings"].empty());
+    EXPECT_EQ("read-failed", failed["findings"][0]["rule"]);
+}
+
 #endif

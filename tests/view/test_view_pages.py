@@ -364,3 +364,34 @@ def test_file_that_does_not_read(browser, tool, source_dir, real_dir, artifacts)
         marked = browser.find_element(By.CSS_SELECTOR, "#device-0 .failure pre span.at b").text
         assert marked == str(line)
         assert not browser.find_elements(By.CSS_SELECTOR, "#device-0 .pin")
+
+
+def test_findings_on_their_pins(browser, tool, source_dir, artifacts):
+    """Where the build has the checker: a fixture with a fault gets its
+    findings on the pins they concern, in the pin's details and in the
+    findings table."""
+    bsdl = os.path.join(source_dir, "tests/data/check_safe_enables_driver.bsdl")
+    check = run_tool(tool, "check", "--json", bsdl, check=False)
+    if check.returncode == 2 or not os.path.isfile(bsdl):
+        pytest.skip("this build has no checker (bscan check), so pages carry no findings")
+    findings = json.loads(check.stdout)[0]["findings"]
+    page, _ = write_page(tool, artifacts, "findings", bsdl, [])
+    open_page(browser, artifacts, "findings", page)
+    assert_no_script_error(browser)
+    model = browser.execute_script("return window.bscanView.data.devices[0].model")
+    labels = {p["label"].upper(): i for i, p in enumerate(model["ports"])}
+    on_pins = [f for f in findings if f["port"] and f["port"].upper() in labels
+               and f["severity"] in ("error", "warning") and model["ports"][labels[f["port"].upper()]]["pin_name"]]
+    assert on_pins, "the fixture's fault names a port with a pin"
+    for finding in on_pins:
+        index = labels[finding["port"].upper()]
+        element = pin_element(browser, index)
+        assert ("has-" + finding["severity"]) in element.get_attribute("class") or \
+            "has-error" in element.get_attribute("class")
+        browser.execute_script("arguments[0].dispatchEvent(new MouseEvent('click', {bubbles: true}))", element)
+        text = browser.find_element(By.CSS_SELECTOR, "#device-0 .details").text
+        assert finding["message"] in text and finding["rule"] in text
+    browser.find_element(By.CSS_SELECTOR, '#device-0 .tab-bar button[data-tab="findings"]').click()
+    count = browser.find_element(By.CSS_SELECTOR, '#device-0 .table-block[data-table="findings"] .count')
+    assert int(count.get_attribute("data-shown")) == len(findings)
+    browser.save_screenshot(os.path.join(artifacts, "findings_used.png"))
