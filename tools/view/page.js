@@ -333,9 +333,12 @@
       var cx = M + (pin.column - 1) * P + P / 2, cy = M + pin.row * P + P / 2;
       self.pinCenters[pin.port] = [cx, cy];
       pinParts.push('<circle r="' + R + '" cx="' + cx + '" cy="' + cy + '"' + self.pinAttrs(pin.port, pin.pin) + '/>');
-      pinParts.push(self.driven[pin.port] ? self.valueText(pin.port, cx, cy + 0.5)
-                 : '<text class="name" x="' + cx + '" y="' + cy + '">' + esc(pin.pin) + '</text>');
+      pinParts.push(self.valueText(pin.port, cx, cy + 0.5));
     });
+    // Ball and port names are drawn once the zoom first makes them legible
+    // (setBox): a large grid opens without thousands of hidden texts.
+    this.ballLabels = layout.pins;
+    pinParts.push('<g class="names"></g><g class="port-names"></g>');
     return [W, H];
   };
 
@@ -422,8 +425,35 @@
     this.svg.setAttribute('viewBox', box.x + ' ' + box.y + ' ' + box.w + ' ' + box.h);
     // Ball names once a ball is big enough on the screen to hold them.
     var scale = Math.min(this.view.clientWidth / box.w, this.view.clientHeight / box.h) || 1;
+    if (scale >= 1.5) this.drawLabels('names');
+    if (scale >= 4) this.drawLabels('port-names');
     this.svg.classList.toggle('show-names', scale >= 1.5);
+    this.svg.classList.toggle('show-ports', scale >= 4);
     this.svg.dataset.scale = scale.toFixed(3);
+  };
+
+  var DARK_ROLES = { input: 1, output: 1, bidir: 1, clock: 1, linkage: 1 };
+
+  // The ball names ('names') or the port names under them ('port-names').
+  DeviceView.prototype.drawLabels = function (kind) {
+    var group = this.ballLabels && this.svg.querySelector('g.' + kind);
+    if (!group || group.dataset.drawn) return;
+    var self = this, P = 20, M = 22, html = [];
+    this.ballLabels.forEach(function (pin) {
+      var cx = M + (pin.column - 1) * P + P / 2, cy = M + pin.row * P + P / 2;
+      var dark = DARK_ROLES[self.role(pin.port)] ? ' dark' : '';
+      if (kind === 'names') {
+        if (!self.driven[pin.port])
+          html.push('<text class="name' + dark + '" x="' + cx + '" y="' + cy + '">' + esc(pin.pin) + '</text>');
+      } else {
+        var label = self.model.ports[pin.port].label;
+        if (label.length > 10) label = label.slice(0, 9) + '\u2026';
+        html.push('<text class="port-name' + dark + '" x="' + cx + '" y="' + (cy + 4.4) + '">' + esc(label) +
+                  '</text>');
+      }
+    });
+    group.innerHTML = html.join('');
+    group.dataset.drawn = 'true';
   };
 
   DeviceView.prototype.fit = function () {
