@@ -296,9 +296,11 @@
     this.svg = svg;
     this.rings = svg.querySelector('.rings');
     this.view.appendChild(svg);
-    var pins = svg.querySelectorAll('.pin');
-    for (var k = 0; k < pins.length; ++k) this.pinElements[+pins[k].dataset.index] = pins[k];
-    this.fit();
+    var drawn = svg.querySelectorAll('.pin');
+    for (var k = 0; k < drawn.length; ++k) this.pinElements[+drawn[k].dataset.index] = drawn[k];
+    // The whole drawing until the page is laid out and fit() can size it.
+    this.box = { x: 0, y: 0, w: size[0], h: size[1] };
+    svg.setAttribute('viewBox', '0 0 ' + size[0] + ' ' + size[1]);
     this.bindZoom();
   };
 
