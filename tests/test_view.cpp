@@ -104,6 +104,14 @@ TEST(View, PageStandsAloneAndCarriesTheJsonDocument)
     EXPECT_EQ(0, written.status);
     EXPECT_EQ("", written.out);
     EXPECT_EQ(run.out, Slurp(file));
+    // A file name with markup in it stays text in the title.
+    const std::string odd = bscan_test::ScratchPath("a<b>&.bsdl");
+    std::ofstream(odd, std::ios::binary) << Slurp(kDemo);
+    const ViewRun oddRun = Tool({"view", odd});
+    ASSERT_EQ(0, oddRun.status) << oddRun.err;
+    EXPECT_NE(std::string::npos, oddRun.out.find("a&lt;b&gt;&amp;.bsdl</title>"));
+    EXPECT_EQ(odd, Island(oddRun.out)["devices"][0]["file"].get<std::string>());
+
     // An -o that cannot be written fails with 1.
     const ViewRun unwritable = Tool({"view", kDemo, "-o", bscan_test::ScratchPath("no/such/dir/x.html")});
     EXPECT_EQ(1, unwritable.status);
