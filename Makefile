@@ -27,6 +27,8 @@ test: build
 run: build
 	./$(BUILD)/tools/bscan info examples/demo_device.bsdl
 	./$(BUILD)/tools/bscan drive examples/demo_device.bsdl LED=1 'DQ(0)=0'
+	./$(BUILD)/tools/bscan view examples/demo_device.bsdl LED=1 'DQ(0)=0' -o $(BUILD)/demo_device.html
+	@echo "The example device's page: $(BUILD)/demo_device.html (open it in a browser)"
 
 asan: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DBSCAN_SANITIZE=ON -DBSCAN_BENCH=OFF

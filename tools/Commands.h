@@ -16,14 +16,14 @@ struct CommandOptions {
     std::string preset;                     // drive, svf: --preset HEX
     bool mask = false;                      // drive: --mask
     std::string instruction;                // svf: --instruction NAME
-    std::vector<std::string> assignments;   // drive, svf: PORT=VALUE[:in|:out]; identify: DIR...
+    std::vector<std::string> assignments;   // drive, svf, view: PORT=VALUE[:in|:out]; identify: DIR...
     std::string chain;                      // drive, svf, decode: --chain CHAIN
     bool noIdcode = false;                  // svf --chain: --no-idcode
     bool sampleOnly = false;                // svf --chain: --sample-only
     bool json = false;                      // decode: --json
     std::string selected;                   // decode --chain: --selected NAME,...
     std::string netlist;                    // interconnect, diagnose: --netlist FILE
-    std::string output;                     // interconnect: -o SVF
+    std::string output;                     // interconnect: -o SVF; view: -o FILE (standard output when empty)
     bool driveUnknown = false;              // interconnect, diagnose: --drive-unknown
     mutable int exitStatus = 0;             // diagnose: 1 when the board has a fault
 };
@@ -49,6 +49,7 @@ void RunChainSvf(const CommandOptions& options, std::ostream& out);
 // (CommandError when either cannot be shifted). The Python package's
 // Device.svf writes its text with it too.
 void WriteSvf(BScanParser& parser, const CommandOptions& options, std::ostream& out);
+void RunView(const CommandOptions& options, std::ostream& out);
 
 // Reads the file into `parser`, presetting the cells first when `presets`
 // is not empty; a failure is thrown as the user's finished error line.

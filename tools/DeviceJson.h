@@ -11,6 +11,8 @@
 
 #include "parser/BScanParser.h"
 
+using Json = nlohmann::ordered_json;
+
 // The document of the device `parser` holds; `file` is the path as given.
 nlohmann::ordered_json DeviceJson(BScanParser& parser, const std::string& file);
 

@@ -16,15 +16,19 @@ public:
 
 // The file cannot be read, or the device cannot do what was asked: exit
 // status 1. A read failure carries its finished line (FILE:LINE: error:
-// ...); other failures are prefixed with the command's name.
+// ...); other failures are prefixed with the command's name. With
+// `keepOutput` what the command wrote is still printed (the page of
+// `view` that tells why the file did not read).
 class CommandError : public std::runtime_error {
 public:
-    CommandError(const std::string& message, bool finishedLine = false)
-        : std::runtime_error(message), m_finishedLine(finishedLine) {}
+    CommandError(const std::string& message, bool finishedLine = false, bool keepOutput = false)
+        : std::runtime_error(message), m_finishedLine(finishedLine), m_keepOutput(keepOutput) {}
     bool IsFinishedLine() const { return m_finishedLine; }
+    bool KeepsOutput() const { return m_keepOutput; }
 
 private:
     bool m_finishedLine;
+    bool m_keepOutput;
 };
 
 #endif

@@ -58,10 +58,12 @@ const Command kCommands[] = {
      "bscan interconnect --chain CHAIN --netlist FILE [-o SVF] [--json] [--drive-unknown]", RunInterconnect},
     {"diagnose", "The faults the TDO values of a played interconnect test show (exit 1 when any)",
      "bscan diagnose --chain CHAIN --netlist FILE [--json] [--drive-unknown] CAPTURES", RunDiagnose},
+    {"view", "Write one self-contained HTML page of the package, its pins, cells and instructions",
+     "bscan view FILE [--preset HEX] [-o FILE.html] [PORT=VALUE[:in|:out]...]", RunView},
 };
 
 const char* const kToolUsage =
-    "bscan {info|ports|cells|json|drive|svf|chain|identify|decode|check|interconnect|diagnose} FILE [ARGS]... "
+    "bscan {info|ports|cells|json|drive|svf|chain|identify|decode|check|interconnect|diagnose|view} FILE [ARGS]... "
     "(bscan --help)";
 
 const char* const kCheckUsage = "bscan check [--json] [--werror] FILE...";
@@ -177,6 +179,11 @@ int main(int argc, char** argv)
                             "Instruction to load (first opcode; name ignoring case); required without --chain")
                 ->type_name("NAME");
             AddDriveArguments(*sub, options);
+        } else if (std::string(command.name) == "view") {
+            sub->add_option("-o,--output", options.output,
+                            "Write the page to this file instead of standard output")
+                ->type_name("FILE.html");
+            AddDriveArguments(*sub, options);
         }
         commands[sub] = &command;
     }
@@ -230,6 +237,8 @@ int main(int argc, char** argv)
     } catch (const UsageError& e) {
         return UsageFailure(command->usage, e.what());
     } catch (const CommandError& e) {
+        if (e.KeepsOutput())
+            std::cout << out.str() << std::flush;
         if (e.IsFinishedLine())
             std::cerr << e.what() << '\n';
         else
