@@ -62,6 +62,9 @@ public:
     // cut at "--" and stripped of blanks, tabs and line ends at both ends.
     std::string PreparedLine(long long line) const;
 
+    // The declarations the selected pin map's entries name, in entry order
+    // (filled by the pin map rule for the lost pins rule).
+    std::vector<const BScanPortDeclaration*> m_selectedEntryPorts;
     // The statements the core reads on past (found once).
     std::vector<SwallowedSpan> m_spans;
     bool m_spansFound = false;

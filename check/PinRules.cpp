@@ -9,6 +9,8 @@
 
 #include "check/CheckContextInternal.h"
 
+using namespace std::string_view_literals;
+
 namespace bscan_check {
 
 namespace {
@@ -23,7 +25,8 @@ bool IsLongLine(const BScanDevice& d, long long line)
     return false;
 }
 
-void CheckOnePinMap(CheckContext& c, const BScanPinMapString& map, bool selected)
+void CheckOnePinMap(CheckContext& c, const BScanPinMapString& map, bool selected,
+                    std::vector<const BScanPortDeclaration*>* entryPorts = nullptr)
 {
     const BScanDevice& d = c.Device();
     std::unordered_map<const BScanPortDeclaration*, const BScanPinEntry*> mapped;
@@ -32,6 +35,8 @@ void CheckOnePinMap(CheckContext& c, const BScanPinMapString& map, bool selected
     pins.reserve(map.entries.size() * 2);
     for (const BScanPinEntry& entry : map.entries) {
         const BScanPortDeclaration* port = c.Port(entry.port);
+        if (entryPorts)
+            entryPorts->push_back(port);
         if (!port) {
             c.Add("pin-map-port", BScanSeverity::Error, entry.line,
                   "pin map " + map.name + " names " + entry.port + ", which is not declared").port = entry.port;
@@ -60,7 +65,7 @@ void CheckOnePinMap(CheckContext& c, const BScanPinMapString& map, bool selected
         }
     }
     for (const BScanPortDeclaration& port : d.Ports()) {
-        if (port.mode == "linkage" || mapped.count(&port) || mapped.count(c.Port(port.name)))
+        if (port.mode == "linkage"sv || mapped.count(&port) || mapped.count(c.Port(port.name)))
             continue;
         c.Add("pin-map-port", BScanSeverity::Error, selected ? port.line : map.line,
               "port " + port.name + " is missing from pin map " + map.name).port = port.name;
@@ -74,7 +79,7 @@ void CheckPinMap(CheckContext& c)
         return;
     const BScanPinMapString* map = d.SelectedPinMap();
     if (map) {
-        CheckOnePinMap(c, *map, true);
+        CheckOnePinMap(c, *map, true, &c.m_selectedEntryPorts);
         return;
     }
     // A file that leaves the package open (PHYSICAL_PIN_MAP "UNDEFINED" or
@@ -115,9 +120,22 @@ void CheckLostPins(CheckContext& c)
     std::unordered_map<const BScanPortDeclaration*, std::pair<int, int>> runs;   // first node, count
     const KObjList* list = pinMap->GetPinListArray();
     runs.reserve(d.Ports().size());
+    // The pin map made the nodes in declaration order, Count() per name:
+    // walk both together while the names agree, and look the rest up.
+    int k = 0;
+    for (const BScanPortDeclaration& port : d.Ports()) {
+        const long long count = port.Count();
+        if (count < 1 || k + count > list->GetCount())
+            break;
+        const KPinNode* node = static_cast<const KPinNode*>(list->GetAt(k));
+        if (!node || !node->GetPortName() || !SameText(node->GetPortName(), port.name))
+            break;
+        runs.emplace(&port, std::make_pair(k, static_cast<int>(count)));
+        k += static_cast<int>(count);
+    }
     const char* previous = nullptr;
     const BScanPortDeclaration* current = nullptr;
-    for (int k = 0; k < list->GetCount(); ++k) {
+    for (; k < list->GetCount(); ++k) {
         const KPinNode* node = static_cast<const KPinNode*>(list->GetAt(k));
         const char* name = node ? node->GetPortName() : nullptr;
         if (!name) {
@@ -148,8 +166,10 @@ void CheckLostPins(CheckContext& c)
     }
     std::vector<std::string> overwritten;
     const BScanPinMapString* overwriter = nullptr;
-    for (const BScanPinEntry& entry : map->entries) {
-        const BScanPortDeclaration* port = c.Port(entry.port);
+    for (std::size_t e = 0; e < map->entries.size(); ++e) {
+        const BScanPinEntry& entry = map->entries[e];
+        const BScanPortDeclaration* port =
+            e < c.m_selectedEntryPorts.size() ? c.m_selectedEntryPorts[e] : c.Port(entry.port);
         auto found = runs.find(port);
         if (!port || found == runs.end())
             continue;
