@@ -8,6 +8,8 @@
 
 #include "check/CheckContextInternal.h"
 
+using namespace std::string_view_literals;
+
 namespace bscan_check {
 
 std::string Upper(const std::string& text)
@@ -80,15 +82,15 @@ bool NameEqual::operator()(std::string_view a, std::string_view b) const
 
 CellFn FunctionNamed(const std::string& f)
 {
-    if (f == "input") return CellFn::Input;
-    if (f == "output3") return CellFn::Output3;
-    if (f == "control") return CellFn::Control;
-    if (f == "bidir") return CellFn::Bidir;
-    if (f == "output2") return CellFn::Output2;
-    if (f == "internal") return CellFn::Internal;
-    if (f == "clock") return CellFn::Clock;
-    if (f == "observe_only") return CellFn::ObserveOnly;
-    if (f == "controlr") return CellFn::Controlr;
+    if (f == "input"sv) return CellFn::Input;
+    if (f == "output3"sv) return CellFn::Output3;
+    if (f == "control"sv) return CellFn::Control;
+    if (f == "bidir"sv) return CellFn::Bidir;
+    if (f == "output2"sv) return CellFn::Output2;
+    if (f == "internal"sv) return CellFn::Internal;
+    if (f == "clock"sv) return CellFn::Clock;
+    if (f == "observe_only"sv) return CellFn::ObserveOnly;
+    if (f == "controlr"sv) return CellFn::Controlr;
     return CellFn::Unknown;
 }
 
@@ -106,9 +108,11 @@ CheckContext::CheckContext(const BScanDevice& device) : m_device(device)
         m_cellPorts.push_back(entry.portName.empty() ? nullptr : Port(entry.portName));
         m_byNumber.emplace_back(entry.number, &entry);
     }
-    std::stable_sort(m_byNumber.begin(), m_byNumber.end(),
-                     [](const std::pair<long long, const BScanCellEntry*>& a,
-                        const std::pair<long long, const BScanCellEntry*>& b) { return a.first < b.first; });
+    // Files mostly list their cells in order: sort only when they are not.
+    auto byCell = [](const std::pair<long long, const BScanCellEntry*>& a,
+                     const std::pair<long long, const BScanCellEntry*>& b) { return a.first < b.first; };
+    if (!std::is_sorted(m_byNumber.begin(), m_byNumber.end(), byCell))
+        std::stable_sort(m_byNumber.begin(), m_byNumber.end(), byCell);
 }
 
 const BScanPortDeclaration* CheckContext::Port(const std::string& name) const
@@ -153,7 +157,7 @@ void CheckContext::EntriesOf(long long number, std::vector<const BScanCellEntry*
 
 bool CheckContext::IsControl(const std::string& function)
 {
-    return function == "control" || function == "controlr";
+    return function == "control"sv || function == "controlr"sv;
 }
 
 std::string CheckContext::PreparedLine(long long line) const
@@ -204,7 +208,7 @@ std::vector<BScanFinding> BScanChecker::Check(const BScanDevice& device)
         // read-failed first, then by line; a stable sort keeps the rules'
         // order within a line.
         std::stable_sort(findings.begin(), findings.end(), [](const BScanFinding& a, const BScanFinding& b) {
-            const bool aFirst = a.rule == "read-failed", bFirst = b.rule == "read-failed";
+            const bool aFirst = a.rule == "read-failed"sv, bFirst = b.rule == "read-failed"sv;
             if (aFirst != bFirst)
                 return aFirst;
             return a.line < b.line;

@@ -6,6 +6,8 @@
 
 #include "check/CheckContextInternal.h"
 
+using namespace std::string_view_literals;
+
 namespace bscan_check {
 
 namespace {
@@ -27,7 +29,7 @@ std::string CellName(const BScanCellEntry& entry)
 
 std::string Describe(const BScanCellEntry& entry)
 {
-    return "cell " + CellName(entry) + " (" + entry.function + (entry.port == "*" ? "" : ", port " + entry.port) + ")";
+    return "cell " + CellName(entry) + " (" + entry.function + (entry.port == "*"sv ? "" : ", port " + entry.port) + ")";
 }
 
 BScanFinding& AddForCell(CheckContext& c, const char* rule, BScanSeverity severity, const BScanCellEntry& entry,
@@ -43,13 +45,13 @@ BScanFinding& AddForCell(CheckContext& c, const char* rule, BScanSeverity severi
 // The functions a port of `mode` may have cells of.
 bool FunctionSuits(const std::string& mode, const std::string& function)
 {
-    if (mode == "in")
+    if (mode == "in"sv)
         return IsInputLike(FunctionNamed(function));
-    if (mode == "out" || mode == "buffer")
-        return function == "output2" || function == "output3" || function == "observe_only";
-    if (mode == "inout")
-        return function == "input" || function == "output2" || function == "output3" || function == "bidir" ||
-               function == "observe_only";
+    if (mode == "out"sv || mode == "buffer"sv)
+        return function == "output2"sv || function == "output3"sv || function == "observe_only"sv;
+    if (mode == "inout"sv)
+        return function == "input"sv || function == "output2"sv || function == "output3"sv || function == "bidir"sv ||
+               function == "observe_only"sv;
     return false;
 }
 
@@ -57,15 +59,15 @@ bool FunctionSuits(const std::string& mode, const std::string& function)
 // as written (only the lower-case words give a direction).
 bool CoreAdmits(const std::string& modeText, const std::string& function)
 {
-    if (modeText == "in")
-        return function == "input" || function == "clock" || function == "observe_only";
-    if (modeText == "out")
-        return function == "output2" || function == "output3";
-    if (modeText == "inout")
-        return function == "input" || function == "output2" || function == "output3" || function == "bidir" ||
-               function == "observe_only";
-    if (modeText == "buffer")
-        return function == "output2";
+    if (modeText == "in"sv)
+        return function == "input"sv || function == "clock"sv || function == "observe_only"sv;
+    if (modeText == "out"sv)
+        return function == "output2"sv || function == "output3"sv;
+    if (modeText == "inout"sv)
+        return function == "input"sv || function == "output2"sv || function == "output3"sv || function == "bidir"sv ||
+               function == "observe_only"sv;
+    if (modeText == "buffer"sv)
+        return function == "output2"sv;
     return false;
 }
 
@@ -86,7 +88,7 @@ void CheckEntries(CheckContext& c)
         if (c.FunctionOf(entry) == CellFn::Unknown)
             AddForCell(c, "bsr-entry", BScanSeverity::Error, entry,
                        "cell " + CellName(entry) + " has the unknown function '" + entry.function + "'");
-        if (entry.safe != "0" && entry.safe != "1" && entry.safe != "X")
+        if (entry.safe != "0"sv && entry.safe != "1"sv && entry.safe != "X"sv)
             AddForCell(c, "bsr-entry", BScanSeverity::Error, entry,
                        "cell " + CellName(entry) + " has the safe value '" + entry.safe + "'; it must be 0, 1 or X");
     }
@@ -227,8 +229,8 @@ void CheckControlCells(CheckContext& c)
 void CheckDisable(CheckContext& c)
 {
     auto isState = [](const std::string& state) {
-        return state == "Z" || state == "WEAK0" || state == "WEAK1" || state == "PULL0" || state == "PULL1" ||
-               state == "KEEPER";
+        return state == "Z"sv || state == "WEAK0"sv || state == "WEAK1"sv || state == "PULL0"sv || state == "PULL1"sv ||
+               state == "KEEPER"sv;
     };
     for (const BScanCellEntry& entry : c.Device().BoundaryEntries()) {
         if (entry.fieldCount < 4)
@@ -244,7 +246,7 @@ void CheckDisable(CheckContext& c)
                            " without " + lacking);
             continue;
         }
-        if (entry.fieldCount >= 6 && entry.disableValue != "0" && entry.disableValue != "1")
+        if (entry.fieldCount >= 6 && entry.disableValue != "0"sv && entry.disableValue != "1"sv)
             AddForCell(c, "bsr-disable", BScanSeverity::Error, entry,
                        "cell " + CellName(entry) + " has the disable value '" + entry.disableValue +
                            "'; it must be 0 or 1");
@@ -340,8 +342,8 @@ void CheckSafeValues(CheckContext& c)
             const std::string port = cell->portName.empty() ? "cell " + CellName(*cell) : cell->port;
             if (distinctPorts.insert(key).second)
                 ports.push_back(port);
-            if ((control.safe == "0" || control.safe == "1") &&
-                (cell->disableValue == "0" || cell->disableValue == "1") && cell->disableValue != control.safe)
+            if ((control.safe == "0"sv || control.safe == "1"sv) &&
+                (cell->disableValue == "0"sv || cell->disableValue == "1"sv) && cell->disableValue != control.safe)
                 enabled.push_back(port);
         }
         if (!enabled.empty()) {
@@ -349,7 +351,7 @@ void CheckSafeValues(CheckContext& c)
                 c, "safe-enables-driver", BScanSeverity::Warning, control,
                 "control cell " + CellName(control) + " has the safe value " + control.safe +
                     ", which enables the drivers it controls (disable value " +
-                    (control.safe == "0" ? "1" : "0") + "): EXTEST starts with " + JoinNames(enabled) + " driving");
+                    (control.safe == "0"sv ? "1" : "0") + "): EXTEST starts with " + JoinNames(enabled) + " driving");
             finding.port = enabled.front();
         }
         if (ports.size() > 1) {

@@ -9,6 +9,8 @@
 
 #include "check/CheckContextInternal.h"
 
+using namespace std::string_view_literals;
+
 namespace bscan_check {
 
 namespace {
@@ -63,7 +65,7 @@ void CheckOnePinMap(CheckContext& c, const BScanPinMapString& map, bool selected
         }
     }
     for (const BScanPortDeclaration& port : d.Ports()) {
-        if (port.mode == "linkage" || mapped.count(&port) || mapped.count(c.Port(port.name)))
+        if (port.mode == "linkage"sv || mapped.count(&port) || mapped.count(c.Port(port.name)))
             continue;
         c.Add("pin-map-port", BScanSeverity::Error, selected ? port.line : map.line,
               "port " + port.name + " is missing from pin map " + map.name).port = port.name;

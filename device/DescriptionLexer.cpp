@@ -6,8 +6,7 @@ namespace bscan_device {
 
 namespace {
 
-// Character classes, one table lookup each.
-enum : unsigned char { kOther = 0, kBlank = 1, kWord = 2, kValueSymbol = 4 };
+enum : unsigned char { kBlank = kBlankCharacter, kWord = kWordCharacter, kValueSymbol = kValueSymbolCharacter };
 
 struct CharClasses {
     unsigned char table[256];
@@ -30,6 +29,8 @@ inline bool IsBlank(unsigned char c) { return kClasses.table[c] & kBlank; }
 inline bool IsValueSymbol(unsigned char c) { return kClasses.table[c] & kValueSymbol; }
 
 }  // namespace
+
+const unsigned char* const kCharacterClasses = kClasses.table;
 
 void TokenizeFile(const std::string& text, std::vector<Token>& out)
 {

@@ -13,6 +13,11 @@ namespace bscan_device {
 
 enum class TokenKind : unsigned char { Word, String, Symbol };
 
+// Character classes of the tokenizers, one table lookup each.
+enum : unsigned char { kOtherCharacter = 0, kBlankCharacter = 1, kWordCharacter = 2, kValueSymbolCharacter = 4 };
+extern const unsigned char* const kCharacterClasses;   // 256 entries
+inline bool IsBlankCharacter(unsigned char c) { return kCharacterClasses[c] & kBlankCharacter; }
+
 struct Token {
     TokenKind kind;
     char symbol;                 // the symbol's character ('=' for ":=")

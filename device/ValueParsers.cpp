@@ -53,7 +53,8 @@ public:
     std::size_t PreviousEnd() const { return m_previousEnd; }
     std::string Text(const Token& t) const { return TokenText(m_value.text, t); }
     long long Line() const { return m_atEnd ? m_value.firstLine : m_value.LineAt(m_current.offset); }
-    // The text from offset `from` to offset `to`, as written.
+    // The text from offset `from` to offset `to`, as written (a field's
+    // range from Fields has no blanks at its ends).
     std::string Span(std::size_t from, std::size_t to) const
     {
         return from >= to ? std::string() : m_value.text.substr(from, to - from);
@@ -77,38 +78,62 @@ public:
     }
     // Reads "( ... )" from the current '(' and gives the offset ranges of
     // the comma-separated fields at depth 1, each from its first token's
-    // beginning to its last token's end. Leaves the walk after ')'.
+    // beginning to its last token's end (an empty range for a field without
+    // tokens). Leaves the walk after ')'. The characters are scanned once,
+    // without making tokens: a token holds no blank and every symbol is one
+    // character, so a field's tokens span its text less the blanks at its
+    // ends.
     bool Fields(std::vector<std::pair<std::size_t, std::size_t>>& fields)
     {
         fields.clear();
         if (!IsSymbol('('))
             return false;
-        Next();
+        const std::string& text = m_value.text;
         int depth = 1;
-        std::size_t start = Position();
-        while (!AtEnd()) {
-            if (IsSymbol('(')) {
+        std::size_t first = std::string::npos;     // the field's first character that is no blank
+        std::size_t last = 0;                      // after its last one
+        std::size_t previousEnd = m_current.offset + 1;   // after the last character that is no blank
+        for (std::size_t i = m_current.offset + 1; i < text.size(); ++i) {
+            const char c = text[i];
+            if (IsBlankCharacter(static_cast<unsigned char>(c)))
+                continue;
+            previousEnd = i + 1;
+            if (c == '(') {
                 ++depth;
-            } else if (IsSymbol(')')) {
+            } else if (c == ')') {
                 if (--depth == 0) {
-                    fields.emplace_back(start, m_previousEnd);
-                    Next();
+                    AddField(fields, first, last);
+                    m_offset = i + 1;
+                    m_previousEnd = i + 1;
+                    Lex();
                     return true;
                 }
-            } else if (IsSymbol(',') && depth == 1) {
-                fields.emplace_back(start, m_previousEnd);
-                Next();
-                start = Position();
+            } else if (c == ',' && depth == 1) {
+                AddField(fields, first, last);
+                first = std::string::npos;
                 continue;
             }
-            Next();
+            if (first == std::string::npos)
+                first = i;
+            last = i + 1;
         }
-        fields.emplace_back(start, m_previousEnd);
+        AddField(fields, first, last);
+        m_offset = text.size();
+        m_previousEnd = previousEnd;
+        m_atEnd = true;
         return false;
     }
 
 private:
     void Lex() { m_atEnd = !NextValueToken(m_value.text, m_offset, m_current); }
+    static void AddField(std::vector<std::pair<std::size_t, std::size_t>>& fields, std::size_t first,
+                         std::size_t last)
+    {
+        if (first == std::string::npos)
+            fields.emplace_back(last, last);
+        else
+            fields.emplace_back(first, last);
+    }
 
     const JoinedValue& m_value;
     std::size_t m_offset = 0;
@@ -152,15 +177,6 @@ long long Number(const std::string& text, bool& ok)
     ok = !text.empty() && text.size() < 19 &&
          std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
     return ok ? std::atoll(text.c_str()) : -1;
-}
-
-std::string Trim(const std::string& text)
-{
-    std::size_t b = text.find_first_not_of(" \t\r\n");
-    if (b == std::string::npos)
-        return std::string();
-    std::size_t e = text.find_last_not_of(" \t\r\n");
-    return text.substr(b, e - b + 1);
 }
 
 }  // namespace
@@ -252,8 +268,9 @@ void ReadPinEntries(const JoinedValue& value, std::vector<BScanPinEntry>& out)
         if (walk.IsSymbol('(')) {
             entry.listed = true;
             walk.Fields(fields);
+            entry.pins.reserve(fields.size());
             for (const auto& f : fields)
-                entry.pins.push_back(Trim(walk.Span(f.first, f.second)));
+                entry.pins.push_back(walk.Span(f.first, f.second));
         } else if (walk.IsItem()) {
             entry.pins.push_back(walk.Text(walk.Current()));
             walk.Next();
@@ -279,7 +296,7 @@ void ReadInstructionEntries(const JoinedValue& value, std::vector<BScanInstructi
         if (walk.IsSymbol('(')) {
             walk.Fields(fields);
             for (const auto& f : fields)
-                entry.opcodes.push_back(Trim(walk.Span(f.first, f.second)));
+                entry.opcodes.push_back(walk.Span(f.first, f.second));
         }
         out.push_back(std::move(entry));
         walk.SkipToNextEntry();
@@ -312,7 +329,7 @@ void ReadRegisterEntries(const JoinedValue& value, std::vector<BScanRegisterEntr
         if (walk.IsSymbol('(')) {
             walk.Fields(fields);
             for (const auto& f : fields) {
-                std::string item = Trim(walk.Span(f.first, f.second));
+                std::string item = walk.Span(f.first, f.second);
                 std::size_t blank = item.find_first_of(" \t\r\n(");
                 entry.instructions.push_back(item.substr(0, blank));
             }
@@ -349,9 +366,9 @@ void ReadPortPairs(const JoinedValue& value, std::vector<BScanPortPair>& out)
             std::vector<std::pair<std::size_t, std::size_t>> names;
             walk.Fields(names);
             if (names.size() > 0)
-                pair.positive = Trim(walk.Span(names[0].first, names[0].second));
+                pair.positive = walk.Span(names[0].first, names[0].second);
             if (names.size() > 1)
-                pair.negative = Trim(walk.Span(names[1].first, names[1].second));
+                pair.negative = walk.Span(names[1].first, names[1].second);
             out.push_back(std::move(pair));
         }
         if (!walk.AtEnd())
@@ -373,14 +390,14 @@ void ReadCompliancePatterns(const JoinedValue& value, std::vector<BScanComplianc
         patterns.line = walk.Line();
         walk.Fields(fields);
         for (const auto& f : fields) {
-            std::string port = Trim(walk.Span(f.first, f.second));
+            std::string port = walk.Span(f.first, f.second);
             if (!port.empty())
                 patterns.ports.push_back(port);
         }
         if (walk.IsSymbol('(')) {
             walk.Fields(fields);
             for (const auto& f : fields) {
-                std::string pattern = Trim(walk.Span(f.first, f.second));
+                std::string pattern = walk.Span(f.first, f.second);
                 if (!pattern.empty())
                     patterns.patterns.push_back(pattern);
             }
