@@ -6,12 +6,15 @@
 // FILE:LINE: error: MESSAGE (CODE_NAME, -N)); 2 for a usage error (the
 // reason and the command's usage line on standard error). Results, help
 // and version go to standard output; nothing else goes to standard error.
+// `check` is the exception: it judges files, so a read failure is one of its
+// findings on standard output, and its status is 1 when a file has an error.
 #include <iostream>
 #include <map>
 #include <sstream>
 
 #include <CLI/CLI.hpp>
 
+#include "tools/CommandCheck.h"
 #include "tools/Commands.h"
 
 #ifndef BSCAN_TOOL_VERSION
@@ -44,7 +47,9 @@ const Command kCommands[] = {
      "bscan view FILE [--preset HEX] [-o FILE.html] [PORT=VALUE[:in|:out]...]", RunView},
 };
 
-const char* const kToolUsage = "bscan {info|ports|cells|json|drive|svf|view} FILE [ARGS]... (bscan --help)";
+const char* const kToolUsage = "bscan {info|ports|cells|json|drive|svf|view|check} FILE [ARGS]... (bscan --help)";
+
+const char* const kCheckUsage = "bscan check [--json] [--werror] FILE...";
 
 const char* const kPortHelp =
     "PORT=VALUE[:in|:out]. PORT is a pin number, a package pin name, NAME(INDEX) or a port name, "
@@ -102,6 +107,15 @@ int main(int argc, char** argv)
         commands[sub] = &command;
     }
 
+    // check takes several files and reports on standard output, read
+    // failures included; its exit status is its own.
+    CheckOptions checkOptions;
+    CLI::App* check = app.add_subcommand(
+        "check", "Judge each file: findings with rule, line and reason, then a summary (rules in README.md)");
+    check->add_option("FILE", checkOptions.files, "BSDL files")->required()->type_name("");
+    check->add_flag("--json", checkOptions.json, "Print one JSON document instead (keys in README.md)");
+    check->add_flag("--werror", checkOptions.werror, "Count warnings as errors for the exit status");
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
@@ -115,8 +129,24 @@ int main(int argc, char** argv)
         return 0;
     } catch (const CLI::ParseError& e) {
         const std::vector<CLI::App*> chosen = app.get_subcommands();
-        const std::string usage = chosen.empty() ? kToolUsage : commands[chosen.front()]->usage;
+        const std::string usage = chosen.empty()           ? kToolUsage
+                                  : chosen.front() == check ? kCheckUsage
+                                                            : commands[chosen.front()]->usage;
         return UsageFailure(usage, e.what());
+    }
+
+    if (app.get_subcommands().front() == check) {
+        std::ostringstream out;
+        int status = 1;
+        try {
+            status = RunCheck(checkOptions, out);
+        } catch (const std::bad_alloc&) {
+            std::cerr << "bscan check: error: out of memory\n";
+            return 1;
+        }
+        std::cout << out.str();
+        std::cout.flush();
+        return std::cout ? status : 1;
     }
 
     const Command* command = commands[app.get_subcommands().front()];

@@ -1,0 +1,99 @@
+#include "device/DescriptionLexerInternal.h"
+
+#include <cstring>
+
+namespace bscan_device {
+
+namespace {
+
+enum : unsigned char { kBlank = kBlankCharacter, kWord = kWordCharacter, kValueSymbol = kValueSymbolCharacter };
+
+struct CharClasses {
+    unsigned char table[256];
+    CharClasses() : table()
+    {
+        for (int c : {' ', '\t', '\r', '\n', '\f', '\v', '\0'})
+            table[c] |= kBlank;
+        for (int c = 0; c < 256; ++c)
+            if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '.')
+                table[c] |= kWord;
+        for (int c : {'(', ')', ',', ':', ';', '[', ']', '&', '*', '"'})
+            table[c] |= kValueSymbol;
+    }
+};
+
+const CharClasses kClasses;
+
+inline bool IsWordChar(unsigned char c) { return kClasses.table[c] & kWord; }
+inline bool IsBlank(unsigned char c) { return kClasses.table[c] & kBlank; }
+inline bool IsValueSymbol(unsigned char c) { return kClasses.table[c] & kValueSymbol; }
+
+}  // namespace
+
+const unsigned char* const kCharacterClasses = kClasses.table;
+
+void TokenizeFile(const std::string& text, std::vector<Token>& out)
+{
+    const std::size_t n = text.size();
+    out.reserve(out.size() + n / 8 + 16);
+    long long line = 1;
+    std::size_t i = 0;
+    while (i < n) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c == '\n') {
+            ++line;
+            ++i;
+        } else if (IsBlank(c)) {
+            ++i;
+        } else if (c == '-' && i + 1 < n && text[i + 1] == '-') {
+            const void* end = std::memchr(text.data() + i, '\n', n - i);
+            i = end ? static_cast<std::size_t>(static_cast<const char*>(end) - text.data()) : n;
+        } else if (c == '"') {
+            std::size_t start = ++i;
+            const void* quote = std::memchr(text.data() + i, '"', n - i);
+            std::size_t close = quote ? static_cast<std::size_t>(static_cast<const char*>(quote) - text.data()) : n;
+            const void* newline = std::memchr(text.data() + i, '\n', close - i);
+            i = newline ? static_cast<std::size_t>(static_cast<const char*>(newline) - text.data()) : close;
+            out.push_back(Token{TokenKind::String, '"', start, i - start, line});
+            if (i < n && text[i] == '"')
+                ++i;
+        } else if (IsWordChar(c)) {
+            std::size_t start = i;
+            while (i < n && IsWordChar(static_cast<unsigned char>(text[i])))
+                ++i;
+            out.push_back(Token{TokenKind::Word, 0, start, i - start, line});
+        } else if (c == ':' && i + 1 < n && text[i + 1] == '=') {
+            out.push_back(Token{TokenKind::Symbol, '=', i, 2, line});
+            i += 2;
+        } else {
+            out.push_back(Token{TokenKind::Symbol, static_cast<char>(c), i, 1, line});
+            ++i;
+        }
+    }
+}
+
+bool NextValueToken(const std::string& text, std::size_t& offset, Token& token)
+{
+    const std::size_t n = text.size();
+    std::size_t i = offset;
+    while (i < n && IsBlank(static_cast<unsigned char>(text[i])))
+        ++i;
+    if (i >= n) {
+        offset = n;
+        return false;
+    }
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (IsValueSymbol(c)) {
+        token = Token{TokenKind::Symbol, static_cast<char>(c), i, 1, 0};
+        offset = i + 1;
+        return true;
+    }
+    std::size_t start = i;
+    while (i < n && !IsBlank(static_cast<unsigned char>(text[i])) && !IsValueSymbol(static_cast<unsigned char>(text[i])))
+        ++i;
+    token = Token{TokenKind::Word, 0, start, i - start, 0};
+    offset = i;
+    return true;
+}
+
+}  // namespace bscan_device

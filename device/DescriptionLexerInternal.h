@@ -1,0 +1,47 @@
+// The light pass's two tokenizers: one for the file's text (VHDL words,
+// numbers, quoted strings, symbols; "--" comments skipped) and one for the
+// text of an assembled string value (items separated by BSDL's symbols).
+// Tokens point into the text they were made from; nothing is copied.
+#ifndef BSCAN_DESCRIPTIONLEXERINTERNAL_H
+#define BSCAN_DESCRIPTIONLEXERINTERNAL_H
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace bscan_device {
+
+enum class TokenKind : unsigned char { Word, String, Symbol };
+
+// Character classes of the tokenizers, one table lookup each.
+enum : unsigned char { kOtherCharacter = 0, kBlankCharacter = 1, kWordCharacter = 2, kValueSymbolCharacter = 4 };
+extern const unsigned char* const kCharacterClasses;   // 256 entries
+inline bool IsBlankCharacter(unsigned char c) { return kCharacterClasses[c] & kBlankCharacter; }
+
+struct Token {
+    TokenKind kind;
+    char symbol;                 // the symbol's character ('=' for ":=")
+    std::size_t offset;          // String: the first character after the quote
+    std::size_t length;          // String: up to the closing quote (or the line's end)
+    long long line;
+};
+
+// File text: words are runs of letters, digits, '_' and '.'; a string runs
+// from '"' to the next '"' on the same line; ":=" is one symbol ('='); any
+// other character that is not white space is a symbol of its own.
+void TokenizeFile(const std::string& text, std::vector<Token>& out);
+
+// String value text: items are runs of characters other than white space
+// and ( ) , : ; [ ] & * and '"'; those characters are symbols. Makes the
+// token that begins at or after `offset` and moves `offset` past it; false
+// at the end of the text.
+bool NextValueToken(const std::string& text, std::size_t& offset, Token& token);
+
+inline std::string TokenText(const std::string& text, const Token& token)
+{
+    return text.substr(token.offset, token.length);
+}
+
+}  // namespace bscan_device
+
+#endif

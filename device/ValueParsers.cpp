@@ -1,0 +1,450 @@
+#include <algorithm>
+#include <cstdlib>
+
+#include "device/DescriptionLexerInternal.h"
+#include "device/DeviceDescriptionInternal.h"
+#include "device/ValueParsersInternal.h"
+
+namespace bscan_device {
+
+long long JoinedValue::LineAt(std::size_t offset) const
+{
+    // The offsets asked for mostly grow: try the piece of the last answer
+    // and the one after it first.
+    if (hint < starts.size() && starts[hint].first <= offset) {
+        if (hint + 1 == starts.size() || offset < starts[hint + 1].first)
+            return starts[hint].second;
+        if (hint + 2 == starts.size() || offset < starts[hint + 2].first)
+            return starts[++hint].second;
+    }
+    auto after = std::upper_bound(starts.begin(), starts.end(), offset,
+                                  [](std::size_t o, const std::pair<std::size_t, long long>& s) {
+                                      return o < s.first;
+                                  });
+    if (after == starts.begin())
+        return firstLine;
+    hint = static_cast<std::size_t>(after - starts.begin()) - 1;
+    return (after - 1)->second;
+}
+
+namespace {
+
+// A walk over the tokens of one value, made one at a time (a value may be
+// the whole boundary register: no token list is kept). Positions are
+// offsets in the joined text.
+class ValueWalk {
+public:
+    explicit ValueWalk(const JoinedValue& value) : m_value(value) { Lex(); }
+
+    bool AtEnd() const { return m_atEnd; }
+    const Token& Current() const { return m_current; }
+    bool IsSymbol(char c) const { return !m_atEnd && m_current.kind == TokenKind::Symbol && m_current.symbol == c; }
+    bool IsItem() const { return !m_atEnd && m_current.kind == TokenKind::Word; }
+    void Next()
+    {
+        if (m_atEnd)
+            return;
+        m_previousEnd = m_current.offset + m_current.length;
+        Lex();
+    }
+    // Where the current token begins; the end of the text at the end.
+    std::size_t Position() const { return m_atEnd ? m_value.text.size() : m_current.offset; }
+    // Where the token before the current one ends.
+    std::size_t PreviousEnd() const { return m_previousEnd; }
+    std::string Text(const Token& t) const { return TokenText(m_value.text, t); }
+    long long Line() const { return m_atEnd ? m_value.firstLine : m_value.LineAt(m_current.offset); }
+    // The text from offset `from` to offset `to`, as written (a field's
+    // range from Fields has no blanks at its ends).
+    std::string Span(std::size_t from, std::size_t to) const
+    {
+        return from >= to ? std::string() : m_value.text.substr(from, to - from);
+    }
+    // Skips the ',' ending an entry, or everything up to and including the
+    // next ',' at depth 0 when the entry was not understood.
+    void SkipToNextEntry()
+    {
+        int depth = 0;
+        while (!AtEnd()) {
+            if (IsSymbol('('))
+                ++depth;
+            else if (IsSymbol(')'))
+                depth = depth > 0 ? depth - 1 : 0;
+            else if (IsSymbol(',') && depth == 0) {
+                Next();
+                return;
+            }
+            Next();
+        }
+    }
+    // Reads "( ... )" from the current '(' and gives the offset ranges of
+    // the comma-separated fields at depth 1, each from its first token's
+    // beginning to its last token's end (an empty range for a field without
+    // tokens). Leaves the walk after ')'. The characters are scanned once,
+    // without making tokens: a token holds no blank and every symbol is one
+    // character, so a field's tokens span its text less the blanks at its
+    // ends.
+    bool Fields(std::vector<std::pair<std::size_t, std::size_t>>& fields)
+    {
+        fields.clear();
+        if (!IsSymbol('('))
+            return false;
+        const std::string& text = m_value.text;
+        int depth = 1;
+        std::size_t first = std::string::npos;     // the field's first character that is no blank
+        std::size_t last = 0;                      // after its last one
+        std::size_t previousEnd = m_current.offset + 1;   // after the last character that is no blank
+        for (std::size_t i = m_current.offset + 1; i < text.size(); ++i) {
+            const char c = text[i];
+            if (IsBlankCharacter(static_cast<unsigned char>(c)))
+                continue;
+            previousEnd = i + 1;
+            if (c == '(') {
+                ++depth;
+            } else if (c == ')') {
+                if (--depth == 0) {
+                    AddField(fields, first, last);
+                    m_offset = i + 1;
+                    m_previousEnd = i + 1;
+                    Lex();
+                    return true;
+                }
+            } else if (c == ',' && depth == 1) {
+                AddField(fields, first, last);
+                first = std::string::npos;
+                continue;
+            }
+            if (first == std::string::npos)
+                first = i;
+            last = i + 1;
+        }
+        AddField(fields, first, last);
+        m_offset = text.size();
+        m_previousEnd = previousEnd;
+        m_atEnd = true;
+        return false;
+    }
+
+private:
+    void Lex() { m_atEnd = !NextValueToken(m_value.text, m_offset, m_current); }
+    static void AddField(std::vector<std::pair<std::size_t, std::size_t>>& fields, std::size_t first,
+                         std::size_t last)
+    {
+        if (first == std::string::npos)
+            fields.emplace_back(last, last);
+        else
+            fields.emplace_back(first, last);
+    }
+
+    const JoinedValue& m_value;
+    std::size_t m_offset = 0;
+    Token m_current{};
+    bool m_atEnd = false;
+    std::size_t m_previousEnd = 0;
+};
+
+// The decimal number text[from, from + length) spells, -1 when it is none
+// (or too long to be a cell number).
+long long Number(const std::string& text, std::size_t from, std::size_t length)
+{
+    if (length == 0 || length > 18)
+        return -1;
+    long long value = 0;
+    for (std::size_t i = from; i < from + length; ++i) {
+        const char c = text[i];
+        if (c < '0' || c > '9')
+            return -1;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+void UpperInPlace(std::string& text)
+{
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+}
+
+void LowerInPlace(std::string& text)
+{
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+}
+
+long long Number(const std::string& text, bool& ok)
+{
+    ok = !text.empty() && text.size() < 19 &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return ok ? std::atoll(text.c_str()) : -1;
+}
+
+}  // namespace
+
+void ReadCellEntries(const JoinedValue& value, std::vector<BScanCellEntry>& out)
+{
+    ValueWalk walk(value);
+    std::vector<std::pair<std::size_t, std::size_t>> fields;
+    const std::string& text = value.text;
+    // Field k of the entry into `field`, as written.
+    auto take = [&](std::size_t k, std::string& field) {
+        if (k < fields.size() && fields[k].first < fields[k].second)
+            field.assign(text, fields[k].first, fields[k].second - fields[k].first);
+    };
+    while (!walk.AtEnd()) {
+        if (!walk.IsItem()) {
+            walk.SkipToNextEntry();
+            continue;
+        }
+        const std::size_t first = walk.Position();
+        const long long line = walk.Line();
+        const Token number = walk.Current();
+        walk.Next();
+        if (!walk.IsSymbol('(')) {
+            walk.SkipToNextEntry();
+            continue;
+        }
+        walk.Fields(fields);
+        out.emplace_back();
+        BScanCellEntry& entry = out.back();
+        entry.line = line;
+        entry.number = Number(text, number.offset, number.length);
+        entry.text.assign(text, first, walk.PreviousEnd() - first);
+        entry.fieldCount = static_cast<int>(fields.size());
+        take(0, entry.cellType);
+        take(1, entry.port);
+        if (!entry.port.empty() && entry.port != "*") {
+            // NAME or NAME(INDEX): the name without the blanks before '(',
+            // the index between the parentheses.
+            const std::size_t open = entry.port.find('(');
+            std::size_t nameEnd = open == std::string::npos ? entry.port.size() : open;
+            while (nameEnd > 0 && (entry.port[nameEnd - 1] == ' ' || entry.port[nameEnd - 1] == '\t'))
+                --nameEnd;
+            entry.portName.assign(entry.port, 0, nameEnd);
+            if (open != std::string::npos) {
+                std::size_t from = open + 1;
+                std::size_t to = entry.port.find(')', from);
+                if (to == std::string::npos)
+                    to = entry.port.size();
+                while (from < to && (entry.port[from] == ' ' || entry.port[from] == '\t'))
+                    ++from;
+                while (to > from && (entry.port[to - 1] == ' ' || entry.port[to - 1] == '\t'))
+                    --to;
+                entry.portIndex = Number(entry.port, from, to - from);
+            }
+        }
+        take(2, entry.function);
+        LowerInPlace(entry.function);
+        take(3, entry.safe);
+        UpperInPlace(entry.safe);
+        take(4, entry.controlCell);
+        if (fields.size() > 4)
+            entry.control = Number(entry.controlCell, 0, entry.controlCell.size());
+        take(5, entry.disableValue);
+        take(6, entry.disabledState);
+        UpperInPlace(entry.disabledState);
+        walk.SkipToNextEntry();
+    }
+}
+
+void ReadPinEntries(const JoinedValue& value, std::vector<BScanPinEntry>& out)
+{
+    ValueWalk walk(value);
+    std::vector<std::pair<std::size_t, std::size_t>> fields;
+    while (!walk.AtEnd()) {
+        if (!walk.IsItem()) {
+            walk.SkipToNextEntry();
+            continue;
+        }
+        BScanPinEntry entry;
+        entry.line = walk.Line();
+        entry.port = walk.Text(walk.Current());
+        walk.Next();
+        if (!walk.IsSymbol(':')) {
+            walk.SkipToNextEntry();
+            continue;
+        }
+        walk.Next();
+        if (walk.IsSymbol('(')) {
+            entry.listed = true;
+            walk.Fields(fields);
+            entry.pins.reserve(fields.size());
+            for (const auto& f : fields)
+                entry.pins.push_back(walk.Span(f.first, f.second));
+        } else if (walk.IsItem()) {
+            entry.pins.push_back(walk.Text(walk.Current()));
+            walk.Next();
+        }
+        out.push_back(std::move(entry));
+        walk.SkipToNextEntry();
+    }
+}
+
+void ReadInstructionEntries(const JoinedValue& value, std::vector<BScanInstruction>& out)
+{
+    ValueWalk walk(value);
+    std::vector<std::pair<std::size_t, std::size_t>> fields;
+    while (!walk.AtEnd()) {
+        if (!walk.IsItem()) {
+            walk.SkipToNextEntry();
+            continue;
+        }
+        BScanInstruction entry;
+        entry.line = walk.Line();
+        entry.name = walk.Text(walk.Current());
+        walk.Next();
+        if (walk.IsSymbol('(')) {
+            walk.Fields(fields);
+            for (const auto& f : fields)
+                entry.opcodes.push_back(walk.Span(f.first, f.second));
+        }
+        out.push_back(std::move(entry));
+        walk.SkipToNextEntry();
+    }
+}
+
+void ReadRegisterEntries(const JoinedValue& value, std::vector<BScanRegisterEntry>& out)
+{
+    ValueWalk walk(value);
+    std::vector<std::pair<std::size_t, std::size_t>> fields;
+    while (!walk.AtEnd()) {
+        if (!walk.IsItem()) {
+            walk.SkipToNextEntry();
+            continue;
+        }
+        BScanRegisterEntry entry;
+        entry.line = walk.Line();
+        entry.name = walk.Text(walk.Current());
+        walk.Next();
+        if (walk.IsSymbol('[')) {
+            walk.Next();
+            if (walk.IsItem()) {
+                bool ok = false;
+                entry.length = Number(walk.Text(walk.Current()), ok);
+                walk.Next();
+            }
+            if (walk.IsSymbol(']'))
+                walk.Next();
+        }
+        if (walk.IsSymbol('(')) {
+            walk.Fields(fields);
+            for (const auto& f : fields) {
+                std::string item = walk.Span(f.first, f.second);
+                std::size_t blank = item.find_first_of(" \t\r\n(");
+                entry.instructions.push_back(item.substr(0, blank));
+            }
+        }
+        out.push_back(std::move(entry));
+        walk.SkipToNextEntry();
+    }
+}
+
+void ReadPortPairs(const JoinedValue& value, std::vector<BScanPortPair>& out)
+{
+    ValueWalk walk(value);
+    while (!walk.AtEnd()) {
+        if (!walk.IsItem()) {
+            walk.SkipToNextEntry();
+            continue;
+        }
+        const std::string kind = walk.Text(walk.Current());
+        walk.Next();
+        if (!walk.IsSymbol('(')) {
+            walk.SkipToNextEntry();
+            continue;
+        }
+        walk.Next();
+        // Pairs: ( P , N ) separated by ',' up to the group's ')'.
+        while (!walk.AtEnd() && !walk.IsSymbol(')')) {
+            if (!walk.IsSymbol('(')) {
+                walk.Next();
+                continue;
+            }
+            BScanPortPair pair;
+            pair.kind = kind;
+            pair.line = walk.Line();
+            std::vector<std::pair<std::size_t, std::size_t>> names;
+            walk.Fields(names);
+            if (names.size() > 0)
+                pair.positive = walk.Span(names[0].first, names[0].second);
+            if (names.size() > 1)
+                pair.negative = walk.Span(names[1].first, names[1].second);
+            out.push_back(std::move(pair));
+        }
+        if (!walk.AtEnd())
+            walk.Next();
+        walk.SkipToNextEntry();
+    }
+}
+
+void ReadCompliancePatterns(const JoinedValue& value, std::vector<BScanCompliancePatterns>& out)
+{
+    ValueWalk walk(value);
+    std::vector<std::pair<std::size_t, std::size_t>> fields;
+    while (!walk.AtEnd()) {
+        if (!walk.IsSymbol('(')) {
+            walk.Next();
+            continue;
+        }
+        BScanCompliancePatterns patterns;
+        patterns.line = walk.Line();
+        walk.Fields(fields);
+        for (const auto& f : fields) {
+            std::string port = walk.Span(f.first, f.second);
+            if (!port.empty())
+                patterns.ports.push_back(port);
+        }
+        if (walk.IsSymbol('(')) {
+            walk.Fields(fields);
+            for (const auto& f : fields) {
+                std::string pattern = walk.Span(f.first, f.second);
+                if (!pattern.empty())
+                    patterns.patterns.push_back(pattern);
+            }
+        }
+        out.push_back(std::move(patterns));
+    }
+}
+
+void ReadNameList(const JoinedValue& value, std::vector<BScanNameAtLine>& out)
+{
+    ValueWalk walk(value);
+    while (!walk.AtEnd()) {
+        if (walk.IsItem())
+            out.push_back(BScanNameAtLine{walk.Text(walk.Current()), walk.Line()});
+        walk.Next();
+    }
+}
+
+bool ReadIdcodePattern(const std::string& value, long long line, BScanIdcode& out)
+{
+    std::string pattern;
+    for (char c : value) {
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n')
+            continue;
+        if (c == 'x')
+            c = 'X';
+        if (c != '0' && c != '1' && c != 'X')
+            return false;
+        pattern += c;
+    }
+    if (pattern.size() != 32)
+        return false;
+    BScanIdcode id;
+    id.pattern = pattern;
+    for (int k = 0; k < 32; ++k) {
+        const uint32_t bit = uint32_t(1) << (31 - k);
+        if (pattern[k] != 'X')
+            id.mask |= bit;
+        if (pattern[k] == '1')
+            id.value |= bit;
+    }
+    id.version = (id.value >> 28) & 0xF;
+    id.partNumber = (id.value >> 12) & 0xFFFF;
+    id.manufacturer = (id.value >> 1) & 0x7FF;
+    id.line = line;
+    out = id;
+    return true;
+}
+
+}  // namespace bscan_device
