@@ -8,6 +8,8 @@
 
 namespace {
 
+const size_t kMaxShortNets = 400;
+
 struct Hypothesis {
     FaultKind kind;
     int a = -1;          // tested net (index into plan.tested)
@@ -76,8 +78,11 @@ public:
             hypotheses.push_back(stuck0);
             hypotheses.push_back(stuck1);
         }
-        for (size_t i = 0; i < failing.size(); ++i)
-            for (size_t j = i + 1; j < failing.size(); ++j)
+        // Shorts between every two failing nets; a board where hundreds of
+        // nets fail (no power, a broken chain) is judged net by net.
+        const size_t shortNets = failing.size() <= kMaxShortNets ? failing.size() : 0;
+        for (size_t i = 0; i < shortNets; ++i)
+            for (size_t j = i + 1; j < shortNets; ++j)
                 for (FaultKind kind : {FaultKind::ShortAnd, FaultKind::ShortOr}) {
                     Hypothesis hypothesis{kind, failing[i], failing[j]};
                     hypothesis.priority = 2;

@@ -11,7 +11,8 @@
 //     still reads back what it drives;
 //   - two nets shorted: every pin of both reads the AND (wired-AND) or the
 //     OR (wired-OR) of both nets' values.
-// Every hypothesis over the failing nets is scored by the captured bits it
+// Shorts are looked for between any two failing nets while at most 400
+// fail. Every hypothesis over the failing nets is scored by the captured bits it
 // does not explain; the best ones are taken greedily (fewest unexplained
 // bits, then more nets explained, then open before short before stuck-at),
 // each net being explained once. Where another hypothesis explains the
