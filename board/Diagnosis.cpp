@@ -362,6 +362,11 @@ bool ReadPlayerLog(const std::string& text, const std::string& fileName, const s
     const std::string marker = "tdo check error at line ";
     while (std::getline(lines, line)) {
         ++number;
+        if (line.find("svf file programmed failed") != std::string::npos) {
+            error = fileName + ":" + std::to_string(number) + ": error: the player stopped at the first failing "
+                    "scan; play the test with svf FILE -ignore_error so that every scan is read";
+            return false;
+        }
         const size_t at = line.find(marker);
         if (at != std::string::npos) {
             const int svfLine = std::atoi(line.c_str() + at + marker.size());

@@ -67,7 +67,8 @@ BSCAN_API bool ReadCaptures(const std::string& text, const std::string& fileName
 // each failing scan put in; `svf` is the SVF played (to tell which scan
 // stands on line N). False with `error` when a failing line is not one of
 // the test's scans (the IDCODE check failed: the chain is not as the chain
-// file says) or a READ value is missing or malformed.
+// file says), a READ value is missing or malformed, or the player stopped
+// at the first failing scan (played without -ignore_error).
 BSCAN_API bool IsPlayerLog(const std::string& text);
 BSCAN_API bool ReadPlayerLog(const std::string& text, const std::string& fileName, const std::string& svf,
                              const InterconnectPatterns& patterns, std::vector<ScanBits>& captures,

@@ -256,4 +256,8 @@ TEST(BoardDiagnosis, PlayerLog)
     EXPECT_FALSE(ReadPlayerLog("Error: tdo check error at line 15\nError:     READ = 0xZZ\n", "ocd.log", svf, patterns,
                                read, error));
     EXPECT_EQ(error, "ocd.log:2: error: '0xZZ' is not a hex value");
+    EXPECT_FALSE(ReadPlayerLog("Error: tdo check error at line 15\nError:     READ = 0x1\nsvf file programmed failed\n",
+                               "ocd.log", svf, patterns, read, error));
+    EXPECT_EQ(error, "ocd.log:3: error: the player stopped at the first failing scan; play the test with svf FILE "
+                     "-ignore_error so that every scan is read");
 }
