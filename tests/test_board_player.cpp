@@ -238,7 +238,11 @@ TEST(BoardPlayer, RealFileBoardPlayed)
     ASSERT_TRUE(Prepare(generated.chainFile, generated.netlistFile, board));
     ASSERT_GE(board.plan.tested.size(), 350u);
     bscan_sim::Campaign c;
+#if defined(__SANITIZE_ADDRESS__)
+    PlayEveryFault(openocd, board, 600, c, 8);   // the sanitized board and player are slow
+#else
     PlayEveryFault(openocd, board, 600, c, 30);
+#endif
     for (const bscan_sim::ClassScore* s : {&c.open, &c.shorts, &c.stuck}) {
         EXPECT_EQ(s->detected, s->injected);
         EXPECT_EQ(s->rightNet, s->injected);
