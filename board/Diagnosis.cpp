@@ -8,6 +8,8 @@
 
 namespace {
 
+const size_t kMaxShortNets = 400;
+
 struct Hypothesis {
     FaultKind kind;
     int a = -1;          // tested net (index into plan.tested)
@@ -76,8 +78,11 @@ public:
             hypotheses.push_back(stuck0);
             hypotheses.push_back(stuck1);
         }
-        for (size_t i = 0; i < failing.size(); ++i)
-            for (size_t j = i + 1; j < failing.size(); ++j)
+        // Shorts between every two failing nets; a board where hundreds of
+        // nets fail (no power, a broken chain) is judged net by net.
+        const size_t shortNets = failing.size() <= kMaxShortNets ? failing.size() : 0;
+        for (size_t i = 0; i < shortNets; ++i)
+            for (size_t j = i + 1; j < shortNets; ++j)
                 for (FaultKind kind : {FaultKind::ShortAnd, FaultKind::ShortOr}) {
                     Hypothesis hypothesis{kind, failing[i], failing[j]};
                     hypothesis.priority = 2;
@@ -357,6 +362,11 @@ bool ReadPlayerLog(const std::string& text, const std::string& fileName, const s
     const std::string marker = "tdo check error at line ";
     while (std::getline(lines, line)) {
         ++number;
+        if (line.find("svf file programmed failed") != std::string::npos) {
+            error = fileName + ":" + std::to_string(number) + ": error: the player stopped at the first failing "
+                    "scan; play the test with svf FILE -ignore_error so that every scan is read";
+            return false;
+        }
         const size_t at = line.find(marker);
         if (at != std::string::npos) {
             const int svfLine = std::atoi(line.c_str() + at + marker.size());

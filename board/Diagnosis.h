@@ -11,7 +11,8 @@
 //     still reads back what it drives;
 //   - two nets shorted: every pin of both reads the AND (wired-AND) or the
 //     OR (wired-OR) of both nets' values.
-// Every hypothesis over the failing nets is scored by the captured bits it
+// Shorts are looked for between any two failing nets while at most 400
+// fail. Every hypothesis over the failing nets is scored by the captured bits it
 // does not explain; the best ones are taken greedily (fewest unexplained
 // bits, then more nets explained, then open before short before stuck-at),
 // each net being explained once. Where another hypothesis explains the
@@ -66,7 +67,8 @@ BSCAN_API bool ReadCaptures(const std::string& text, const std::string& fileName
 // each failing scan put in; `svf` is the SVF played (to tell which scan
 // stands on line N). False with `error` when a failing line is not one of
 // the test's scans (the IDCODE check failed: the chain is not as the chain
-// file says) or a READ value is missing or malformed.
+// file says), a READ value is missing or malformed, or the player stopped
+// at the first failing scan (played without -ignore_error).
 BSCAN_API bool IsPlayerLog(const std::string& text);
 BSCAN_API bool ReadPlayerLog(const std::string& text, const std::string& fileName, const std::string& svf,
                              const InterconnectPatterns& patterns, std::vector<ScanBits>& captures,

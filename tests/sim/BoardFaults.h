@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <map>
 #include <random>
 #include <set>
 #include <string>
@@ -66,6 +67,22 @@ inline std::vector<Fault> SingleFaults(const InterconnectPlan& plan, size_t maxS
             faults.push_back(f);
         }
     return faults;
+}
+
+// About `perClass` faults of each class (opens, shorts, stuck-at), evenly
+// spread over the list.
+inline std::vector<Fault> Thinned(const std::vector<Fault>& faults, size_t perClass)
+{
+    std::map<int, std::vector<Fault>> byClass;
+    for (const Fault& fault : faults)
+        byClass[fault.kind == FaultKind::Open ? 0 : (fault.otherNet >= 0 ? 1 : 2)].push_back(fault);
+    std::vector<Fault> kept;
+    for (const auto& entry : byClass) {
+        const size_t step = std::max<size_t>(1, (entry.second.size() + perClass - 1) / perClass);
+        for (size_t i = 0; i < entry.second.size(); i += step)
+            kept.push_back(entry.second[i]);
+    }
+    return kept;
 }
 
 inline void Inject(BoardNets& nets, const InterconnectPlan& plan, const Fault& fault)
