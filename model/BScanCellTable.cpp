@@ -13,60 +13,12 @@
 #include <new>
 #include <string>
 
+#include "model/CellRolesInternal.h"
 #include "model/CellVocabularyInternal.h"
 #include "model/PinMapIndex.h"
 #include "util/ShortBytesInternal.h"
 
 namespace {
-
-// The cells that play a port's roles, picked from its cell list in order.
-struct PortCells {
-    KBScanCell* input = nullptr;    // first INPUT, BIDIR_IN or BIDIR cell
-    KBScanCell* output = nullptr;   // first OUTPUT2, OUTPUT3, BIDIR_OUT or BIDIR cell
-    KBScanCell* control = nullptr;  // control cell of the last such output cell
-    KBScanCell* observe = nullptr;  // first OBSERVE_ONLY cell
-};
-
-PortCells SelectCells(const KObjList* cells)
-{
-    PortCells selected;
-    for (int i = 0; cells != nullptr && i < cells->GetCount(); ++i) {
-        KBScanCell* cell = static_cast<KBScanCell*>(cells->GetAt(i));
-        switch (cell->GetFunction()) {
-        case FUNC_INPUT:
-        case FUNC_BIDIR_IN:
-            if (selected.input == nullptr) {
-                selected.input = cell;
-            }
-            break;
-        case FUNC_BIDIR:
-            if (selected.input == nullptr) {
-                selected.input = cell;
-            }
-            if (selected.output == nullptr) {
-                selected.output = cell;
-            }
-            selected.control = cell->GetControlCell();
-            break;
-        case FUNC_OUTPUT2:
-        case FUNC_OUTPUT3:
-        case FUNC_BIDIR_OUT:
-            if (selected.output == nullptr) {
-                selected.output = cell;
-            }
-            selected.control = cell->GetControlCell();
-            break;
-        case FUNC_OBSERVE_ONLY:
-            if (selected.observe == nullptr) {
-                selected.observe = cell;
-            }
-            break;
-        default:
-            break;
-        }
-    }
-    return selected;
-}
 
 bool HasCells(const KPinNode* port)
 {
@@ -501,7 +453,7 @@ int BScanPinMap::UpdateBScanBitArray(KPinNode* port)
     if (m_bscanBitArray == nullptr || port == nullptr) {
         return -1;
     }
-    PortCells cells = SelectCells(port->GetBScanCells());
+    const PortCellRoles cells = SelectPortCellRoles(port->GetBScanCells(), false);
     int result = 0;
     for (KBScanCell* cell : {cells.input, cells.output, cells.control}) {
         if (cell != nullptr) {
@@ -548,7 +500,7 @@ int BScanPinMap::setPort(int pinNumber, PortType /*direction*/, eSignal value, b
     if (m_bscanBitArray == nullptr) {
         return -1;
     }
-    PortCells cells = SelectCells(port->GetBScanCells());
+    const PortCellRoles cells = SelectPortCellRoles(port->GetBScanCells(), false);
     int result = 0;
     for (KBScanCell* cell : {cells.input, cells.output}) {
         if (cell != nullptr) {
