@@ -11,7 +11,8 @@ root="$(cd "$(dirname "$0")/../.." && pwd)"
 build="$(cd "$1" && pwd)"; shift
 tmp="$(mktemp -d)"
 trap 'rm -rf "$tmp"' EXIT
-"${CXX:-g++}" -O1 -std=c++17 -I"$root" -o "$tmp/read_once" "$root/scripts/oracle/read_once.cpp" \
+src="$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$build/CMakeCache.txt")"
+"${CXX:-g++}" -O1 -std=c++17 -I"$src" -o "$tmp/read_once" "$root/scripts/oracle/read_once.cpp" \
   -L"$build" -lbscan -Wl,-rpath,"$build"
 for f in "$@"; do
   valgrind --tool=callgrind --callgrind-out-file="$tmp/out" "$tmp/read_once" "$f" "$root/data" \
