@@ -16,6 +16,7 @@
 #include "model/CellRolesInternal.h"
 #include "model/CellVocabularyInternal.h"
 #include "model/PinMapIndex.h"
+#include "util/CompilerInternal.h"
 #include "util/ShortBytesInternal.h"
 
 namespace {
@@ -53,10 +54,7 @@ const char kDigitPairs[] =
 // below 10,000, the usual ones, are written by their digit count; larger
 // ones have their digits counted first and are then written from the last
 // ones back, two at a time.
-#if defined(__GNUC__) || defined(__clang__)
-__attribute__((always_inline))
-#endif
-inline size_t WriteDecimal(int value, char* out)
+BSCAN_ALWAYS_INLINE inline size_t WriteDecimal(int value, char* out)
 {
     unsigned int magnitude = value < 0 ? 0u - static_cast<unsigned int>(value)
                                        : static_cast<unsigned int>(value);
@@ -174,11 +172,6 @@ void BScanPinMap::AllocateBScanCellTable(int length)
     m_index->TableReplaced(m_bscanCellTable, m_bscanLength);
 }
 
-#if defined(__GNUC__) || defined(__clang__)
-#define BSCAN_TABLE_INLINE __attribute__((always_inline))
-#else
-#define BSCAN_TABLE_INLINE
-#endif
 
 namespace {
 
@@ -188,9 +181,7 @@ const size_t kShortPinName = 64;
 
 // A long pin name put together in `longName`; false when memory runs out.
 // Kept out of the usual path.
-#if defined(__GNUC__) || defined(__clang__)
-__attribute__((noinline))
-#endif
+BSCAN_NOINLINE
 bool LongPinName(const char* portName, size_t nameLength, int portIndex, std::string& longName)
 {
     try {
@@ -213,7 +204,7 @@ bool LongPinName(const char* portName, size_t nameLength, int portIndex, std::st
 // own, which only its path has; when memory runs out the result is -1 and
 // `store` is not called.
 template <class Store>
-BSCAN_TABLE_INLINE inline int StoreWithPinName(const char* portName, size_t nameLength,
+BSCAN_ALWAYS_INLINE inline int StoreWithPinName(const char* portName, size_t nameLength,
                                                int portIndex, bool textStays,
                                                const Store& store)
 {
@@ -313,7 +304,7 @@ struct BScanPinMap::PackedParts {
 
 // The steps of AddNewRegister, for the entry whose parts `parts` reads.
 template <class Parts>
-BSCAN_TABLE_INLINE inline int BScanPinMap::StoreRegister(const Parts& parts)
+BSCAN_ALWAYS_INLINE inline int BScanPinMap::StoreRegister(const Parts& parts)
 {
     const int number = parts.Number();
     // The length is 0 or more: a negative number compares above it unsigned.
@@ -331,7 +322,7 @@ BSCAN_TABLE_INLINE inline int BScanPinMap::StoreRegister(const Parts& parts)
         port = m_index->FirstNamedWithIndex(portName, nameLength, parts.PortIndex());
     }
 
-    const auto store = [&](const char* pinName, size_t pinNameLength) BSCAN_TABLE_INLINE {
+    const auto store = [&](const char* pinName, size_t pinNameLength) BSCAN_ALWAYS_INLINE {
         KBScanCell* cell = &m_bscanCellTable[number];
         cell->m_boundaryCellPosition = number;
         cell->m_pinNode = port;

@@ -71,6 +71,7 @@
 #include "parser/ReaderTextInternal.h"
 #include "parser/RegisterValueWordsInternal.h"
 #include "parser/UsualRegisterEntryInternal.h"
+#include "util/CompilerInternal.h"
 #include "util/Platform.h"
 
 using namespace boundary_register;
@@ -308,9 +309,7 @@ struct EntryFields {
 // is kept across the entries so that its storage is reused. It is kept
 // out of line: inlined into the loop over the entries, it only made that
 // loop's register use worse.
-#if defined(__GNUC__) || defined(__clang__)
-__attribute__((noinline))
-#endif
+BSCAN_NOINLINE
 int StoreEntry(BScanPinMap& pinMap, std::string_view entry, const char* commentName,
                const Presets& presets, std::string& texts)
 {

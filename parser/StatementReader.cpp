@@ -26,7 +26,7 @@
 namespace {
 
 // fgets count of one physical read: at most 254 characters and the NUL.
-const int kPhysicalReadSize = 255;
+const int kPhysicalReadSize = static_cast<int>(bscan_util::kReadLength) + 1;
 
 // Size of a read-ahead block; a block is refilled while it holds less than
 // one full read.
@@ -173,7 +173,7 @@ inline bool Prepare(const char* raw, size_t end, PreparedLine& line, std::string
 }
 
 // One physical read, counted as a line of the file.
-BSCAN_READ_INLINE int ReadCounted(PhysicalLineSource& source, long long& lineNumber, const char*& raw,
+BSCAN_ALWAYS_INLINE inline int ReadCounted(PhysicalLineSource& source, long long& lineNumber, const char*& raw,
                        size_t& end)
 {
     int result = source.Read(raw, end);
@@ -302,7 +302,7 @@ bool TakePlainPieces(PhysicalLineSource& source, long long& lineNumber, KByteBuf
     size_t count;
     if (!source.Buffered(text, count))
         return false;
-    const size_t kLongestRead = 254;
+    const size_t kLongestRead = bscan_util::kReadLength;
     size_t line = 0;                               // where the next line starts
     bool last = false;
     try {
@@ -428,7 +428,7 @@ bool TakePlainLine(PhysicalLineSource& source, long long& lineNumber, PreparedLi
     size_t count;
     if (!source.Buffered(text, count))
         return false;
-    const size_t kLongestRead = 254;
+    const size_t kLongestRead = bscan_util::kReadLength;
     size_t start = 0;                              // where the next read starts
     for (;;) {
         const size_t limit = count - start < kLongestRead ? count : start + kLongestRead;

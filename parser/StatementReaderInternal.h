@@ -33,16 +33,11 @@
 
 #include "parser/BScanReturnCodes.h"
 #include "parser/ReaderTextInternal.h"
+#include "util/CompilerInternal.h"
 #include "util/KByteBuffer.h"
 #include "util/PlatformStreamInternal.h"
 #include "util/ShortBytesInternal.h"
 
-// A read is made inline in the loops that read every line of a statement.
-#if defined(__GNUC__) || defined(__clang__)
-#define BSCAN_READ_INLINE inline __attribute__((always_inline))
-#else
-#define BSCAN_READ_INLINE inline
-#endif
 
 // Cuts a read out of `count` (at most 254) bytes of input at `start`: it
 // takes them up to and with the first line end, or all of them when they
@@ -92,7 +87,7 @@ inline bool CutRead(const char* start, size_t count, size_t& taken, size_t& leng
         length = taken;
         return true;
     }
-    const size_t kLongestRead = 254;
+    const size_t kLongestRead = bscan_util::kReadLength;
     if (at == count) {
         if (count < kLongestRead)
             return false;
@@ -156,18 +151,18 @@ private:
     int ReadFromBlock(const char*& text, size_t& length);
     bool Refill();
 
-    static constexpr size_t kLongestRead = 254;    // characters of one full read
+    static constexpr size_t kLongestRead = bscan_util::kReadLength;
 
     FILE* m_stream;
     ReadBlock* m_block;                            // null: one fgets per read
     ReadBlock m_ownBlock;
     std::unique_ptr<char[]> m_ownBytes;
-    char m_raw[255];                               // one fgets: at most 254 characters and the NUL
+    char m_raw[bscan_util::kReadLength + 1];       // one fgets: one read and its NUL
 };
 
-// One fgets per read unless reading from a block; inline, as every line of
-// the file passes here.
-BSCAN_READ_INLINE int PhysicalLineSource::Read(const char*& text, size_t& length)
+// One fgets per read unless reading from a block; always inline, as every
+// line of the file passes here.
+BSCAN_ALWAYS_INLINE inline int PhysicalLineSource::Read(const char*& text, size_t& length)
 {
     if (m_block)
         return ReadFromBlock(text, length);

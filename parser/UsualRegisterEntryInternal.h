@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "util/CompilerInternal.h"
 #include "model/CellVocabularyInternal.h"
 #include "model/Signals.h"
 #include "parser/ReaderTextInternal.h"
@@ -189,10 +190,7 @@ inline int LeadingDigits(const char* text, int& value)
 // leading digits are read as one word, and a text of digits only is their
 // number; any other text is read as ReadControlCell reads it. Always
 // inline: it is called in one place, on every entry with a control cell.
-#if defined(__GNUC__) || defined(__clang__)
-__attribute__((always_inline))
-#endif
-inline int ReadControlCellAt(const char* text, size_t available, size_t at, size_t length)
+BSCAN_ALWAYS_INLINE inline int ReadControlCellAt(const char* text, size_t available, size_t at, size_t length)
 {
 #if BSCAN_REGISTER_WORD_DIGITS
     if (available - at >= 8) {
@@ -339,10 +337,7 @@ inline size_t TightWordEnd(const char* text, size_t available, size_t& at, char 
 // are kept along the walk and nothing is read back from wider memory
 // written moments before.
 template <class Packed>
-#if defined(__GNUC__) || defined(__clang__)
-__attribute__((always_inline))
-#endif
-inline size_t ReadTightEntry(char* text, size_t available, const Presets& presets, Packed& item)
+BSCAN_ALWAYS_INLINE inline size_t ReadTightEntry(char* text, size_t available, const Presets& presets, Packed& item)
 {
     int number;
     size_t at = ReadEntryNumber(text, available, number);
@@ -505,9 +500,7 @@ inline bool FindUsualEntry(const char* text, size_t available, UsualEntry& entry
 // one that ReadTightEntry reads (see ReadUsualEntry); kept out of line, as
 // few files hold such entries.
 template <class Packed>
-#if defined(__GNUC__) || defined(__clang__)
-__attribute__((noinline))
-#endif
+BSCAN_NOINLINE
 size_t ReadLooseEntry(char* text, size_t available, const Presets& presets, Packed& item)
 {
     UsualEntry entry;
@@ -544,9 +537,7 @@ size_t ReadLooseEntry(char* text, size_t available, const Presets& presets, Pack
 // splitting reads on behind the entry and never looks at it again). Kept
 // out of line, so that its walk keeps its values in registers.
 template <class Packed>
-#if defined(__GNUC__) || defined(__clang__)
-__attribute__((noinline))
-#endif
+BSCAN_NOINLINE
 size_t ReadUsualEntry(char* text, size_t available, const Presets& presets, Packed& item)
 {
     const size_t tight = ReadTightEntry(text, available, presets, item);
@@ -600,9 +591,7 @@ enum class UsualRunEnd { Between, AfterEntry, OtherEntry };
 // the walk over a run of entries, the usual case, keeps its values in
 // registers.
 template <class Entry>
-#if defined(__GNUC__) || defined(__clang__)
-__attribute__((noinline))
-#endif
+BSCAN_NOINLINE
 size_t TakeUsualEntries(char* data, size_t size, size_t at, const Presets& presets,
                         std::vector<Entry>& entries, UsualRunEnd& end)
 {
