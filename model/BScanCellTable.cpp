@@ -15,6 +15,7 @@
 
 #include "model/CellRolesInternal.h"
 #include "model/CellVocabularyInternal.h"
+#include "model/PinMapAccessInternal.h"
 #include "model/PinMapIndex.h"
 #include "util/CompilerInternal.h"
 #include "util/ShortBytesInternal.h"
@@ -235,7 +236,7 @@ BSCAN_ALWAYS_INLINE inline int StoreWithPinName(const char* portName, size_t nam
 // of the texts measured once. A null cell type or function leaves the
 // cell's one unchanged. The texts are a host's, which may share their
 // bytes: the port text is never used as the stored pin name.
-struct BScanPinMap::ArgumentParts {
+struct PinMapAccess::ArgumentParts {
     int number;
     int portIndex;
     int controlCell;
@@ -281,7 +282,7 @@ struct BScanPinMap::ArgumentParts {
 // are kept across the calls. Its cell type and function were told as the
 // reader read the entry. Nothing the entry stores writes into its port
 // text, so a short port name without an index is stored as it lies.
-struct BScanPinMap::PackedParts {
+struct PinMapAccess::PackedParts {
     char* text;
     const PackedEntry& entry;
     const char* originalName;
@@ -304,12 +305,12 @@ struct BScanPinMap::PackedParts {
 
 // The steps of AddNewRegister, for the entry whose parts `parts` reads.
 template <class Parts>
-BSCAN_ALWAYS_INLINE inline int BScanPinMap::StoreRegister(const Parts& parts)
+BSCAN_ALWAYS_INLINE inline int PinMapAccess::StoreRegister(BScanPinMap& map, const Parts& parts)
 {
     const int number = parts.Number();
     // The length is 0 or more: a negative number compares above it unsigned.
-    if (static_cast<unsigned>(number) >= static_cast<unsigned>(m_bscanLength) ||
-        parts.ControlCell() >= m_bscanLength || m_bscanCellTable == nullptr) {
+    if (static_cast<unsigned>(number) >= static_cast<unsigned>(map.m_bscanLength) ||
+        parts.ControlCell() >= map.m_bscanLength || map.m_bscanCellTable == nullptr) {
         return -1;
     }
     // The port, found as GetPort(portName, portIndex) finds it (which
@@ -318,30 +319,30 @@ BSCAN_ALWAYS_INLINE inline int BScanPinMap::StoreRegister(const Parts& parts)
     char* const portName = parts.PortName();
     const size_t nameLength = parts.PortNameLength();
     KPinNode* port = nullptr;
-    if (nameLength != 0 && m_pinList->GetCount() != 0) {
-        port = m_index->FirstNamedWithIndex(portName, nameLength, parts.PortIndex());
+    if (nameLength != 0 && map.m_pinList->GetCount() != 0) {
+        port = map.m_index->FirstNamedWithIndex(portName, nameLength, parts.PortIndex());
     }
 
     const auto store = [&](const char* pinName, size_t pinNameLength) BSCAN_ALWAYS_INLINE {
-        KBScanCell* cell = &m_bscanCellTable[number];
+        KBScanCell* cell = &map.m_bscanCellTable[number];
         cell->m_boundaryCellPosition = number;
         cell->m_pinNode = port;
         cell->m_safeValue = parts.Safe();
         cell->m_value = parts.Value();
         const CellType cellType = parts.TellCellType();
         const CellFunction function = parts.TellFunction();
-        cell->StoreEntryTexts(parts.SetsCellType(), cellType, function, parts.OriginalName(),
+        StoreEntryTexts(*cell, parts.SetsCellType(), cellType, function, parts.OriginalName(),
                               pinName, pinNameLength);
         const int controlCell = parts.ControlCell();
         if (controlCell >= 0) {
-            cell->m_controlCell = &m_bscanCellTable[controlCell];
+            cell->m_controlCell = &map.m_bscanCellTable[controlCell];
             cell->m_disableValue = parts.DisableValue();
             cell->m_disableResult = parts.DisableResult();
         }
 
         int result = port != nullptr ? port->AssociateBScanCell(cell) : 0;
-        if (m_bscanBitArray != nullptr) {
-            WriteBit(m_bscanBitArray, number, parts.Value() == SIGNAL_HIGH);
+        if (map.m_bscanBitArray != nullptr) {
+            WriteBit(map.m_bscanBitArray, number, parts.Value() == SIGNAL_HIGH);
         }
         return result;
     };
@@ -360,7 +361,7 @@ int BScanPinMap::AddNewRegister(int number, char* cellType, char* portName, int 
     if (portName == nullptr) {
         return -1;
     }
-    const ArgumentParts parts{number,
+    const PinMapAccess::ArgumentParts parts{number,
                               portIndex,
                               controlCell,
                               safe,
@@ -374,12 +375,13 @@ int BScanPinMap::AddNewRegister(int number, char* cellType, char* portName, int 
                               function,
                               function != nullptr ? std::strlen(function) : 0,
                               originalName};
-    return StoreRegister(parts);
+    return PinMapAccess::StoreRegister(*this, parts);
 }
 
-int BScanPinMap::AddRegister(char* text, const PackedEntry& entry, const char* originalName)
+int PinMapAccess::AddRegister(BScanPinMap& map, char* text, const PackedEntry& entry,
+                              const char* originalName)
 {
-    return StoreRegister(PackedParts{text, entry, originalName});
+    return StoreRegister(map, PackedParts{text, entry, originalName});
 }
 
 KBScanCell* BScanPinMap::GetBScanCell(int number)

@@ -1,6 +1,6 @@
 // The cell vocabulary of a register entry (the cell types BC_0..BC_7 and
 // the cell functions) told from its texts, and the storing of an entry's
-// texts in its cell (KBScanCell::StoreEntryTexts). Kept in a header of its
+// texts in its cell (PinMapAccess::StoreEntryTexts). Kept in a header of its
 // own so that the pin map's register storing, which stores one entry per
 // cell of a device, has all of it inline; the cell's setters use the same
 // steps.
@@ -14,6 +14,7 @@
 #include <string>
 
 #include "model/KBScanCell.h"
+#include "model/PinMapAccessInternal.h"
 #include "model/PinMapIndex.h"
 #include "model/Signals.h"
 #include "util/CompilerInternal.h"
@@ -223,45 +224,46 @@ BSCAN_ALWAYS_INLINE inline CellType CellTypeNamed(const char* text, size_t lengt
 
 // The told parts and the texts of a register entry stored in its cell,
 // as the setters would store them one after the other.
-BSCAN_ALWAYS_INLINE inline void KBScanCell::StoreEntryTexts(bool setType, CellType cellType,
-                                                   CellFunction function,
-                                                   const char* originalName,
-                                                   const char* pinName, size_t pinNameLength)
+BSCAN_ALWAYS_INLINE inline void PinMapAccess::StoreEntryTexts(KBScanCell& cell, bool setType,
+                                                          CellType cellType, CellFunction function,
+                                                          const char* originalName,
+                                                          const char* pinName,
+                                                          size_t pinNameLength)
 {
     if (setType) {
-        m_cellType = cellType;
+        cell.m_cellType = cellType;
     }
     if (function != FUNC_NONE) {
-        m_function = function;
+        cell.m_function = function;
     }
     // A cell without a comment name is given the empty text again: nothing
     // to do. A cell that has no comment name yet and no index to tell (the
     // usual case while a file is read) is given its name here, as
     // SetOriginalPinName would.
-    if (originalName != nullptr && (originalName[0] != '\0' || !m_originalPinName.empty())) {
-        if (m_originalPinName.empty() && (m_owner == nullptr || !m_owner->FilesCellNames())) {
+    if (originalName != nullptr && (originalName[0] != '\0' || !cell.m_originalPinName.empty())) {
+        if (cell.m_originalPinName.empty() && (cell.m_owner == nullptr || !cell.m_owner->FilesCellNames())) {
             try {
-                m_originalPinName.append(originalName, std::strlen(originalName));
+                cell.m_originalPinName.append(originalName, std::strlen(originalName));
             } catch (const std::bad_alloc&) {
                 // out of memory: the cell stays without a comment name
             }
         } else {
-            SetOriginalPinName(originalName);
+            cell.SetOriginalPinName(originalName);
         }
     }
-    if (m_pinName.empty() && (m_owner == nullptr || !m_owner->FilesCellNames())) {
+    if (cell.m_pinName.empty() && (cell.m_owner == nullptr || !cell.m_owner->FilesCellNames())) {
         // The usual case while a file is read: a cell that has no pin name
         // yet and no index to tell, given its name here (as SetPinName would).
         if (pinNameLength != 0) {
             try {
-                m_pinName.append(pinName, pinNameLength);
+                cell.m_pinName.append(pinName, pinNameLength);
             } catch (const std::bad_alloc&) {
                 // out of memory: the cell stays without a pin name
             }
         }
         return;
     }
-    SetPinName(pinName, pinNameLength);
+    SetCellPinName(cell, pinName, pinNameLength);
 }
 
 #endif

@@ -19,6 +19,7 @@
 #include <string_view>
 
 #include "parser/BScanParser.h"
+#include "model/PinMapAccessInternal.h"
 #include "parser/PackagePinMap.h"
 #include "parser/PinMapStringInternal.h"
 
@@ -108,7 +109,7 @@ int BScanParser::ReadBSCANPinMap(FILE* file, char* statement)
         char* pinText = ended(pin, &empty[1]);
         int number = PinNumber(selected, pinText, pin.size());
         if (m_pinMap)
-            m_pinMap->SerialSetPinNameAndNumber(portText, place, pinText, number);
+            PinMapAccess::SerialSetPinNameAndNumber(*m_pinMap, portText, place, pinText, number);
         return true;
     });
     return result;
