@@ -35,7 +35,6 @@
 #include "parser/ReaderTextInternal.h"
 #include "util/CompilerInternal.h"
 #include "util/KByteBuffer.h"
-#include "util/PlatformStreamInternal.h"
 #include "util/ShortBytesInternal.h"
 
 
@@ -168,9 +167,9 @@ BSCAN_ALWAYS_INLINE inline int PhysicalLineSource::Read(const char*& text, size_
         return ReadFromBlock(text, length);
     if (!m_stream)
         return BSDL_ERR_READ;
-    if (bscan_platform::StreamAtEnd(m_stream))
+    if (std::feof(m_stream))
         return BSDL_ERR_END_OF_FILE;
-    if (!bscan_platform::StreamGets(m_raw, sizeof m_raw, m_stream))
+    if (!std::fgets(m_raw, sizeof m_raw, m_stream))
         return BSDL_ERR_READ;
     text = m_raw;
     length = std::strlen(m_raw);
