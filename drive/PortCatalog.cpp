@@ -3,19 +3,10 @@
 #include <cctype>
 #include <unordered_map>
 
+#include "model/CellRolesInternal.h"
 #include "util/KObjList.h"
 
 namespace {
-
-bool IsInputFunction(CellFunction f)
-{
-    return f == FUNC_INPUT || f == FUNC_BIDIR_IN || f == FUNC_BIDIR;
-}
-
-bool IsOutputFunction(CellFunction f)
-{
-    return f == FUNC_OUTPUT2 || f == FUNC_OUTPUT3 || f == FUNC_BIDIR_OUT || f == FUNC_BIDIR;
-}
 
 std::string UpperCase(const char* text)
 {
@@ -29,25 +20,12 @@ std::string UpperCase(const char* text)
 
 CellRoles SelectCellRoles(const KPinNode& node)
 {
+    const PortCellRoles found = SelectPortCellRoles(node.GetBScanCells(), false);
     CellRoles roles;
-    const KObjList* cells = node.GetBScanCells();
-    if (!cells)
-        return roles;
-    for (int i = 0; i < cells->GetCount(); ++i) {
-        const KBScanCell* cell = static_cast<const KBScanCell*>(cells->GetAt(i));
-        if (!cell)
-            continue;
-        CellFunction f = cell->GetFunction();
-        if (IsInputFunction(f) && !roles.input)
-            roles.input = cell;
-        if (IsOutputFunction(f)) {
-            if (!roles.output)
-                roles.output = cell;
-            roles.control = cell->GetControlCell();
-        }
-        if (f == FUNC_OBSERVE_ONLY && !roles.observe)
-            roles.observe = cell;
-    }
+    roles.input = found.input;
+    roles.output = found.output;
+    roles.control = found.control;
+    roles.observe = found.observe;
     return roles;
 }
 

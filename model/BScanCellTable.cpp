@@ -13,60 +13,14 @@
 #include <new>
 #include <string>
 
+#include "model/CellRolesInternal.h"
 #include "model/CellVocabularyInternal.h"
+#include "model/PinMapAccessInternal.h"
 #include "model/PinMapIndex.h"
+#include "util/CompilerInternal.h"
 #include "util/ShortBytesInternal.h"
 
 namespace {
-
-// The cells that play a port's roles, picked from its cell list in order.
-struct PortCells {
-    KBScanCell* input = nullptr;    // first INPUT, BIDIR_IN or BIDIR cell
-    KBScanCell* output = nullptr;   // first OUTPUT2, OUTPUT3, BIDIR_OUT or BIDIR cell
-    KBScanCell* control = nullptr;  // control cell of the last such output cell
-    KBScanCell* observe = nullptr;  // first OBSERVE_ONLY cell
-};
-
-PortCells SelectCells(const KObjList* cells)
-{
-    PortCells selected;
-    for (int i = 0; cells != nullptr && i < cells->GetCount(); ++i) {
-        KBScanCell* cell = static_cast<KBScanCell*>(cells->GetAt(i));
-        switch (cell->GetFunction()) {
-        case FUNC_INPUT:
-        case FUNC_BIDIR_IN:
-            if (selected.input == nullptr) {
-                selected.input = cell;
-            }
-            break;
-        case FUNC_BIDIR:
-            if (selected.input == nullptr) {
-                selected.input = cell;
-            }
-            if (selected.output == nullptr) {
-                selected.output = cell;
-            }
-            selected.control = cell->GetControlCell();
-            break;
-        case FUNC_OUTPUT2:
-        case FUNC_OUTPUT3:
-        case FUNC_BIDIR_OUT:
-            if (selected.output == nullptr) {
-                selected.output = cell;
-            }
-            selected.control = cell->GetControlCell();
-            break;
-        case FUNC_OBSERVE_ONLY:
-            if (selected.observe == nullptr) {
-                selected.observe = cell;
-            }
-            break;
-        default:
-            break;
-        }
-    }
-    return selected;
-}
 
 bool HasCells(const KPinNode* port)
 {
@@ -101,10 +55,7 @@ const char kDigitPairs[] =
 // below 10,000, the usual ones, are written by their digit count; larger
 // ones have their digits counted first and are then written from the last
 // ones back, two at a time.
-#if defined(__GNUC__) || defined(__clang__)
-__attribute__((always_inline))
-#endif
-inline size_t WriteDecimal(int value, char* out)
+BSCAN_ALWAYS_INLINE inline size_t WriteDecimal(int value, char* out)
 {
     unsigned int magnitude = value < 0 ? 0u - static_cast<unsigned int>(value)
                                        : static_cast<unsigned int>(value);
@@ -222,11 +173,6 @@ void BScanPinMap::AllocateBScanCellTable(int length)
     m_index->TableReplaced(m_bscanCellTable, m_bscanLength);
 }
 
-#if defined(__GNUC__) || defined(__clang__)
-#define BSCAN_TABLE_INLINE __attribute__((always_inline))
-#else
-#define BSCAN_TABLE_INLINE
-#endif
 
 namespace {
 
@@ -236,9 +182,7 @@ const size_t kShortPinName = 64;
 
 // A long pin name put together in `longName`; false when memory runs out.
 // Kept out of the usual path.
-#if defined(__GNUC__) || defined(__clang__)
-__attribute__((noinline))
-#endif
+BSCAN_NOINLINE
 bool LongPinName(const char* portName, size_t nameLength, int portIndex, std::string& longName)
 {
     try {
@@ -261,7 +205,7 @@ bool LongPinName(const char* portName, size_t nameLength, int portIndex, std::st
 // own, which only its path has; when memory runs out the result is -1 and
 // `store` is not called.
 template <class Store>
-BSCAN_TABLE_INLINE inline int StoreWithPinName(const char* portName, size_t nameLength,
+BSCAN_ALWAYS_INLINE inline int StoreWithPinName(const char* portName, size_t nameLength,
                                                int portIndex, bool textStays,
                                                const Store& store)
 {
@@ -292,7 +236,7 @@ BSCAN_TABLE_INLINE inline int StoreWithPinName(const char* portName, size_t name
 // of the texts measured once. A null cell type or function leaves the
 // cell's one unchanged. The texts are a host's, which may share their
 // bytes: the port text is never used as the stored pin name.
-struct BScanPinMap::ArgumentParts {
+struct PinMapAccess::ArgumentParts {
     int number;
     int portIndex;
     int controlCell;
@@ -338,7 +282,7 @@ struct BScanPinMap::ArgumentParts {
 // are kept across the calls. Its cell type and function were told as the
 // reader read the entry. Nothing the entry stores writes into its port
 // text, so a short port name without an index is stored as it lies.
-struct BScanPinMap::PackedParts {
+struct PinMapAccess::PackedParts {
     char* text;
     const PackedEntry& entry;
     const char* originalName;
@@ -361,12 +305,12 @@ struct BScanPinMap::PackedParts {
 
 // The steps of AddNewRegister, for the entry whose parts `parts` reads.
 template <class Parts>
-BSCAN_TABLE_INLINE inline int BScanPinMap::StoreRegister(const Parts& parts)
+BSCAN_ALWAYS_INLINE inline int PinMapAccess::StoreRegister(BScanPinMap& map, const Parts& parts)
 {
     const int number = parts.Number();
     // The length is 0 or more: a negative number compares above it unsigned.
-    if (static_cast<unsigned>(number) >= static_cast<unsigned>(m_bscanLength) ||
-        parts.ControlCell() >= m_bscanLength || m_bscanCellTable == nullptr) {
+    if (static_cast<unsigned>(number) >= static_cast<unsigned>(map.m_bscanLength) ||
+        parts.ControlCell() >= map.m_bscanLength || map.m_bscanCellTable == nullptr) {
         return -1;
     }
     // The port, found as GetPort(portName, portIndex) finds it (which
@@ -375,30 +319,30 @@ BSCAN_TABLE_INLINE inline int BScanPinMap::StoreRegister(const Parts& parts)
     char* const portName = parts.PortName();
     const size_t nameLength = parts.PortNameLength();
     KPinNode* port = nullptr;
-    if (nameLength != 0 && m_pinList->GetCount() != 0) {
-        port = m_index->FirstNamedWithIndex(portName, nameLength, parts.PortIndex());
+    if (nameLength != 0 && map.m_pinList->GetCount() != 0) {
+        port = map.m_index->FirstNamedWithIndex(portName, nameLength, parts.PortIndex());
     }
 
-    const auto store = [&](const char* pinName, size_t pinNameLength) BSCAN_TABLE_INLINE {
-        KBScanCell* cell = &m_bscanCellTable[number];
+    const auto store = [&](const char* pinName, size_t pinNameLength) BSCAN_ALWAYS_INLINE {
+        KBScanCell* cell = &map.m_bscanCellTable[number];
         cell->m_boundaryCellPosition = number;
         cell->m_pinNode = port;
         cell->m_safeValue = parts.Safe();
         cell->m_value = parts.Value();
         const CellType cellType = parts.TellCellType();
         const CellFunction function = parts.TellFunction();
-        cell->StoreEntryTexts(parts.SetsCellType(), cellType, function, parts.OriginalName(),
+        StoreEntryTexts(*cell, parts.SetsCellType(), cellType, function, parts.OriginalName(),
                               pinName, pinNameLength);
         const int controlCell = parts.ControlCell();
         if (controlCell >= 0) {
-            cell->m_controlCell = &m_bscanCellTable[controlCell];
+            cell->m_controlCell = &map.m_bscanCellTable[controlCell];
             cell->m_disableValue = parts.DisableValue();
             cell->m_disableResult = parts.DisableResult();
         }
 
         int result = port != nullptr ? port->AssociateBScanCell(cell) : 0;
-        if (m_bscanBitArray != nullptr) {
-            WriteBit(m_bscanBitArray, number, parts.Value() == SIGNAL_HIGH);
+        if (map.m_bscanBitArray != nullptr) {
+            WriteBit(map.m_bscanBitArray, number, parts.Value() == SIGNAL_HIGH);
         }
         return result;
     };
@@ -417,7 +361,7 @@ int BScanPinMap::AddNewRegister(int number, char* cellType, char* portName, int 
     if (portName == nullptr) {
         return -1;
     }
-    const ArgumentParts parts{number,
+    const PinMapAccess::ArgumentParts parts{number,
                               portIndex,
                               controlCell,
                               safe,
@@ -431,12 +375,13 @@ int BScanPinMap::AddNewRegister(int number, char* cellType, char* portName, int 
                               function,
                               function != nullptr ? std::strlen(function) : 0,
                               originalName};
-    return StoreRegister(parts);
+    return PinMapAccess::StoreRegister(*this, parts);
 }
 
-int BScanPinMap::AddRegister(char* text, const PackedEntry& entry, const char* originalName)
+int PinMapAccess::AddRegister(BScanPinMap& map, char* text, const PackedEntry& entry,
+                              const char* originalName)
 {
-    return StoreRegister(PackedParts{text, entry, originalName});
+    return StoreRegister(map, PackedParts{text, entry, originalName});
 }
 
 KBScanCell* BScanPinMap::GetBScanCell(int number)
@@ -501,7 +446,7 @@ int BScanPinMap::UpdateBScanBitArray(KPinNode* port)
     if (m_bscanBitArray == nullptr || port == nullptr) {
         return -1;
     }
-    PortCells cells = SelectCells(port->GetBScanCells());
+    const PortCellRoles cells = SelectPortCellRoles(port->GetBScanCells(), false);
     int result = 0;
     for (KBScanCell* cell : {cells.input, cells.output, cells.control}) {
         if (cell != nullptr) {
@@ -548,7 +493,7 @@ int BScanPinMap::setPort(int pinNumber, PortType /*direction*/, eSignal value, b
     if (m_bscanBitArray == nullptr) {
         return -1;
     }
-    PortCells cells = SelectCells(port->GetBScanCells());
+    const PortCellRoles cells = SelectPortCellRoles(port->GetBScanCells(), false);
     int result = 0;
     for (KBScanCell* cell : {cells.input, cells.output}) {
         if (cell != nullptr) {

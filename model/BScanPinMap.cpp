@@ -10,6 +10,7 @@
 #include <functional>
 #include <new>
 
+#include "model/PinMapAccessInternal.h"
 #include "model/PinMapIndex.h"
 #include "util/KUtilString.h"
 #include "util/ShortBytesInternal.h"
@@ -524,13 +525,13 @@ void BScanPinMap::SerialSetPinNumber(char* portName, int occurrence, int pinNumb
 // is read), the setters have nobody to tell: a short pin name goes straight
 // into a node's own buffer (when the node holds no longer one of its own)
 // and the number into its field.
-void BScanPinMap::SerialSetPinNameAndNumber(char* portName, int occurrence, char* pinName,
-                                            int pinNumber)
+void PinMapAccess::SerialSetPinNameAndNumber(BScanPinMap& map, char* portName, int occurrence,
+                                             char* pinName, int pinNumber)
 {
-    KPinNode* node = m_index->NthWithExactName(portName, occurrence);
+    KPinNode* node = map.m_index->NthWithExactName(portName, occurrence);
     if (node != nullptr && pinName != nullptr) {
         const size_t size = std::strlen(pinName) + 1;
-        if (size <= static_cast<size_t>(KPinNode::kInlineText) && !m_index->FilesPinNames() &&
+        if (size <= static_cast<size_t>(KPinNode::kInlineText) && !map.m_index->FilesPinNames() &&
             (node->m_pinName == nullptr || node->m_pinName == node->m_pinNameText)) {
             bscan_util::MoveShortBytes(node->m_pinNameText, pinName, size);
             node->m_pinName = node->m_pinNameText;
@@ -538,11 +539,11 @@ void BScanPinMap::SerialSetPinNameAndNumber(char* portName, int occurrence, char
             node->SetPinName(pinName);
         }
     }
-    if (node == nullptr || m_index->Stale()) {
-        node = m_index->NthWithExactName(portName, occurrence);
+    if (node == nullptr || map.m_index->Stale()) {
+        node = map.m_index->NthWithExactName(portName, occurrence);
     }
     if (node != nullptr) {
-        if (m_index->FilesPinNumbers()) {
+        if (map.m_index->FilesPinNumbers()) {
             node->SetPinNumber(pinNumber);
         } else {
             node->m_pinNumber = pinNumber;

@@ -127,40 +127,8 @@ protected:
     int UpdateBScanBitArray(KPinNode* port);
 
 private:
-    // The package pin map reader names each pin and numbers it in one step:
-    // SerialSetPinName and then SerialSetPinNumber for the same port name
-    // and occurrence, with one lookup of the node.
-    friend class BScanParser;
-    void SerialSetPinNameAndNumber(char* portName, int occurrence, char* pinName, int pinNumber);
-
-    // A register entry as the boundary register reader keeps it, compact:
-    // its port name lies at these offsets in one writable text, ended by a
-    // NUL (an empty port name where the port is "*"); its cell type and
-    // function are told already (CellType and CellFunction values, FUNC_NONE
-    // for a function text that names none), and its values are eSignal
-    // values.
-    struct PackedEntry {
-        int number;
-        int portIndex;
-        int controlCell;
-        std::uint16_t portStart;
-        std::uint16_t portEnd;
-        std::uint8_t cellType;
-        std::uint8_t function;
-        std::uint8_t safe;
-        std::uint8_t disableValue;
-        std::uint8_t disableResult;
-        std::uint8_t value;
-    };
-    // AddNewRegister for a packed entry whose port name lies in `text`.
-    int AddRegister(char* text, const PackedEntry& entry, const char* originalName);
-    // What AddNewRegister and AddRegister do: the entry's parts are read
-    // through `parts`, an ArgumentParts (AddNewRegister's arguments) or a
-    // PackedParts (a packed entry and its text), both defined with it.
-    struct ArgumentParts;
-    struct PackedParts;
-    template <class Parts>
-    int StoreRegister(const Parts& parts);
+    // The library's own steps on the map (model/PinMapAccessInternal.h).
+    friend class PinMapAccess;
 
     bool CopyFrom(const BScanPinMap& other);
     void Release();

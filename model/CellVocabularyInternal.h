@@ -1,6 +1,6 @@
 // The cell vocabulary of a register entry (the cell types BC_0..BC_7 and
 // the cell functions) told from its texts, and the storing of an entry's
-// texts in its cell (KBScanCell::StoreEntryTexts). Kept in a header of its
+// texts in its cell (PinMapAccess::StoreEntryTexts). Kept in a header of its
 // own so that the pin map's register storing, which stores one entry per
 // cell of a device, has all of it inline; the cell's setters use the same
 // steps.
@@ -14,15 +14,12 @@
 #include <string>
 
 #include "model/KBScanCell.h"
+#include "model/PinMapAccessInternal.h"
 #include "model/PinMapIndex.h"
 #include "model/Signals.h"
+#include "util/CompilerInternal.h"
 #include "util/Platform.h"
 
-#if defined(__GNUC__) || defined(__clang__)
-#define BSCAN_CELL_INLINE inline __attribute__((always_inline))
-#else
-#define BSCAN_CELL_INLINE inline
-#endif
 
 namespace cell_vocabulary {
 
@@ -33,7 +30,7 @@ using std::size_t;
 // other byte stays. Eight bytes are taken at a time, the last ones in a
 // load that overlaps bytes already done (which upper-casing leaves as they
 // are); a word is written back only when it changed.
-BSCAN_CELL_INLINE void UpperCaseInPlace(char* text, size_t length)
+BSCAN_ALWAYS_INLINE inline void UpperCaseInPlace(char* text, size_t length)
 {
     if (length >= 8) {
         char* last = text + length - 8;
@@ -84,7 +81,7 @@ bool Is(const char* text, const char (&name)[N])
 
 // The cell function whose upper-case name is the text of `length` bytes;
 // FUNC_NONE for any other text.
-BSCAN_CELL_INLINE CellFunction FunctionNamed(const char* text, size_t length)
+BSCAN_ALWAYS_INLINE inline CellFunction FunctionNamed(const char* text, size_t length)
 {
     switch (length) {
     case 5:
@@ -131,7 +128,7 @@ inline std::uint64_t NameWord(const char (&name)[N])
 
 // The function whose name is the upper-cased text of 4 to 8 bytes held as
 // `upper` (see ShortTextWord); FUNC_NONE for any other text.
-BSCAN_CELL_INLINE CellFunction FunctionOfShortWord(std::uint64_t upper, size_t length)
+BSCAN_ALWAYS_INLINE inline CellFunction FunctionOfShortWord(std::uint64_t upper, size_t length)
 {
     switch (length) {
     case 5:
@@ -158,7 +155,7 @@ BSCAN_CELL_INLINE CellFunction FunctionOfShortWord(std::uint64_t upper, size_t l
 // function whose name it then is (FUNC_NONE for any other text). A text of
 // 4 to 8 bytes, every name but two, is upper-cased as one number and told
 // by that number, without reading back the bytes just written.
-BSCAN_CELL_INLINE CellFunction UpperCasedFunction(char* text, size_t length)
+BSCAN_ALWAYS_INLINE inline CellFunction UpperCasedFunction(char* text, size_t length)
 {
     if (length < 4 || length > 8) {
         UpperCaseInPlace(text, length);
@@ -179,7 +176,7 @@ BSCAN_CELL_INLINE CellFunction UpperCasedFunction(char* text, size_t length)
 // told without writing to the text: for a text that is read once and
 // never again, such as a register entry in the boundary register reader's
 // own copy of the value.
-BSCAN_CELL_INLINE CellFunction FunctionOfText(const char* text, size_t length)
+BSCAN_ALWAYS_INLINE inline CellFunction FunctionOfText(const char* text, size_t length)
 {
     if (length >= 4 && length <= 8) {
         return FunctionOfShortWord(UpperCasedWord(ShortTextWord(text, length)), length);
@@ -196,7 +193,7 @@ BSCAN_CELL_INLINE CellFunction FunctionOfText(const char* text, size_t length)
 // The cell type the text of `length` bytes names: "BC_" in any case and
 // one digit 0 to 7, nothing more (as KBScanCell::ConvertCellTypeToEnum
 // tells a whole text); CELL_TYPE_NONE for any other text.
-BSCAN_CELL_INLINE CellType CellTypeNamed(const char* text, size_t length)
+BSCAN_ALWAYS_INLINE inline CellType CellTypeNamed(const char* text, size_t length)
 {
     // The four bytes are tested as one word: setting the case bit of the
     // first two turns 'B' into 'b' and 'C' into 'c' and no other byte into
@@ -227,45 +224,46 @@ BSCAN_CELL_INLINE CellType CellTypeNamed(const char* text, size_t length)
 
 // The told parts and the texts of a register entry stored in its cell,
 // as the setters would store them one after the other.
-BSCAN_CELL_INLINE void KBScanCell::StoreEntryTexts(bool setType, CellType cellType,
-                                                   CellFunction function,
-                                                   const char* originalName,
-                                                   const char* pinName, size_t pinNameLength)
+BSCAN_ALWAYS_INLINE inline void PinMapAccess::StoreEntryTexts(KBScanCell& cell, bool setType,
+                                                          CellType cellType, CellFunction function,
+                                                          const char* originalName,
+                                                          const char* pinName,
+                                                          size_t pinNameLength)
 {
     if (setType) {
-        m_cellType = cellType;
+        cell.m_cellType = cellType;
     }
     if (function != FUNC_NONE) {
-        m_function = function;
+        cell.m_function = function;
     }
     // A cell without a comment name is given the empty text again: nothing
     // to do. A cell that has no comment name yet and no index to tell (the
     // usual case while a file is read) is given its name here, as
     // SetOriginalPinName would.
-    if (originalName != nullptr && (originalName[0] != '\0' || !m_originalPinName.empty())) {
-        if (m_originalPinName.empty() && (m_owner == nullptr || !m_owner->FilesCellNames())) {
+    if (originalName != nullptr && (originalName[0] != '\0' || !cell.m_originalPinName.empty())) {
+        if (cell.m_originalPinName.empty() && (cell.m_owner == nullptr || !cell.m_owner->FilesCellNames())) {
             try {
-                m_originalPinName.append(originalName, std::strlen(originalName));
+                cell.m_originalPinName.append(originalName, std::strlen(originalName));
             } catch (const std::bad_alloc&) {
                 // out of memory: the cell stays without a comment name
             }
         } else {
-            SetOriginalPinName(originalName);
+            cell.SetOriginalPinName(originalName);
         }
     }
-    if (m_pinName.empty() && (m_owner == nullptr || !m_owner->FilesCellNames())) {
+    if (cell.m_pinName.empty() && (cell.m_owner == nullptr || !cell.m_owner->FilesCellNames())) {
         // The usual case while a file is read: a cell that has no pin name
         // yet and no index to tell, given its name here (as SetPinName would).
         if (pinNameLength != 0) {
             try {
-                m_pinName.append(pinName, pinNameLength);
+                cell.m_pinName.append(pinName, pinNameLength);
             } catch (const std::bad_alloc&) {
                 // out of memory: the cell stays without a pin name
             }
         }
         return;
     }
-    SetPinName(pinName, pinNameLength);
+    SetCellPinName(cell, pinName, pinNameLength);
 }
 
 #endif

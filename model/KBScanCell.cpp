@@ -9,6 +9,7 @@
 #include <new>
 
 #include "model/CellVocabularyInternal.h"
+#include "model/PinMapAccessInternal.h"
 #include "model/PinMapIndex.h"
 
 namespace {
@@ -237,22 +238,22 @@ const char* KBScanCell::GetPinName() const
 void KBScanCell::SetPinName(const char* name)
 {
     if (name != nullptr) {
-        SetPinName(name, std::strlen(name));
+        PinMapAccess::SetCellPinName(*this, name, std::strlen(name));
     }
 }
 
-void KBScanCell::SetPinName(const char* name, size_t length)
+void PinMapAccess::SetCellPinName(KBScanCell& cell, const char* name, size_t length)
 {
-    if (m_owner == nullptr || !m_owner->FilesCellNames()) {
+    if (cell.m_owner == nullptr || !cell.m_owner->FilesCellNames()) {
         // No index to tell: the text is replaced unless it is the same.
-        if (m_pinName.size() == length && IndexEqualBytes(m_pinName.data(), name, length)) {
+        if (cell.m_pinName.size() == length && IndexEqualBytes(cell.m_pinName.data(), name, length)) {
             return;
         }
         try {
-            if (m_pinName.empty()) {
-                m_pinName.append(name, length);  // the usual case, and cheaper than assign
+            if (cell.m_pinName.empty()) {
+                cell.m_pinName.append(name, length);  // the usual case, and cheaper than assign
             } else {
-                m_pinName.assign(name, length);
+                cell.m_pinName.assign(name, length);
             }
         } catch (const std::bad_alloc&) {
             // out of memory: the old text stays
@@ -260,9 +261,9 @@ void KBScanCell::SetPinName(const char* name, size_t length)
         return;
     }
     std::string oldName;
-    if (ReplaceName(m_pinName, name, length, m_owner != nullptr && m_owner->FilesCellNames(),
+    if (ReplaceName(cell.m_pinName, name, length, cell.m_owner != nullptr && cell.m_owner->FilesCellNames(),
                     oldName)) {
-        m_owner->CellPinNameChanged(this, oldName);
+        cell.m_owner->CellPinNameChanged(&cell, oldName);
     }
 }
 

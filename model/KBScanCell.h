@@ -64,19 +64,7 @@ private:
     friend class BScanPinMap;
     friend class KPinNode;
     friend class PinMapIndex;
-
-    // SetPinName for a name of `length` bytes, measured by the caller.
-    void SetPinName(const char* name, std::size_t length);
-    // The parts of a register entry, stored in one call: the cell type
-    // when `setType` (SetCellType(CellType)), the function unless it is
-    // FUNC_NONE, SetOriginalPinName(originalName) and SetPinName(pinName,
-    // pinNameLength), in that order. The caller tells the type and the
-    // function from their texts (an unknown function text leaves the
-    // function, as SetFunction(char*) does). Defined in
-    // model/CellVocabularyInternal.h, inline where it is used.
-    inline void StoreEntryTexts(bool setType, CellType cellType, CellFunction function,
-                                const char* originalName, const char* pinName,
-                                std::size_t pinNameLength);
+    friend class PinMapAccess;                     // model/PinMapAccessInternal.h
 
     int m_boundaryCellPosition;
     CellType m_cellType;

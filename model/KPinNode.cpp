@@ -6,6 +6,7 @@
 #include <cstring>
 #include <new>
 
+#include "model/CellRolesInternal.h"
 #include "model/PinMapIndex.h"
 #include "util/ShortBytesInternal.h"
 
@@ -47,45 +48,6 @@ bool SameText(const char* a, const char* b)
 eSignal Level(eSignal value)
 {
     return value == SIGNAL_HIGH ? SIGNAL_HIGH : SIGNAL_LOW;
-}
-
-// The roles the cells of a port play, found by walking its list in order:
-// the first input-type cell, the first output-type cell and the control cell
-// of the last output-type cell (which may name none). When observe-only
-// cells count, the walk ends at the first one, returned as observe.
-struct CellRoles {
-    KBScanCell* input = nullptr;
-    KBScanCell* output = nullptr;
-    KBScanCell* control = nullptr;
-    KBScanCell* observe = nullptr;
-};
-
-CellRoles FindRoles(const KObjList& cells, bool observeCounts)
-{
-    CellRoles roles;
-    const int count = cells.GetCount();
-    for (int i = 0; i < count; ++i) {
-        KBScanCell* cell = static_cast<KBScanCell*>(cells.GetAt(i));
-        const CellFunction function = cell->GetFunction();
-        const bool input = function == FUNC_INPUT || function == FUNC_BIDIR_IN ||
-                           function == FUNC_BIDIR;
-        const bool output = function == FUNC_OUTPUT2 || function == FUNC_OUTPUT3 ||
-                            function == FUNC_BIDIR_OUT || function == FUNC_BIDIR;
-        if (input && roles.input == nullptr) {
-            roles.input = cell;
-        }
-        if (output) {
-            if (roles.output == nullptr) {
-                roles.output = cell;
-            }
-            roles.control = cell->GetControlCell();
-        }
-        if (function == FUNC_OBSERVE_ONLY && observeCounts) {
-            roles.observe = cell;
-            break;
-        }
-    }
-    return roles;
 }
 
 }  // namespace
@@ -466,7 +428,7 @@ int KPinNode::SetInput(eSignal value)
     if (m_bscanCells == nullptr || m_bscanCells->IsEmpty()) {
         return -1;
     }
-    const CellRoles roles = FindRoles(*m_bscanCells, true);
+    const PortCellRoles roles = SelectPortCellRoles(m_bscanCells, true);
     if (roles.observe != nullptr) {
         roles.observe->m_value = Level(value);
         return 0;
@@ -499,7 +461,7 @@ int KPinNode::SetOutput(eSignal value)
     if (m_bscanCells == nullptr || m_bscanCells->IsEmpty()) {
         return -1;
     }
-    const CellRoles roles = FindRoles(*m_bscanCells, false);
+    const PortCellRoles roles = SelectPortCellRoles(m_bscanCells, false);
     if (roles.control == nullptr || roles.output == nullptr) {
         return -1;
     }

@@ -55,6 +55,7 @@ public:
 private:
     friend class BScanPinMap;
     friend class PinMapIndex;
+    friend class PinMapAccess;                     // model/PinMapAccessInternal.h
 
     // Texts shorter than this many bytes (with the terminating zero) are
     // kept in the node's own buffers.

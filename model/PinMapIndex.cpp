@@ -67,11 +67,6 @@ std::uint64_t HalfWord(const char* text)
     return half;
 }
 
-#if defined(__GNUC__) || defined(__clang__)
-#define BSCAN_INLINE inline __attribute__((always_inline))
-#else
-#define BSCAN_INLINE inline
-#endif
 
 // The hash of a name upper-cased, taken eight bytes at a time; port names
 // and cell names are hashed alike (they are filed in maps of their own).
@@ -86,7 +81,7 @@ std::uint64_t HalfWord(const char* text)
 // the bits that upper-casing changed: not 0 exactly when the text held a
 // lower-case letter.
 template <bool Write>
-BSCAN_INLINE std::size_t UpperCasedHashOf(char* text, size_t length, std::uint64_t& lower)
+BSCAN_ALWAYS_INLINE inline std::size_t UpperCasedHashOf(char* text, size_t length, std::uint64_t& lower)
 {
     const std::uint64_t k = 0x100000001b3ull;
     std::uint64_t h = kIndexHashStart ^ length;
@@ -138,7 +133,7 @@ BSCAN_INLINE std::size_t UpperCasedHashOf(char* text, size_t length, std::uint64
 
 // The hash of a text upper-cased (the text stays as it is); `lowerCase`
 // (when given) tells whether it holds a lower-case letter.
-BSCAN_INLINE std::size_t UpperCasedHash(const char* text, size_t length, bool* lowerCase = nullptr)
+BSCAN_ALWAYS_INLINE inline std::size_t UpperCasedHash(const char* text, size_t length, bool* lowerCase = nullptr)
 {
     std::uint64_t lower = 0;
     std::size_t hash = UpperCasedHashOf<false>(const_cast<char*>(text), length, lower);
@@ -155,7 +150,7 @@ std::size_t CellNameHash(const char* text, size_t length)
 
 // Upper-cases the text in place and returns the hash of the result;
 // `changed` tells whether a byte changed.
-BSCAN_INLINE std::size_t UpperCaseInPlaceAndHash(char* text, size_t length, bool& changed)
+BSCAN_ALWAYS_INLINE inline std::size_t UpperCaseInPlaceAndHash(char* text, size_t length, bool& changed)
 {
     std::uint64_t lower = 0;
     std::size_t hash = UpperCasedHashOf<true>(text, length, lower);
@@ -1107,7 +1102,7 @@ KPinNode* PinMapIndex::FirstNamed(const LookupText& name)
 }
 
 // FirstNamedWithIndex, inline in both its entry points.
-BSCAN_INLINE KPinNode* PinMapIndex::FindNamedWithIndex(const LookupText& name, int vectorIndex)
+BSCAN_ALWAYS_INLINE inline KPinNode* PinMapIndex::FindNamedWithIndex(const LookupText& name, int vectorIndex)
 {
     if (!Fresh()) {
         return nullptr;

@@ -56,6 +56,7 @@
 #include <string_view>
 #include <vector>
 
+#include "util/CompilerInternal.h"
 #include "util/ShortBytesInternal.h"
 
 class KBScanCell;
@@ -150,13 +151,6 @@ inline bool IndexEqualBytes(const char* a, const char* b, std::size_t length)
 
 // The usual path of an insertion is inlined in its caller, the rare one
 // kept out of line.
-#if defined(__GNUC__) || defined(__clang__)
-#define BSCAN_INDEX_INLINE inline __attribute__((always_inline))
-#define BSCAN_INDEX_NOINLINE __attribute__((noinline))
-#else
-#define BSCAN_INDEX_INLINE inline
-#define BSCAN_INDEX_NOINLINE
-#endif
 
 // The text of an upper-cased port name entry, kept by the entry itself:
 // a short name (most are) inside it, a longer one in an allocation of its
@@ -280,7 +274,7 @@ public:
     // The same, with the text's hash (IndexHashBytes) already known;
     // inlined in its callers (filing a port name makes a new entry for
     // most names).
-    BSCAN_INDEX_INLINE Entry* Insert(const char* text, std::size_t length, std::size_t hash)
+    BSCAN_ALWAYS_INLINE inline Entry* Insert(const char* text, std::size_t length, std::size_t hash)
     {
         return FindOrAdd(
             hash,
@@ -368,7 +362,7 @@ private:
     // the current block, no growth) is made here, inline in the caller;
     // the others by AddSlowly.
     template <typename Equal, typename MakeKey>
-    BSCAN_INDEX_INLINE Entry* FindOrAdd(std::size_t hash, Equal equal, MakeKey makeKey)
+    BSCAN_ALWAYS_INLINE inline Entry* FindOrAdd(std::size_t hash, Equal equal, MakeKey makeKey)
     {
         std::size_t free = kNoSlot;
         if (m_slotCount != 0) {
@@ -412,7 +406,7 @@ private:
     // must grow first, an erased entry is reused or a new block is needed;
     // the slot is sought anew when the slot array grows.
     template <typename MakeKey>
-    BSCAN_INDEX_NOINLINE Entry* AddSlowly(std::size_t hash, std::size_t free, MakeKey makeKey)
+    BSCAN_NOINLINE Entry* AddSlowly(std::size_t hash, std::size_t free, MakeKey makeKey)
     {
         if ((m_used + 1) * 2 > m_slotCount) {
             Rehash();
@@ -601,7 +595,7 @@ public:
     // port name it was filed under is `name`, that entry is the one a
     // lookup of `name` finds (an exact-name entry for a name with lower
     // case, else the upper-cased entry, whose text is then the name itself).
-    BSCAN_INDEX_INLINE KPinNode* NthWithExactName(const char* name, int occurrence)
+    BSCAN_ALWAYS_INLINE inline KPinNode* NthWithExactName(const char* name, int occurrence)
     {
         if (!m_stale && name != nullptr && occurrence >= 0 && m_nthNext < m_nodes.size()) {
             const NodeKeys& keys = m_keys[m_nthNext];

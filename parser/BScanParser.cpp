@@ -21,17 +21,13 @@
 #include <new>
 
 #include "parser/PackagePinMap.h"
+#include "parser/StatementReaderInternal.h"
 #include "util/Platform.h"
 
 namespace {
 
 // The library's one input stream, shared by every parser object.
 FILE* g_sharedStream = nullptr;
-
-// The shared stream's buffer: the file is read from the system in 64 KiB
-// steps instead of the C library's default (often 4 KiB), so a large file
-// takes far fewer system calls; what each read returns is the same.
-char g_sharedStreamBuffer[64 * 1024];
 
 const char* const kMessageFile = "ErrorList.txt";
 const int kMessageFields = 3;
@@ -242,6 +238,7 @@ void BScanParser::CloseFile()
     if (g_sharedStream) {
         std::fclose(g_sharedStream);
         g_sharedStream = nullptr;
+        ShareReadBlock(nullptr);
     }
 }
 
@@ -296,7 +293,7 @@ int BScanParser::Initialize(const char* bsdlFile, const char* defaultDir)
     g_sharedStream = std::fopen(m_bsdlFilename, "r");
     if (!g_sharedStream)
         return BSDL_ERR_FILE;
-    std::setvbuf(g_sharedStream, g_sharedStreamBuffer, _IOFBF, sizeof g_sharedStreamBuffer);
+    ShareReadBlock(g_sharedStream);
 
     result = Reset();
     if (result < 0)

@@ -11,7 +11,8 @@
 // by every parser. Initialize of any parser opens the file into it (closing
 // whatever was open), Read of any parser reads from it, CloseFile or the
 // destruction of any parser closes it. Only one parser at a time may be
-// between Initialize and the end of its Read.
+// between Initialize and the end of its Read. The library reads the stream
+// ahead in blocks of its own, through the standard fread.
 //
 // Copying is deep: a copied or assigned parser owns its own pin map,
 // descriptions, package list, error handler, presets and texts, so both
@@ -135,7 +136,10 @@ protected:
     int ReadRegisterAccess(FILE* file, char* statement);
     int ReadPortGroupingAttribute(FILE* file, const char* statement);
 
-    // The library's one shared input stream (null when closed).
+    // The library's one shared input stream (null when closed). The
+    // library reads it ahead in blocks of its own: read it only through the
+    // readers above (any other stream handed to them is read one fgets per
+    // read).
     static FILE* SharedStream();
 
     std::vector<std::pair<std::string, uint16_t>> m_pinNameParts;

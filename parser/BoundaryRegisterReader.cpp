@@ -68,9 +68,11 @@
 #include <vector>
 
 #include "parser/BScanParser.h"
+#include "model/PinMapAccessInternal.h"
 #include "parser/ReaderTextInternal.h"
 #include "parser/RegisterValueWordsInternal.h"
 #include "parser/UsualRegisterEntryInternal.h"
+#include "util/CompilerInternal.h"
 #include "util/Platform.h"
 
 using namespace boundary_register;
@@ -80,8 +82,8 @@ namespace {
 // An entry of the string value: where its text lies in the value and
 // where its comment name lies in the comment texts (none: kNoComment). An
 // entry in its usual form is read whole in phase 1 and kept compact, as
-// the pin map's PackedEntry (private to it, the parser being its friend:
-// the reading below takes it as the template parameter `Packed`): its
+// the pin map's PackedEntry (model/PinMapAccessInternal.h; the reading
+// below takes it as the template parameter `Packed`): its
 // numbers, its values (the initial value already set from the presets),
 // its cell type and function told from their texts, and its port name as
 // offsets from its start, ended in place by a NUL written over the
@@ -308,9 +310,7 @@ struct EntryFields {
 // is kept across the entries so that its storage is reused. It is kept
 // out of line: inlined into the loop over the entries, it only made that
 // loop's register use worse.
-#if defined(__GNUC__) || defined(__clang__)
-__attribute__((noinline))
-#endif
+BSCAN_NOINLINE
 int StoreEntry(BScanPinMap& pinMap, std::string_view entry, const char* commentName,
                const Presets& presets, std::string& texts)
 {
@@ -502,7 +502,7 @@ int BScanParser::ReadBSCANBoundaryRegister(FILE* file, char* statement)
         // have their texts ended in place in it.
         char* const data = const_cast<char*>(value.GetText());
         const size_t size = static_cast<size_t>(value.GetTotalSize());
-        using Entry = ListedEntry<BScanPinMap::PackedEntry>;
+        using Entry = ListedEntry<PinMapAccess::PackedEntry>;
         std::vector<Entry> entries;
         try {
             entries.reserve(size / 32 + 1);
@@ -521,7 +521,7 @@ int BScanParser::ReadBSCANBoundaryRegister(FILE* file, char* statement)
         for (const Entry& item : entries) {
             const char* commentName = item.comment == kNoComment ? "" : comments.c_str() + item.comment;
             if (item.usual) {
-                result = m_pinMap->AddRegister(data + item.start, item.packed, commentName);
+                result = PinMapAccess::AddRegister(*m_pinMap, data + item.start, item.packed, commentName);
             } else {
                 const std::string_view entry(data + item.start, item.length);
                 result = StoreEntry(*m_pinMap, entry, commentName, presets, texts);

@@ -31,6 +31,7 @@
 #include "parser/PinMapStringInternal.h"
 #include "parser/ReaderTextInternal.h"
 #include "parser/StatementReaderInternal.h"
+#include "util/CompilerInternal.h"
 
 // --- PackagePinMap --------------------------------------------------------
 
@@ -292,7 +293,7 @@ bool ComesBefore(const std::pair<std::string, uint16_t>& a, const std::pair<std:
 // letters (bits 40 to 47), then their bytes (bits 32 to 39, 24 to 31, 16
 // to 23, unused ones zero). Equal pairs get equal keys. False, with no key,
 // when the pin has more than three letters.
-BSCAN_PIN_INLINE inline bool PackPinName(std::string_view pin, uint64_t& key)
+BSCAN_ALWAYS_INLINE inline bool PackPinName(std::string_view pin, uint64_t& key)
 {
     const char* at = pin.data();
     const char* const end = at + pin.size();
@@ -418,9 +419,7 @@ inline void AppendPinNamePart(uint64_t key, std::vector<std::pair<std::string, u
 // number; in one pass, which allocates nothing. The pins of one number
 // come together, so its digits are written once for all of them.
 // (Kept out of line: the pre-pass's registers are busy with the walk.)
-#if defined(__GNUC__) || defined(__clang__)
-__attribute__((noinline))
-#endif
+BSCAN_NOINLINE
 void ListAndFileShortPins(const std::vector<uint64_t>& keys, std::vector<std::pair<std::string, uint16_t>>& parts,
                           PackagePinMap& package)
 {
@@ -514,7 +513,7 @@ size_t SkipLinesWithoutConstant(PhysicalLineSource& source)
     size_t count;
     if (!source.Buffered(text, count))
         return 0;
-    const size_t kLongestRead = 254;
+    const size_t kLongestRead = bscan_util::kReadLength;
     const size_t kWordLast = 7;                    // the last 't' of "constant"
     const __m128i newline = _mm_set1_epi8('\n');
     const __m128i first = _mm_set1_epi8('c');
@@ -631,7 +630,7 @@ int BScanParser::ReadPackageDB(char* path)
         std::vector<uint64_t> keys;
         unsigned lowNumber = 0xFFFF;               // the least and greatest top 16 bits of the keys
         unsigned highNumber = 0;
-        WalkPinMapStringViews(value, [&](std::string_view, int, std::string_view pin) BSCAN_PIN_INLINE {
+        WalkPinMapStringViews(value, [&](std::string_view, int, std::string_view pin) BSCAN_ALWAYS_INLINE {
             if (!sawLetter && !HoldsLetter(pin)) {
                 numbered = true;
                 return false;

@@ -19,6 +19,7 @@
 #include <string_view>
 
 #include "parser/BScanParser.h"
+#include "model/PinMapAccessInternal.h"
 #include "parser/PackagePinMap.h"
 #include "parser/PinMapStringInternal.h"
 
@@ -51,7 +52,7 @@ const PackagePinMap* SelectedPackage(const KObjList* packages, const char* selec
 // A pin's number (the pin ends with a NUL after its `length` bytes): its
 // position in the selected package, or the value of its leading digits when
 // no package is selected.
-BSCAN_PIN_INLINE inline int PinNumber(const PackagePinMap* selected, const char* pinName, size_t length)
+BSCAN_ALWAYS_INLINE inline int PinNumber(const PackagePinMap* selected, const char* pinName, size_t length)
 {
     if (!selected)
         return LeadingDigitsValue(pinName);
@@ -103,12 +104,12 @@ int BScanParser::ReadBSCANPinMap(FILE* file, char* statement)
         text[part.size()] = '\0';
         return text;
     };
-    WalkPinMapStringViews(value, [&](std::string_view port, int place, std::string_view pin) BSCAN_PIN_INLINE {
+    WalkPinMapStringViews(value, [&](std::string_view port, int place, std::string_view pin) BSCAN_ALWAYS_INLINE {
         char* portText = ended(port, &empty[0]);
         char* pinText = ended(pin, &empty[1]);
         int number = PinNumber(selected, pinText, pin.size());
         if (m_pinMap)
-            m_pinMap->SerialSetPinNameAndNumber(portText, place, pinText, number);
+            PinMapAccess::SerialSetPinNameAndNumber(*m_pinMap, portText, place, pinText, number);
         return true;
     });
     return result;

@@ -27,14 +27,11 @@
 #include <string_view>
 
 #include "parser/ReaderTextInternal.h"
+#include "util/CompilerInternal.h"
 
-// Marks a pin handler (a lambda) to be made part of the walk that calls it,
-// which the compiler would otherwise call once per pin.
-#if defined(__GNUC__) || defined(__clang__)
-#define BSCAN_PIN_INLINE __attribute__((always_inline))
-#else
-#define BSCAN_PIN_INLINE
-#endif
+// Pin handlers (lambdas) are marked BSCAN_ALWAYS_INLINE to be made part of
+// the walk that calls them, which the compiler would otherwise call once
+// per pin.
 
 namespace pin_map_string {
 

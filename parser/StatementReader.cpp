@@ -26,7 +26,7 @@
 namespace {
 
 // fgets count of one physical read: at most 254 characters and the NUL.
-const int kPhysicalReadSize = 255;
+const int kPhysicalReadSize = static_cast<int>(bscan_util::kReadLength) + 1;
 
 // Size of a read-ahead block; a block is refilled while it holds less than
 // one full read.
@@ -81,27 +81,48 @@ bool HoldsPieceEnd(std::string_view text)
 
 // --- physical reads -----------------------------------------------------
 
+FILE* g_sharedBlockStream = nullptr;
+
+namespace {
+char g_sharedBlockBytes[kBlockSize];
+}  // namespace
+
+ReadBlock g_sharedBlock{g_sharedBlockBytes, kBlockSize};
+
+void ShareReadBlock(FILE* stream)
+{
+    g_sharedBlockStream = stream;
+    g_sharedBlock = ReadBlock{g_sharedBlockBytes, kBlockSize};
+}
+
 void PhysicalLineSource::ReadAhead()
 {
-    if (!m_block)
-        m_block.reset(new (std::nothrow) char[kBlockSize]);
+    if (m_block)
+        return;
+    m_ownBytes.reset(new (std::nothrow) char[kBlockSize]);
+    if (!m_ownBytes)
+        return;
+    m_ownBlock.bytes = m_ownBytes.get();
+    m_ownBlock.capacity = kBlockSize;
+    m_block = &m_ownBlock;
 }
 
 // Moves what is left of the block to its front and fills the rest from the
 // stream. False when nothing more can be read.
 bool PhysicalLineSource::Refill()
 {
-    if (m_streamDone)
+    ReadBlock& block = *m_block;
+    if (block.streamDone)
         return false;
-    size_t left = m_end - m_begin;
-    std::memmove(m_block.get(), m_block.get() + m_begin, left);
-    m_begin = 0;
-    m_end = left;
-    size_t wanted = kBlockSize - left;
-    size_t got = std::fread(m_block.get() + left, 1, wanted, m_stream);
-    m_end += got;
+    size_t left = block.end - block.begin;
+    std::memmove(block.bytes, block.bytes + block.begin, left);
+    block.begin = 0;
+    block.end = left;
+    size_t wanted = block.capacity - left;
+    size_t got = m_stream ? std::fread(block.bytes + left, 1, wanted, m_stream) : 0;
+    block.end += got;
     if (got < wanted)
-        m_streamDone = true;
+        block.streamDone = true;
     return got > 0;
 }
 
@@ -152,7 +173,7 @@ inline bool Prepare(const char* raw, size_t end, PreparedLine& line, std::string
 }
 
 // One physical read, counted as a line of the file.
-BSCAN_READ_INLINE int ReadCounted(PhysicalLineSource& source, long long& lineNumber, const char*& raw,
+BSCAN_ALWAYS_INLINE inline int ReadCounted(PhysicalLineSource& source, long long& lineNumber, const char*& raw,
                        size_t& end)
 {
     int result = source.Read(raw, end);
@@ -281,7 +302,7 @@ bool TakePlainPieces(PhysicalLineSource& source, long long& lineNumber, KByteBuf
     size_t count;
     if (!source.Buffered(text, count))
         return false;
-    const size_t kLongestRead = 254;
+    const size_t kLongestRead = bscan_util::kReadLength;
     size_t line = 0;                               // where the next line starts
     bool last = false;
     try {
@@ -407,7 +428,7 @@ bool TakePlainLine(PhysicalLineSource& source, long long& lineNumber, PreparedLi
     size_t count;
     if (!source.Buffered(text, count))
         return false;
-    const size_t kLongestRead = 254;
+    const size_t kLongestRead = bscan_util::kReadLength;
     size_t start = 0;                              // where the next read starts
     for (;;) {
         const size_t limit = count - start < kLongestRead ? count : start + kLongestRead;

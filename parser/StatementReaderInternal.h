@@ -10,14 +10,18 @@
 //   before the read;
 // - BSDL_ERR_READ when a read returned nothing (also for a null stream).
 //
-// On a stream that others may read too (the parser's shared stream), every
-// read takes from it exactly what one fgets takes and nothing is read
-// ahead. A source that owns its
-// stream may read ahead (ReadAhead): it then takes the stream in large
-// blocks and cuts the same reads out of them, with the same texts and the
-// same answers at the end of the stream (the indicator is set by a read
-// that ran into the end before its 254 characters or its line end). When
-// no block can be allocated it stays with one fgets per read.
+// Reads come either one fgets each, or out of a block of bytes read ahead
+// from the stream with fread: then the same reads are cut out of the block,
+// with the same texts and the same answers at the end of the stream (the
+// indicator is set by a read that ran into the end before its 254
+// characters or its line end). A block is used for a stream that only the
+// library reads through its sources: the package pre-pass's own stream
+// (ReadAhead), and the library's shared input stream, whose block is kept
+// across sources and parsers from the opening of the file to its closing
+// (ShareReadBlock). Any other stream, such as one a derived class hands to
+// a reader, is read one fgets per read, so that each read takes from it
+// exactly what one fgets takes and nothing is read ahead. When no block can
+// be allocated the pre-pass stays with one fgets per read.
 #ifndef BSCAN_STATEMENTREADERINTERNAL_H
 #define BSCAN_STATEMENTREADERINTERNAL_H
 
@@ -29,16 +33,10 @@
 
 #include "parser/BScanReturnCodes.h"
 #include "parser/ReaderTextInternal.h"
+#include "util/CompilerInternal.h"
 #include "util/KByteBuffer.h"
-#include "util/PlatformStreamInternal.h"
 #include "util/ShortBytesInternal.h"
 
-// A read is made inline in the loops that read every line of a statement.
-#if defined(__GNUC__) || defined(__clang__)
-#define BSCAN_READ_INLINE inline __attribute__((always_inline))
-#else
-#define BSCAN_READ_INLINE inline
-#endif
 
 // Cuts a read out of `count` (at most 254) bytes of input at `start`: it
 // takes them up to and with the first line end, or all of them when they
@@ -88,7 +86,7 @@ inline bool CutRead(const char* start, size_t count, size_t& taken, size_t& leng
         length = taken;
         return true;
     }
-    const size_t kLongestRead = 254;
+    const size_t kLongestRead = bscan_util::kReadLength;
     if (at == count) {
         if (count < kLongestRead)
             return false;
@@ -105,9 +103,30 @@ inline bool CutRead(const char* start, size_t count, size_t& taken, size_t& leng
     return true;
 }
 
+// Bytes read ahead from a stream and not yet cut into reads.
+struct ReadBlock {
+    char* bytes = nullptr;
+    size_t capacity = 0;
+    size_t begin = 0;                              // the next read starts here
+    size_t end = 0;                                // the bytes read so far end here
+    bool streamDone = false;                       // the stream has no more to give
+    bool endSeen = false;                          // a read ran into the end of the stream
+};
+
+// The shared input stream's block: ShareReadBlock(stream) makes `stream`
+// the stream read through it, with the block emptied (null: none). Called
+// when the shared stream is opened or closed.
+extern FILE* g_sharedBlockStream;
+extern ReadBlock g_sharedBlock;
+void ShareReadBlock(FILE* stream);
+
 class PhysicalLineSource {
 public:
-    explicit PhysicalLineSource(FILE* stream) : m_stream(stream) {}
+    explicit PhysicalLineSource(FILE* stream)
+        : m_stream(stream),
+          m_block(stream && stream == g_sharedBlockStream ? &g_sharedBlock : nullptr)
+    {
+    }
     PhysicalLineSource(const PhysicalLineSource&) = delete;
     PhysicalLineSource& operator=(const PhysicalLineSource&) = delete;
 
@@ -120,119 +139,85 @@ public:
     int Read(const char*& text, size_t& length);
 
     // The bytes the next reads would be cut from without reading the
-    // stream (or its block): false when there are none to show, or when
-    // the next read would answer at the end of the stream. A read that ends
-    // at a line end among them is exactly those bytes; taking them with
-    // Take is what that read does. Valid until the next read or Take.
+    // stream (its block): false when there are none to show, or when the
+    // next read would answer at the end of the stream. A read that ends at
+    // a line end among them is exactly those bytes; taking them with Take
+    // is what that read does. Valid until the next read or Take.
     bool Buffered(const char*& start, size_t& count);
     void Take(size_t count);
 
 private:
     int ReadFromBlock(const char*& text, size_t& length);
-    bool ReadFromPending(const char*& text, size_t& length);
     bool Refill();
 
-    static constexpr size_t kLongestRead = 254;    // characters of one full read
+    static constexpr size_t kLongestRead = bscan_util::kReadLength;
 
     FILE* m_stream;
-    char m_raw[255];                               // one fgets: at most 254 characters and the NUL
-    std::unique_ptr<char[]> m_block;
-    size_t m_begin = 0;
-    size_t m_end = 0;
-    bool m_streamDone = false;
-    bool m_endSeen = false;
+    ReadBlock* m_block;                            // null: one fgets per read
+    ReadBlock m_ownBlock;
+    std::unique_ptr<char[]> m_ownBytes;
+    char m_raw[bscan_util::kReadLength + 1];       // one fgets: one read and its NUL
 };
 
-// One fgets per read unless reading ahead; inline, as every line of the
-// file passes here.
-BSCAN_READ_INLINE int PhysicalLineSource::Read(const char*& text, size_t& length)
+// One fgets per read unless reading from a block; always inline, as every
+// line of the file passes here.
+BSCAN_ALWAYS_INLINE inline int PhysicalLineSource::Read(const char*& text, size_t& length)
 {
-    if (!m_stream)
-        return BSDL_ERR_READ;
     if (m_block)
         return ReadFromBlock(text, length);
-    if (bscan_platform::StreamAtEnd(m_stream))
+    if (!m_stream)
+        return BSDL_ERR_READ;
+    if (std::feof(m_stream))
         return BSDL_ERR_END_OF_FILE;
-    if (ReadFromPending(text, length))
-        return BSDL_OK;
-    if (!bscan_platform::StreamGets(m_raw, sizeof m_raw, m_stream))
+    if (!std::fgets(m_raw, sizeof m_raw, m_stream))
         return BSDL_ERR_READ;
     text = m_raw;
     length = std::strlen(m_raw);
     return BSDL_OK;
 }
 
-// Takes the next read out of the stream's pending input when it ends there:
-// at its line end, or after 254 characters. fgets would take the same
-// bytes from the same place, without refilling the stream's buffer (so
-// without touching its end-of-file or error indicator); a read that would
-// need a refill is left to fgets. The text ends at its first NUL byte, as
-// fgets's copy does for strlen. Only for a stream already oriented to bytes
-// (fgets orients an unoriented one).
-BSCAN_READ_INLINE bool PhysicalLineSource::ReadFromPending(const char*& text, size_t& length)
-{
-    const char* start;
-    size_t available;
-    if (!bscan_platform::StreamPending(m_stream, start, available))
-        return false;
-    size_t taken;
-    if (!CutRead(start, available < kLongestRead ? available : kLongestRead, taken, length))
-        return false;
-    bscan_platform::StreamSkip(m_stream, taken);
-    text = start;
-    return true;
-}
-
 inline bool PhysicalLineSource::Buffered(const char*& start, size_t& count)
 {
-    if (!m_stream)
+    if (!m_block || m_block->endSeen || m_block->begin == m_block->end)
         return false;
-    if (m_block) {
-        if (m_endSeen || m_begin == m_end)
-            return false;
-        start = m_block.get() + m_begin;
-        count = m_end - m_begin;
-        return true;
-    }
-    if (bscan_platform::StreamAtEnd(m_stream))
-        return false;
-    return bscan_platform::StreamPending(m_stream, start, count);
+    start = m_block->bytes + m_block->begin;
+    count = m_block->end - m_block->begin;
+    return true;
 }
 
 inline void PhysicalLineSource::Take(size_t count)
 {
     if (m_block)
-        m_begin += count;
-    else
-        bscan_platform::StreamSkip(m_stream, count);
+        m_block->begin += count;
 }
 
-// Cuts the next read out of the block, inline as the pre-pass reads every
-// line of the file here.
+// Cuts the next read out of the block, inline as every line of the file
+// is read here.
 inline int PhysicalLineSource::ReadFromBlock(const char*& text, size_t& length)
 {
-    if (m_endSeen)
+    ReadBlock& block = *m_block;
+    if (block.endSeen)
         return BSDL_ERR_END_OF_FILE;
-    if (m_end - m_begin < kLongestRead)
+    if (block.end - block.begin < kLongestRead)
         Refill();
-    const size_t available = m_end - m_begin;
+    const size_t available = block.end - block.begin;
     if (available == 0) {
-        m_endSeen = true;
+        block.endSeen = true;
         return BSDL_ERR_READ;
     }
     // A read stops after its line end or at 254 characters; one that finds
     // neither has run into the end of the stream.
     const size_t count = available < kLongestRead ? available : kLongestRead;
-    const char* start = m_block.get() + m_begin;
+    const char* start = block.bytes + block.begin;
     size_t taken;
     if (!CutRead(start, count, taken, length)) {
         // No line end: the read has run into the end of the stream.
         taken = count;
-        m_endSeen = true;
+        block.endSeen = true;
         const void* nul = std::memchr(start, '\0', taken);
         length = nul ? static_cast<size_t>(static_cast<const char*>(nul) - start) : taken;
     }
-    m_begin += taken;
+    block.begin += taken;
     text = start;
     return BSDL_OK;
 }

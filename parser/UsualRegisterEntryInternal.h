@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "util/CompilerInternal.h"
 #include "model/CellVocabularyInternal.h"
 #include "model/Signals.h"
 #include "parser/ReaderTextInternal.h"
@@ -152,83 +153,18 @@ struct UsualFields {
     size_t close;
 };
 
-#if (defined(__GNUC__) || defined(__clang__)) && defined(__BYTE_ORDER__) && \
-    __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__ && !defined(BSCAN_PLAIN)
-#define BSCAN_REGISTER_WORD_DIGITS 1
-#else
-#define BSCAN_REGISTER_WORD_DIGITS 0
-#endif
-
-#if BSCAN_REGISTER_WORD_DIGITS
-// The leading decimal digits of the eight bytes at `text`: their count (0
-// to 8) and their value. The eight bytes are taken as one word (first byte
-// lowest): a byte is a digit when its high half is 3 and its low half below
-// 10; the digits are moved to the top of the word, behind zeros, and
-// combined pairwise, then in fours, then all eight.
-inline int LeadingDigits(const char* text, int& value)
-{
-    uint64_t word;
-    std::memcpy(&word, text, 8);
-    const uint64_t low = word & 0x0F0F0F0F0F0F0F0Full;
-    const uint64_t other = ((word & 0xF0F0F0F0F0F0F0F0ull) ^ 0x3030303030303030ull) |
-                           ((low + 0x0606060606060606ull) & 0x1010101010101010ull);
-    const int count = other == 0 ? 8 : __builtin_ctzll(other) / 8;
-    if (count == 0)
-        return 0;
-    uint64_t digits = low << (8 * (8 - count));
-    digits = (digits * 10 + (digits >> 8)) & 0x00FF00FF00FF00FFull;
-    digits = (digits * 100 + (digits >> 16)) & 0x0000FFFF0000FFFFull;
-    digits = digits * 10000 + (digits >> 32);
-    value = static_cast<int>(static_cast<uint32_t>(digits));
-    return count;
-}
-#endif
-
-// ReadControlCell for the `length` bytes at text[at], of which the value
-// has `available` bytes before its NUL: where eight bytes are left, their
-// leading digits are read as one word, and a text of digits only is their
-// number; any other text is read as ReadControlCell reads it. Always
-// inline: it is called in one place, on every entry with a control cell.
-#if defined(__GNUC__) || defined(__clang__)
-__attribute__((always_inline))
-#endif
-inline int ReadControlCellAt(const char* text, size_t available, size_t at, size_t length)
-{
-#if BSCAN_REGISTER_WORD_DIGITS
-    if (available - at >= 8) {
-        int value = 0;
-        if (length != 0 && static_cast<size_t>(LeadingDigits(text + at, value)) == length)
-            return value;
-        return ReaderAtoi(std::string_view(text + at, length));
-    }
-#else
-    (void)available;
-#endif
-    return ReadControlCell(text + at, length);
-}
-
 // The number before '(' (one to eight digits) and the blanks after it;
 // returns the offset behind the '(' or 0 when there is none. Of the text,
 // `available` bytes lie before a NUL.
 inline size_t ReadEntryNumber(const char* text, size_t available, int& number)
 {
+    (void)available;
     size_t at = 0;
     number = 0;
-#if BSCAN_REGISTER_WORD_DIGITS
-    if (available >= 8) {
-        at = static_cast<size_t>(LeadingDigits(text, number));
-        if (at == 8 && IsDigit(text[8]))
+    for (; IsDigit(text[at]); ++at) {
+        if (at == 8)
             return 0;
-    } else
-#else
-    (void)available;
-#endif
-    {
-        for (; IsDigit(text[at]); ++at) {
-            if (at == 8)
-                return 0;
-            number = number * 10 + (text[at] - '0');
-        }
+        number = number * 10 + (text[at] - '0');
     }
     if (at == 0)
         return 0;
@@ -339,10 +275,7 @@ inline size_t TightWordEnd(const char* text, size_t available, size_t& at, char 
 // are kept along the walk and nothing is read back from wider memory
 // written moments before.
 template <class Packed>
-#if defined(__GNUC__) || defined(__clang__)
-__attribute__((always_inline))
-#endif
-inline size_t ReadTightEntry(char* text, size_t available, const Presets& presets, Packed& item)
+BSCAN_ALWAYS_INLINE inline size_t ReadTightEntry(char* text, size_t available, const Presets& presets, Packed& item)
 {
     int number;
     size_t at = ReadEntryNumber(text, available, number);
@@ -431,7 +364,7 @@ inline size_t ReadTightEntry(char* text, size_t available, const Presets& preset
             return 0;
         }
         item.disableResult = static_cast<uint8_t>(disabledState);
-        item.controlCell = ReadControlCellAt(text, available, cellAt, controlEnd - cellAt);
+        item.controlCell = ReadControlCell(text + cellAt, controlEnd - cellAt);
         at = stateEnd;
     } else if (text[at] == ')') {
         item.controlCell = -1;
@@ -505,9 +438,7 @@ inline bool FindUsualEntry(const char* text, size_t available, UsualEntry& entry
 // one that ReadTightEntry reads (see ReadUsualEntry); kept out of line, as
 // few files hold such entries.
 template <class Packed>
-#if defined(__GNUC__) || defined(__clang__)
-__attribute__((noinline))
-#endif
+BSCAN_NOINLINE
 size_t ReadLooseEntry(char* text, size_t available, const Presets& presets, Packed& item)
 {
     UsualEntry entry;
@@ -544,9 +475,7 @@ size_t ReadLooseEntry(char* text, size_t available, const Presets& presets, Pack
 // splitting reads on behind the entry and never looks at it again). Kept
 // out of line, so that its walk keeps its values in registers.
 template <class Packed>
-#if defined(__GNUC__) || defined(__clang__)
-__attribute__((noinline))
-#endif
+BSCAN_NOINLINE
 size_t ReadUsualEntry(char* text, size_t available, const Presets& presets, Packed& item)
 {
     const size_t tight = ReadTightEntry(text, available, presets, item);
@@ -600,9 +529,7 @@ enum class UsualRunEnd { Between, AfterEntry, OtherEntry };
 // the walk over a run of entries, the usual case, keeps its values in
 // registers.
 template <class Entry>
-#if defined(__GNUC__) || defined(__clang__)
-__attribute__((noinline))
-#endif
+BSCAN_NOINLINE
 size_t TakeUsualEntries(char* data, size_t size, size_t at, const Presets& presets,
                         std::vector<Entry>& entries, UsualRunEnd& end)
 {

@@ -8,6 +8,8 @@
 
 #include "parser/BScanParser.h"
 
+#include "ReaderRun.h"
+
 namespace {
 
 class RegisterParser : public BScanParser {
@@ -58,12 +60,9 @@ public:
 private:
     int Run(bool length, std::string& head, const std::string& lines)
     {
-        FILE* file = std::tmpfile();
-        std::fputs(lines.c_str(), file);
-        std::rewind(file);
-        int result = length ? ReadBSCANBoundaryLength(file, &head[0]) : ReadBSCANBoundaryRegister(file, &head[0]);
-        std::fclose(file);
-        return result;
+        return bscan_test::RunReader(lines, [&](FILE* file) {
+            return length ? ReadBSCANBoundaryLength(file, &head[0]) : ReadBSCANBoundaryRegister(file, &head[0]);
+        });
     }
 };
 

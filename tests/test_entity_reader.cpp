@@ -8,6 +8,8 @@
 
 #include "parser/BScanParser.h"
 
+#include "ReaderRun.h"
+
 #include "ScratchDir.h"
 
 namespace {
@@ -54,12 +56,12 @@ public:
     int Run(int (BScanParser::*reader)(FILE*, char*), std::string first, const std::string& rest,
             std::string& next)
     {
-        FILE* f = std::fopen(WriteTemp("run", rest).c_str(), "r");
-        int result = (this->*reader)(f, &first[0]);
-        if (GetLine(f, next, nullptr) != BSDL_OK)
-            next = "<eof>";
-        std::fclose(f);
-        return result;
+        return bscan_test::RunReader(
+            rest, [&](FILE* f) { return (this->*reader)(f, &first[0]); },
+            [&](FILE* f) {
+                if (GetLine(f, next, nullptr) != BSDL_OK)
+                    next = "<eof>";
+            });
     }
 };
 

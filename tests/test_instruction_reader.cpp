@@ -7,6 +7,8 @@
 
 #include "parser/BScanParser.h"
 
+#include "ReaderRun.h"
+
 #include "ScratchDir.h"
 
 namespace {
@@ -34,16 +36,12 @@ public:
     int Run(int (BScanParser::*reader)(FILE*, char*), std::string first, const std::string& rest,
             std::string* next = nullptr)
     {
-        std::string path = bscan_test::ScratchPath("reader_attribute.bsdl");
-        FILE* f = std::fopen(path.c_str(), "w");
-        std::fputs(rest.c_str(), f);
-        std::fclose(f);
-        f = std::fopen(path.c_str(), "r");
-        int result = (this->*reader)(f, &first[0]);
-        if (next && GetLine(f, *next, nullptr) != BSDL_OK)
-            *next = "<eof>";
-        std::fclose(f);
-        return result;
+        return bscan_test::RunReader(
+            rest, [&](FILE* f) { return (this->*reader)(f, &first[0]); },
+            [&](FILE* f) {
+                if (next && GetLine(f, *next, nullptr) != BSDL_OK)
+                    *next = "<eof>";
+            });
     }
 
     // "NAME(item,item) ..." of the stored instructions and registers.

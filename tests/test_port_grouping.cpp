@@ -7,6 +7,8 @@
 
 #include "parser/BScanParser.h"
 
+#include "ReaderRun.h"
+
 namespace {
 
 class GroupingParser : public BScanParser {
@@ -24,12 +26,7 @@ public:
     GroupingParser() = default;
     int Read(const std::string& lines, const std::string& head = "attribute PORT_GROUPING of D : entity is ")
     {
-        FILE* file = std::tmpfile();
-        std::fputs(lines.c_str(), file);
-        std::rewind(file);
-        int result = ReadPortGroupingAttribute(file, head.c_str());
-        std::fclose(file);
-        return result;
+        return bscan_test::RunReader(lines, [&](FILE* file) { return ReadPortGroupingAttribute(file, head.c_str()); });
     }
     // All pairs as "P/N p n;" and the marks of the given ports as "+", "-" or ".".
     std::string Pairs()

@@ -7,6 +7,8 @@
 
 #include "parser/BScanParser.h"
 
+#include "ReaderRun.h"
+
 namespace {
 
 class PresetParser : public BScanParser {
@@ -21,14 +23,11 @@ public:
             m_pinMap = new BScanPinMap();
             m_pinMap->AllocateBScanCellTable(6);
         }
-        FILE* file = std::tmpfile();
-        std::fputs("\"0 (BC_1, *, internal, 1), 1 (BC_1, *, internal, 0), 2 (BC_1, *, internal, X),\" &\n"
-                   "\"3 (BC_1, *, internal, 1), 4 (BC_1, *, internal, 0), 5 (BC_1, *, internal, 1)\";\n",
-                   file);
-        std::rewind(file);
         std::string head = "attribute BOUNDARY_REGISTER of D : entity is";
-        int result = ReadBSCANBoundaryRegister(file, &head[0]);
-        std::fclose(file);
+        int result = bscan_test::RunReader(
+            "\"0 (BC_1, *, internal, 1), 1 (BC_1, *, internal, 0), 2 (BC_1, *, internal, X),\" &\n"
+            "\"3 (BC_1, *, internal, 1), 4 (BC_1, *, internal, 0), 5 (BC_1, *, internal, 1)\";\n",
+            [&](FILE* file) { return ReadBSCANBoundaryRegister(file, &head[0]); });
         return result == 0 ? Cells() : "failed";
     }
     std::string Cells()

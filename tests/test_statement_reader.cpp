@@ -15,6 +15,8 @@
 #include "ScratchDir.h"
 #include "parser/BScanParser.h"
 
+#include "ReaderRun.h"
+
 namespace {
 
 class ReaderProbe : public BScanParser {
@@ -28,19 +30,7 @@ public:
     using BScanParser::ReadPackageDB;
 };
 
-class TextFile {
-public:
-    explicit TextFile(const std::string& content) : m_stream(std::tmpfile())
-    {
-        std::fwrite(content.data(), 1, content.size(), m_stream);
-        std::rewind(m_stream);
-    }
-    ~TextFile() { std::fclose(m_stream); }
-    operator FILE*() const { return m_stream; }
-
-private:
-    FILE* m_stream;
-};
+using bscan_test::TextFile;
 
 using PinParts = std::vector<std::pair<std::string, uint16_t>>;
 

@@ -1,0 +1,73 @@
+// The library's own steps on a pin map and its cells that the installed
+// headers do not show (internal, not installed). PinMapAccess is the one
+// friend of BScanPinMap, KBScanCell and KPinNode for them:
+// - the package pin map reader names and numbers a pin in one step;
+// - the boundary register reader stores an entry it read compactly
+//   (PackedEntry), through the same steps as AddNewRegister
+//   (StoreRegister, model/BScanCellTable.cpp);
+// - a cell's pin name set from a text of known length, and an entry's
+//   texts stored in its cell in one call (StoreEntryTexts,
+//   model/CellVocabularyInternal.h, inline where it is used).
+#ifndef BSCAN_PINMAPACCESSINTERNAL_H
+#define BSCAN_PINMAPACCESSINTERNAL_H
+
+#include <cstddef>
+#include <cstdint>
+
+#include "model/BScanPinMap.h"
+
+class PinMapAccess {
+public:
+    // A register entry as the boundary register reader keeps it, compact:
+    // its port name lies at these offsets in one writable text, ended by a
+    // NUL (an empty port name where the port is "*"); its cell type and
+    // function are told already (CellType and CellFunction values,
+    // FUNC_NONE for a function text that names none), and its values are
+    // eSignal values.
+    struct PackedEntry {
+        int number;
+        int portIndex;
+        int controlCell;
+        std::uint16_t portStart;
+        std::uint16_t portEnd;
+        std::uint8_t cellType;
+        std::uint8_t function;
+        std::uint8_t safe;
+        std::uint8_t disableValue;
+        std::uint8_t disableResult;
+        std::uint8_t value;
+    };
+
+    // SerialSetPinName and then SerialSetPinNumber for the same port name
+    // and occurrence, with one lookup of the node.
+    static void SerialSetPinNameAndNumber(BScanPinMap& map, char* portName, int occurrence,
+                                          char* pinName, int pinNumber);
+
+    // AddNewRegister for a packed entry whose port name lies in `text`.
+    static int AddRegister(BScanPinMap& map, char* text, const PackedEntry& entry,
+                           const char* originalName);
+
+    // What AddNewRegister and AddRegister do: the entry's parts are read
+    // through `parts`, an ArgumentParts (AddNewRegister's arguments) or a
+    // PackedParts (a packed entry and its text), both defined with it.
+    struct ArgumentParts;
+    struct PackedParts;
+    template <class Parts>
+    static int StoreRegister(BScanPinMap& map, const Parts& parts);
+
+    // KBScanCell::SetPinName for a name of `length` bytes, measured by the
+    // caller.
+    static void SetCellPinName(KBScanCell& cell, const char* name, std::size_t length);
+
+    // The parts of a register entry, stored in one call: the cell type
+    // when `setType` (SetCellType(CellType)), the function unless it is
+    // FUNC_NONE, SetOriginalPinName(originalName) and the pin name
+    // (SetCellPinName), in that order. The caller tells the type and the
+    // function from their texts (an unknown function text leaves the
+    // function, as SetFunction(char*) does).
+    static inline void StoreEntryTexts(KBScanCell& cell, bool setType, CellType cellType,
+                                       CellFunction function, const char* originalName,
+                                       const char* pinName, std::size_t pinNameLength);
+};
+
+#endif
