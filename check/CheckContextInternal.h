@@ -42,6 +42,11 @@ public:
     const BScanDevice& Device() const { return m_device; }
     // The port declaration for `name` ignoring case, null when none.
     const BScanPortDeclaration* Port(const std::string& name) const;
+    // The index of a declaration of the device's Ports().
+    std::size_t IndexOf(const BScanPortDeclaration& port) const
+    {
+        return static_cast<std::size_t>(&port - m_device.Ports().data());
+    }
     // The declaration of the port a boundary-register entry names (found
     // once per entry), null when none.
     const BScanPortDeclaration* PortOf(const BScanCellEntry& entry) const;
