@@ -94,7 +94,7 @@ CellFn FunctionNamed(const std::string& f)
     return CellFn::Unknown;
 }
 
-CheckContext::CheckContext(const BScanDevice& device) : m_device(device)
+CheckContext::CheckContext(const BScanDevice& device) : m_device(device), m_cells(device.BoundaryEntries())
 {
     m_ports.reserve(device.Ports().size());
     for (const BScanPortDeclaration& port : device.Ports())
@@ -119,22 +119,6 @@ const BScanPortDeclaration* CheckContext::Port(const std::string& name) const
 {
     auto found = m_ports.find(std::string_view(name));
     return found == m_ports.end() ? nullptr : found->second;
-}
-
-CellFn CheckContext::FunctionOf(const BScanCellEntry& entry) const
-{
-    const std::vector<BScanCellEntry>& cells = m_device.BoundaryEntries();
-    if (cells.empty() || &entry < &cells.front() || &entry > &cells.back())
-        return FunctionNamed(entry.function);
-    return m_cellFunctions[static_cast<std::size_t>(&entry - &cells.front())];
-}
-
-const BScanPortDeclaration* CheckContext::PortOf(const BScanCellEntry& entry) const
-{
-    const std::vector<BScanCellEntry>& cells = m_device.BoundaryEntries();
-    if (cells.empty() || &entry < &cells.front() || &entry > &cells.back())
-        return entry.portName.empty() ? nullptr : Port(entry.portName);
-    return m_cellPorts[static_cast<std::size_t>(&entry - &cells.front())];
 }
 
 std::vector<const BScanCellEntry*> CheckContext::EntriesOf(long long number) const

@@ -49,8 +49,18 @@ public:
     }
     // The declaration of the port a boundary-register entry names (found
     // once per entry), null when none.
-    const BScanPortDeclaration* PortOf(const BScanCellEntry& entry) const;
-    CellFn FunctionOf(const BScanCellEntry& entry) const;
+    const BScanPortDeclaration* PortOf(const BScanCellEntry& entry) const
+    {
+        const std::size_t k = EntryIndex(entry);
+        if (k < m_cellPorts.size())
+            return m_cellPorts[k];
+        return entry.portName.empty() ? nullptr : Port(entry.portName);
+    }
+    CellFn FunctionOf(const BScanCellEntry& entry) const
+    {
+        const std::size_t k = EntryIndex(entry);
+        return k < m_cellFunctions.size() ? m_cellFunctions[k] : FunctionNamed(entry.function);
+    }
     // Every entry with cell number `number` (merged cells have two), in
     // file order.
     std::vector<const BScanCellEntry*> EntriesOf(long long number) const;
@@ -78,7 +88,17 @@ public:
     std::vector<BScanFinding>& Findings() { return m_findings; }
 
 private:
+    // The index of an entry of the device's BoundaryEntries(); an entry
+    // elsewhere gives an index past their end.
+    std::size_t EntryIndex(const BScanCellEntry& entry) const
+    {
+        if (m_cells.empty() || &entry < m_cells.data() || &entry >= m_cells.data() + m_cells.size())
+            return m_cells.size();
+        return static_cast<std::size_t>(&entry - m_cells.data());
+    }
+
     const BScanDevice& m_device;
+    const std::vector<BScanCellEntry>& m_cells;                              // the device's boundary entries
     std::unordered_map<std::string_view, const BScanPortDeclaration*, NameHash, NameEqual> m_ports;
     std::vector<const BScanPortDeclaration*> m_cellPorts;                    // per boundary entry
     std::vector<CellFn> m_cellFunctions;                                     // per boundary entry

@@ -242,13 +242,14 @@ void FileWalk::ReadDeclaration(std::size_t first, std::size_t end)
             break;
         }
     }
+    m_out.ports.reserve(m_out.ports.size() + (colon - first));
     for (std::size_t j = first; j < colon; ++j) {
         if (m_tokens[j].kind != TokenKind::Word)
             continue;
-        BScanPortDeclaration named = declaration;
-        named.name = TokenText(m_text, m_tokens[j]);
+        m_out.ports.push_back(declaration);
+        BScanPortDeclaration& named = m_out.ports.back();
+        named.name.assign(m_text, m_tokens[j].offset, m_tokens[j].length);
         named.line = m_tokens[j].line;
-        m_out.ports.push_back(std::move(named));
     }
 }
 
