@@ -21,7 +21,7 @@ std::string Upper(const std::string& text)
     return out;
 }
 
-bool SameText(const std::string& a, const std::string& b)
+bool SameText(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())
         return false;
@@ -103,9 +103,16 @@ CheckContext::CheckContext(const BScanDevice& device) : m_device(device), m_cell
     m_cellPorts.reserve(cells.size());
     m_cellFunctions.reserve(cells.size());
     m_byNumber.reserve(cells.size());
+    const BScanCellEntry* previous = nullptr;     // entries of one port mostly follow each other
     for (const BScanCellEntry& entry : cells) {
         m_cellFunctions.push_back(FunctionNamed(entry.function));
-        m_cellPorts.push_back(entry.portName.empty() ? nullptr : Port(entry.portName));
+        if (entry.portName.empty())
+            m_cellPorts.push_back(nullptr);
+        else if (previous && previous->portName == entry.portName)
+            m_cellPorts.push_back(m_cellPorts.back());
+        else
+            m_cellPorts.push_back(Port(entry.portName));
+        previous = &entry;
         m_byNumber.emplace_back(entry.number, &entry);
     }
     // Files mostly list their cells in order: sort only when they are not.

@@ -118,7 +118,7 @@ std::vector<SwallowedSpan> FindSwallowedSpans(CheckContext& context);
 
 // Helpers shared by the rule files.
 std::string Upper(const std::string& text);
-bool SameText(const std::string& a, const std::string& b);
+bool SameText(std::string_view a, std::string_view b);
 std::string Shorten(const std::string& text, std::size_t most = 60);
 std::string JoinNames(const std::vector<std::string>& names, std::size_t most = 8);
 

@@ -190,7 +190,7 @@ void CheckLostPins(CheckContext& c)
             const KPinNode* node =
                 static_cast<const KPinNode*>(list->GetAt(run.first + static_cast<int>(k)));
             const char* pin = node->GetPinName();
-            if (!entry.pins[k].empty() && (!pin || entry.pins[k] != pin)) {
+            if (!entry.pins[k].empty() && (!pin || std::string_view(entry.pins[k]) != pin)) {
                 lost.push_back(entry.pins[k]);
                 got.push_back(pin ? pin : "");
             }
