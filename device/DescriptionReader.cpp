@@ -242,7 +242,6 @@ void FileWalk::ReadDeclaration(std::size_t first, std::size_t end)
             break;
         }
     }
-    m_out.ports.reserve(m_out.ports.size() + (colon - first));
     for (std::size_t j = first; j < colon; ++j) {
         if (m_tokens[j].kind != TokenKind::Word)
             continue;
