@@ -21,7 +21,7 @@ std::string Upper(const std::string& text)
     return out;
 }
 
-bool SameText(const std::string& a, const std::string& b)
+bool SameText(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())
         return false;
@@ -94,7 +94,7 @@ CellFn FunctionNamed(const std::string& f)
     return CellFn::Unknown;
 }
 
-CheckContext::CheckContext(const BScanDevice& device) : m_device(device)
+CheckContext::CheckContext(const BScanDevice& device) : m_device(device), m_cells(device.BoundaryEntries())
 {
     m_ports.reserve(device.Ports().size());
     for (const BScanPortDeclaration& port : device.Ports())
@@ -103,9 +103,16 @@ CheckContext::CheckContext(const BScanDevice& device) : m_device(device)
     m_cellPorts.reserve(cells.size());
     m_cellFunctions.reserve(cells.size());
     m_byNumber.reserve(cells.size());
+    const BScanCellEntry* previous = nullptr;     // entries of one port mostly follow each other
     for (const BScanCellEntry& entry : cells) {
         m_cellFunctions.push_back(FunctionNamed(entry.function));
-        m_cellPorts.push_back(entry.portName.empty() ? nullptr : Port(entry.portName));
+        if (entry.portName.empty())
+            m_cellPorts.push_back(nullptr);
+        else if (previous && previous->portName == entry.portName)
+            m_cellPorts.push_back(m_cellPorts.back());
+        else
+            m_cellPorts.push_back(Port(entry.portName));
+        previous = &entry;
         m_byNumber.emplace_back(entry.number, &entry);
     }
     // Files mostly list their cells in order: sort only when they are not.
@@ -119,22 +126,6 @@ const BScanPortDeclaration* CheckContext::Port(const std::string& name) const
 {
     auto found = m_ports.find(std::string_view(name));
     return found == m_ports.end() ? nullptr : found->second;
-}
-
-CellFn CheckContext::FunctionOf(const BScanCellEntry& entry) const
-{
-    const std::vector<BScanCellEntry>& cells = m_device.BoundaryEntries();
-    if (cells.empty() || &entry < &cells.front() || &entry > &cells.back())
-        return FunctionNamed(entry.function);
-    return m_cellFunctions[static_cast<std::size_t>(&entry - &cells.front())];
-}
-
-const BScanPortDeclaration* CheckContext::PortOf(const BScanCellEntry& entry) const
-{
-    const std::vector<BScanCellEntry>& cells = m_device.BoundaryEntries();
-    if (cells.empty() || &entry < &cells.front() || &entry > &cells.back())
-        return entry.portName.empty() ? nullptr : Port(entry.portName);
-    return m_cellPorts[static_cast<std::size_t>(&entry - &cells.front())];
 }
 
 std::vector<const BScanCellEntry*> CheckContext::EntriesOf(long long number) const

@@ -2,7 +2,6 @@
 // bsr-control-cell, bsr-disable, bsr-function-direction,
 // safe-enables-driver and shared-control.
 #include <algorithm>
-#include <set>
 
 #include "check/CheckContextInternal.h"
 
@@ -320,6 +319,8 @@ void CheckSafeValues(CheckContext& c)
     std::stable_sort(controlled.begin(), controlled.end(),
                      [](const std::pair<long long, const BScanCellEntry*>& a,
                         const std::pair<long long, const BScanCellEntry*>& b) { return a.first < b.first; });
+    std::vector<std::string> enabled, ports;
+    std::vector<std::pair<const void*, long long>> distinctPorts;   // (port or cell, index), sorted
     for (const BScanCellEntry& control : cells) {
         if (!IsControlFunction(c.FunctionOf(control)))
             continue;
@@ -329,19 +330,21 @@ void CheckSafeValues(CheckContext& c)
                                       });
         if (first == controlled.end() || first->first != control.number)
             continue;
-        std::vector<const BScanCellEntry*> served;
-        for (; first != controlled.end() && first->first == control.number; ++first)
-            served.push_back(first->second);
-        std::vector<std::string> enabled, ports;
-        std::set<std::pair<const void*, long long>> distinctPorts;   // (port or cell, index)
-        for (const BScanCellEntry* cell : served) {
+        enabled.clear();
+        ports.clear();
+        distinctPorts.clear();
+        for (; first != controlled.end() && first->first == control.number; ++first) {
+            const BScanCellEntry* cell = first->second;
             const BScanPortDeclaration* declaration = c.PortOf(*cell);
             const std::pair<const void*, long long> key =
                 declaration ? std::make_pair(static_cast<const void*>(declaration), cell->portIndex)
                             : std::make_pair(static_cast<const void*>(cell), -1LL);
             const std::string port = cell->portName.empty() ? "cell " + CellName(*cell) : cell->port;
-            if (distinctPorts.insert(key).second)
+            auto place = std::lower_bound(distinctPorts.begin(), distinctPorts.end(), key);
+            if (place == distinctPorts.end() || *place != key) {
+                distinctPorts.insert(place, key);
                 ports.push_back(port);
+            }
             if ((control.safe == "0"sv || control.safe == "1"sv) &&
                 (cell->disableValue == "0"sv || cell->disableValue == "1"sv) && cell->disableValue != control.safe)
                 enabled.push_back(port);

@@ -42,10 +42,25 @@ public:
     const BScanDevice& Device() const { return m_device; }
     // The port declaration for `name` ignoring case, null when none.
     const BScanPortDeclaration* Port(const std::string& name) const;
+    // The index of a declaration of the device's Ports().
+    std::size_t IndexOf(const BScanPortDeclaration& port) const
+    {
+        return static_cast<std::size_t>(&port - m_device.Ports().data());
+    }
     // The declaration of the port a boundary-register entry names (found
     // once per entry), null when none.
-    const BScanPortDeclaration* PortOf(const BScanCellEntry& entry) const;
-    CellFn FunctionOf(const BScanCellEntry& entry) const;
+    const BScanPortDeclaration* PortOf(const BScanCellEntry& entry) const
+    {
+        const std::size_t k = EntryIndex(entry);
+        if (k < m_cellPorts.size())
+            return m_cellPorts[k];
+        return entry.portName.empty() ? nullptr : Port(entry.portName);
+    }
+    CellFn FunctionOf(const BScanCellEntry& entry) const
+    {
+        const std::size_t k = EntryIndex(entry);
+        return k < m_cellFunctions.size() ? m_cellFunctions[k] : FunctionNamed(entry.function);
+    }
     // Every entry with cell number `number` (merged cells have two), in
     // file order.
     std::vector<const BScanCellEntry*> EntriesOf(long long number) const;
@@ -73,7 +88,17 @@ public:
     std::vector<BScanFinding>& Findings() { return m_findings; }
 
 private:
+    // The index of an entry of the device's BoundaryEntries(); an entry
+    // elsewhere gives an index past their end.
+    std::size_t EntryIndex(const BScanCellEntry& entry) const
+    {
+        if (m_cells.empty() || &entry < m_cells.data() || &entry >= m_cells.data() + m_cells.size())
+            return m_cells.size();
+        return static_cast<std::size_t>(&entry - m_cells.data());
+    }
+
     const BScanDevice& m_device;
+    const std::vector<BScanCellEntry>& m_cells;                              // the device's boundary entries
     std::unordered_map<std::string_view, const BScanPortDeclaration*, NameHash, NameEqual> m_ports;
     std::vector<const BScanPortDeclaration*> m_cellPorts;                    // per boundary entry
     std::vector<CellFn> m_cellFunctions;                                     // per boundary entry
@@ -93,7 +118,7 @@ std::vector<SwallowedSpan> FindSwallowedSpans(CheckContext& context);
 
 // Helpers shared by the rule files.
 std::string Upper(const std::string& text);
-bool SameText(const std::string& a, const std::string& b);
+bool SameText(std::string_view a, std::string_view b);
 std::string Shorten(const std::string& text, std::size_t most = 60);
 std::string JoinNames(const std::vector<std::string>& names, std::size_t most = 8);
 

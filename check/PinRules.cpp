@@ -29,10 +29,12 @@ void CheckOnePinMap(CheckContext& c, const BScanPinMapString& map, bool selected
                     std::vector<const BScanPortDeclaration*>* entryPorts = nullptr)
 {
     const BScanDevice& d = c.Device();
-    std::unordered_map<const BScanPortDeclaration*, const BScanPinEntry*> mapped;
+    // The first entry naming each declaration, by the declaration's index.
+    std::vector<const BScanPinEntry*> mapped(d.Ports().size(), nullptr);
     std::unordered_map<std::string_view, const BScanPinEntry*> pins;     // pin -> entry
-    mapped.reserve(map.entries.size());
     pins.reserve(map.entries.size() * 2);
+    if (entryPorts)
+        entryPorts->reserve(map.entries.size());
     for (const BScanPinEntry& entry : map.entries) {
         const BScanPortDeclaration* port = c.Port(entry.port);
         if (entryPorts)
@@ -41,17 +43,20 @@ void CheckOnePinMap(CheckContext& c, const BScanPinMapString& map, bool selected
             c.Add("pin-map-port", BScanSeverity::Error, entry.line,
                   "pin map " + map.name + " names " + entry.port + ", which is not declared").port = entry.port;
         } else {
-            auto inserted = mapped.emplace(port, &entry);
-            if (!inserted.second)
+            const BScanPinEntry*& first = mapped[c.IndexOf(*port)];
+            if (first) {
                 c.Add("pin-map-port", BScanSeverity::Error, entry.line,
                       "pin map " + map.name + " names " + entry.port + " again (first on line " +
-                          std::to_string(inserted.first->second->line) + ")").port = entry.port;
-            else if (static_cast<long long>(entry.pins.size()) != port->Count())
-                c.Add("pin-map-port", BScanSeverity::Error, entry.line,
-                      "pin map " + map.name + " gives " + entry.port + " " + std::to_string(entry.pins.size()) +
-                          (entry.pins.size() == 1 ? " pin" : " pins") + "; the port has " +
-                          std::to_string(port->Count()) + (port->Count() == 1 ? " element" : " elements"))
-                    .port = entry.port;
+                          std::to_string(first->line) + ")").port = entry.port;
+            } else {
+                first = &entry;
+                if (static_cast<long long>(entry.pins.size()) != port->Count())
+                    c.Add("pin-map-port", BScanSeverity::Error, entry.line,
+                          "pin map " + map.name + " gives " + entry.port + " " + std::to_string(entry.pins.size()) +
+                              (entry.pins.size() == 1 ? " pin" : " pins") + "; the port has " +
+                              std::to_string(port->Count()) + (port->Count() == 1 ? " element" : " elements"))
+                        .port = entry.port;
+            }
         }
         for (const std::string& pin : entry.pins) {
             if (pin.empty())
@@ -65,7 +70,10 @@ void CheckOnePinMap(CheckContext& c, const BScanPinMapString& map, bool selected
         }
     }
     for (const BScanPortDeclaration& port : d.Ports()) {
-        if (port.mode == "linkage"sv || mapped.count(&port) || mapped.count(c.Port(port.name)))
+        if (port.mode == "linkage"sv || mapped[c.IndexOf(port)])
+            continue;
+        const BScanPortDeclaration* declared = c.Port(port.name);    // the first of the name
+        if (declared && mapped[c.IndexOf(*declared)])
             continue;
         c.Add("pin-map-port", BScanSeverity::Error, selected ? port.line : map.line,
               "port " + port.name + " is missing from pin map " + map.name).port = port.name;
@@ -117,9 +125,10 @@ void CheckLostPins(CheckContext& c)
     // The core's nodes of each declared port: the pin map lists the nodes
     // of one declaration one after the other, so a port's nodes are the run
     // that begins at its first node.
-    std::unordered_map<const BScanPortDeclaration*, std::pair<int, int>> runs;   // first node, count
+    // By declaration index: first node and count; a first node of -1 when
+    // the declaration has no run.
+    std::vector<std::pair<int, int>> runs(d.Ports().size(), std::make_pair(-1, 0));
     const KObjList* list = pinMap->GetPinListArray();
-    runs.reserve(d.Ports().size());
     // The pin map made the nodes in declaration order, Count() per name:
     // walk both together while the names agree, and look the rest up.
     int k = 0;
@@ -130,7 +139,7 @@ void CheckLostPins(CheckContext& c)
         const KPinNode* node = static_cast<const KPinNode*>(list->GetAt(k));
         if (!node || !node->GetPortName() || !SameText(node->GetPortName(), port.name))
             break;
-        runs.emplace(&port, std::make_pair(k, static_cast<int>(count)));
+        runs[c.IndexOf(port)] = std::make_pair(k, static_cast<int>(count));
         k += static_cast<int>(count);
     }
     const char* previous = nullptr;
@@ -145,12 +154,14 @@ void CheckLostPins(CheckContext& c)
         }
         if (!previous || std::strcmp(previous, name) != 0) {
             current = c.Port(name);
-            if (current && !runs.emplace(current, std::make_pair(k, 0)).second)
+            if (current && runs[c.IndexOf(*current)].first >= 0)
                 current = nullptr;       // a second declaration of the name: its nodes are not the first
+            else if (current)
+                runs[c.IndexOf(*current)] = std::make_pair(k, 0);
         }
         previous = name;
         if (current)
-            ++runs[current].second;
+            ++runs[c.IndexOf(*current)].second;
     }
     // The pins later pin maps give, by upper-case port name.
     std::unordered_map<std::string, std::pair<const BScanPinMapString*, const BScanPinEntry*>> later;
@@ -170,16 +181,16 @@ void CheckLostPins(CheckContext& c)
         const BScanPinEntry& entry = map->entries[e];
         const BScanPortDeclaration* port =
             e < c.m_selectedEntryPorts.size() ? c.m_selectedEntryPorts[e] : c.Port(entry.port);
-        auto found = runs.find(port);
-        if (!port || found == runs.end())
+        if (!port || runs[c.IndexOf(*port)].first < 0)
             continue;
+        const std::pair<int, int>& run = runs[c.IndexOf(*port)];
         std::vector<std::string> lost;
         std::vector<std::string> got;
-        for (std::size_t k = 0; k < entry.pins.size() && k < static_cast<std::size_t>(found->second.second); ++k) {
+        for (std::size_t k = 0; k < entry.pins.size() && k < static_cast<std::size_t>(run.second); ++k) {
             const KPinNode* node =
-                static_cast<const KPinNode*>(list->GetAt(found->second.first + static_cast<int>(k)));
+                static_cast<const KPinNode*>(list->GetAt(run.first + static_cast<int>(k)));
             const char* pin = node->GetPinName();
-            if (!entry.pins[k].empty() && (!pin || entry.pins[k] != pin)) {
+            if (!entry.pins[k].empty() && (!pin || std::string_view(entry.pins[k]) != pin)) {
                 lost.push_back(entry.pins[k]);
                 got.push_back(pin ? pin : "");
             }

@@ -19,6 +19,8 @@ struct CharClasses {
                 table[c] |= kWord;
         for (int c : {'(', ')', ',', ':', ';', '[', ']', '&', '*', '"'})
             table[c] |= kValueSymbol;
+        for (int c : {'(', ')', ','})
+            table[c] |= kFieldBreakCharacter;
     }
 };
 
@@ -27,6 +29,7 @@ const CharClasses kClasses;
 inline bool IsWordChar(unsigned char c) { return kClasses.table[c] & kWord; }
 inline bool IsBlank(unsigned char c) { return kClasses.table[c] & kBlank; }
 inline bool IsValueSymbol(unsigned char c) { return kClasses.table[c] & kValueSymbol; }
+inline bool IsBlankOrValueSymbol(unsigned char c) { return kClasses.table[c] & (kBlank | kValueSymbol); }
 
 }  // namespace
 
@@ -89,7 +92,7 @@ bool NextValueToken(const std::string& text, std::size_t& offset, Token& token)
         return true;
     }
     std::size_t start = i;
-    while (i < n && !IsBlank(static_cast<unsigned char>(text[i])) && !IsValueSymbol(static_cast<unsigned char>(text[i])))
+    while (i < n && !IsBlankOrValueSymbol(static_cast<unsigned char>(text[i])))
         ++i;
     token = Token{TokenKind::Word, 0, start, i - start, 0};
     offset = i;

@@ -14,9 +14,20 @@ namespace bscan_device {
 enum class TokenKind : unsigned char { Word, String, Symbol };
 
 // Character classes of the tokenizers, one table lookup each.
-enum : unsigned char { kOtherCharacter = 0, kBlankCharacter = 1, kWordCharacter = 2, kValueSymbolCharacter = 4 };
+enum : unsigned char {
+    kOtherCharacter = 0,
+    kBlankCharacter = 1,
+    kWordCharacter = 2,
+    kValueSymbolCharacter = 4,
+    kFieldBreakCharacter = 8,     // '(', ')' and ','
+};
 extern const unsigned char* const kCharacterClasses;   // 256 entries
 inline bool IsBlankCharacter(unsigned char c) { return kCharacterClasses[c] & kBlankCharacter; }
+// Neither a blank nor '(', ')', ',': a character inside a field's text.
+inline bool IsFieldCharacter(unsigned char c)
+{
+    return !(kCharacterClasses[c] & (kBlankCharacter | kFieldBreakCharacter));
+}
 
 struct Token {
     TokenKind kind;

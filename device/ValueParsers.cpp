@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cstdlib>
+#include <string_view>
 
 #include "device/DescriptionLexerInternal.h"
 #include "device/DeviceDescriptionInternal.h"
@@ -89,33 +90,43 @@ public:
         if (!IsSymbol('('))
             return false;
         const std::string& text = m_value.text;
+        const std::size_t n = text.size();
         int depth = 1;
         std::size_t first = std::string::npos;     // the field's first character that is no blank
         std::size_t last = 0;                      // after its last one
         std::size_t previousEnd = m_current.offset + 1;   // after the last character that is no blank
-        for (std::size_t i = m_current.offset + 1; i < text.size(); ++i) {
+        std::size_t i = m_current.offset + 1;
+        while (i < n) {
             const char c = text[i];
-            if (IsBlankCharacter(static_cast<unsigned char>(c)))
-                continue;
-            previousEnd = i + 1;
-            if (c == '(') {
-                ++depth;
-            } else if (c == ')') {
-                if (--depth == 0) {
-                    AddField(fields, first, last);
-                    m_offset = i + 1;
-                    m_previousEnd = i + 1;
-                    Lex();
-                    return true;
-                }
-            } else if (c == ',' && depth == 1) {
-                AddField(fields, first, last);
-                first = std::string::npos;
+            if (IsBlankCharacter(static_cast<unsigned char>(c))) {
+                ++i;
                 continue;
             }
+            if (depth == 1 && c == ',') {
+                AddField(fields, first, last);
+                first = std::string::npos;
+                previousEnd = ++i;
+                continue;
+            }
+            if (depth == 1 && c == ')') {
+                AddField(fields, first, last);
+                m_offset = i + 1;
+                m_previousEnd = i + 1;
+                Lex();
+                return true;
+            }
+            if (c == '(')
+                ++depth;
+            else if (c == ')')
+                --depth;
             if (first == std::string::npos)
                 first = i;
-            last = i + 1;
+            // The character and the run of field characters after it.
+            ++i;
+            while (i < n && IsFieldCharacter(static_cast<unsigned char>(text[i])))
+                ++i;
+            last = i;
+            previousEnd = i;
         }
         AddField(fields, first, last);
         m_offset = text.size();
@@ -186,10 +197,10 @@ void ReadCellEntries(const JoinedValue& value, std::vector<BScanCellEntry>& out)
     ValueWalk walk(value);
     std::vector<std::pair<std::size_t, std::size_t>> fields;
     const std::string& text = value.text;
-    // Field k of the entry into `field`, as written.
+    // Field k of the entry into `field` (empty: the entry is new), as written.
     auto take = [&](std::size_t k, std::string& field) {
         if (k < fields.size() && fields[k].first < fields[k].second)
-            field.assign(text, fields[k].first, fields[k].second - fields[k].first);
+            field.append(text.data() + fields[k].first, fields[k].second - fields[k].first);
     };
     while (!walk.AtEnd()) {
         if (!walk.IsItem()) {
@@ -209,11 +220,11 @@ void ReadCellEntries(const JoinedValue& value, std::vector<BScanCellEntry>& out)
         BScanCellEntry& entry = out.back();
         entry.line = line;
         entry.number = Number(text, number.offset, number.length);
-        entry.text.assign(text, first, walk.PreviousEnd() - first);
+        entry.text.append(text.data() + first, walk.PreviousEnd() - first);
         entry.fieldCount = static_cast<int>(fields.size());
         take(0, entry.cellType);
         take(1, entry.port);
-        if (!entry.port.empty() && entry.port != "*") {
+        if (!entry.port.empty() && std::string_view(entry.port) != "*") {
             // NAME or NAME(INDEX): the name without the blanks before '(',
             // the index between the parentheses.
             const std::size_t open = entry.port.find('(');
