@@ -38,7 +38,7 @@ asan: deps
 
 # The suite again with the fast paths compiled out (BSCAN_ACCELERATE=OFF).
 plain: deps
-	cmake -S . -B $(PLAIN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBSCAN_ACCELERATE=OFF -DBSCAN_BENCH=OFF
+	cmake -S . -B $(PLAIN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBSCAN_ACCELERATE=OFF -DBSCAN_BENCH=OFF -DBSCAN_PYTHON=OFF
 	cmake --build $(PLAIN_BUILD) -j $(JOBS)
 	cd $(PLAIN_BUILD) && ctest --output-on-failure -j $(JOBS)
 
