@@ -127,6 +127,27 @@ std::string BScanChain::PreloadOpcode(size_t index, std::string* name) const
     return ShiftableOpcode(preload);
 }
 
+std::string BScanChain::InstructionCapture(size_t index) const
+{
+    const BScanChainDevice& device = m_devices[index];
+    const size_t length = static_cast<size_t>(device.irLength);
+    if (device.HasFile()) {
+        std::string capture = device.device->InstructionCapture();
+        bool wellFormed = capture.size() == length;
+        for (char& c : capture) {
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            wellFormed = wellFormed && (c == '0' || c == '1' || c == 'X');
+        }
+        if (wellFormed)
+            return capture;
+    }
+    std::string capture(length, 'X');
+    capture[length - 1] = '1';
+    if (length >= 2)
+        capture[length - 2] = '0';
+    return capture;
+}
+
 bool BScanChain::HasIdcode(size_t index) const
 {
     const BScanChainDevice& device = m_devices[index];

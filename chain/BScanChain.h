@@ -85,6 +85,10 @@ public:
     std::string PreloadOpcode(size_t index, std::string* name = nullptr) const;
     // The device has an IDCODE instruction and a 32-bit IDCODE_REGISTER.
     bool HasIdcode(size_t index) const;
+    // What Capture-IR loads, as BSDL writes it ('0', '1', 'X'; first
+    // character shifted last), irLength characters: INSTRUCTION_CAPTURE when
+    // it is that long, else X...X01 (the two bits every device captures).
+    std::string InstructionCapture(size_t index) const;
 
     // Drives NAME.PORT=VALUE[:in|:out] arguments in the order given, each on
     // its device's pin map exactly as `bscan drive` does (drive/). Marks the

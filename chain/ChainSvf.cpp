@@ -6,6 +6,15 @@
 
 namespace {
 
+// Bits of all ones shifted beyond the chain's instruction register in the
+// check, so that a board with a longer chain ends in BYPASS too.
+const int kPadding = 32;
+
+// After each check: players that queue scans and compare TDO later
+// (OpenOCD does, until its buffer fills) compare at a TRST command, before
+// going on; TRST OFF keeps the reset line inactive, as it is, on any board.
+const char* const kCheckpoint = "! the check is complete here\nTRST OFF;\n";
+
 // One step: the instruction per device and the DR the step shifts.
 struct Step {
     std::vector<std::string> opcodes;
@@ -42,6 +51,32 @@ int WriteChainSvf(const BScanChain& chain, const ChainSvfOptions& options, std::
     svf += "STATE RESET;\nSTATE IDLE;\nENDIR IDLE;\nENDDR IDLE;\n";
 
     if (options.idcodeCheck) {
+        // The instruction register first, with every device in BYPASS: all
+        // ones is BYPASS on any device, and the scan is kPadding bits longer
+        // than the chain file's, so that even on a board whose chain is up
+        // to that much longer every device ends in BYPASS. The player
+        // checks what comes out: each device's capture pattern, then the
+        // padding's own ones. Only on a chain that passes does any other
+        // instruction get shifted.
+        ScanBits ones, captures, mask;
+        for (size_t i = count; i-- > 0;) {
+            const std::string capture = chain.InstructionCapture(i);
+            for (auto it = capture.rbegin(); it != capture.rend(); ++it) {
+                ones.push_back(1);
+                captures.push_back(*it == '1' ? 1 : 0);
+                mask.push_back(*it == 'X' ? 0 : 1);
+            }
+        }
+        for (int i = 0; i < kPadding; ++i) {
+            ones.push_back(1);
+            captures.push_back(1);
+            mask.push_back(1);
+        }
+        svf += "! instruction register check: every device in BYPASS, its capture pattern expected\n";
+        svf += "SIR " + std::to_string(ones.size()) + " TDI (" + ScanBitsHex(ones) + ") TDO (" +
+               ScanBitsHex(captures) + ") MASK (" + ScanBitsHex(mask) + ");\n";
+        svf += kCheckpoint;
+
         Step step;
         std::vector<std::string> roles(count);
         step.opcodes.resize(count);
@@ -64,6 +99,7 @@ int WriteChainSvf(const BScanChain& chain, const ChainSvfOptions& options, std::
         }
         if (!WriteStep(chain, "IDCODE check", roles, step, true, svf, error))
             return -1;
+        svf += kCheckpoint;
     }
 
     // Nothing driven: nothing to preload, the chain stays as the check

@@ -3,10 +3,19 @@
 // The order, each step shifting the whole instruction register and the
 // whole data register of the chain:
 //   1. STATE RESET; STATE IDLE; ENDIR IDLE; ENDDR IDLE;
-//   2. (idcodeCheck) every device with an IDCODE instruction and IDCODE
-//      register in IDCODE, the others in BYPASS; the DR shifted with TDO
-//      expected: the IDCODE bits where the pattern cares, 0 for each bypass
-//      bit, so that a player stops on a wrong or misordered chain;
+//   2. (idcodeCheck) first the instruction register: all ones (BYPASS on
+//      any device), 32 bits longer than the chain's, with TDO expected:
+//      each device's capture pattern (X not cared for), then the padding's
+//      ones. A board whose chain differs in length or layout stops the
+//      player here, every device in BYPASS whatever the board (up to 32
+//      bits longer): no instruction but BYPASS has been loaded yet. Then
+//      every device with an IDCODE instruction and IDCODE register in
+//      IDCODE, the others in BYPASS; the DR shifted with TDO expected: the
+//      IDCODE bits where the pattern cares, 0 for each bypass bit, so that
+//      a player stops on a wrong or misordered chain. Each check is
+//      followed by TRST OFF (the reset line left inactive): players that
+//      queue scans and compare TDO later, as OpenOCD does, compare there,
+//      before anything else is shifted;
 //   3. every driven device in its preload instruction (PRELOAD, else
 //      SAMPLE/PRELOAD, else SAMPLE), the others in BYPASS; the DR shifted
 //      with each driven device's image and 0 for each bypass bit. The

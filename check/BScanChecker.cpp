@@ -14,13 +14,23 @@ std::string Upper(const std::string& text)
 {
     std::string out(text);
     for (char& c : out)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
     return out;
 }
 
 bool SameText(const std::string& a, const std::string& b)
 {
-    return a.size() == b.size() && Upper(a) == Upper(b);
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+        if (x != y)
+            return false;
+    }
+    return true;
 }
 
 std::string Shorten(const std::string& text, std::size_t most)
@@ -43,15 +53,56 @@ std::string JoinNames(const std::vector<std::string>& names, std::size_t most)
     return out;
 }
 
+std::size_t NameHash::operator()(std::string_view name) const
+{
+    std::size_t hash = 14695981039346656037ull;
+    for (char c : name) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    }
+    return hash;
+}
+
+bool NameEqual::operator()(std::string_view a, std::string_view b) const
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+CellFn FunctionNamed(const std::string& f)
+{
+    if (f == "input") return CellFn::Input;
+    if (f == "output3") return CellFn::Output3;
+    if (f == "control") return CellFn::Control;
+    if (f == "bidir") return CellFn::Bidir;
+    if (f == "output2") return CellFn::Output2;
+    if (f == "internal") return CellFn::Internal;
+    if (f == "clock") return CellFn::Clock;
+    if (f == "observe_only") return CellFn::ObserveOnly;
+    if (f == "controlr") return CellFn::Controlr;
+    return CellFn::Unknown;
+}
+
 CheckContext::CheckContext(const BScanDevice& device) : m_device(device)
 {
     m_ports.reserve(device.Ports().size());
     for (const BScanPortDeclaration& port : device.Ports())
-        m_ports.emplace(Upper(port.name), &port);
+        m_ports.emplace(std::string_view(port.name), &port);
     const std::vector<BScanCellEntry>& cells = device.BoundaryEntries();
     m_cellPorts.reserve(cells.size());
+    m_cellFunctions.reserve(cells.size());
     m_byNumber.reserve(cells.size());
     for (const BScanCellEntry& entry : cells) {
+        m_cellFunctions.push_back(FunctionNamed(entry.function));
         m_cellPorts.push_back(entry.portName.empty() ? nullptr : Port(entry.portName));
         m_byNumber.emplace_back(entry.number, &entry);
     }
@@ -62,8 +113,16 @@ CheckContext::CheckContext(const BScanDevice& device) : m_device(device)
 
 const BScanPortDeclaration* CheckContext::Port(const std::string& name) const
 {
-    auto found = m_ports.find(Upper(name));
+    auto found = m_ports.find(std::string_view(name));
     return found == m_ports.end() ? nullptr : found->second;
+}
+
+CellFn CheckContext::FunctionOf(const BScanCellEntry& entry) const
+{
+    const std::vector<BScanCellEntry>& cells = m_device.BoundaryEntries();
+    if (cells.empty() || &entry < &cells.front() || &entry > &cells.back())
+        return FunctionNamed(entry.function);
+    return m_cellFunctions[static_cast<std::size_t>(&entry - &cells.front())];
 }
 
 const BScanPortDeclaration* CheckContext::PortOf(const BScanCellEntry& entry) const
@@ -77,13 +136,19 @@ const BScanPortDeclaration* CheckContext::PortOf(const BScanCellEntry& entry) co
 std::vector<const BScanCellEntry*> CheckContext::EntriesOf(long long number) const
 {
     std::vector<const BScanCellEntry*> out;
+    EntriesOf(number, out);
+    return out;
+}
+
+void CheckContext::EntriesOf(long long number, std::vector<const BScanCellEntry*>& out) const
+{
+    out.clear();
     auto first = std::lower_bound(m_byNumber.begin(), m_byNumber.end(), number,
                                   [](const std::pair<long long, const BScanCellEntry*>& a, long long n) {
                                       return a.first < n;
                                   });
     for (; first != m_byNumber.end() && first->first == number; ++first)
         out.push_back(first->second);
-    return out;
 }
 
 bool CheckContext::IsControl(const std::string& function)
@@ -91,46 +156,17 @@ bool CheckContext::IsControl(const std::string& function)
     return function == "control" || function == "controlr";
 }
 
-long long CheckContext::LineCount()
+std::string CheckContext::PreparedLine(long long line) const
 {
-    if (!m_linesRead) {
-        m_linesRead = true;
-        std::FILE* file = std::fopen(m_device.Path().c_str(), "rb");
-        if (file) {
-            char block[65536];
-            std::size_t got;
-            while ((got = std::fread(block, 1, sizeof block, file)) > 0)
-                m_text.append(block, got);
-            std::fclose(file);
-        }
-        for (std::size_t start = 0; start < m_text.size();) {
-            m_lineStarts.push_back(start);
-            std::size_t end = m_text.find('\n', start);
-            if (end == std::string::npos)
-                break;
-            start = end + 1;
-        }
-    }
-    return static_cast<long long>(m_lineStarts.size());
-}
-
-std::string CheckContext::PreparedLine(long long line)
-{
-    if (line < 1 || line > LineCount())
+    std::string text = m_device.LineText(line);
+    std::size_t comment = text.find("--");
+    if (comment != std::string::npos)
+        text.erase(comment);
+    std::size_t b = text.find_first_not_of(" \t\r\n");
+    if (b == std::string::npos)
         return std::string();
-    const std::size_t start = m_lineStarts[static_cast<std::size_t>(line - 1)];
-    std::size_t end = m_text.find('\n', start);
-    if (end == std::string::npos)
-        end = m_text.size();
-    std::size_t comment = m_text.find("--", start);
-    if (comment < end)
-        end = comment;
-    while (end > start && std::strchr(" \t\r\n", m_text[end - 1]) && m_text[end - 1] != 0)
-        --end;
-    std::size_t b = start;
-    while (b < end && std::strchr(" \t\r\n", m_text[b]) && m_text[b] != 0)
-        ++b;
-    return m_text.substr(b, end - b);
+    std::size_t e = text.find_last_not_of(" \t\r\n");
+    return text.substr(b, e - b + 1);
 }
 
 BScanFinding& CheckContext::Add(const char* rule, BScanSeverity severity, long long line,
@@ -190,18 +226,18 @@ const char* BScanChecker::SeverityName(BScanSeverity severity)
 const std::vector<BScanRule>& BScanChecker::Rules()
 {
     static const std::vector<BScanRule> rules = {
-        {"read-failed", BScanSeverity::Error, "the core's Read gives a negative code: the statement or entry, its line and the reason"},
+        {"read-failed", BScanSeverity::Error, "the library's Read gives a negative code: the statement or entry, its line and the reason"},
         {"entity-end", BScanSeverity::Warning, "the name after end differs from the entity's, or the entity has no end"},
         {"tap-ports", BScanSeverity::Error, "a TAP_SCAN attribute missing, naming an undeclared port or a port of the wrong direction"},
-        {"port-grouping", BScanSeverity::Error, "PORT_GROUPING names undeclared ports or a port twice (error); a pair the core's reading drops (warning)"},
+        {"port-grouping", BScanSeverity::Error, "PORT_GROUPING names undeclared ports or a port twice (error); a pair the library's reading drops (warning)"},
         {"compliance-patterns", BScanSeverity::Error, "COMPLIANCE_PATTERNS names undeclared ports, or a pattern's width differs from the port list"},
         {"design-warning", BScanSeverity::Note, "the file's DESIGN_WARNING text"},
-        {"attribute-case", BScanSeverity::Warning, "an attribute the core reads, written with its name not in upper case: the core skips it"},
-        {"statement-swallowed", BScanSeverity::Warning, "the core reads on past a statement (a head whose 'is' is not between blanks, or a BOUNDARY_REGISTER or PIN_MAP_STRING attribute whose value stands whole on its first line) and loses the statements it swallows"},
-        {"line-cut", BScanSeverity::Warning, "a physical line longer than 254 characters: what the core's read loses at the cut"},
+        {"attribute-case", BScanSeverity::Warning, "an attribute the library reads, written with its name not in upper case: the library skips it"},
+        {"statement-swallowed", BScanSeverity::Warning, "the library reads on past a statement (a head whose 'is' is not between blanks, or a BOUNDARY_REGISTER or PIN_MAP_STRING attribute whose value stands whole on its first line) and loses the statements it swallows"},
+        {"line-cut", BScanSeverity::Warning, "a physical line longer than 254 characters: what the library's read loses at the cut"},
         {"pin-map-port", BScanSeverity::Error, "a declared port missing from the selected pin map, an undeclared port in it, or a vector whose pin list length differs from its range"},
         {"pin-duplicate", BScanSeverity::Error, "one pin assigned to two ports"},
-        {"pin-lost", BScanSeverity::Warning, "a port that the file gives a pin, that the core reads without it"},
+        {"pin-lost", BScanSeverity::Warning, "a port that the file gives a pin, that the library reads without it"},
         {"opcode-length", BScanSeverity::Error, "an opcode not exactly INSTRUCTION_LENGTH characters of 0, 1 and X"},
         {"instruction-mandatory", BScanSeverity::Error, "BYPASS, EXTEST or SAMPLE missing"},
         {"bypass-opcode", BScanSeverity::Error, "BYPASS has no all-ones opcode"},

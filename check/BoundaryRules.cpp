@@ -10,16 +10,14 @@ namespace bscan_check {
 
 namespace {
 
-const std::set<std::string>& KnownFunctions()
+bool IsInputLike(CellFn function)
 {
-    static const std::set<std::string> functions = {"input", "output2", "output3", "control", "controlr",
-                                                    "internal", "clock", "bidir", "observe_only"};
-    return functions;
+    return function == CellFn::Input || function == CellFn::Clock || function == CellFn::ObserveOnly;
 }
 
-bool IsInputLike(const std::string& function)
+bool IsControlFunction(CellFn function)
 {
-    return function == "input" || function == "clock" || function == "observe_only";
+    return function == CellFn::Control || function == CellFn::Controlr;
 }
 
 std::string CellName(const BScanCellEntry& entry)
@@ -46,7 +44,7 @@ BScanFinding& AddForCell(CheckContext& c, const char* rule, BScanSeverity severi
 bool FunctionSuits(const std::string& mode, const std::string& function)
 {
     if (mode == "in")
-        return IsInputLike(function);
+        return IsInputLike(FunctionNamed(function));
     if (mode == "out" || mode == "buffer")
         return function == "output2" || function == "output3" || function == "observe_only";
     if (mode == "inout")
@@ -85,7 +83,7 @@ void CheckEntries(CheckContext& c)
                            " fields; an entry needs cell type, port, function and safe value");
             continue;
         }
-        if (!KnownFunctions().count(entry.function))
+        if (c.FunctionOf(entry) == CellFn::Unknown)
             AddForCell(c, "bsr-entry", BScanSeverity::Error, entry,
                        "cell " + CellName(entry) + " has the unknown function '" + entry.function + "'");
         if (entry.safe != "0" && entry.safe != "1" && entry.safe != "X")
@@ -130,7 +128,7 @@ void CheckLength(CheckContext& c)
         std::size_t end = k;
         int inputs = 0;
         while (end < byNumber.size() && byNumber[end].first == byNumber[k].first) {
-            inputs += IsInputLike(byNumber[end].second->function) ? 1 : 0;
+            inputs += IsInputLike(c.FunctionOf(*byNumber[end].second)) ? 1 : 0;
             ++end;
         }
         const long long number = byNumber[k].first;
@@ -196,6 +194,7 @@ void CheckPorts(CheckContext& c)
 
 void CheckControlCells(CheckContext& c)
 {
+    std::vector<const BScanCellEntry*> controls;
     for (const BScanCellEntry& entry : c.Device().BoundaryEntries()) {
         if (entry.fieldCount < 5)
             continue;
@@ -205,7 +204,7 @@ void CheckControlCells(CheckContext& c)
                            "', which is no cell number");
             continue;
         }
-        const std::vector<const BScanCellEntry*> controls = c.EntriesOf(entry.control);
+        c.EntriesOf(entry.control, controls);
         if (controls.empty()) {
             AddForCell(c, "bsr-control-cell", BScanSeverity::Error, entry,
                        "cell " + CellName(entry) + " names control cell " + std::to_string(entry.control) +
@@ -214,10 +213,10 @@ void CheckControlCells(CheckContext& c)
         }
         // An output2 or bidir cell that names itself describes an open
         // collector or open drain: its own value 1 or 0 switches it off.
-        bool isControl = entry.control == entry.number &&
-                         (entry.function == "output2" || entry.function == "bidir");
+        const CellFn function = c.FunctionOf(entry);
+        bool isControl = entry.control == entry.number && (function == CellFn::Output2 || function == CellFn::Bidir);
         for (const BScanCellEntry* control : controls)
-            isControl = isControl || CheckContext::IsControl(control->function);
+            isControl = isControl || IsControlFunction(c.FunctionOf(*control));
         if (!isControl)
             AddForCell(c, "bsr-control-cell", BScanSeverity::Error, entry,
                        "cell " + CellName(entry) + " names control cell " + std::to_string(entry.control) +
@@ -227,11 +226,15 @@ void CheckControlCells(CheckContext& c)
 
 void CheckDisable(CheckContext& c)
 {
-    static const std::set<std::string> states = {"Z", "WEAK0", "WEAK1", "PULL0", "PULL1", "KEEPER"};
+    auto isState = [](const std::string& state) {
+        return state == "Z" || state == "WEAK0" || state == "WEAK1" || state == "PULL0" || state == "PULL1" ||
+               state == "KEEPER";
+    };
     for (const BScanCellEntry& entry : c.Device().BoundaryEntries()) {
         if (entry.fieldCount < 4)
             continue;
-        const bool needsControl = entry.function == "output3" || entry.function == "bidir";
+        const CellFn function = c.FunctionOf(entry);
+        const bool needsControl = function == CellFn::Output3 || function == CellFn::Bidir;
         if ((needsControl && entry.fieldCount < 7) || entry.fieldCount == 5 || entry.fieldCount == 6) {
             std::string lacking = entry.fieldCount <= 4 ? "control cell, disable value and disabled state"
                                   : entry.fieldCount == 5 ? "disable value and disabled state"
@@ -245,7 +248,7 @@ void CheckDisable(CheckContext& c)
             AddForCell(c, "bsr-disable", BScanSeverity::Error, entry,
                        "cell " + CellName(entry) + " has the disable value '" + entry.disableValue +
                            "'; it must be 0 or 1");
-        if (entry.fieldCount >= 7 && !states.count(entry.disabledState))
+        if (entry.fieldCount >= 7 && !isState(entry.disabledState))
             AddForCell(c, "bsr-disable", BScanSeverity::Error, entry,
                        "cell " + CellName(entry) + " has the disabled state '" + entry.disabledState +
                            "'; it must be Z, WEAK0, WEAK1, PULL0, PULL1 or KEEPER");
@@ -266,7 +269,7 @@ void CheckDirections(CheckContext& c)
     std::map<std::pair<std::string, std::string>, std::vector<const BScanCellEntry*>> refused;
     std::vector<std::pair<std::string, std::string>> order;
     for (const BScanCellEntry& entry : c.Device().BoundaryEntries()) {
-        if (entry.fieldCount < 3 || entry.portName.empty() || !KnownFunctions().count(entry.function))
+        if (entry.fieldCount < 3 || entry.portName.empty() || c.FunctionOf(entry) == CellFn::Unknown)
             continue;
         const BScanPortDeclaration* port = c.PortOf(entry);
         if (!port)
@@ -294,13 +297,13 @@ void CheckDirections(CheckContext& c)
             names.push_back(CellName(*cell) + " (" + cell->port + ")");
         const std::string mode = c.PortOf(*cells.front())->mode;
         std::string why = key.first != mode
-                              ? "the core reads mode words in lower case only, so such ports have no direction "
+                              ? "the library reads mode words in lower case only, so such ports have no direction "
                                 "and take no cell"
-                              : "the core takes no " + key.second + " cell on a port of mode " + mode;
+                              : "the library takes no " + key.second + " cell on a port of mode " + mode;
         AddForCell(c, "bsr-function-direction", BScanSeverity::Error, *cells.front(),
                    std::to_string(cells.size()) + " " + key.second + (cells.size() == 1 ? " cell" : " cells") +
                        " of ports declared " + key.first + " (" + JoinNames(names, 4) + "): " + why +
-                       "; the core refuses such a cell with -1");
+                       "; the library refuses such a cell with -1");
     }
 }
 
@@ -316,7 +319,7 @@ void CheckSafeValues(CheckContext& c)
                      [](const std::pair<long long, const BScanCellEntry*>& a,
                         const std::pair<long long, const BScanCellEntry*>& b) { return a.first < b.first; });
     for (const BScanCellEntry& control : cells) {
-        if (!CheckContext::IsControl(control.function))
+        if (!IsControlFunction(c.FunctionOf(control)))
             continue;
         auto first = std::lower_bound(controlled.begin(), controlled.end(), control.number,
                                       [](const std::pair<long long, const BScanCellEntry*>& a, long long n) {
@@ -328,10 +331,14 @@ void CheckSafeValues(CheckContext& c)
         for (; first != controlled.end() && first->first == control.number; ++first)
             served.push_back(first->second);
         std::vector<std::string> enabled, ports;
-        std::set<std::string> distinctPorts;
+        std::set<std::pair<const void*, long long>> distinctPorts;   // (port or cell, index)
         for (const BScanCellEntry* cell : served) {
+            const BScanPortDeclaration* declaration = c.PortOf(*cell);
+            const std::pair<const void*, long long> key =
+                declaration ? std::make_pair(static_cast<const void*>(declaration), cell->portIndex)
+                            : std::make_pair(static_cast<const void*>(cell), -1LL);
             const std::string port = cell->portName.empty() ? "cell " + CellName(*cell) : cell->port;
-            if (distinctPorts.insert(Upper(port)).second)
+            if (distinctPorts.insert(key).second)
                 ports.push_back(port);
             if ((control.safe == "0" || control.safe == "1") &&
                 (cell->disableValue == "0" || cell->disableValue == "1") && cell->disableValue != control.safe)

@@ -6,6 +6,7 @@
 
 #include <map>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -13,6 +14,26 @@
 #include "check/BScanChecker.h"
 
 namespace bscan_check {
+
+// A statement the core reads on past: its line, the last line the core
+// takes into it, and why.
+struct SwallowedSpan {
+    long long line = 0;
+    long long lastLine = 0;
+    std::string statement;       // e.g. "attribute PIN_MAP"
+    std::string reason;
+};
+// A boundary cell's function, told once per entry.
+enum class CellFn : unsigned char { Input, Clock, ObserveOnly, Output2, Output3, Control, Controlr, Internal, Bidir, Unknown };
+CellFn FunctionNamed(const std::string& function);   // function in lower case
+
+// Case-insensitive hashing and equality of names.
+struct NameHash {
+    std::size_t operator()(std::string_view name) const;
+};
+struct NameEqual {
+    bool operator()(std::string_view a, std::string_view b) const;
+};
 
 class CheckContext {
 public:
@@ -24,34 +45,37 @@ public:
     // The declaration of the port a boundary-register entry names (found
     // once per entry), null when none.
     const BScanPortDeclaration* PortOf(const BScanCellEntry& entry) const;
+    CellFn FunctionOf(const BScanCellEntry& entry) const;
     // Every entry with cell number `number` (merged cells have two), in
     // file order.
     std::vector<const BScanCellEntry*> EntriesOf(long long number) const;
+    void EntriesOf(long long number, std::vector<const BScanCellEntry*>& out) const;
     // The entries sorted by cell number (file order within a number).
     const std::vector<std::pair<long long, const BScanCellEntry*>>& ByNumber() const { return m_byNumber; }
     // True when `function` is control or controlr.
     static bool IsControl(const std::string& function);
     std::string Quote(const std::string& text) const { return "'" + text + "'"; }
 
-    // The number of the file's physical lines (the file is read on first
-    // use; 0 when it cannot be read).
-    long long LineCount();
+    // The number of the file's physical lines.
+    long long LineCount() const { return m_device.LineCount(); }
     // Line `line` (1-based) as the core's statement reader prepares it:
     // cut at "--" and stripped of blanks, tabs and line ends at both ends.
-    std::string PreparedLine(long long line);
+    std::string PreparedLine(long long line) const;
+
+    // The statements the core reads on past (found once).
+    std::vector<SwallowedSpan> m_spans;
+    bool m_spansFound = false;
 
     BScanFinding& Add(const char* rule, BScanSeverity severity, long long line, const std::string& message);
     std::vector<BScanFinding>& Findings() { return m_findings; }
 
 private:
     const BScanDevice& m_device;
-    std::unordered_map<std::string, const BScanPortDeclaration*> m_ports;   // upper-case name
+    std::unordered_map<std::string_view, const BScanPortDeclaration*, NameHash, NameEqual> m_ports;
     std::vector<const BScanPortDeclaration*> m_cellPorts;                    // per boundary entry
+    std::vector<CellFn> m_cellFunctions;                                     // per boundary entry
     std::vector<std::pair<long long, const BScanCellEntry*>> m_byNumber;
     std::vector<BScanFinding> m_findings;
-    std::string m_text;                                                      // the file, read on first use
-    std::vector<std::size_t> m_lineStarts;
-    bool m_linesRead = false;
 };
 
 // The rule groups, each in its own file.
@@ -62,14 +86,6 @@ void CheckInstructions(CheckContext& context);     // opcode-*, instruction-*, b
 void CheckEntity(CheckContext& context);           // tap-ports, port-grouping, compliance-patterns, design-warning, entity-end
 void CheckSwallowed(CheckContext& context);        // statement-swallowed
 
-// A statement the core reads on past: its line, the last line the core
-// takes into it, and why.
-struct SwallowedSpan {
-    long long line = 0;
-    long long lastLine = 0;
-    std::string statement;       // e.g. "attribute PIN_MAP"
-    std::string reason;
-};
 std::vector<SwallowedSpan> FindSwallowedSpans(CheckContext& context);
 
 // Helpers shared by the rule files.

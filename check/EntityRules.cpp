@@ -102,7 +102,7 @@ void CheckGrouping(CheckContext& c)
         return;
     if (d.BoundaryRegisterLine() > 0 && grouping->line > d.BoundaryRegisterLine()) {
         c.Add("port-grouping", BScanSeverity::Warning, grouping->line,
-              "PORT_GROUPING stands after BOUNDARY_REGISTER: the core ties no pair to its cells");
+              "PORT_GROUPING stands after BOUNDARY_REGISTER: the library ties no pair to its cells");
         return;
     }
     if (parser.GetDifferentialPairCount() == 0) {
@@ -113,9 +113,9 @@ void CheckGrouping(CheckContext& c)
                 continue;
             if (!map->GetBScanCellByOriginalName(pair.negative.c_str())) {
                 c.Add("port-grouping", BScanSeverity::Warning, pair.line,
-                      "the core drops every differential pair: no boundary-register entry is followed by a "
+                      "the library drops every differential pair: no boundary-register entry is followed by a "
                       "comment naming " + pair.negative + ", the negative leg of (" + pair.positive + ", " +
-                          pair.negative + "), and the core finds a negative leg's cell by that comment")
+                          pair.negative + "), and the library finds a negative leg's cell by that comment")
                     .port = pair.negative;
                 break;
             }
@@ -132,7 +132,7 @@ void CheckGrouping(CheckContext& c)
             if (SameText(mine.positive, positive))
                 line = mine.line;
         c.Add("port-grouping", BScanSeverity::Warning, line,
-              "the core ties the pair of " + positive + " to no cells: no boundary cell serves " + positive)
+              "the library ties the pair of " + positive + " to no cells: no boundary cell serves " + positive)
             .port = positive;
     }
 }
@@ -176,7 +176,7 @@ void CheckAttributeCase(CheckContext& c)
         for (const char* name : kCoreAttributes)
             if (SameText(attribute.name, name) && attribute.name != name)
                 c.Add("attribute-case", BScanSeverity::Warning, attribute.line,
-                      "attribute " + attribute.name + ": the core reads attribute names in upper case only and "
+                      "attribute " + attribute.name + ": the library reads attribute names in upper case only and "
                       "skips this one, so the model lacks its " + std::string(name));
 }
 

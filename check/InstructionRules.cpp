@@ -74,9 +74,11 @@ void CheckMandatory(CheckContext& c)
     const BScanInstruction* bypass = d.FindInstruction("BYPASS");
     if (bypass && d.InstructionLength() > 0) {
         const std::string ones(static_cast<std::size_t>(d.InstructionLength()), '1');
+        // An X bit stands for both values, so a pattern of 1s and Xs
+        // selects BYPASS with the all-ones code too.
         bool found = false;
         for (const std::string& opcode : bypass->opcodes)
-            found = found || opcode == ones;
+            found = found || (IsPattern(opcode, true) && Overlap(opcode, ones));
         if (!found)
             AddForInstruction(c, "bypass-opcode", BScanSeverity::Error, bypass->line, bypass->name,
                               "BYPASS has no all-ones opcode (" + ones + ")");
@@ -128,7 +130,10 @@ void CheckCapture(CheckContext& c)
         c.Add("instruction-capture", BScanSeverity::Error, d.EntityLine(), "the file has no INSTRUCTION_CAPTURE");
         return;
     }
-    const std::string& pattern = d.InstructionCapture();
+    // Blanks around the pattern inside its quotes are no bits.
+    std::string pattern = d.InstructionCapture();
+    const std::size_t b = pattern.find_first_not_of(" \t");
+    pattern = b == std::string::npos ? std::string() : pattern.substr(b, pattern.find_last_not_of(" \t") - b + 1);
     if (!IsPattern(pattern, true) || pattern.empty()) {
         c.Add("instruction-capture", BScanSeverity::Error, capture->line,
               "INSTRUCTION_CAPTURE '" + Shorten(pattern) + "' is not made of 0, 1 and X");

@@ -1,6 +1,8 @@
 // Rules on the pin map and the file's lines: pin-map-port, pin-duplicate,
 // pin-lost and line-cut.
 #include <cctype>
+#include <cstring>
+#include <string_view>
 #include <map>
 #include <unordered_map>
 #include <set>
@@ -24,8 +26,8 @@ bool IsLongLine(const BScanDevice& d, long long line)
 void CheckOnePinMap(CheckContext& c, const BScanPinMapString& map, bool selected)
 {
     const BScanDevice& d = c.Device();
-    std::unordered_map<std::string, const BScanPinEntry*> mapped;   // upper-case port name
-    std::unordered_map<std::string, const BScanPinEntry*> pins;     // pin -> entry
+    std::unordered_map<const BScanPortDeclaration*, const BScanPinEntry*> mapped;
+    std::unordered_map<std::string_view, const BScanPinEntry*> pins;     // pin -> entry
     mapped.reserve(map.entries.size());
     pins.reserve(map.entries.size() * 2);
     for (const BScanPinEntry& entry : map.entries) {
@@ -34,7 +36,7 @@ void CheckOnePinMap(CheckContext& c, const BScanPinMapString& map, bool selected
             c.Add("pin-map-port", BScanSeverity::Error, entry.line,
                   "pin map " + map.name + " names " + entry.port + ", which is not declared").port = entry.port;
         } else {
-            auto inserted = mapped.emplace(Upper(entry.port), &entry);
+            auto inserted = mapped.emplace(port, &entry);
             if (!inserted.second)
                 c.Add("pin-map-port", BScanSeverity::Error, entry.line,
                       "pin map " + map.name + " names " + entry.port + " again (first on line " +
@@ -58,7 +60,7 @@ void CheckOnePinMap(CheckContext& c, const BScanPinMapString& map, bool selected
         }
     }
     for (const BScanPortDeclaration& port : d.Ports()) {
-        if (port.mode == "linkage" || mapped.count(Upper(port.name)))
+        if (port.mode == "linkage" || mapped.count(&port) || mapped.count(c.Port(port.name)))
             continue;
         c.Add("pin-map-port", BScanSeverity::Error, selected ? port.line : map.line,
               "port " + port.name + " is missing from pin map " + map.name).port = port.name;
@@ -101,20 +103,36 @@ void CheckLostPins(CheckContext& c)
     for (const SwallowedSpan& span : FindSwallowedSpans(c)) {
         if (map->line > span.line && map->line <= span.lastLine) {
             c.Add("pin-lost", BScanSeverity::Warning, map->line,
-                  "pin map " + map->name + " is never read by the core: " + span.statement + " (line " +
+                  "pin map " + map->name + " is never read by the library: " + span.statement + " (line " +
                       std::to_string(span.line) + ") takes its lines (statement-swallowed), so its " +
                       std::to_string(map->entries.size()) + " entries give no port a pin");
             return;
         }
     }
-    // The core's nodes by upper-case port name, in list order.
-    std::unordered_map<std::string, std::vector<const KPinNode*>> nodes;
+    // The core's nodes of each declared port: the pin map lists the nodes
+    // of one declaration one after the other, so a port's nodes are the run
+    // that begins at its first node.
+    std::unordered_map<const BScanPortDeclaration*, std::pair<int, int>> runs;   // first node, count
     const KObjList* list = pinMap->GetPinListArray();
-    nodes.reserve(static_cast<std::size_t>(list->GetCount()));
+    runs.reserve(d.Ports().size());
+    const char* previous = nullptr;
+    const BScanPortDeclaration* current = nullptr;
     for (int k = 0; k < list->GetCount(); ++k) {
         const KPinNode* node = static_cast<const KPinNode*>(list->GetAt(k));
-        if (node && node->GetPortName())
-            nodes[Upper(node->GetPortName())].push_back(node);
+        const char* name = node ? node->GetPortName() : nullptr;
+        if (!name) {
+            previous = nullptr;
+            current = nullptr;
+            continue;
+        }
+        if (!previous || std::strcmp(previous, name) != 0) {
+            current = c.Port(name);
+            if (current && !runs.emplace(current, std::make_pair(k, 0)).second)
+                current = nullptr;       // a second declaration of the name: its nodes are not the first
+        }
+        previous = name;
+        if (current)
+            ++runs[current].second;
     }
     // The pins later pin maps give, by upper-case port name.
     std::unordered_map<std::string, std::pair<const BScanPinMapString*, const BScanPinEntry*>> later;
@@ -132,13 +150,15 @@ void CheckLostPins(CheckContext& c)
     const BScanPinMapString* overwriter = nullptr;
     for (const BScanPinEntry& entry : map->entries) {
         const BScanPortDeclaration* port = c.Port(entry.port);
-        auto found = nodes.find(Upper(entry.port));
-        if (!port || found == nodes.end())
+        auto found = runs.find(port);
+        if (!port || found == runs.end())
             continue;
         std::vector<std::string> lost;
         std::vector<std::string> got;
-        for (std::size_t k = 0; k < entry.pins.size() && k < found->second.size(); ++k) {
-            const char* pin = found->second[k]->GetPinName();
+        for (std::size_t k = 0; k < entry.pins.size() && k < static_cast<std::size_t>(found->second.second); ++k) {
+            const KPinNode* node =
+                static_cast<const KPinNode*>(list->GetAt(found->second.first + static_cast<int>(k)));
+            const char* pin = node->GetPinName();
             if (!entry.pins[k].empty() && (!pin || entry.pins[k] != pin)) {
                 lost.push_back(entry.pins[k]);
                 got.push_back(pin ? pin : "");
@@ -155,11 +175,11 @@ void CheckLostPins(CheckContext& c)
         std::string why;
         if (entry.port != port->name)
             why = "the pin map writes " + entry.port + " and the port clause " + port->name +
-                  ": the core matches the names with their case";
+                  ": the library matches the names with their case";
         else if (IsLongLine(d, entry.line))
-            why = "line " + std::to_string(entry.line) + " is cut by the core's 254-character read";
+            why = "line " + std::to_string(entry.line) + " is cut by the library's 254-character read";
         else
-            why = "the core's reading of the pin map assigns it no pin";
+            why = "the library's reading of the pin map assigns it no pin";
         c.Add("pin-lost", BScanSeverity::Warning, entry.line,
               "port " + port->name + " reads without its pin" + (lost.size() > 1 ? "s " : " ") + JoinNames(lost) +
                   ": " + why)
@@ -170,7 +190,7 @@ void CheckLostPins(CheckContext& c)
               std::to_string(overwritten.size()) + " ports (" + JoinNames(overwritten, 4) +
                   ") read with the pins of pin map " + overwriter->name +
                   ", not those of the selected " + map->name +
-                  ": the core assigns the pins of every pin map it reads, the last one winning");
+                  ": the library assigns the pins of every pin map it reads, the last one winning");
 }
 
 bool IsWordChar(char ch)
@@ -212,7 +232,7 @@ void CheckLongLines(CheckContext& c)
                     what = (inString ? "inside the string piece begun at character " +
                                            std::to_string(stringStart + 1) + ", "
                                      : std::string()) +
-                           "splitting " + text.substr(b, e - b) + ", which the core reads as " +
+                           "splitting " + text.substr(b, e - b) + ", which the library reads as " +
                            text.substr(b, i - b) + " and " + text.substr(i, e - i);
                 } else {
                     continue;

@@ -3,7 +3,6 @@
 // line its reader had reached; the light pass knows the statements, so the
 // reason is found by going over the entries the way the core's reader
 // takes them.
-#include <cstdio>
 #include <set>
 
 #include "check/CheckContextInternal.h"
@@ -12,30 +11,16 @@ namespace bscan_check {
 
 namespace {
 
-// The text of file line `line` (1-based), without its line end.
-std::string FileLineText(const std::string& path, long long line)
+// The text of file line `line` (1-based), without its line end and the
+// blanks at its ends.
+std::string FileLineText(const BScanDevice& d, long long line)
 {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
+    std::string text = d.LineText(line);
+    std::size_t b = text.find_first_not_of(" \t");
+    if (b == std::string::npos)
         return std::string();
-    std::string text;
-    long long current = 1;
-    int ch;
-    while ((ch = std::fgetc(file)) != EOF) {
-        if (ch == '\n') {
-            if (current == line)
-                break;
-            ++current;
-            continue;
-        }
-        if (current == line && text.size() < 4096)
-            text += static_cast<char>(ch);
-    }
-    std::fclose(file);
-    while (!text.empty() && (text.back() == '\r' || text.back() == ' ' || text.back() == '\t'))
-        text.pop_back();
-    std::size_t start = text.find_first_not_of(" \t");
-    return start == std::string::npos ? std::string() : text.substr(start);
+    std::size_t e = text.find_last_not_of(" \t\r");
+    return text.substr(b, e - b + 1);
 }
 
 // The attribute statement that spans `line`, null when none.
@@ -86,7 +71,7 @@ bool ExplainRefusedCell(CheckContext& c)
         std::string reason;
         std::string port;
         if (length <= 0) {
-            reason = "the core has no cell table to store cell " + cell +
+            reason = "the library has no cell table to store cell " + cell +
                      " in: BOUNDARY_LENGTH was not read before BOUNDARY_REGISTER";
         } else if (entry.number < 0 || entry.number >= length) {
             reason = "cell " + cell + " lies outside the register of " + std::to_string(length) + " cells";
@@ -104,16 +89,16 @@ bool ExplainRefusedCell(CheckContext& c)
                 if (declaration->modeText != declaration->mode &&
                     (declaration->mode == "in" || declaration->mode == "out" || declaration->mode == "inout" ||
                      declaration->mode == "buffer"))
-                    reason += ": the core reads mode words in lower case only, so the port has no direction "
+                    reason += ": the library reads mode words in lower case only, so the port has no direction "
                               "and takes no cell";
                 else
-                    reason += ": the core admits " + Admitted(declaration->modeText) + " on such a port";
+                    reason += ": the library admits " + Admitted(declaration->modeText) + " on such a port";
             }
         }
         if (reason.empty())
             continue;
         BScanFinding& finding = c.Add("read-failed", BScanSeverity::Error, entry.line,
-                                      "the core refuses BOUNDARY_REGISTER entry '" + Shorten(entry.text, 80) +
+                                      "the library refuses BOUNDARY_REGISTER entry '" + Shorten(entry.text, 80) +
                                           "' (code -1): " + reason);
         finding.cell = cell;
         finding.port = port;
@@ -135,7 +120,7 @@ std::string ExplainGrouping(const BScanDevice& d, const BScanAttribute& grouping
             return "the pair on line " + std::to_string(pair.line) + " lacks a name or the comma between its names";
     }
     (void)grouping;
-    return "its groups or pairs are not separated by commas the way the core reads them";
+    return "its groups or pairs are not separated by commas the way the library reads them";
 }
 
 const char* CodeName(int code)
@@ -163,7 +148,7 @@ void CheckReadFailure(CheckContext& c)
     for (const BScanLongLine& longLine : d.LongLines())
         if (longLine.line == line && d.FileLineOfCoreLine(coreLine - 1) == line)
             cutNote = "; this text is the remainder of line " + std::to_string(line) + " (" +
-                      std::to_string(longLine.text.size()) + " characters), which the core's 254-character read cut";
+                      std::to_string(longLine.text.size()) + " characters), which the library's 254-character read cut";
 
     switch (code) {
     case BSDL_ERR_PACKAGE_FILE:
@@ -177,29 +162,29 @@ void CheckReadFailure(CheckContext& c)
         {
                 if (statement && SameText(statement->name, "PORT_GROUPING")) {
                 c.Add("read-failed", BScanSeverity::Error, statement->line,
-                      "the core refuses PORT_GROUPING" + codeText + ": " + ExplainGrouping(d, *statement));
+                      "the library refuses PORT_GROUPING" + codeText + ": " + ExplainGrouping(d, *statement));
                 return;
             }
             if (ExplainRefusedCell(c))
                 return;
             c.Add("read-failed", BScanSeverity::Error, line,
-                  "the core refuses a boundary cell or port group at " + where + codeText);
+                  "the library refuses a boundary cell or port group at " + where + codeText);
         }
         return;
     case BSDL_ERR_SYNTAX: {
-        const std::string text = FileLineText(d.Path(), line);
+        const std::string text = FileLineText(d, line);
         std::string message;
         if (line <= d.EntityLine() || !d.DescriptionRead()) {
             message = "the file must begin with the word entity in lower case; line " + std::to_string(line) +
                       " reads '" + Shorten(text) + "'";
         } else {
-            message = "line " + std::to_string(line) + " begins with none of the words the core takes in the "
+            message = "line " + std::to_string(line) + " begins with none of the words the library takes in the "
                       "entity's body (port, use, attribute, constant, end, or a string piece): '" +
                       Shorten(text) + "'";
             std::string first = text.substr(0, text.find_first_of(" \t("));
             for (const char* keyword : {"port", "use", "attribute", "constant", "end", "entity"})
                 if (SameText(first, keyword) && first != keyword)
-                    message += "; the core reads the keyword " + std::string(keyword) + " in lower case only";
+                    message += "; the library reads the keyword " + std::string(keyword) + " in lower case only";
             if (statement)
                 message += "; it stands in " + where;
         }
@@ -208,7 +193,7 @@ void CheckReadFailure(CheckContext& c)
     }
     case BSDL_ERR_READ:
     case BSDL_ERR_END_OF_FILE: {
-        std::string message = "the core reached the end of the file (line " + std::to_string(line) + ")";
+        std::string message = "the library reached the end of the file (line " + std::to_string(line) + ")";
         const std::vector<SwallowedSpan> spans = FindSwallowedSpans(c);
         if (!spans.empty() && spans.back().lastLine >= c.LineCount())
             message += " reading " + spans.back().statement + " of line " + std::to_string(spans.back().line) +
@@ -222,7 +207,7 @@ void CheckReadFailure(CheckContext& c)
         return;
     }
     case BSDL_ERR_BAD_VALUE: {
-        std::string message = "the core refuses the value of " + where;
+        std::string message = "the library refuses the value of " + where;
         if (statement && SameText(statement->name, "BOUNDARY_REGISTER")) {
             static const std::set<std::string> states = {"Z", "WEAK0", "WEAK1", "PULL0", "PULL1"};
             for (const BScanCellEntry& entry : d.BoundaryEntries()) {
@@ -237,7 +222,7 @@ void CheckReadFailure(CheckContext& c)
                     continue;
                 BScanFinding& finding = c.Add(
                     "read-failed", BScanSeverity::Error, entry.line,
-                    "the core refuses BOUNDARY_REGISTER entry '" + Shorten(entry.text, 80) + "'" + codeText +
+                    "the library refuses BOUNDARY_REGISTER entry '" + Shorten(entry.text, 80) + "'" + codeText +
                         ": " + reason + " is not one it reads (safe 0, 1, X; disable 0, 1; state Z, WEAK0, WEAK1, "
                         "PULL0, PULL1)");
                 finding.cell = std::to_string(entry.number);
@@ -261,12 +246,12 @@ void CheckReadFailure(CheckContext& c)
     case BSDL_ERR_INSTR_OPCODE:
     case BSDL_ERR_REGISTER_ACCESS:
         c.Add("read-failed", BScanSeverity::Error, statement ? statement->line : line,
-              "the core refuses an entry of " + where +
+              "the library refuses an entry of " + where +
                   ": it takes one entry per quoted piece, and refuses a name holding a blank (two entries in one "
                   "piece) or an empty name in the list" + codeText);
         return;
     default:
-        c.Add("read-failed", BScanSeverity::Error, line, "the core refuses " + where + codeText);
+        c.Add("read-failed", BScanSeverity::Error, line, "the library refuses " + where + codeText);
         return;
     }
 }

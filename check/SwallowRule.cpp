@@ -75,7 +75,10 @@ long long LastPieceLine(CheckContext& c, long long line, long long count)
 
 std::vector<SwallowedSpan> FindSwallowedSpans(CheckContext& c)
 {
-    std::vector<SwallowedSpan> spans;
+    if (c.m_spansFound)
+        return c.m_spans;
+    c.m_spansFound = true;
+    std::vector<SwallowedSpan>& spans = c.m_spans;
     const long long count = c.LineCount();
     for (const BScanAttribute& attribute : c.Device().Attributes()) {
         const std::string first = c.PreparedLine(attribute.line);
@@ -88,13 +91,13 @@ std::vector<SwallowedSpan> FindSwallowedSpans(CheckContext& c)
             span.lastLine = LastHeadLine(c, attribute.line, count);
             std::size_t is = first.rfind("is");
             span.reason = is != std::string::npos && is + 2 < first.size() && first[is + 2] == '\t'
-                              ? "its 'is' is followed by a tab, and the core looks for ' is ' between blanks"
-                              : "its line holds no ' is ' between blanks, which the core looks for";
+                              ? "its 'is' is followed by a tab, and the library looks for ' is ' between blanks"
+                              : "its line holds no ' is ' between blanks, which the library looks for";
         } else if ((attribute.name == "BOUNDARY_REGISTER" || attribute.name == "PIN_MAP_STRING") &&
                    attribute.line == attribute.endLine && first.find('"') != std::string::npos &&
                    !first.empty() && first.back() == ';') {
             span.lastLine = LastPieceLine(c, attribute.line, count);
-            span.reason = "its value stands whole on its first line, and the core reads the lines after it as "
+            span.reason = "its value stands whole on its first line, and the library reads the lines after it as "
                           "further string pieces, up to one that ends in ';'";
         } else {
             continue;
@@ -136,7 +139,7 @@ void CheckSwallowed(CheckContext& c)
         }
         if (!matters && span.lastLine < count)
             continue;
-        std::string message = span.statement + ": " + span.reason + "; the core reads on to line " +
+        std::string message = span.statement + ": " + span.reason + "; the library reads on to line " +
                               std::to_string(span.lastLine);
         if (!lost.empty())
             message += " and loses " + JoinNames(lost, 6);

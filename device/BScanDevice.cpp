@@ -11,7 +11,7 @@ using bscan_device::SameText;
 
 // The core parser, told whether Initialize got as far as Reset: a negative
 // Initialize after Reset is the message file's, and the read goes on.
-class BScanDevice::CoreParser : public BScanParser {
+class BScanDevice::CoreParser final : public BScanParser {
 public:
     bool ResetRan() const { return m_resetRan; }
     void ClearResetMark() { m_resetRan = false; }
@@ -71,6 +71,7 @@ int BScanDevice::ReadDescription(const std::string& path)
         if (!ReadWholeFile(path, text))
             return BSDL_ERR_PACKAGE_FILE;
         bscan_device::ReadDescriptionText(text, *m_description);
+        m_description->text = std::move(text);
     } catch (const std::bad_alloc&) {
         return BSDL_ERR_NO_MEMORY;
     }
@@ -226,6 +227,25 @@ const BScanNameAtLine* BScanDevice::DesignWarning() const
 }
 
 const std::vector<BScanLongLine>& BScanDevice::LongLines() const { return BSCAN_DESCRIPTION.longLines; }
+
+long long BScanDevice::LineCount() const
+{
+    return static_cast<long long>(BSCAN_DESCRIPTION.lineStarts.size());
+}
+
+std::string BScanDevice::LineText(long long line) const
+{
+    const Description& d = BSCAN_DESCRIPTION;
+    if (line < 1 || line > static_cast<long long>(d.lineStarts.size()))
+        return std::string();
+    const std::size_t start = d.lineStarts[static_cast<std::size_t>(line - 1)];
+    std::size_t end = d.text.find('\n', start);
+    if (end == std::string::npos)
+        end = d.text.size();
+    if (end > start && d.text[end - 1] == '\r')
+        --end;
+    return d.text.substr(start, end - start);
+}
 
 long long BScanDevice::FileLineOfCoreLine(long long coreLine) const
 {

@@ -92,6 +92,11 @@ public:
     const std::vector<BScanTapPort>& TapPorts() const;
     const BScanTapPort* FindTapPort(const std::string& attribute) const;  // e.g. "TAP_SCAN_IN"
     const BScanNameAtLine* DesignWarning() const;      // null when absent
+    // The file's lines as read (ReadDescription and Read keep the text):
+    // their number, and line `line` (from 1) without its line end, "" out
+    // of range.
+    long long LineCount() const;
+    std::string LineText(long long line) const;
     // Physical lines longer than the core's 254-character read.
     const std::vector<BScanLongLine>& LongLines() const;
     // The file line on which the core's read number `coreLine` stands (the

@@ -49,8 +49,10 @@ void TokenizeFile(const std::string& text, std::vector<Token>& out)
             i = end ? static_cast<std::size_t>(static_cast<const char*>(end) - text.data()) : n;
         } else if (c == '"') {
             std::size_t start = ++i;
-            while (i < n && text[i] != '"' && text[i] != '\n')
-                ++i;
+            const void* quote = std::memchr(text.data() + i, '"', n - i);
+            std::size_t close = quote ? static_cast<std::size_t>(static_cast<const char*>(quote) - text.data()) : n;
+            const void* newline = std::memchr(text.data() + i, '\n', close - i);
+            i = newline ? static_cast<std::size_t>(static_cast<const char*>(newline) - text.data()) : close;
             out.push_back(Token{TokenKind::String, '"', start, i - start, line});
             if (i < n && text[i] == '"')
                 ++i;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <cstring>
 
 #include "device/DescriptionLexerInternal.h"
 #include "device/DeviceDescriptionInternal.h"
@@ -429,10 +430,13 @@ void MeasureLines(const std::string& text, BScanDevice::Description& out)
     long long reads = 0;
     std::size_t start = 0;
     while (start < text.size()) {
-        std::size_t newline = text.find('\n', start);
+        const void* found = std::memchr(text.data() + start, '\n', text.size() - start);
+        const std::size_t newline = found ? static_cast<std::size_t>(static_cast<const char*>(found) - text.data())
+                                          : std::string::npos;
         const bool hasEnd = newline != std::string::npos;
         const std::size_t length = (hasEnd ? newline : text.size()) - start;
         out.coreReadsBefore.push_back(reads);
+        out.lineStarts.push_back(start);
         // With its line end, a line of L characters takes L / 254 + 1 reads;
         // a last line without one takes ceil(L / 254).
         reads += hasEnd ? static_cast<long long>(length / kCoreReadLength) + 1

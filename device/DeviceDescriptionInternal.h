@@ -42,6 +42,9 @@ struct BScanDevice::Description {
     // Core reads per file line, accumulated: coreReadsBefore[k] is the
     // number of the core's reads before file line k + 1.
     std::vector<long long> coreReadsBefore;
+    // The file's text and where each of its lines starts.
+    std::string text;
+    std::vector<std::size_t> lineStarts;
 };
 
 namespace bscan_device {

@@ -198,13 +198,23 @@ void ReadCellEntries(const JoinedValue& value, std::vector<BScanCellEntry>& out)
         take(0, entry.cellType);
         take(1, entry.port);
         if (!entry.port.empty() && entry.port != "*") {
-            std::size_t open = entry.port.find('(');
-            entry.portName = Trim(entry.port.substr(0, open));
+            // NAME or NAME(INDEX): the name without the blanks before '(',
+            // the index between the parentheses.
+            const std::size_t open = entry.port.find('(');
+            std::size_t nameEnd = open == std::string::npos ? entry.port.size() : open;
+            while (nameEnd > 0 && (entry.port[nameEnd - 1] == ' ' || entry.port[nameEnd - 1] == '\t'))
+                --nameEnd;
+            entry.portName.assign(entry.port, 0, nameEnd);
             if (open != std::string::npos) {
-                std::size_t close = entry.port.find(')', open);
-                std::string index = Trim(entry.port.substr(
-                    open + 1, close == std::string::npos ? std::string::npos : close - open - 1));
-                entry.portIndex = Number(index, 0, index.size());
+                std::size_t from = open + 1;
+                std::size_t to = entry.port.find(')', from);
+                if (to == std::string::npos)
+                    to = entry.port.size();
+                while (from < to && (entry.port[from] == ' ' || entry.port[from] == '\t'))
+                    ++from;
+                while (to > from && (entry.port[to - 1] == ' ' || entry.port[to - 1] == '\t'))
+                    --to;
+                entry.portIndex = Number(entry.port, from, to - from);
             }
         }
         take(2, entry.function);

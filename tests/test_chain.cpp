@@ -153,11 +153,14 @@ TEST(ChainSvf, ShiftsTheWholeChainInTheSafeOrder)
     std::string error, svf;
     // Nothing driven: the reset and the IDCODE check only.
     ASSERT_EQ(0, WriteChainSvf(chain, ChainSvfOptions(), svf, error)) << error;
-    const std::string last = "MASK (03FFFFFFFFFFFFFFF);\n";
+    const std::string last = "MASK (03FFFFFFFFFFFFFFF);\n! the check is complete here\nTRST OFF;\n";
     ASSERT_GT(svf.size(), last.size());
     EXPECT_EQ(last, svf.substr(svf.size() - last.size())) << svf;
     ASSERT_EQ(0, chain.Drive({"U1.OUT1=1"}, error)) << error;
     ASSERT_EQ(0, WriteChainSvf(chain, ChainSvfOptions(), svf, error)) << error;
+    // The IR check: 16 + 32 ones; out come the captures 00101 (U1), X01
+    // (U7, only the two low bits cared for), 010001 (U3), 01 (U4), device 0
+    // most significant: 0x2945 under the mask 0xFBFF, then the 32 ones.
     // IR, device 0 most significant: 00110 111 001001 11 = 0x3727 (IDCODE
     // check), 00010 111 111111 11 = 0x17FF (PRELOAD), 00000 111 111111 11 =
     // 0x07FF (EXTEST). IDCODE DR from TDO: U4's bypass bit 0, U3's
@@ -166,9 +169,13 @@ TEST(ChainSvf, ShiftsTheWholeChainInTheSafeOrder)
     // then U1's cells 00110000 (cell 0 first) in bits 3-10: 0x060.
     EXPECT_EQ("! bscan: chain " + kBoard + ", 4 devices, TDI first\n"
               "STATE RESET;\nSTATE IDLE;\nENDIR IDLE;\nENDDR IDLE;\n"
+              "! instruction register check: every device in BYPASS, its capture pattern expected\n"
+              "SIR 48 TDI (FFFFFFFFFFFF) TDO (FFFFFFFF2945) MASK (FFFFFFFFFBFF);\n"
+              "! the check is complete here\nTRST OFF;\n"
               "! IDCODE check: U1 IDCODE, U7 BYPASS, U3 IDCODE, U4 BYPASS\n"
               "SIR 16 TDI (3727);\n"
               "SDR 66 TDI (00000000000000000) TDO (00048C1B462850126) MASK (03FFFFFFFFFFFFFFF);\n"
+              "! the check is complete here\nTRST OFF;\n"
               "! preload: U1 PRELOAD, U7 BYPASS, U3 BYPASS, U4 BYPASS\n"
               "SIR 16 TDI (17FF);\nSDR 11 TDI (060);\n"
               "! EXTEST: U1 EXTEST, U7 BYPASS, U3 BYPASS, U4 BYPASS\n"
@@ -180,6 +187,8 @@ TEST(ChainSvf, ShiftsTheWholeChainInTheSafeOrder)
     options.sampleOnly = true;
     ASSERT_EQ(0, WriteChainSvf(chain, options, svf, error)) << error;
     EXPECT_EQ(std::string::npos, svf.find("IDCODE"));
+    EXPECT_EQ(std::string::npos, svf.find("check"));
+    EXPECT_EQ(std::string::npos, svf.find("TRST"));
     EXPECT_EQ(std::string::npos, svf.find("EXTEST"));
     EXPECT_NE(std::string::npos, svf.find("SIR 16 TDI (17FF);\nSDR 11 TDI (060);\n"));
 

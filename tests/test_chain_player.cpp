@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <set>
 #include <sstream>
@@ -211,7 +212,17 @@ TEST(ChainPlayer, AWrongChainFileFailsTheIdcodeCheckBeforeAnythingIsDriven)
     const std::string bare = "U7 ir=3\n";
     const std::string fpga = "U3 " + kData + "/chain_fpga.bsdl\n";
     const std::string buffer = "U4 " + kData + "/chain_buffer.bsdl\n";
+    // A part of the same instruction register and capture but another
+    // IDCODE passes the instruction register check and fails the IDCODE's.
+    std::ifstream original(kData + "/chain_cpld.bsdl");
+    std::string cpldText((std::istreambuf_iterator<char>(original)), std::istreambuf_iterator<char>());
+    const size_t part = cpldText.find("\"0000000100100011\"");
+    ASSERT_NE(std::string::npos, part);
+    cpldText.replace(part, 18, "\"0000000100100111\"");
+    Write(dir + "/other_part.bsdl", cpldText);
+    const std::string otherPart = "U1 " + dir + "/other_part.bsdl\n";
     const std::vector<std::pair<std::string, std::string>> wrong = {
+        {"other_part", otherPart + bare + fpga + buffer},
         {"swapped", fpga + bare + cpld + buffer},
         {"missing_bare", cpld + fpga + buffer},
         {"missing_buffer", cpld + bare + fpga},
@@ -228,8 +239,15 @@ TEST(ChainPlayer, AWrongChainFileFailsTheIdcodeCheckBeforeAnythingIsDriven)
         ASSERT_TRUE(play.ran) << play.failure;
         EXPECT_NE(0, play.openocdStatus) << play.openocdLog;
         EXPECT_NE(std::string::npos, play.openocdLog.find("tdo check error")) << play.openocdLog;
+        // other_part fails on the IDCODE scan (line 12), the others already
+        // on the instruction register's (line 7).
+        EXPECT_NE(std::string::npos,
+                  play.openocdLog.find(name == "other_part" ? "tdo check error at line 12"
+                                                            : "tdo check error at line 7"))
+            << play.openocdLog;
         // The player stopped at the check: no device ever went to EXTEST.
-        for (const Json& device : Json::parse(play.stateJson)["devices"]) {
+        const Json state = Json::parse(play.stateJson);
+        for (const Json& device : state["devices"]) {
             const std::vector<std::string> history = device["instructions"];
             EXPECT_EQ(history.end(), std::find(history.begin(), history.end(), "EXTEST")) << device["name"];
         }

@@ -42,11 +42,12 @@ std::string Slurp(const std::string& path)
     return text.str();
 }
 
-CheckRun RunCheck(const std::vector<std::string>& args)
+// Runs `bscan check ARGS` (in `workDir` when given).
+CheckRun RunCheck(const std::vector<std::string>& args, const std::string& workDir = "")
 {
     static const std::string dir = bscan_test::NewScratchSubdir("check_tool");
     const std::string outPath = dir + "/out", errPath = dir + "/err";
-    std::string command = Quote(BSCAN_TOOL_PATH) + " check";
+    std::string command = (workDir.empty() ? "" : "cd " + Quote(workDir) + " && ") + Quote(BSCAN_TOOL_PATH) + " check";
     for (const std::string& arg : args)
         command += " " + Quote(arg);
     command += " >" + Quote(outPath) + " 2>" + Quote(errPath) + " </dev/null";
@@ -95,8 +96,17 @@ TEST(CheckToolTest, PrintsFindingsAndSummariesAndExitsByErrors)
     EXPECT_EQ(run.err, "");
     run = RunCheck({Fixture("read_failed")});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out.rfind(Fixture("read_failed") + ":75: error: the core refuses BOUNDARY_REGISTER entry", 0), 0u)
+    EXPECT_EQ(run.out.rfind(Fixture("read_failed") + ":75: error: the library refuses BOUNDARY_REGISTER entry", 0), 0u)
         << run.out;
+}
+
+// The example of deliberate faults and the output README.md shows for it.
+TEST(CheckToolTest, TheExampleGivesItsRecordedOutput)
+{
+    const CheckRun run = RunCheck({"examples/check_faults.bsdl"}, BSCAN_SOURCE_DIR);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, Slurp(std::string(BSCAN_SOURCE_DIR) + "/examples/check_faults.txt"));
+    EXPECT_EQ(run.err, "");
 }
 
 TEST(CheckToolTest, UsageErrorsExitWithTwo)

@@ -61,7 +61,7 @@ TEST(CheckerTest, EachFixtureFiresItsRuleAndTheCleanOneNothing)
         {"attribute_case", "attribute-case", BScanSeverity::Warning, 48, "Instruction_Capture", {}},
         {"statement_swallowed", "statement-swallowed", BScanSeverity::Warning, 34,
          "loses attribute INSTRUCTION_LENGTH (line 36)", {}},
-        {"line_cut", "line-cut", BScanSeverity::Warning, 25, "splitting EN, which the core reads as E and N",
+        {"line_cut", "line-cut", BScanSeverity::Warning, 25, "splitting EN, which the library reads as E and N",
          {"pin-lost"}},
         {"pin_map_port", "pin-map-port", BScanSeverity::Error, 11, "port EN is missing from pin map SO16", {}},
         {"pin_duplicate", "pin-duplicate", BScanSeverity::Error, 25, "assigns pin 6 to EN", {}},

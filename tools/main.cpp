@@ -6,6 +6,8 @@
 // FILE:LINE: error: MESSAGE (CODE_NAME, -N)); 2 for a usage error (the
 // reason and the command's usage line on standard error). Results, help
 // and version go to standard output; nothing else goes to standard error.
+// `check` is the exception: it judges files, so a read failure is one of its
+// findings on standard output, and its status is 1 when a file has an error.
 #include <iostream>
 #include <map>
 #include <sstream>

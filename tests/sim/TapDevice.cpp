@@ -64,11 +64,10 @@ TapDevice::TapDevice(const BScanChain& chain, size_t index)
     const BScanChainDevice& device = chain.Device(index);
     m_name = device.name;
     m_irLength = device.irLength;
-    m_irCapture = std::string(static_cast<size_t>(m_irLength > 1 ? m_irLength - 1 : 0), '0') + "1";
+    // The file's capture pattern (X captured as 0); X...X01 without file.
+    m_irCapture = chain.InstructionCapture(index);
     if (device.HasFile()) {
         const CInstrRegisterDesc* ir = device.device->Parser().GetInstructionRegisterDescription();
-        if (ir && static_cast<int>(std::string(ir->GetInstructionCapture()).size()) == m_irLength)
-            m_irCapture = ir->GetInstructionCapture();
         for (int i = 0; ir && i < ir->GetInstructionOpcodeCount(); ++i) {
             const CInstrOpcode* opcode = ir->GetInstructionOpcode(i);
             Opcodes instruction;
