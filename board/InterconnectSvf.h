@@ -3,7 +3,8 @@
 //   1. STATE RESET; STATE IDLE; ENDIR IDLE; ENDDR IDLE;
 //   2. the IDCODE check: devices with an IDCODE in IDCODE, the others in
 //      BYPASS, the DR shifted with TDO expected (IDCODE bits where they
-//      matter, 0 for each bypass bit);
+//      matter, 0 for each bypass bit), then TRST OFF, at which a player
+//      that queues scans compares what it read before going on;
 //   3. PRELOAD of the first pattern: the EXTEST devices in their preload
 //      instruction, the SAMPLE devices in SAMPLE, the others in BYPASS;
 //   4. EXTEST (the SAMPLE and BYPASS devices as they were): the first

@@ -228,7 +228,7 @@ TEST(BoardDiagnosis, PlayerLog)
     InterconnectPatterns patterns = MakePatterns(plan);
     std::string svf, error;
     ASSERT_TRUE(WriteInterconnectSvf(plan, patterns, InterconnectSvfOptions(), svf, error));
-    // The checked scans stand on lines 15, 17, ... (a summary, reset 4, IDCODE 3, preload 3, EXTEST 2, a comment each).
+    // The checked scans stand on lines 16, 18, ... (a summary, reset 4, IDCODE 4, preload 3, EXTEST 2, a comment each).
     std::vector<int> lines;
     std::istringstream text(svf);
     std::string line;
@@ -236,7 +236,7 @@ TEST(BoardDiagnosis, PlayerLog)
         if (line.find(" TDO (") != std::string::npos)
             lines.push_back(n);
     ASSERT_EQ(lines.size(), 9u);
-    EXPECT_EQ(lines[1], 15);
+    EXPECT_EQ(lines[1], 16);
 
     BoardNets nets(plan.devices, board.netlist);
     nets.StuckAt(plan.FindNet("/N4"), 1);
@@ -261,12 +261,12 @@ TEST(BoardDiagnosis, PlayerLog)
                                read, error));
     EXPECT_EQ(error, "ocd.log:1: error: the player failed line 7 of the SVF, which is not one of the test's scans "
                      "(the IDCODE check: the chain is not as the chain file says)");
-    EXPECT_FALSE(ReadPlayerLog("x\nError: tdo check error at line 15\n", "ocd.log", svf, patterns, read, error));
+    EXPECT_FALSE(ReadPlayerLog("x\nError: tdo check error at line 16\n", "ocd.log", svf, patterns, read, error));
     EXPECT_EQ(error, "ocd.log:2: error: no READ value after the failing scan");
-    EXPECT_FALSE(ReadPlayerLog("Error: tdo check error at line 15\nError:     READ = 0xZZ\n", "ocd.log", svf, patterns,
+    EXPECT_FALSE(ReadPlayerLog("Error: tdo check error at line 16\nError:     READ = 0xZZ\n", "ocd.log", svf, patterns,
                                read, error));
     EXPECT_EQ(error, "ocd.log:2: error: '0xZZ' is not a hex value");
-    EXPECT_FALSE(ReadPlayerLog("Error: tdo check error at line 15\nError:     READ = 0x1\nsvf file programmed failed\n",
+    EXPECT_FALSE(ReadPlayerLog("Error: tdo check error at line 16\nError:     READ = 0x1\nsvf file programmed failed\n",
                                "ocd.log", svf, patterns, read, error));
     EXPECT_EQ(error, "ocd.log:3: error: the player stopped at the first failing scan; play the test with svf FILE "
                      "-ignore_error so that every scan is read");

@@ -182,8 +182,9 @@ TEST(BoardPlan, SvfOrderAndScans)
         if (!line.empty() && line[0] != '!')
             statements.push_back(line);
     }
-    // reset (4), IDCODE (SIR, SDR), preload (SIR, SDR), EXTEST (SIR), 6 checked scans.
-    ASSERT_EQ(statements.size(), 4u + 2 + 2 + 1 + 6);
+    // reset (4), IDCODE (SIR, SDR, TRST OFF), preload (SIR, SDR), EXTEST (SIR), 6 checked scans.
+    ASSERT_EQ(statements.size(), 4u + 3 + 2 + 1 + 6);
+    EXPECT_EQ(statements[6], "TRST OFF;");
     EXPECT_EQ(statements[0], "STATE RESET;");
     EXPECT_EQ(statements[3], "ENDDR IDLE;");
     // IR from U3 (nearest TDO): U3 has no IDCODE, BYPASS 1111; U2 11111; U1 IDCODE 0010.
@@ -191,14 +192,14 @@ TEST(BoardPlan, SvfOrderAndScans)
     // DR: U3's and U2's bypass bits 0, then U1's IDCODE with its version bits masked.
     EXPECT_EQ(statements[5], "SDR 34 TDI (000000000) TDO (01A50C03C) MASK (03FFFFFFF);");
     // Preload: U1 PRELOAD 0001, U2 BYPASS, U3 SAMPLE 0001 -> 0001 11111 0001.
-    EXPECT_EQ(statements[6], "SIR 13 TDI (03F1);");
-    EXPECT_EQ(statements[8], "SIR 13 TDI (01F1);");
-    EXPECT_EQ(statements[7], "SDR " + std::to_string(patterns.drBits) + " TDI (" + ScanBitsHex(patterns.tdi[0]) + ");");
+    EXPECT_EQ(statements[7], "SIR 13 TDI (03F1);");
+    EXPECT_EQ(statements[9], "SIR 13 TDI (01F1);");
+    EXPECT_EQ(statements[8], "SDR " + std::to_string(patterns.drBits) + " TDI (" + ScanBitsHex(patterns.tdi[0]) + ");");
     for (int p = 1; p <= 6; ++p) {
         const size_t applied = static_cast<size_t>(p < 6 ? p : 5);
-        EXPECT_EQ(statements[static_cast<size_t>(8 + p)],
+        EXPECT_EQ(statements[static_cast<size_t>(9 + p)],
                   SvfSdr(patterns.tdi[applied], &patterns.expected[static_cast<size_t>(p - 1)],
-                         &patterns.mask[static_cast<size_t>(p - 1)]).substr(0, statements[static_cast<size_t>(8 + p)].size()));
+                         &patterns.mask[static_cast<size_t>(p - 1)]).substr(0, statements[static_cast<size_t>(9 + p)].size()));
     }
 
     // Nothing tested: no SVF.
