@@ -13,6 +13,7 @@
 #include <nlohmann/json.hpp>
 
 #include "ScratchDir.h"
+#include "ToolRun.h"
 #include "board/BoardChain.h"
 #include "board/InterconnectSvf.h"
 #include "chain/BScanChain.h"
@@ -20,40 +21,11 @@
 
 namespace {
 
-struct ToolResult {
-    int status = -1;
-    std::string out, err;
-};
-
-std::string Slurp(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::string Quote(const std::string& text)
-{
-    std::string quoted = "'";
-    for (char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
+using bscan_test::ToolResult;
 
 ToolResult Tool(const std::vector<std::string>& args)
 {
-    static const std::string dir = bscan_test::NewScratchSubdir("boardtool");
-    std::string command = Quote(BSCAN_TOOL_PATH);
-    for (const std::string& arg : args)
-        command += " " + Quote(arg);
-    command += " >" + Quote(dir + "/out") + " 2>" + Quote(dir + "/err") + " </dev/null";
-    ToolResult run;
-    const int raw = std::system(command.c_str());
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = Slurp(dir + "/out");
-    run.err = Slurp(dir + "/err");
-    return run;
+    return bscan_test::RunBscan(args);
 }
 
 const std::string kChain = std::string(BSCAN_TEST_DATA_DIR) + "/chain_board.chain";
@@ -107,7 +79,7 @@ TEST(BoardTool, InterconnectReportSvfAndJson)
     options.title = "bscan interconnect --chain " + kChain + " --netlist " + kNetlist;
     std::string expected, error;
     ASSERT_TRUE(WriteInterconnectSvf(f.plan, f.patterns, options, expected, error));
-    EXPECT_EQ(expected, Slurp(svf));
+    EXPECT_EQ(expected, bscan_test::SlurpFile(svf));
 
     run = Tool({"interconnect", "--json", "--chain", kChain, "--netlist", kNetlist});
     ASSERT_EQ(0, run.status) << run.err;

@@ -15,48 +15,19 @@
 #endif
 
 #include "ScratchDir.h"
+#include "ToolRun.h"
 
 #ifdef BSCAN_TOOL_PATH
 
 namespace {
 
-struct CheckRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quote(const std::string& text)
-{
-    std::string quoted = "'";
-    for (char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-std::string Slurp(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using CheckRun = bscan_test::ToolResult;
 
 // Runs `bscan check ARGS` (in `workDir` when given).
-CheckRun RunCheck(const std::vector<std::string>& args, const std::string& workDir = "")
+CheckRun RunCheck(std::vector<std::string> args, const std::string& workDir = "")
 {
-    static const std::string dir = bscan_test::NewScratchSubdir("check_tool");
-    const std::string outPath = dir + "/out", errPath = dir + "/err";
-    std::string command = (workDir.empty() ? "" : "cd " + Quote(workDir) + " && ") + Quote(BSCAN_TOOL_PATH) + " check";
-    for (const std::string& arg : args)
-        command += " " + Quote(arg);
-    command += " >" + Quote(outPath) + " 2>" + Quote(errPath) + " </dev/null";
-    CheckRun run;
-    const int raw = std::system(command.c_str());
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = Slurp(outPath);
-    run.err = Slurp(errPath);
-    return run;
+    args.insert(args.begin(), "check");
+    return bscan_test::RunBscan(args, "", workDir);
 }
 
 std::string Fixture(const std::string& name)
@@ -105,7 +76,7 @@ TEST(CheckToolTest, TheExampleGivesItsRecordedOutput)
 {
     const CheckRun run = RunCheck({"examples/check_faults.bsdl"}, BSCAN_SOURCE_DIR);
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, Slurp(std::string(BSCAN_SOURCE_DIR) + "/examples/check_faults.txt"));
+    EXPECT_EQ(run.out, bscan_test::SlurpFile(std::string(BSCAN_SOURCE_DIR) + "/examples/check_faults.txt"));
     EXPECT_EQ(run.err, "");
 }
 

@@ -27,32 +27,14 @@
 #include "parser/BScanParser.h"
 
 #include "ScratchDir.h"
+#include "ToolRun.h"
 
 #ifdef BSCAN_TOOL_PATH
 
 namespace {
 
-struct ToolRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quote(const std::string& text)
-{
-    std::string quoted = "'";
-    for (char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-std::string Slurp(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using ToolRun = bscan_test::ToolResult;
+using bscan_test::ShellQuote;
 
 std::string TempDir()
 {
@@ -63,18 +45,7 @@ std::string TempDir()
 // (for instance BSCAN_DATA_DIR=...).
 ToolRun RunTool(const std::vector<std::string>& args, const std::string& environment = "")
 {
-    static const std::string dir = TempDir();
-    const std::string outPath = dir + "/out", errPath = dir + "/err";
-    std::string command = environment + " " + Quote(BSCAN_TOOL_PATH);
-    for (const std::string& arg : args)
-        command += " " + Quote(arg);
-    command += " >" + Quote(outPath) + " 2>" + Quote(errPath) + " </dev/null";
-    ToolRun run;
-    const int raw = std::system(command.c_str());
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = Slurp(outPath);
-    run.err = Slurp(errPath);
-    return run;
+    return bscan_test::RunBscan(args, environment);
 }
 
 const std::string kSmall = std::string(BSCAN_TEST_DATA_DIR) + "/tool_small.bsdl";
@@ -171,11 +142,11 @@ TEST(Tool, ReadErrorsNameFileLineMessageAndCode)
     // Without a message file the line still names the code, and a good
     // file is still read.
     const std::string empty = TempDir();
-    run = RunTool({"cells", kSyntax}, "BSCAN_DATA_DIR=" + Quote(empty));
+    run = RunTool({"cells", kSyntax}, "BSCAN_DATA_DIR=" + ShellQuote(empty));
     EXPECT_EQ(1, run.status);
     EXPECT_EQ(0u, run.err.rfind(kSyntax + ":10: error: ", 0)) << run.err;
     EXPECT_NE(std::string::npos, run.err.find("(BSDL_ERR_SYNTAX, -5)\n")) << run.err;
-    run = RunTool({"drive", kSmall, "A=1"}, "BSCAN_DATA_DIR=" + Quote(empty));
+    run = RunTool({"drive", kSmall, "A=1"}, "BSCAN_DATA_DIR=" + ShellQuote(empty));
     EXPECT_EQ(0, run.status);
     EXPECT_EQ("image: C0\nbits:  110000\n", run.out);
     EXPECT_EQ("", run.err);

@@ -18,43 +18,15 @@
 #endif
 
 #include "ScratchDir.h"
+#include "ToolRun.h"
 
 namespace {
 
-struct ChainRun {
-    int status = -1;
-    std::string out, err;
-};
-
-std::string Slurp(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::string Quote(const std::string& text)
-{
-    std::string quoted = "'";
-    for (char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
+using ChainRun = bscan_test::ToolResult;
 
 ChainRun Tool(const std::vector<std::string>& args)
 {
-    static const std::string dir = bscan_test::NewScratchSubdir("tool_chain");
-    std::string command = Quote(BSCAN_TOOL_PATH);
-    for (const std::string& arg : args)
-        command += " " + Quote(arg);
-    command += " >" + Quote(dir + "/out") + " 2>" + Quote(dir + "/err") + " </dev/null";
-    ChainRun run;
-    const int raw = std::system(command.c_str());
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = Slurp(dir + "/out");
-    run.err = Slurp(dir + "/err");
-    return run;
+    return bscan_test::RunBscan(args);
 }
 
 const std::string kData = BSCAN_TEST_DATA_DIR;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "ScratchDir.h"
+#include "ToolRun.h"
 
 #if defined(BSCAN_TOOL_PATH) && defined(BSCAN_HAVE_NLOHMANN_JSON)
 #include <nlohmann/json.hpp>
@@ -24,41 +25,11 @@ namespace {
 
 using nlohmann::json;
 
-struct ViewRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quote(const std::string& text)
-{
-    std::string quoted = "'";
-    for (char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-std::string Slurp(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using ViewRun = bscan_test::ToolResult;
 
 ViewRun Tool(const std::vector<std::string>& args)
 {
-    static const std::string dir = bscan_test::NewScratchSubdir("view");
-    std::string command = Quote(BSCAN_TOOL_PATH);
-    for (const std::string& arg : args)
-        command += " " + Quote(arg);
-    command += " >" + Quote(dir + "/out") + " 2>" + Quote(dir + "/err") + " </dev/null";
-    ViewRun run;
-    const int raw = std::system(command.c_str());
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = Slurp(dir + "/out");
-    run.err = Slurp(dir + "/err");
-    return run;
+    return bscan_test::RunBscan(args);
 }
 
 // The JSON island of a page.
@@ -102,10 +73,10 @@ TEST(View, PageStandsAloneAndCarriesTheJsonDocument)
     const ViewRun written = Tool({"view", kDemo, "-o", file});
     EXPECT_EQ(0, written.status);
     EXPECT_EQ("", written.out);
-    EXPECT_EQ(run.out, Slurp(file));
+    EXPECT_EQ(run.out, bscan_test::SlurpFile(file));
     // A file name with markup in it stays text in the title.
     const std::string odd = bscan_test::ScratchPath("a<b>&.bsdl");
-    std::ofstream(odd, std::ios::binary) << Slurp(kDemo);
+    std::ofstream(odd, std::ios::binary) << bscan_test::SlurpFile(kDemo);
     const ViewRun oddRun = Tool({"view", odd});
     ASSERT_EQ(0, oddRun.status) << oddRun.err;
     EXPECT_NE(std::string::npos, oddRun.out.find("a&lt;b&gt;&amp;.bsdl</title>"));
@@ -222,7 +193,7 @@ TEST(View, AFileThatDoesNotReadGivesAPageThatSaysWhy)
     const ViewRun written = Tool({"view", file, "-o", page});
     EXPECT_EQ(1, written.status);
     EXPECT_EQ("", written.out);
-    EXPECT_EQ(run.out, Slurp(page));
+    EXPECT_EQ(run.out, bscan_test::SlurpFile(page));
 }
 
 // Where the build has the checker (`bscan check`), the page carries its
