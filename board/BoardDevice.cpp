@@ -5,15 +5,11 @@
 #include "drive/PortCatalog.h"
 #include "parser/BScanParser.h"
 #include "util/KObjList.h"
+#include "util/AsciiCaseInternal.h"
 
 namespace {
 
-std::string Upper(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
+using bscan_text::Upper;
 
 bool IsCaptureFunction(CellFunction f)
 {

@@ -6,14 +6,11 @@
 #include <set>
 #include <utility>
 
+#include "util/AsciiCaseInternal.h"
+
 namespace {
 
-std::string Upper(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
+using bscan_text::Upper;
 
 // Where each (device, output cell) sits: its net and its index among the
 // net's boundary-scan pins (net -1 for a mapped pin on no net).

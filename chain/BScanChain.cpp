@@ -11,15 +11,11 @@
 #include "drive/PortAssignment.h"
 #include "model/BScanPinMap.h"
 #include "model/CInstrOpcode.h"
+#include "util/AsciiCaseInternal.h"
 
 namespace {
 
-std::string Upper(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
+using bscan_text::Upper;
 
 const CInstrRegisterDesc* InstructionRegister(const BScanChainDevice& device)
 {

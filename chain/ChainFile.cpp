@@ -4,26 +4,17 @@
 #include <fstream>
 #include <sstream>
 
+#include "util/AsciiCaseInternal.h"
+
 namespace {
+
+using bscan_text::Upper;
+using bscan_text::Lower;
 
 bool IsNameCharacter(char c)
 {
     return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-' || c == '+' ||
            c == '/' || c == '[' || c == ']' || c == '$';
-}
-
-std::string Upper(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-
-std::string Lower(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
 }
 
 // The blank-separated words of a line without its comment.

@@ -12,29 +12,6 @@ using namespace std::string_view_literals;
 
 namespace bscan_check {
 
-std::string Upper(const std::string& text)
-{
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return out;
-}
-
-bool SameText(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-        if (x != y)
-            return false;
-    }
-    return true;
-}
-
 std::string Shorten(const std::string& text, std::size_t most)
 {
     std::string out;
@@ -68,16 +45,7 @@ std::size_t NameHash::operator()(std::string_view name) const
 
 bool NameEqual::operator()(std::string_view a, std::string_view b) const
 {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-        if (x != y)
-            return false;
-    }
-    return true;
+    return SameText(a, b);
 }
 
 CellFn FunctionNamed(const std::string& f)

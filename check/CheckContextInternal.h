@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "check/BScanChecker.h"
+#include "util/AsciiCaseInternal.h"
 
 namespace bscan_check {
 
@@ -117,8 +118,8 @@ void CheckSwallowed(CheckContext& context);        // statement-swallowed
 std::vector<SwallowedSpan> FindSwallowedSpans(CheckContext& context);
 
 // Helpers shared by the rule files.
-std::string Upper(const std::string& text);
-bool SameText(std::string_view a, std::string_view b);
+using bscan_text::SameText;
+using bscan_text::Upper;
 std::string Shorten(const std::string& text, std::size_t most = 60);
 std::string JoinNames(const std::vector<std::string>& names, std::size_t most = 8);
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "device/BScanDevice.h"
+#include "util/AsciiCaseInternal.h"
 
 struct BScanDevice::Description {
     bool read = false;
@@ -53,10 +54,9 @@ namespace bscan_device {
 // text; `out.read` tells whether an entity was found.
 void ReadDescriptionText(const std::string& text, BScanDevice::Description& out);
 
-// Case-insensitive equality of two texts.
-bool SameText(const std::string& a, const std::string& b);
-std::string Upper(std::string text);
-std::string Lower(std::string text);
+using bscan_text::Lower;
+using bscan_text::SameText;
+using bscan_text::Upper;
 
 }  // namespace bscan_device
 
