@@ -179,6 +179,10 @@ def test_chain_of_the_largest_real_devices(browser, tool, real_dir, artifacts):
         draw_section(browser, k)
         check_section_pins(browser, k, device["model"])
     assert_no_script_error(browser)
+    timing = browser.execute_script("return window.bscanView.timing")
+    with open(os.path.join(artifacts, "load_times.txt"), "a") as log:
+        log.write("chain_largest_real: " + ", ".join(f"{key} {value:.0f} ms" for key, value in sorted(timing.items()))
+                  + " (script time: the JSON parsed, each section drawn)\n")
 
 
 # ---- two rows of pins ----------------------------------------------------------

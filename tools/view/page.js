@@ -948,11 +948,13 @@
     var placeholders = [];
     api.draw = function (k) {
       if (api.devices[k]) return api.devices[k];
+      var drawing = performance.now();
       var view = new DeviceView(data.devices[k], k);
       api.devices[k] = view;
       app.replaceChild(view.section, placeholders[k]);
       view.section.dataset.drawn = 'true';
       if (view.svg) view.fit();
+      api.timing['device' + k] = performance.now() - drawing;
       return view;
     };
     var observer = null;
