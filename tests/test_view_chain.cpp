@@ -62,6 +62,9 @@ TEST(ViewChain, OneSectionPerDeviceInScanOrderDrivenAsTheChainDrivesIt)
     EXPECT_EQ("", run.err);
     EXPECT_EQ(0u, run.out.rfind("<!DOCTYPE html>", 0));
     EXPECT_NE(std::string::npos, run.out.find("<title>chain " + kBoard + " (3 devices)</title>"));
+    // Still alone: nothing fetched, whatever the number of devices.
+    for (const char* outside : {"<link", " src=", "url(", "@import", "fetch(", "XMLHttpRequest"})
+        EXPECT_EQ(std::string::npos, run.out.find(outside)) << outside;
     const json page = bscan_test::ViewIsland(run.out);
     ASSERT_TRUE(page.is_object());
     EXPECT_EQ((json{{"file", kBoard}, {"devices", 3}, {"ir_bits", 18}, {"names", {"U1", "U2", "U3"}}}),
