@@ -30,6 +30,8 @@ run: build
 	./$(BUILD)/tools/bscan drive examples/demo_device.bsdl LED=1 'DQ(0)=0'
 	./$(BUILD)/tools/bscan view examples/demo_device.bsdl LED=1 'DQ(0)=0' -o $(BUILD)/demo_device.html
 	@echo "The example device's page: $(BUILD)/demo_device.html (open it in a browser)"
+	./$(BUILD)/tools/bscan view --chain examples/demo_board.chain U2.LED=1 -o $(BUILD)/demo_board.html
+	@echo "The example board's chain page: $(BUILD)/demo_board.html"
 
 asan: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DBSCAN_SANITIZE=ON -DBSCAN_BENCH=OFF

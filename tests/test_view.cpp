@@ -2,7 +2,8 @@
 // island the page draws from (the page itself is tested in a browser by
 // tests/view/). view_rows.bsdl: a grid whose rows run A, B, C, Y, AA, AB,
 // one pin outside the grid (PAD1), two ports on A1, a port of each role. view_list.bsdl:
-// pins named neither way.
+// pins named neither way. view_soic.bsdl: a small-outline package, two
+// rows of pins.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -21,6 +22,8 @@
 #if defined(BSCAN_TOOL_PATH) && defined(BSCAN_HAVE_NLOHMANN_JSON)
 #include <nlohmann/json.hpp>
 
+#include "ViewPage.h"
+
 namespace {
 
 using nlohmann::json;
@@ -32,16 +35,9 @@ ViewRun Tool(const std::vector<std::string>& args)
     return bscan_test::RunBscan(args);
 }
 
-// The JSON island of a page.
 json Island(const std::string& page)
 {
-    const std::string open = "<script type=\"application/json\" id=\"bscan-view-data\">";
-    const size_t from = page.find(open);
-    if (from == std::string::npos)
-        return nullptr;
-    const size_t begin = from + open.size();
-    const size_t end = page.find("</script>", begin);
-    return json::parse(page.substr(begin, end - begin));
+    return bscan_test::ViewIsland(page);
 }
 
 const std::string kData = BSCAN_TEST_DATA_DIR;
@@ -219,6 +215,48 @@ TEST(View, FindingsOfTheCheckerWhereTheBuildHasIt)
     const json failed = Island(Tool({"view", kData + "/tool_syntax.bsdl"}).out)["devices"][0];
     ASSERT_FALSE(failed["findings"].empty());
     EXPECT_EQ("read-failed", failed["findings"][0]["rule"]);
+}
+
+// Numbered pins on two sides when the package's name says two rows
+// (SO, SOIC, SOP, TSOP, SSOP, DIP, ...), around four sides otherwise.
+TEST(View, DualRowPackagesFromTheirName)
+{
+    json layout = Island(Tool({"view", kData + "/view_soic.bsdl"}).out)["devices"][0]["layout"];
+    EXPECT_EQ("numbered", layout["kind"]);
+    EXPECT_EQ(2, layout["sides"].get<int>());
+    EXPECT_EQ(16, layout["columns"].get<int>());
+    std::map<std::string, int> positions;
+    for (const json& pin : layout["pins"])
+        positions[pin["pin"].get<std::string>()] = pin["position"].get<int>();
+    EXPECT_EQ(15u, positions.size());   // pin 16 has no port
+    EXPECT_EQ(0, positions["1"]);
+    EXPECT_EQ(14, positions["15"]);
+    // DIP8: eight places, two sides.
+    layout = Island(Tool({"view", kData + "/tool_small.bsdl"}).out)["devices"][0]["layout"];
+    EXPECT_EQ(2, layout["sides"].get<int>());
+    EXPECT_EQ(8, layout["columns"].get<int>());
+
+    // The same file under other package names.
+    const std::string text = bscan_test::SlurpFile(kData + "/view_soic.bsdl");
+    const std::map<std::string, int> names = {{"TSSOP16", 2}, {"pdip_16", 2}, {"SO16W", 2}, {"SOJ16", 2},
+                                              {"QFN_16", 4}, {"SOCKET_16", 4}, {"PLCC16", 4},
+                                              {"ISO_16", 4}};
+    for (const auto& name : names) {
+        std::string renamed = text;
+        for (size_t at = renamed.find("SOIC_16"); at != std::string::npos; at = renamed.find("SOIC_16", at))
+            renamed.replace(at, 7, name.first);
+        const std::string file = bscan_test::ScratchPath("view_" + name.first + ".bsdl");
+        std::ofstream(file, std::ios::binary) << renamed;
+        const ViewRun run = Tool({"view", file});
+        ASSERT_EQ(0, run.status) << name.first << run.err;
+        layout = Island(run.out)["devices"][0]["layout"];
+        EXPECT_EQ("numbered", layout["kind"]) << name.first;
+        EXPECT_EQ(name.second, layout["sides"].get<int>()) << name.first;
+        EXPECT_EQ(16, layout["columns"].get<int>()) << name.first;
+    }
+    // A grid stays a grid whatever its name.
+    layout = Island(Tool({"view", kDemo}).out)["devices"][0]["layout"];
+    EXPECT_EQ("grid", layout["kind"]);
 }
 
 #endif

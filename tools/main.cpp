@@ -59,7 +59,9 @@ const Command kCommands[] = {
     {"diagnose", "The faults the TDO values of a played interconnect test show (exit 1 when any)",
      "bscan diagnose --chain CHAIN --netlist FILE [--json] [--drive-unknown] CAPTURES", RunDiagnose},
     {"view", "Write one self-contained HTML page of the package, its pins, cells and instructions",
-     "bscan view FILE [--preset HEX] [-o FILE.html] [PORT=VALUE[:in|:out]...]", RunView},
+     "bscan view FILE [--preset HEX] [-o FILE.html] [PORT=VALUE[:in|:out]...] | "
+     "bscan view --chain CHAIN [-o FILE.html] [NAME.PORT=VALUE[:in|:out]...]",
+     RunView},
 };
 
 const char* const kToolUsage =
@@ -159,7 +161,7 @@ int main(int argc, char** argv)
     for (const Command& command : kCommands) {
         CLI::App* sub = app.add_subcommand(command.name, command.description);
         const std::string name = command.name;
-        if (name == "drive" || name == "svf" || name == "decode")
+        if (name == "drive" || name == "svf" || name == "decode" || name == "view")
             AddChainArguments(*sub, options, name);
         else if (name == "chain")
             sub->add_option("CHAIN", options.file, "chain file")->required()->type_name("");

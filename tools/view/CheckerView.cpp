@@ -18,9 +18,14 @@ Json TextOrNull(const std::string& text)
 
 CheckerView CheckForView(const std::string& file, const std::vector<unsigned char>& presets)
 {
-    CheckerView view;
     BScanDevice device;
     device.Read(file, FindMessageDirectory(), presets);
+    return CheckDeviceForView(device);
+}
+
+CheckerView CheckDeviceForView(const BScanDevice& device)
+{
+    CheckerView view;
     view.findings = Json::array();
     for (const BScanFinding& finding : BScanChecker::Check(device))
         view.findings.push_back({{"rule", finding.rule},
@@ -41,6 +46,11 @@ CheckerView CheckForView(const std::string& file, const std::vector<unsigned cha
 #else
 
 CheckerView CheckForView(const std::string&, const std::vector<unsigned char>&)
+{
+    return CheckerView();
+}
+
+CheckerView CheckDeviceForView(const BScanDevice&)
 {
     return CheckerView();
 }

@@ -10,6 +10,8 @@
 
 #include "tools/DeviceJson.h"
 
+class BScanDevice;
+
 struct CheckerView {
     Json findings = nullptr;   // [{rule, severity, line, message, port, cell, instruction}], as `check --json`
     Json idcode = nullptr;     // {pattern, version, part_number, manufacturer}
@@ -18,5 +20,8 @@ struct CheckerView {
 // Reads `file` as `bscan check` does (with the same presets as the page's
 // read) and judges it.
 CheckerView CheckForView(const std::string& file, const std::vector<unsigned char>& presets);
+
+// Judges a device already read whole (a chain's, which is not read again).
+CheckerView CheckDeviceForView(const BScanDevice& device);
 
 #endif

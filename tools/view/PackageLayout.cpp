@@ -128,7 +128,12 @@ bool TryGrid(const std::vector<LayoutPin>& pins, PackageLayout& layout)
     return true;
 }
 
-bool TryNumbered(const std::vector<LayoutPin>& pins, PackageLayout& layout)
+bool EndsWith(const std::string& text, const std::string& end)
+{
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+bool TryNumbered(const std::vector<LayoutPin>& pins, int sides, PackageLayout& layout)
 {
     std::vector<LayoutPin> placed, others;
     std::set<int> taken;
@@ -149,7 +154,8 @@ bool TryNumbered(const std::vector<LayoutPin>& pins, PackageLayout& layout)
     if (!MostFit(fitting, pins.size()) || highest > 2 * static_cast<long long>(placed.size()) + 8)
         return false;
     layout.kind = "numbered";
-    layout.columns = static_cast<int>((std::max<long long>(highest, 4) + 3) / 4 * 4);
+    layout.sides = sides;
+    layout.columns = static_cast<int>((std::max<long long>(highest, sides) + sides - 1) / sides * sides);
     layout.pins = placed;
     layout.others = others;
     return true;
@@ -157,10 +163,27 @@ bool TryNumbered(const std::vector<LayoutPin>& pins, PackageLayout& layout)
 
 }  // namespace
 
-PackageLayout LayOutPackage(const std::vector<LayoutPin>& pins)
+bool DualRowPackage(const std::string& package)
+{
+    std::string run;
+    for (size_t i = 0; i <= package.size(); ++i) {
+        const unsigned char c = i < package.size() ? static_cast<unsigned char>(package[i]) : '\0';
+        if (std::isalpha(c)) {
+            run += static_cast<char>(std::toupper(c));
+            continue;
+        }
+        if (run == "SO" || run == "SOIC" || run == "SOJ" || run == "SON" || EndsWith(run, "SOP") ||
+            EndsWith(run, "DIP"))
+            return true;
+        run.clear();
+    }
+    return false;
+}
+
+PackageLayout LayOutPackage(const std::vector<LayoutPin>& pins, const std::string& package)
 {
     PackageLayout layout;
-    if (!TryGrid(pins, layout) && !TryNumbered(pins, layout)) {
+    if (!TryGrid(pins, layout) && !TryNumbered(pins, DualRowPackage(package) ? 2 : 4, layout)) {
         layout.kind = "list";
         layout.pins = pins;
     }

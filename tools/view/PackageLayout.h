@@ -7,6 +7,9 @@
 //             columns 1 to the highest number;
 //   numbered  pins named by numbers: a rectangle with the pins around it,
 //             pin 1 at the top of the left side, counting counter-clockwise;
+//             on two sides only (1 .. N/2 down the left, the rest up the
+//             right) when the package's name says it has two rows of pins
+//             (DualRowPackage);
 //   list      anything else: an ordered list.
 // A package is taken as grid or numbered when at least nine pins in ten fit
 // that kind; the pins that do not fit are listed beside the drawing, and so
@@ -29,12 +32,20 @@ struct LayoutPin {
 struct PackageLayout {
     std::string kind = "list";       // "grid", "numbered" or "list"
     std::vector<std::string> rows;   // grid: the row labels in order
-    int columns = 0;                 // grid: highest column; numbered: places around (a multiple of 4)
+    int columns = 0;                 // grid: highest column; numbered: places around (a multiple of `sides`)
+    int sides = 4;                   // numbered: 4, or 2 for a package with two rows of pins
     std::vector<LayoutPin> pins;     // drawn in the package
     std::vector<LayoutPin> others;   // listed beside it, in list order
 };
 
-// `pins` holds (port index, pin name) for every port node with a pin name.
-PackageLayout LayOutPackage(const std::vector<LayoutPin>& pins);
+// `pins` holds (port index, pin name) for every port node with a pin name;
+// `package` is the name of the pin map (PHYSICAL_PIN_MAP), "" when none.
+PackageLayout LayOutPackage(const std::vector<LayoutPin>& pins, const std::string& package = "");
+
+// The package's name says two rows of pins: one of its runs of letters is
+// SO, SOIC, SOJ, SON, SOP, DIP or ends in SOP or DIP (TSOP, SSOP, TSSOP,
+// PDIP, ...), ignoring case. "SOIC_16", "tsop48", "PDIP40" do; "QFP100",
+// "SOCKET" do not.
+bool DualRowPackage(const std::string& package);
 
 #endif

@@ -46,7 +46,7 @@ Json LayoutPinJson(const LayoutPin& pin, const std::string& kind)
     return json;
 }
 
-Json LayoutJson(const Json& ports)
+Json LayoutJson(const Json& ports, const Json& package)
 {
     std::vector<LayoutPin> pins;
     for (size_t i = 0; i < ports.size(); ++i) {
@@ -58,7 +58,7 @@ Json LayoutJson(const Json& ports)
             pins.push_back(pin);
         }
     }
-    const PackageLayout layout = LayOutPackage(pins);
+    const PackageLayout layout = LayOutPackage(pins, package.is_string() ? package.get<std::string>() : "");
     Json placed = Json::array(), others = Json::array();
     for (const LayoutPin& pin : layout.pins)
         placed.push_back(LayoutPinJson(pin, layout.kind));
@@ -67,6 +67,7 @@ Json LayoutJson(const Json& ports)
     return Json{{"kind", layout.kind},
                 {"rows", layout.rows},
                 {"columns", layout.columns},
+                {"sides", layout.sides},
                 {"pins", placed},
                 {"others", others}};
 }
@@ -110,7 +111,7 @@ Json DeviceView(const std::string& file, const ReadOutcome& read, const char* en
     if (model.is_object()) {
         for (const Json& port : model["ports"])
             roles.push_back(PortRole(port, model["cells"]));
-        layout = LayoutJson(model["ports"]);
+        layout = LayoutJson(model["ports"], model["package"]);
     }
     Json drivenJson = Json::array();
     for (const DrivenPort& port : driven)
@@ -134,7 +135,7 @@ Json DeviceView(const std::string& file, const ReadOutcome& read, const char* en
                 {"chain", nullptr}};
 }
 
-Json ViewDocument(const Json& devices)
+Json ViewDocument(const Json& devices, const Json& chain)
 {
-    return Json{{"generator", std::string("bscan view ") + BSCAN_TOOL_VERSION}, {"devices", devices}};
+    return Json{{"generator", std::string("bscan view ") + BSCAN_TOOL_VERSION}, {"devices", devices}, {"chain", chain}};
 }

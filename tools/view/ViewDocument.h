@@ -2,7 +2,9 @@
 // in the page (keys in README.md, "bscan view").
 //
 //   {"generator": "bscan view VERSION",
-//    "devices": [DEVICE, ...]}           one section per device
+//    "devices": [DEVICE, ...],           one section per device
+//    "chain": CHAIN}                     null, or the chain of a page of one
+//                                        (tools/view/ChainView.h)
 //
 // A DEVICE holds `file`, `read` (`ok`, `result` (the error line, or 0),
 // `line`, `excerpt`: the file's lines around a failure), `entity`,
@@ -11,8 +13,9 @@
 // role per port of the model), `layout` (the package drawing,
 // tools/view/PackageLayout.h), `driven` (the PORT=VALUE arguments as
 // applied), `findings` (the checker's, null in a build without it) and
-// `chain` (null: the place of a chain's name and the device's position in
-// it, for pages of a whole chain).
+// `chain` (null, or on a page of a whole chain: `file`, the device's
+// `name`, `position` (from 1, TDI first), `devices`, `line` in the chain
+// file, `ir_length` and `bypass`, true for a device without a file).
 #ifndef BSCAN_TOOL_VIEW_VIEWDOCUMENT_H
 #define BSCAN_TOOL_VIEW_VIEWDOCUMENT_H
 
@@ -48,7 +51,7 @@ Json DeviceView(const std::string& file, const ReadOutcome& read, const char* en
                 const Json& model, const std::vector<DrivenPort>& driven,
                 const Json& findings = nullptr, const Json& idcode = nullptr);
 
-// The whole page's data around its devices.
-Json ViewDocument(const Json& devices);
+// The whole page's data around its devices (and their chain).
+Json ViewDocument(const Json& devices, const Json& chain = nullptr);
 
 #endif

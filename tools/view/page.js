@@ -57,6 +57,12 @@
     this.section.id = 'device-' + index;
     this.section.dataset.device = String(index);
     this.renderHeader();
+    if (device.chain && device.chain.bypass) {
+      this.section.appendChild(el('p', 'bypass-note', 'This device has no BSDL file in the chain file (line ' +
+        esc(device.chain.line) + ': <code>ir=' + esc(device.chain.ir_length) + '</code>): the chain keeps it in ' +
+        'BYPASS, one bit of the data path, and there is nothing to draw.'));
+      return;
+    }
     if (!device.read.ok || !this.model) {
       this.renderFailure();
       return;
@@ -114,11 +120,13 @@
   DeviceView.prototype.renderHeader = function () {
     var d = this.device, m = this.model;
     var head = el('header', 'device-head');
-    var title = d.entity || (m && m.entity) || '(no entity)';
-    var chain = d.chain ? ' <span class="note">device ' + esc(d.chain.position) + ' of chain ' +
-      esc(d.chain.name) + '</span>' : '';
-    head.appendChild(el('h1', '', esc(title) + chain));
-    var facts = [['file', d.file]];
+    var title = d.entity || (m && m.entity) || (d.chain && d.chain.bypass ? '(no BSDL file)' : '(no entity)');
+    var chain = d.chain ? '<span class="chain-name">' + esc(d.chain.name) + '</span> ' : '';
+    var place = d.chain ? ' <span class="note">device ' + esc(d.chain.position) + ' of ' + esc(d.chain.devices) +
+      ' in the chain</span>' : '';
+    head.appendChild(el('h1', '', chain + esc(title) + place));
+    var facts = [['file', show(d.file)]];
+    if (d.chain) facts.push(['IR', d.chain.ir_length === null ? '-' : d.chain.ir_length + ' bits']);
     if (m) facts.push(['package', m.package === null ? '-' : m.package]);
     if (d.idcode) facts.push(['IDCODE', formatIdcode(d.idcode)]);
     if (m) {
@@ -127,8 +135,9 @@
       facts.push(['pins', drawn], ['ports', c.port_nodes], ['cells', c.boundary_cells],
                  ['instructions', c.instructions], ['differential pairs', c.differential_pairs]);
     }
-    var read = d.read.ok ? '<span class="read-ok">read: 0 (BSDL_OK)</span>'
-                         : '<span class="read-failed">did not read (line ' + esc(d.read.line) + ')</span>';
+    var read = d.chain && d.chain.bypass ? '<span class="note">kept in BYPASS</span>'
+             : d.read.ok ? '<span class="read-ok">read: 0 (BSDL_OK)</span>'
+             : '<span class="read-failed">did not read (line ' + esc(d.read.line) + ')</span>';
     var dl = el('dl', 'facts');
     dl.innerHTML = facts.map(function (f) {
       return '<div><dt>' + esc(f[0]) + '</dt><dd data-fact="' + esc(f[0]) + '">' + esc(f[1]) + '</dd></div>';
@@ -287,7 +296,7 @@
                  '" r="3.6"/><text class="diff-mark" x="' + x + '" y="' + (y + 0.3) + '">' +
                  (port.differential === 'positive' ? '+' : '\u2212') + '</text></g>');
     });
-    parts.push('<g class="rings"></g>');
+    parts.push('<g class="rings"></g><g class="sticky-axes"></g>');
     this.full = { x: 0, y: 0, w: size[0], h: size[1] };
     var svg = document.createElementNS(SVG_NS, 'svg');
     svg.setAttribute('xmlns', SVG_NS);
@@ -295,6 +304,7 @@
     svg.innerHTML = parts.join('');
     this.svg = svg;
     this.rings = svg.querySelector('.rings');
+    this.stickyAxes = svg.querySelector('.sticky-axes');
     this.view.appendChild(svg);
     var drawn = svg.querySelectorAll('.pin');
     for (var k = 0; k < drawn.length; ++k) this.pinElements[+drawn[k].dataset.index] = drawn[k];
@@ -340,41 +350,50 @@
     // Ball and port names are drawn once the zoom first makes them legible
     // (setBox): a large grid opens without thousands of hidden texts.
     this.ballLabels = layout.pins;
+    this.grid = { P: P, M: M, rows: layout.rows, columns: cols };
     pinParts.push('<g class="names"></g><g class="port-names"></g>');
     return [W, H];
   };
 
   // Pins around a rectangle: pin 1 at the top of the left side, then down
   // the left side, along the bottom, up the right side and back along the
-  // top, as packages with numbered pins count them.
+  // top, as packages with numbered pins count them. A package with two rows
+  // of pins (layout.sides 2) has them down the left side and up the right
+  // side only, as its datasheet draws it.
   DeviceView.prototype.drawNumbered = function (layout, parts, pinParts) {
-    var P = 12, L = 16, T = 7, S, n = layout.columns / 4, self = this;
+    var P = 12, L = 16, T = 7, self = this;
+    var dual = layout.sides === 2, n = layout.columns / (dual ? 2 : 4);
     var names = 0;
     this.model.ports.forEach(function (p) { names = Math.max(names, (p.label || '').length); });
     var M = L + 8 + Math.min(names, 28) * 3.4;            // room for the port names
-    S = (n + 2) * P;
-    var B = M, W = 2 * M + S, H = W;
-    parts.push('<rect class="body" x="' + B + '" y="' + B + '" width="' + S + '" height="' + S + '" rx="4"/>');
-    parts.push('<circle class="pin1" cx="' + (B + P * 0.9) + '" cy="' + (B + P * 0.9) + '" r="3"/>');
-    parts.push('<text class="axis big" x="' + (B + S / 2) + '" y="' + (B + S / 2) + '">' +
+    // The body: square for four sides; for two, as long as a row and wide
+    // enough for the package's name.
+    var SH = dual ? (n + 1) * P : (n + 2) * P;
+    var SW = dual ? Math.max(5 * P, Math.min(String(this.model.package || '').length * 6 + 2 * P, SH)) : SH;
+    var first = dual ? P / 2 : P;                         // from the corner to the first pin's place
+    var B = M, BY = dual ? L + 8 : M, W = 2 * M + SW, H = 2 * BY + SH;
+    parts.push('<rect class="body" x="' + B + '" y="' + BY + '" width="' + SW + '" height="' + SH + '" rx="4"/>');
+    parts.push('<circle class="pin1" cx="' + (B + P * 0.9) + '" cy="' + (BY + P * 0.9) + '" r="3"/>');
+    parts.push('<text class="axis big" x="' + (B + SW / 2) + '" y="' + (BY + SH / 2) + '">' +
                esc(this.model.package || '') + '</text>');
     var byPosition = {};
     layout.pins.forEach(function (pin) { byPosition[pin.position] = pin; });
     for (var k = 0; k < layout.columns; ++k) {
       var side = Math.floor(k / n), j = k % n, cx, cy, rx, ry, rw, rh, tx, ty, anchor, rotate = 0, nx, ny;
-      var along = P + j * P + P / 2;
+      if (dual && side === 1) side = 2;
+      var along = first + j * P + P / 2;
       if (side === 0) {            // left, top to bottom
-        cx = B - L / 2; cy = B + along; rx = B - L; ry = cy - T / 2; rw = L; rh = T;
+        cx = B - L / 2; cy = BY + along; rx = B - L; ry = cy - T / 2; rw = L; rh = T;
         tx = B - L - 3; ty = cy; anchor = 'end'; nx = B + 3; ny = cy;
       } else if (side === 1) {     // bottom, left to right
-        cx = B + along; cy = B + S + L / 2; rx = cx - T / 2; ry = B + S; rw = T; rh = L;
-        tx = cx; ty = B + S + L + 3; anchor = 'start'; rotate = 90; nx = cx; ny = B + S - 5;
+        cx = B + along; cy = BY + SH + L / 2; rx = cx - T / 2; ry = BY + SH; rw = T; rh = L;
+        tx = cx; ty = BY + SH + L + 3; anchor = 'start'; rotate = 90; nx = cx; ny = BY + SH - 5;
       } else if (side === 2) {     // right, bottom to top
-        cx = B + S + L / 2; cy = B + S - along; rx = B + S; ry = cy - T / 2; rw = L; rh = T;
-        tx = B + S + L + 3; ty = cy; anchor = 'start'; nx = B + S - 3; ny = cy;
+        cx = B + SW + L / 2; cy = BY + SH - along; rx = B + SW; ry = cy - T / 2; rw = L; rh = T;
+        tx = B + SW + L + 3; ty = cy; anchor = 'start'; nx = B + SW - 3; ny = cy;
       } else {                     // top, right to left
-        cx = B + S - along; cy = B - L / 2; rx = cx - T / 2; ry = B - L; rw = T; rh = L;
-        tx = cx; ty = B - L - 3; anchor = 'start'; rotate = -90; nx = cx; ny = B + 5;
+        cx = B + SW - along; cy = BY - L / 2; rx = cx - T / 2; ry = BY - L; rw = T; rh = L;
+        tx = cx; ty = BY - L - 3; anchor = 'start'; rotate = -90; nx = cx; ny = BY + 5;
       }
       var pin = byPosition[k];
       var numberAnchor = side === 0 ? 'start' : side === 2 ? 'end' : 'middle';
@@ -432,6 +451,39 @@
     this.svg.classList.toggle('show-names', scale >= 1.5);
     this.svg.classList.toggle('show-ports', scale >= 4);
     this.svg.dataset.scale = scale.toFixed(3);
+    this.stickAxes(scale);
+  };
+
+  // A grid zoomed in keeps its row letters and column numbers in sight: on
+  // a band along the left and the top edge of the view, at the rows and
+  // columns in sight, as long as the labels drawn around the grid are not.
+  DeviceView.prototype.stickAxes = function (scale) {
+    var g = this.grid, group = this.stickyAxes;
+    if (!g || !group) return;
+    var vw = this.view.clientWidth, vh = this.view.clientHeight, b = this.box;
+    // The part of the drawing in sight: the view box, centred in the view.
+    var sw = vw / scale, sh = vh / scale, x0 = b.x + b.w / 2 - sw / 2, y0 = b.y + b.h / 2 - sh / 2;
+    var u = 1 / scale, html = [];
+    var left = x0 > g.M / 4, top = y0 > g.M / 4;
+    if (left) {
+      html.push('<rect class="sticky-band" x="' + x0 + '" y="' + y0 + '" width="' + 26 * u + '" height="' + sh + '"/>');
+      for (var r = 0; r < g.rows.length; ++r) {
+        var y = g.M + r * g.P + g.P / 2;
+        if (y < y0 + (top ? 18 : 6) * u || y > y0 + sh - 6 * u) continue;
+        html.push('<text class="sticky-axis" data-row="' + esc(g.rows[r]) + '" x="' + (x0 + 13 * u) + '" y="' + y +
+                  '" font-size="' + 13 * u + '">' + esc(g.rows[r]) + '</text>');
+      }
+    }
+    if (top) {
+      html.push('<rect class="sticky-band" x="' + x0 + '" y="' + y0 + '" width="' + sw + '" height="' + 18 * u + '"/>');
+      for (var c = 1; c <= g.columns; ++c) {
+        var x = g.M + (c - 1) * g.P + g.P / 2;
+        if (x < x0 + (left ? 26 : 8) * u || x > x0 + sw - 8 * u) continue;
+        html.push('<text class="sticky-axis" data-column="' + c + '" x="' + x + '" y="' + (y0 + 9 * u) +
+                  '" font-size="' + 11 * u + '">' + c + '</text>');
+      }
+    }
+    group.innerHTML = html.join('');
   };
 
   var DARK_ROLES = { input: 1, output: 1, bidir: 1, clock: 1, linkage: 1 };
@@ -858,6 +910,28 @@
 
   // ---- the page --------------------------------------------------------------
 
+  // The chain's own header: its file, its devices in scan order (links to
+  // their sections), the instruction bits.
+  function chainHeader(chain, devices) {
+    var head = el('header', 'chain-head');
+    head.appendChild(el('h1', '', 'Chain <span class="chain-file">' + esc(chain.file) + '</span>'));
+    var dl = el('dl', 'facts');
+    dl.innerHTML = [['chain file', chain.file], ['devices', chain.devices], ['IR bits', chain.ir_bits]].map(function (f) {
+      return '<div><dt>' + esc(f[0]) + '</dt><dd data-fact="' + esc(f[0]) + '">' + esc(f[1]) + '</dd></div>';
+    }).join('');
+    head.appendChild(dl);
+    var order = el('ol', 'chain-order');
+    order.innerHTML = devices.map(function (d, k) {
+      var what = d.chain.bypass ? 'BYPASS, ir=' + d.chain.ir_length : !d.read.ok ? 'did not read' :
+        (d.entity || '');
+      return '<li><a href="#device-' + k + '" data-device="' + k + '">' + esc(d.chain.name) + '</a> <span class="note">' +
+        esc(what) + '</span></li>';
+    }).join('');
+    head.appendChild(el('p', 'note', 'Scan order, from the board\u2019s TDI to its TDO:'));
+    head.appendChild(order);
+    return head;
+  }
+
   function start() {
     var app = document.getElementById('app');
     var island = document.getElementById('bscan-view-data');
@@ -867,11 +941,44 @@
     api.timing.parse = performance.now() - begun;
     api.data = data;
     app.textContent = '';
-    data.devices.forEach(function (device, k) {
-      var view = new DeviceView(device, k);
-      api.devices.push(view);
-      app.appendChild(view.section);
+    if (data.chain) app.appendChild(chainHeader(data.chain, data.devices));
+    // The first section is drawn at once; on the page of a chain the others
+    // when they come near the window (or when api.draw(k) asks), so that a
+    // chain of large devices opens as fast as one of them.
+    var placeholders = [];
+    api.draw = function (k) {
+      if (api.devices[k]) return api.devices[k];
+      var drawing = performance.now();
+      var view = new DeviceView(data.devices[k], k);
+      api.devices[k] = view;
+      app.replaceChild(view.section, placeholders[k]);
+      view.section.dataset.drawn = 'true';
       if (view.svg) view.fit();
+      api.timing['device' + k] = performance.now() - drawing;
+      return view;
+    };
+    var observer = null;
+    if (data.devices.length > 1 && window.IntersectionObserver) {
+      observer = new IntersectionObserver(function (entries) {
+        entries.forEach(function (e) {
+          if (!e.isIntersecting) return;
+          observer.unobserve(e.target);
+          api.draw(+e.target.dataset.device);
+        });
+      }, { rootMargin: '300px 0px' });
+    }
+    data.devices.forEach(function (device, k) {
+      var holder = el('section', 'device pending', '<p class="note">' +
+        esc(device.chain ? device.chain.name + ' ' : '') + esc(device.entity || '') + ': drawn when it comes into sight\u2026</p>');
+      holder.id = 'device-' + k;
+      holder.dataset.device = String(k);
+      placeholders[k] = holder;
+      app.appendChild(holder);
+    });
+    api.devices.length = data.devices.length;
+    data.devices.forEach(function (device, k) {
+      if (k === 0 || !observer) api.draw(k);
+      else observer.observe(placeholders[k]);
     });
     app.appendChild(el('p', 'note', esc(data.generator) + ': this page works offline and alone.'));
     api.timing.script = performance.now() - begun;
