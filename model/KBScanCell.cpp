@@ -11,16 +11,11 @@
 #include "model/CellVocabularyInternal.h"
 #include "model/PinMapAccessInternal.h"
 #include "model/PinMapIndex.h"
+#include "util/AsciiCaseInternal.h"
 
 namespace {
 
 using cell_vocabulary::UpperCasedFunction;
-
-// A-Z to a-z; every other byte stays.
-char LowerCased(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 static_assert(CELL_BC_7 - CELL_BC_0 == 7 && CELL_TYPE_NONE == CELL_BC_7 + 1,
               "BC_0..BC_7 numbered in order");
@@ -63,7 +58,7 @@ CellType CellTypeNamed(const char* text)
     }
     // The names differ in their last character only: "bc_" in any case
     // and one digit 0 to 7, nothing more.
-    if (LowerCased(text[0]) == 'b' && LowerCased(text[1]) == 'c' && text[2] == '_' &&
+    if (bscan_text::LowerChar(text[0]) == 'b' && bscan_text::LowerChar(text[1]) == 'c' && text[2] == '_' &&
         text[3] >= '0' && text[3] <= '7' && text[4] == '\0') {
         return static_cast<CellType>(CELL_BC_0 + (text[3] - '0'));
     }
