@@ -28,7 +28,7 @@ static_assert(FUNC_OBSERVE_ONLY == 10 && FUNC_NONE == 11, "eleven cell functions
 bool ReplaceName(std::string& field, const char* name, size_t length, bool report,
                  std::string& oldName)
 {
-    if (field.size() == length && IndexEqualBytes(field.data(), name, length)) {
+    if (field.size() == length && bscan_util::EqualBytes(field.data(), name, length)) {
         return false;
     }
     try {
@@ -241,7 +241,7 @@ void PinMapAccess::SetCellPinName(KBScanCell& cell, const char* name, size_t len
 {
     if (cell.m_owner == nullptr || !cell.m_owner->FilesCellNames()) {
         // No index to tell: the text is replaced unless it is the same.
-        if (cell.m_pinName.size() == length && IndexEqualBytes(cell.m_pinName.data(), name, length)) {
+        if (cell.m_pinName.size() == length && bscan_util::EqualBytes(cell.m_pinName.data(), name, length)) {
             return;
         }
         try {

@@ -84,7 +84,7 @@ template <bool Write>
 BSCAN_ALWAYS_INLINE inline std::size_t UpperCasedHashOf(char* text, size_t length, std::uint64_t& lower)
 {
     const std::uint64_t k = 0x100000001b3ull;
-    std::uint64_t h = kIndexHashStart ^ length;
+    std::uint64_t h = bscan_util::kHashStart ^ length;
     if (length >= 8) {
         char* last = text + length - 8;
         for (; text < last; text += 8) {
@@ -128,7 +128,7 @@ BSCAN_ALWAYS_INLINE inline std::size_t UpperCasedHashOf(char* text, size_t lengt
         lower |= upper ^ word;
         h = (h ^ upper) * k;
     }
-    return IndexHashMix(h);
+    return bscan_util::HashMix(h);
 }
 
 // The hash of a text upper-cased (the text stays as it is); `lowerCase`
@@ -619,7 +619,7 @@ void PinMapIndex::FilePortName(int position, size_t length)
                                                          m_lastUpper->first.size());
     bool lowerCase = m_lastExact != nullptr;
     if (m_lastUpper == nullptr || last.size() != length ||
-        !IndexEqualBytes(last.data(), name, length)) {
+        !bscan_util::EqualBytes(last.data(), name, length)) {
         m_lastUpper = nullptr;
         // Both maps are hashed by the name upper-cased.
         const size_t hash = UpperCasedHash(name, length, &lowerCase);
@@ -1117,7 +1117,7 @@ BSCAN_ALWAYS_INLINE inline KPinNode* PinMapIndex::FindNamedWithIndex(const Looku
         UpperEntry* it = m_lastLookedUp;
         if (it == nullptr || it->hash != name.hash || it->second.all.Empty() ||
             it->first.size() != name.length ||
-            !IndexEqualBytes(it->first.data(), name.text, name.length)) {
+            !bscan_util::EqualBytes(it->first.data(), name.text, name.length)) {
             it = m_upperName.find(name.text, name.length, name.hash);
             m_lastLookedUp = it;
         }
