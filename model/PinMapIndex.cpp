@@ -10,7 +10,7 @@
 #include "model/KBScanCell.h"
 #include "model/KPinNode.h"
 #include "util/KObjList.h"
-#include "util/Platform.h"
+#include "util/AsciiCaseInternal.h"
 
 namespace {
 
@@ -19,18 +19,11 @@ bool IsLower(char c)
     return c >= 'a' && c <= 'z';
 }
 
-char Upper(char c)
-{
-    return IsLower(c) ? static_cast<char>(c - 'a' + 'A') : c;
-}
+using bscan_text::UpperChar;
 
 std::string UpperOf(std::string_view text)
 {
-    std::string upper(text);
-    for (char& c : upper) {
-        c = Upper(c);
-    }
-    return upper;
+    return bscan_text::Upper(std::string(text));
 }
 
 bool HasLowerCase(const char* text, size_t length)
@@ -50,96 +43,34 @@ const char* TextOrEmpty(const char* text)
     return text != nullptr ? text : "";
 }
 
-using bscan_platform::UpperCasedWord;
-
-// Eight bytes of a text as one number (any byte order will do for a hash).
-std::uint64_t Word(const char* text)
-{
-    std::uint64_t word;
-    std::memcpy(&word, text, 8);
-    return word;
-}
-
-std::uint64_t HalfWord(const char* text)
-{
-    std::uint32_t half;
-    std::memcpy(&half, text, 4);
-    return half;
-}
-
-
-// The hash of a name upper-cased, taken eight bytes at a time; port names
-// and cell names are hashed alike (they are filed in maps of their own).
-// The last bytes are read in loads that may overlap bytes already taken:
-// the hash stays a function of the length and the bytes, and no byte
-// outside the text is read. Texts of one to three bytes are taken as their
-// first, middle and last byte.
-//
-// With `Write` the text is upper-cased in place on the way (a word is
-// stored back only when it changed; overlapping bytes are stored with the
-// same upper-cased values), which gives the same hash. `lower` collects
-// the bits that upper-casing changed: not 0 exactly when the text held a
+// The hash of a name upper-cased (port names and cell names are hashed
+// alike; they are filed in maps of their own). With `Write` the text is
+// upper-cased in place on the way. `lower` is set when the text held a
 // lower-case letter.
 template <bool Write>
-BSCAN_ALWAYS_INLINE inline std::size_t UpperCasedHashOf(char* text, size_t length, std::uint64_t& lower)
+inline std::size_t UpperCasedHashOf(char* text, size_t length, bool& lower)
 {
-    const std::uint64_t k = 0x100000001b3ull;
-    std::uint64_t h = bscan_util::kHashStart ^ length;
-    if (length >= 8) {
-        char* last = text + length - 8;
-        for (; text < last; text += 8) {
-            std::uint64_t word = Word(text);
-            std::uint64_t upper = UpperCasedWord(word);
-            if (Write && upper != word) {
-                std::memcpy(text, &upper, 8);
-            }
-            lower |= upper ^ word;
-            h = (h ^ upper) * k;
-            h ^= h >> 31;
+    std::uint64_t h = bscan_util::kHashStart;
+    for (size_t i = 0; i < length; ++i) {
+        const char upper = UpperChar(text[i]);
+        if (upper != text[i]) {
+            lower = true;
+            if (Write)
+                text[i] = upper;
         }
-        std::uint64_t word = Word(last);
-        std::uint64_t upper = UpperCasedWord(word);
-        if (Write && upper != word) {
-            std::memcpy(last, &upper, 8);
-        }
-        lower |= upper ^ word;
-        h = (h ^ upper) * k;
-    } else if (length >= 4) {
-        std::uint64_t word = HalfWord(text) | HalfWord(text + length - 4) << 32;
-        std::uint64_t upper = UpperCasedWord(word);
-        if (Write && upper != word) {
-            std::uint32_t low = static_cast<std::uint32_t>(upper);
-            std::uint32_t high = static_cast<std::uint32_t>(upper >> 32);
-            std::memcpy(text, &low, 4);
-            std::memcpy(text + length - 4, &high, 4);
-        }
-        lower |= upper ^ word;
-        h = (h ^ upper) * k;
-    } else if (length > 0) {
-        std::uint64_t word = static_cast<unsigned char>(text[0]) |
-                             static_cast<std::uint64_t>(static_cast<unsigned char>(text[length / 2])) << 8 |
-                             static_cast<std::uint64_t>(static_cast<unsigned char>(text[length - 1])) << 16;
-        std::uint64_t upper = UpperCasedWord(word);
-        if (Write && upper != word) {
-            for (size_t i = 0; i < length; ++i) {
-                text[i] = Upper(text[i]);
-            }
-        }
-        lower |= upper ^ word;
-        h = (h ^ upper) * k;
+        h = bscan_util::HashStep(h, upper);
     }
     return bscan_util::HashMix(h);
 }
 
 // The hash of a text upper-cased (the text stays as it is); `lowerCase`
 // (when given) tells whether it holds a lower-case letter.
-BSCAN_ALWAYS_INLINE inline std::size_t UpperCasedHash(const char* text, size_t length, bool* lowerCase = nullptr)
+std::size_t UpperCasedHash(const char* text, size_t length, bool* lowerCase = nullptr)
 {
-    std::uint64_t lower = 0;
-    std::size_t hash = UpperCasedHashOf<false>(const_cast<char*>(text), length, lower);
-    if (lowerCase != nullptr) {
-        *lowerCase = lower != 0;
-    }
+    bool lower = false;
+    const std::size_t hash = UpperCasedHashOf<false>(const_cast<char*>(text), length, lower);
+    if (lowerCase != nullptr)
+        *lowerCase = lower;
     return hash;
 }
 
@@ -150,196 +81,26 @@ std::size_t CellNameHash(const char* text, size_t length)
 
 // Upper-cases the text in place and returns the hash of the result;
 // `changed` tells whether a byte changed.
-BSCAN_ALWAYS_INLINE inline std::size_t UpperCaseInPlaceAndHash(char* text, size_t length, bool& changed)
+std::size_t UpperCaseInPlaceAndHash(char* text, size_t length, bool& changed)
 {
-    std::uint64_t lower = 0;
-    std::size_t hash = UpperCasedHashOf<true>(text, length, lower);
-    changed = lower != 0;
-    return hash;
+    changed = false;
+    return UpperCasedHashOf<true>(text, length, changed);
 }
 
 // True when the `length` bytes at `name` equal `text` once a-z are
-// upper-cased in both; compared eight (or four) bytes at a time, the last
-// ones in loads that may overlap bytes already compared.
+// upper-cased in both.
 bool EqualUpperCased(const std::string& text, const char* name, size_t length)
 {
-    if (text.size() != length) {
+    if (text.size() != length)
         return false;
-    }
-    const char* own = text.data();
-    if (length >= 8) {
-        for (size_t at = 0; at + 8 < length; at += 8) {
-            if (UpperCasedWord(Word(own + at)) != UpperCasedWord(Word(name + at))) {
-                return false;
-            }
-        }
-        return UpperCasedWord(Word(own + length - 8)) == UpperCasedWord(Word(name + length - 8));
-    }
-    if (length >= 4) {
-        std::uint64_t first = HalfWord(own) | HalfWord(own + length - 4) << 32;
-        std::uint64_t second = HalfWord(name) | HalfWord(name + length - 4) << 32;
-        return UpperCasedWord(first) == UpperCasedWord(second);
-    }
     for (size_t i = 0; i < length; ++i) {
-        if (Upper(own[i]) != Upper(name[i])) {
+        if (UpperChar(text[i]) != UpperChar(name[i]))
             return false;
-        }
     }
     return true;
 }
 
 }  // namespace
-
-// --- Positions ---------------------------------------------------------
-
-bool PinMapIndex::Positions::Contains(int position) const
-{
-    if (m_first != kInVector) {
-        return position >= 0 && (position == m_first || position == m_second);
-    }
-    const std::vector<int>& items = m_more->items;
-    return std::binary_search(items.begin() + static_cast<std::ptrdiff_t>(m_more->head),
-                              items.end(), position);
-}
-
-void PinMapIndex::Positions::InsertSlowly(int position)
-{
-    if (m_first == kNone) {
-        m_first = position;
-        return;
-    }
-    if (m_first >= 0) {
-        if (position == m_first || position == m_second) {
-            return;
-        }
-        if (m_second == kNone) {
-            if (position < m_first) {
-                m_second = m_first;
-                m_first = position;
-            } else {
-                m_second = position;
-            }
-            return;
-        }
-        // A third entry: all three go to the vector. Memory is taken before
-        // anything changes.
-        if (!m_more) {
-            m_more.reset(new More);
-        }
-        std::vector<int>& items = m_more->items;
-        items.clear();
-        items.reserve(4);
-        m_more->head = 0;
-        int low = std::min(position, m_first);
-        int high = std::max(position, m_second);
-        int middle = position < m_first ? m_first : position > m_second ? m_second : position;
-        items.push_back(low);
-        items.push_back(middle);
-        items.push_back(high);
-        m_first = kInVector;
-        m_second = kNone;
-        return;
-    }
-    std::vector<int>& items = m_more->items;
-    if (position > items.back()) {
-        items.push_back(position);
-        return;
-    }
-    auto begin = items.begin() + static_cast<std::ptrdiff_t>(m_more->head);
-    auto it = std::lower_bound(begin, items.end(), position);
-    if (it != items.end() && *it == position) {
-        return;
-    }
-    if (it == begin && m_more->head > 0) {
-        items[--m_more->head] = position;  // reuse the room left in front
-        return;
-    }
-    items.insert(it, position);
-}
-
-void PinMapIndex::Positions::Erase(int position)
-{
-    if (m_first == kNone) {
-        return;
-    }
-    if (m_first >= 0) {
-        if (position == m_first) {
-            m_first = m_second;
-            m_second = kNone;
-        } else if (position == m_second) {
-            m_second = kNone;
-        }
-        return;
-    }
-    std::vector<int>& items = m_more->items;
-    if (items[m_more->head] == position) {
-        PopFront();
-        return;
-    }
-    if (items.back() == position) {
-        items.pop_back();  // the first entry stays: the set is not empty
-        return;
-    }
-    auto begin = items.begin() + static_cast<std::ptrdiff_t>(m_more->head);
-    auto it = std::lower_bound(begin, items.end(), position);
-    if (it != items.end() && *it == position) {
-        items.erase(it);
-    }
-}
-
-void PinMapIndex::Positions::AppendRange(int first, int count)
-{
-    if (count <= 0) {
-        return;
-    }
-    if (m_first != kInVector && Size() + static_cast<size_t>(count) <= 2) {
-        for (int k = 0; k < count; ++k) {
-            Insert(first + k);
-        }
-        return;
-    }
-    if (m_first != kInVector) {
-        // The inline entries move to the vector with the new ones. Memory
-        // is taken before anything changes.
-        if (!m_more) {
-            m_more.reset(new More);
-        }
-        std::vector<int>& items = m_more->items;
-        items.clear();
-        items.reserve(Size() + static_cast<size_t>(count));
-        m_more->head = 0;
-        if (m_first >= 0) {
-            items.push_back(m_first);
-        }
-        if (m_second >= 0) {
-            items.push_back(m_second);
-        }
-        m_first = kInVector;
-        m_second = kNone;
-    }
-    std::vector<int>& items = m_more->items;
-    const size_t at = items.size();
-    items.resize(at + static_cast<size_t>(count));
-    for (int k = 0; k < count; ++k) {
-        items[at + static_cast<size_t>(k)] = first + k;
-    }
-}
-
-void PinMapIndex::Positions::PopFront()
-{
-    std::vector<int>& items = m_more->items;
-    size_t& head = m_more->head;
-    ++head;
-    if (head == items.size()) {
-        items.clear();
-        head = 0;
-        m_first = kNone;  // empty: back to the inline entries
-        m_second = kNone;
-    } else if (head >= 64 && head * 2 >= items.size()) {
-        items.erase(items.begin(), items.begin() + static_cast<std::ptrdiff_t>(head));
-        head = 0;
-    }
-}
 
 // --- Building ----------------------------------------------------------
 
@@ -1057,7 +818,7 @@ void PinMapIndex::UpperCaseDirtyNamesUpTo(int last)
         KPinNode* node = m_nodes[position];
         if (node->m_portName != nullptr) {
             for (char* c = node->m_portName; *c != '\0'; ++c) {
-                *c = Upper(*c);
+                *c = UpperChar(*c);
             }
         }
         RefileCase(position, UpperOf(FiledPortName(m_keys[position])));
@@ -1227,7 +988,7 @@ KBScanCell* PinMapIndex::FirstCellIn(const char* name, bool original)
     if (!m_cellNamesFiled[original] && m_cellsScanned < kCellScansBeforeFiling * m_tableLength) {
         // Names of one length mostly differ in their last characters (pin
         // numbers, vector indexes): the last one is compared first.
-        const char last = Upper(name[length - 1]);
+        const char last = UpperChar(name[length - 1]);
         std::string KBScanCell::*const field =
             original ? &KBScanCell::m_originalPinName : &KBScanCell::m_pinName;
         const KBScanCell* const table = m_table;
@@ -1235,7 +996,7 @@ KBScanCell* PinMapIndex::FirstCellIn(const char* name, bool original)
         int number = 0;
         for (; number < count; ++number) {
             const std::string& text = table[number].*field;
-            if (text.size() == length && Upper(text[length - 1]) == last &&
+            if (text.size() == length && UpperChar(text[length - 1]) == last &&
                 EqualUpperCased(text, name, length)) {
                 break;
             }

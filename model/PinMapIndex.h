@@ -56,75 +56,14 @@
 #include <string_view>
 #include <vector>
 
+#include "model/PositionSetInternal.h"
 #include "util/CompilerInternal.h"
 #include "util/HashTableInternal.h"
-#include "util/ShortBytesInternal.h"
+#include "util/ShortTextInternal.h"
 
 class KBScanCell;
 class KObjList;
 class KPinNode;
-
-// The text of an upper-cased port name entry, kept by the entry itself:
-// a short name (most are) inside it, a longer one in an allocation of its
-// own. The part of std::string the index uses: data(), size(), a text set
-// by append() on the empty name of a new entry, and emptied by assigning
-// an empty name when the entry is erased. Setting a text takes no library
-// call for a short name.
-class IndexName {
-public:
-    IndexName() = default;
-    ~IndexName() { Release(); }
-    IndexName(const IndexName&) = delete;
-    IndexName& operator=(const IndexName&) = delete;
-    IndexName& operator=(IndexName&& other) noexcept
-    {
-        if (this != &other) {
-            Release();
-            m_size = other.m_size;
-            if (m_size > kShort) {
-                m_long = other.m_long;
-            } else {
-                std::memcpy(m_short, other.m_short, kShort);
-            }
-            other.m_size = 0;
-        }
-        return *this;
-    }
-
-    const char* data() const { return m_size > kShort ? m_long : m_short; }
-    std::size_t size() const { return m_size; }
-    bool empty() const { return m_size == 0; }
-
-    // Gives an empty name the `length` bytes at `text`. May throw
-    // std::bad_alloc (a long name) and then leaves the name empty.
-    void append(const char* text, std::size_t length)
-    {
-        if (length > kShort) {
-            m_long = new char[length];
-            std::memcpy(m_long, text, length);
-        } else {
-            bscan_util::MoveShortBytes(m_short, text, length);
-        }
-        m_size = length;
-    }
-
-private:
-    static constexpr std::size_t kShort = 24;
-
-    void Release()
-    {
-        if (m_size > kShort) {
-            delete[] m_long;
-        }
-        m_size = 0;
-    }
-
-    std::size_t m_size = 0;
-    union {
-        char m_short[kShort];
-        char* m_long;
-    };
-};
 
 // The index's hash table (tests reach it by this name).
 template <typename Key, typename Value>
@@ -240,71 +179,7 @@ public:
     KBScanCell* FirstCellWithOriginalName(const char* name);
 
 private:
-    // A sorted set of positions (or cell numbers). Most keys have one or
-    // two positions, held inline; more go to a vector, where new entries
-    // usually come last and old ones usually leave from the front, both in
-    // amortised constant time. The k-th entry is found in constant time.
-    // The vector is allocated apart, so that the usual set takes 16 bytes.
-    class Positions {
-    public:
-        bool Empty() const { return m_first == kNone; }
-        size_t Size() const
-        {
-            if (m_first == kInVector) {
-                return m_more->items.size() - m_more->head;
-            }
-            return (m_first >= 0 ? 1u : 0u) + (m_second >= 0 ? 1u : 0u);
-        }
-        // Size() == 1, told from the inline entries without counting.
-        bool Single() const
-        {
-            if (m_first >= 0) {
-                return m_second == kNone;
-            }
-            return m_first == kInVector && m_more->items.size() - m_more->head == 1;
-        }
-        int First() const { return m_first == kInVector ? m_more->items[m_more->head] : m_first; }
-        int At(size_t k) const
-        {
-            if (m_first == kInVector) {
-                return m_more->items[m_more->head + k];
-            }
-            return k == 0 ? m_first : m_second;
-        }
-        bool Contains(int position) const;
-        // The usual cases (a first entry, or a new last one of a vector)
-        // inline; the others out of line.
-        void Insert(int position)
-        {
-            if (m_first == kNone) {
-                m_first = position;
-            } else if (m_first == kInVector && position > m_more->items.back() &&
-                       m_more->items.size() < m_more->items.capacity()) {
-                m_more->items.push_back(position);
-            } else {
-                InsertSlowly(position);
-            }
-        }
-        void Erase(int position);
-        // Adds the `count` positions from `first` on, all above every entry.
-        void AppendRange(int first, int count);
-
-    private:
-        static constexpr int kNone = -1;      // no entry (m_first: the set is empty)
-        static constexpr int kInVector = -2;  // m_first: the entries are in the vector
-
-        struct More {
-            std::vector<int> items;
-            size_t head = 0;      // entries before it have left
-        };
-
-        void InsertSlowly(int position);
-        void PopFront();
-
-        int m_first = kNone;      // inline entries, m_first < m_second
-        int m_second = kNone;
-        std::unique_ptr<More> m_more;  // kept for reuse once allocated
-    };
+    using Positions = PositionSet;
 
     // An upper-cased port name: its nodes, those of them whose port name
     // is exactly this text, and the number under which its nodes are filed
@@ -324,13 +199,13 @@ private:
         int runStep = 0;
     };
 
-    using NameMap = IndexTable<std::string, Positions>;
+    using NameMap = bscan_util::HashTable<std::string, Positions>;
     // Cell numbers by upper-cased cell name: the key is the name of the
     // entry's first cell (see CellNameHash).
     struct NoKey {};
-    using CellNameMap = IndexTable<NoKey, Positions>;
+    using CellNameMap = bscan_util::HashTable<NoKey, Positions>;
     using NameEntry = NameMap::Entry;
-    using UpperEntry = IndexTable<IndexName, UpperName>::Entry;
+    using UpperEntry = bscan_util::HashTable<bscan_util::ShortText, UpperName>::Entry;
 
     // The keys under which a node is filed. The name entries hold the
     // texts; an entry lives while a node is filed in it. A port name
@@ -345,7 +220,7 @@ private:
     };
 
     // True when `name` (which ends with a NUL) is exactly `text` (a
-    // std::string or an IndexName).
+    // std::string or a bscan_util::ShortText).
     template <typename Text>
     static bool TextIs(const Text& text, const char* name)
     {
@@ -412,14 +287,14 @@ private:
     std::vector<KPinNode*> m_nodes;           // the list, by position
     std::vector<NodeKeys> m_keys;             // by position
     NameMap m_exactName;                      // port names with lower-case letters
-    IndexTable<IndexName, UpperName> m_upperName;
-    IndexTable<long long, Positions> m_indexed;  // by IndexedKey
+    bscan_util::HashTable<bscan_util::ShortText, UpperName> m_upperName;
+    bscan_util::HashTable<long long, Positions> m_indexed;  // by IndexedKey
     long long m_nextNameId = 0;
     NameMap m_pinName;
-    IndexTable<int, Positions> m_pinNumber;
+    bscan_util::HashTable<int, Positions> m_pinNumber;
     Positions m_nameless;
     Positions m_dirty;
-    IndexTable<const char*, int> m_nameText;  // port name buffer of a dirty node to position
+    bscan_util::HashTable<const char*, int> m_nameText;  // port name buffer of a dirty node to position
 
     KBScanCell* m_table = nullptr;
     int m_tableLength = 0;
