@@ -124,7 +124,6 @@ void PinMapIndex::Rebuild()
     m_lastExact = nullptr;
     m_lastUpper = nullptr;
     m_lastLookedUp = nullptr;
-    ++m_exactVersion;
     m_pinNamesFiled = false;
     m_pinNumbersFiled = false;
     m_nameTextsFiled = false;
@@ -366,7 +365,6 @@ void PinMapIndex::FilePortName(int position, size_t length)
         m_nameless.Insert(position);
         return;
     }
-    ++m_exactVersion;
     if (length == kUnmeasured) {
         length = std::strlen(name);
     }
@@ -464,7 +462,6 @@ void PinMapIndex::FilePortElements(int first, int count, size_t length)
         }
         return;
     }
-    ++m_exactVersion;
     for (int position = first + 1; position < first + count; ++position) {
         NodeKeys& keys = m_keys[position];
         const KPinNode* node = m_nodes[position];
@@ -512,7 +509,6 @@ void PinMapIndex::UnfilePortName(int position)
     }
     m_lastExact = nullptr;  // the entries may go
     m_lastUpper = nullptr;
-    ++m_exactVersion;
     NameEntry* exact = keys.exact;
     UpperEntry* upper = keys.upper;
     keys.exact = nullptr;
@@ -546,7 +542,6 @@ void PinMapIndex::RefileCase(int position, const std::string& newName)
     NodeKeys& keys = m_keys[position];
     m_lastExact = nullptr;  // the exact-name entry may go
     m_lastUpper = nullptr;
-    ++m_exactVersion;
     NameEntry* old = keys.exact;
     if (old != nullptr) {
         keys.exact = nullptr;
@@ -935,34 +930,23 @@ KPinNode* PinMapIndex::NthWithExactNameLookedUp(const char* name, int occurrence
     if (name == nullptr || *name == '\0' || occurrence < 0 || !Fresh()) {
         return nullptr;
     }
-    // A pin map names the nodes of one port one after the other, and sets
-    // a pin name and then a pin number of each: the entry found last is
-    // used again while no exact name was filed or unfiled since.
-    if (m_nthVersion != m_exactVersion || !TextIs(m_nthName, name)) {
-        // The name's hash (that of its upper-cased text, as both maps are
-        // hashed) and whether it holds lower case, found in one pass.
-        const size_t length = std::strlen(name);
-        bool lowerCase = false;
-        const size_t hash = UpperCasedHash(name, length, &lowerCase);
-        try {
-            m_nthVersion = 0;
-            m_nthName.assign(name, length);
-        } catch (const std::bad_alloc&) {
-            return nullptr;
-        }
-        if (lowerCase) {
-            auto it = m_exactName.find(name, length, hash);
-            m_nthEntry = it != m_exactName.end() ? &it->second : nullptr;
-        } else {
-            auto it = m_upperName.find(name, length, hash);
-            m_nthEntry = it != m_upperName.end() ? &it->second.exact : nullptr;
-        }
-        m_nthVersion = m_exactVersion;
+    // The name's hash (that of its upper-cased text, as both maps are
+    // hashed) and whether it holds lower case, found in one pass.
+    const size_t length = std::strlen(name);
+    bool lowerCase = false;
+    const size_t hash = UpperCasedHash(name, length, &lowerCase);
+    const Positions* exact = nullptr;
+    if (lowerCase) {
+        auto it = m_exactName.find(name, length, hash);
+        exact = it != m_exactName.end() ? &it->second : nullptr;
+    } else {
+        auto it = m_upperName.find(name, length, hash);
+        exact = it != m_upperName.end() ? &it->second.exact : nullptr;
     }
-    if (m_nthEntry == nullptr || static_cast<size_t>(occurrence) >= m_nthEntry->Size()) {
+    if (exact == nullptr || static_cast<size_t>(occurrence) >= exact->Size()) {
         return nullptr;
     }
-    int position = m_nthEntry->At(static_cast<size_t>(occurrence));
+    int position = exact->At(static_cast<size_t>(occurrence));
     m_nthNext = static_cast<size_t>(position) + 1;
     return m_nodes[position];
 }

@@ -327,13 +327,6 @@ private:
     // its text.
     UpperEntry* m_lastLookedUp = nullptr;
 
-    // The exact-name entry NthWithExactName found last (null: none), valid
-    // while m_exactVersion (bumped by every change of m_exactName) stays the
-    // same.
-    std::string m_nthName;
-    const Positions* m_nthEntry = nullptr;
-    unsigned long long m_nthVersion = 0;
-    unsigned long long m_exactVersion = 1;
     // The position after the node NthWithExactName found last: the node
     // tried first by the next such lookup (checked against its filed keys,
     // so any position will do).
