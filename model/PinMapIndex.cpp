@@ -123,7 +123,6 @@ void PinMapIndex::Rebuild()
     m_cellNames[1].clear();
     m_lastExact = nullptr;
     m_lastUpper = nullptr;
-    m_lastLookedUp = nullptr;
     m_pinNamesFiled = false;
     m_pinNumbersFiled = false;
     m_nameTextsFiled = false;
@@ -867,16 +866,7 @@ BSCAN_ALWAYS_INLINE inline KPinNode* PinMapIndex::FindNamedWithIndex(const Looku
         // The scan ends at the first nameless node.
         int end = m_nameless.Empty() ? static_cast<int>(m_nodes.size()) : m_nameless.First();
         int match = -1;
-        // Register entries often name the port of the entry before: the
-        // entry found last is tried first. It is the one a lookup finds when
-        // it holds nodes (it was not erased) under this very text.
-        UpperEntry* it = m_lastLookedUp;
-        if (it == nullptr || it->hash != name.hash || it->second.all.Empty() ||
-            it->first.size() != name.length ||
-            !bscan_util::EqualBytes(it->first.data(), name.text, name.length)) {
-            it = m_upperName.find(name.text, name.length, name.hash);
-            m_lastLookedUp = it;
-        }
+        UpperEntry* it = m_upperName.find(name.text, name.length, name.hash);
         if (it != m_upperName.end()) {
             const UpperName& upper = it->second;
             int first = -1;

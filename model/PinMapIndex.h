@@ -321,11 +321,6 @@ private:
     // is dropped whenever one may be erased.
     NameEntry* m_lastExact = nullptr;         // null for a name without lower case
     UpperEntry* m_lastUpper = nullptr;        // null: no memo
-    // The upper-cased name entry FirstNamedWithIndex found last (null:
-    // none). Entries stay where they are until the map is cleared (which
-    // drops this memo); an erased or reused entry is told by its nodes and
-    // its text.
-    UpperEntry* m_lastLookedUp = nullptr;
 
     // The position after the node NthWithExactName found last: the node
     // tried first by the next such lookup (checked against its filed keys,
