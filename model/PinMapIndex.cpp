@@ -121,8 +121,6 @@ void PinMapIndex::Rebuild()
     m_nameText.clear();
     m_cellNames[0].clear();
     m_cellNames[1].clear();
-    m_lastExact = nullptr;
-    m_lastUpper = nullptr;
     m_pinNamesFiled = false;
     m_pinNumbersFiled = false;
     m_nameTextsFiled = false;
@@ -367,39 +365,22 @@ void PinMapIndex::FilePortName(int position, size_t length)
     if (length == kUnmeasured) {
         length = std::strlen(name);
     }
-    // The elements of a vector port follow each other with one name: the
-    // entries of the name filed last are used again. A name holds lower
+    // Both maps are hashed by the name upper-cased. A name holds lower
     // case exactly when it has an exact-name entry of its own.
-    const std::string_view last = m_lastUpper == nullptr ? std::string_view()
-                                  : m_lastExact != nullptr
-                                      ? std::string_view(m_lastExact->first)
-                                      : std::string_view(m_lastUpper->first.data(),
-                                                         m_lastUpper->first.size());
-    bool lowerCase = m_lastExact != nullptr;
-    if (m_lastUpper == nullptr || last.size() != length ||
-        !bscan_util::EqualBytes(last.data(), name, length)) {
-        m_lastUpper = nullptr;
-        // Both maps are hashed by the name upper-cased.
-        const size_t hash = UpperCasedHash(name, length, &lowerCase);
-        NameEntry* exact = nullptr;
-        UpperEntry* upper = nullptr;
-        if (lowerCase) {
-            exact = m_exactName.Insert(name, length, hash);
-            upper = m_upperName.Insert(UpperOf(exact->first).c_str(), length, hash);
-        } else {
-            upper = m_upperName.Insert(name, length, hash);
-        }
-        m_lastExact = exact;
-        m_lastUpper = upper;
+    bool lowerCase = false;
+    const size_t hash = UpperCasedHash(name, length, &lowerCase);
+    if (lowerCase) {
+        keys.exact = m_exactName.Insert(name, length, hash);
+        keys.upper = m_upperName.Insert(UpperOf(keys.exact->first).c_str(), length, hash);
+    } else {
+        keys.upper = m_upperName.Insert(name, length, hash);
     }
-    keys.exact = m_lastExact;
-    keys.upper = m_lastUpper;
     ExactPositions(keys).Insert(position);
     if (lowerCase) {
         m_dirty.Insert(position);
         FileNameText(position);
     }
-    UpperName& upper = m_lastUpper->second;
+    UpperName& upper = keys.upper->second;
     if (upper.all.Empty()) {
         upper.id = m_nextNameId++;
     }
@@ -506,8 +487,6 @@ void PinMapIndex::UnfilePortName(int position)
     if (!keys.upper->second.indexed && keys.upper->second.all.Size() >= 2) {
         FileWithIndexes(keys.upper->second);  // a run with a node gone is none
     }
-    m_lastExact = nullptr;  // the entries may go
-    m_lastUpper = nullptr;
     NameEntry* exact = keys.exact;
     UpperEntry* upper = keys.upper;
     keys.exact = nullptr;
@@ -539,8 +518,6 @@ void PinMapIndex::UnfilePortName(int position)
 void PinMapIndex::RefileCase(int position, const std::string& newName)
 {
     NodeKeys& keys = m_keys[position];
-    m_lastExact = nullptr;  // the exact-name entry may go
-    m_lastUpper = nullptr;
     NameEntry* old = keys.exact;
     if (old != nullptr) {
         keys.exact = nullptr;

@@ -316,11 +316,6 @@ private:
     long long m_cellsScanned = 0;
     static const long long kCellScansBeforeFiling = 1;
 
-    // The name entries the last filed port name went to: a vector port's
-    // elements all share them. Entries never move in their maps; the memo
-    // is dropped whenever one may be erased.
-    NameEntry* m_lastExact = nullptr;         // null for a name without lower case
-    UpperEntry* m_lastUpper = nullptr;        // null: no memo
 
     // The position after the node NthWithExactName found last: the node
     // tried first by the next such lookup (checked against its filed keys,
