@@ -208,7 +208,6 @@ void PinMapIndex::TableReplaced(KBScanCell* table, int length)
     m_cellNamesFiled[1] = false;
     m_cellsFiledUpTo[0] = 0;
     m_cellsFiledUpTo[1] = 0;
-    m_cellsScanned = 0;
     for (int number = 0; number < m_tableLength; ++number) {
         m_table[number].m_owner = this;
     }
@@ -933,29 +932,6 @@ KBScanCell* PinMapIndex::FirstCellIn(const char* name, bool original)
         return nullptr;
     }
     size_t length = std::strlen(name);
-    // A few lookups (a reader pairing some cells) scan the table; once the
-    // cells they examined add up to a few tables, the names of the kind
-    // looked up are filed.
-    if (!m_cellNamesFiled[original] && m_cellsScanned < kCellScansBeforeFiling * m_tableLength) {
-        // Names of one length mostly differ in their last characters (pin
-        // numbers, vector indexes): the last one is compared first.
-        const char last = UpperChar(name[length - 1]);
-        std::string KBScanCell::*const field =
-            original ? &KBScanCell::m_originalPinName : &KBScanCell::m_pinName;
-        const KBScanCell* const table = m_table;
-        const int count = m_tableLength;
-        int number = 0;
-        for (; number < count; ++number) {
-            const std::string& text = table[number].*field;
-            if (text.size() == length && UpperChar(text[length - 1]) == last &&
-                EqualUpperCased(text, name, length)) {
-                break;
-            }
-        }
-        // The cells examined: up to and including the match.
-        m_cellsScanned += number < count ? number + 1 : count;
-        return number < count ? &m_table[number] : nullptr;
-    }
     // The first match among the cells filed so far is the first of the
     // table; else it lies beyond them.
     const size_t hash = CellNameHash(name, length);

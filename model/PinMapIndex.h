@@ -24,13 +24,11 @@
 // Reading a file only builds the map; the indexes it never asks for there
 // (pin names, pin numbers, the dirty node owning a name buffer) are filed on
 // their first use and kept up to date from then on, so that building a big
-// map pays for none of them. Lookups by cell name scan the table until the
-// cells they examined add up to a table, then the cell names of that kind
-// (pin names or original names) are filed in table order, only as far as
-// the lookups need: a lookup that finds nothing among the cells filed so
-// far files the next ones until it files a match (or the table ends). A
-// reader pairing a few cells never pays for the filing, and one pairing
-// cells near the start of a big table never files the rest of it.
+// map pays for none of them. The cell names of one kind (pin names or
+// original names) are filed in table order, only as far as the lookups
+// need: a lookup that finds nothing among the cells filed so far files the
+// next ones until it files a match (or the table ends), so a reader
+// pairing cells near the start of a big table never files the rest of it.
 // With those, a lookup finds its first match in constant time and then
 // upper-cases exactly the dirty nodes up to the match (all of them when
 // nothing matches; up to the first nameless node in the lookup by name and
@@ -310,11 +308,6 @@ private:
     // others are not (their renames need nothing).
     bool m_cellNamesFiled[2] = {false, false};
     int m_cellsFiledUpTo[2] = {0, 0};
-    // Cells examined by lookups by cell name since the table came; past
-    // kCellScansBeforeFiling tables' worth the names of the kind looked up
-    // are filed.
-    long long m_cellsScanned = 0;
-    static const long long kCellScansBeforeFiling = 1;
 
 
     // The position after the node NthWithExactName found last: the node
