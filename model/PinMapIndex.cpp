@@ -123,7 +123,6 @@ void PinMapIndex::Rebuild()
     m_cellNames[1].clear();
     m_pinNamesFiled = false;
     m_pinNumbersFiled = false;
-    m_nameTextsFiled = false;
     m_cellNamesFiled[0] = false;
     m_cellNamesFiled[1] = false;
     m_cellsFiledUpTo[0] = 0;
@@ -243,26 +242,6 @@ bool PinMapIndex::PinNumbersFiled()
         }
     }
     return m_pinNumbersFiled;
-}
-
-bool PinMapIndex::NameTextsFiled()
-{
-    if (!m_nameTextsFiled) {
-        try {
-            // Only a dirty node's name can change when a lookup text is
-            // upper-cased: only those are filed.
-            for (size_t k = 0; k < m_dirty.Size(); ++k) {
-                int position = m_dirty.At(k);
-                if (m_keys[position].portNameText != nullptr) {
-                    m_nameText[m_keys[position].portNameText] = position;
-                }
-            }
-            m_nameTextsFiled = true;
-        } catch (const std::bad_alloc&) {
-            m_nameText.clear();
-        }
-    }
-    return m_nameTextsFiled;
 }
 
 // --- Filing nodes ------------------------------------------------------
@@ -605,22 +584,20 @@ void PinMapIndex::TrackNameText(int position)
 }
 
 // Files the port name buffer of a dirty node (keys.exact: its name holds
-// lower case), once the buffers are filed at all.
+// lower case).
 void PinMapIndex::FileNameText(int position)
 {
     const NodeKeys& keys = m_keys[position];
-    if (m_nameTextsFiled && keys.portNameText != nullptr && keys.exact != nullptr) {
+    if (keys.portNameText != nullptr && keys.exact != nullptr) {
         m_nameText[keys.portNameText] = position;
     }
 }
 
 void PinMapIndex::UnfileNameText(int position)
 {
-    if (m_nameTextsFiled) {
-        auto text = m_nameText.find(m_keys[position].portNameText);
-        if (text != m_nameText.end() && text->second == position) {
-            m_nameText.erase(text);
-        }
+    auto text = m_nameText.find(m_keys[position].portNameText);
+    if (text != m_nameText.end() && text->second == position) {
+        m_nameText.erase(text);
     }
 }
 
@@ -763,10 +740,6 @@ PinMapIndex::LookupText PinMapIndex::UpperCaseLookupText(char* text, size_t leng
 void PinMapIndex::LookupTextChanged(const char* text)
 {
     // A host may look a port up by the very text the node holds.
-    if (!NameTextsFiled()) {
-        m_stale = true;
-        return;
-    }
     auto owner = m_nameText.find(text);
     if (owner != m_nameText.end() && static_cast<size_t>(owner->second) < m_nodes.size() &&
         m_nodes[owner->second]->m_portName == text) {

@@ -22,9 +22,9 @@
 //     These keep no text of their own: an entry's name is the name of its
 //     first cell, which the cell name hooks keep true.
 // Reading a file only builds the map; the indexes it never asks for there
-// (pin names, pin numbers, the dirty node owning a name buffer) are filed on
-// their first use and kept up to date from then on, so that building a big
-// map pays for none of them. The cell names of one kind (pin names or
+// (pin names, pin numbers) are filed on their first use and kept up to
+// date from then on, so that building a big map pays for none of them.
+// The cell names of one kind (pin names or
 // original names) are filed in table order, only as far as the lookups
 // need: a lookup that finds nothing among the cells filed so far files the
 // next ones until it files a match (or the table ends), so a reader
@@ -243,7 +243,6 @@ private:
     bool RebuildStale();
     bool PinNamesFiled();
     bool PinNumbersFiled();
-    bool NameTextsFiled();
     int PositionOf(const KPinNode* node) const;
     int NumberOf(const KBScanCell* cell) const;
     void Refresh(int position);
@@ -302,7 +301,6 @@ private:
     // kept up to date.
     bool m_pinNamesFiled = false;             // m_pinName, NodeKeys::pin
     bool m_pinNumbersFiled = false;           // m_pinNumber, NodeKeys::pinNumber
-    bool m_nameTextsFiled = false;            // m_nameText
     // m_cellNames[0] and [1], each filed when the lookups of its kind need
     // it: the cells below m_cellsFiledUpTo of that kind are filed, the
     // others are not (their renames need nothing).
