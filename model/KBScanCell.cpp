@@ -11,16 +11,11 @@
 #include "model/CellVocabularyInternal.h"
 #include "model/PinMapAccessInternal.h"
 #include "model/PinMapIndex.h"
+#include "util/AsciiCaseInternal.h"
 
 namespace {
 
 using cell_vocabulary::UpperCasedFunction;
-
-// A-Z to a-z; every other byte stays.
-char LowerCased(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 static_assert(CELL_BC_7 - CELL_BC_0 == 7 && CELL_TYPE_NONE == CELL_BC_7 + 1,
               "BC_0..BC_7 numbered in order");
@@ -33,7 +28,7 @@ static_assert(FUNC_OBSERVE_ONLY == 10 && FUNC_NONE == 11, "eleven cell functions
 bool ReplaceName(std::string& field, const char* name, size_t length, bool report,
                  std::string& oldName)
 {
-    if (field.size() == length && IndexEqualBytes(field.data(), name, length)) {
+    if (field.size() == length && bscan_util::EqualBytes(field.data(), name, length)) {
         return false;
     }
     try {
@@ -63,7 +58,7 @@ CellType CellTypeNamed(const char* text)
     }
     // The names differ in their last character only: "bc_" in any case
     // and one digit 0 to 7, nothing more.
-    if (LowerCased(text[0]) == 'b' && LowerCased(text[1]) == 'c' && text[2] == '_' &&
+    if (bscan_text::LowerChar(text[0]) == 'b' && bscan_text::LowerChar(text[1]) == 'c' && text[2] == '_' &&
         text[3] >= '0' && text[3] <= '7' && text[4] == '\0') {
         return static_cast<CellType>(CELL_BC_0 + (text[3] - '0'));
     }
@@ -246,7 +241,7 @@ void PinMapAccess::SetCellPinName(KBScanCell& cell, const char* name, size_t len
 {
     if (cell.m_owner == nullptr || !cell.m_owner->FilesCellNames()) {
         // No index to tell: the text is replaced unless it is the same.
-        if (cell.m_pinName.size() == length && IndexEqualBytes(cell.m_pinName.data(), name, length)) {
+        if (cell.m_pinName.size() == length && bscan_util::EqualBytes(cell.m_pinName.data(), name, length)) {
             return;
         }
         try {

@@ -10,7 +10,7 @@
 #include "model/KBScanCell.h"
 #include "model/KPinNode.h"
 #include "util/KObjList.h"
-#include "util/Platform.h"
+#include "util/AsciiCaseInternal.h"
 
 namespace {
 
@@ -19,18 +19,11 @@ bool IsLower(char c)
     return c >= 'a' && c <= 'z';
 }
 
-char Upper(char c)
-{
-    return IsLower(c) ? static_cast<char>(c - 'a' + 'A') : c;
-}
+using bscan_text::UpperChar;
 
 std::string UpperOf(std::string_view text)
 {
-    std::string upper(text);
-    for (char& c : upper) {
-        c = Upper(c);
-    }
-    return upper;
+    return bscan_text::Upper(std::string(text));
 }
 
 bool HasLowerCase(const char* text, size_t length)
@@ -50,96 +43,34 @@ const char* TextOrEmpty(const char* text)
     return text != nullptr ? text : "";
 }
 
-using bscan_platform::UpperCasedWord;
-
-// Eight bytes of a text as one number (any byte order will do for a hash).
-std::uint64_t Word(const char* text)
-{
-    std::uint64_t word;
-    std::memcpy(&word, text, 8);
-    return word;
-}
-
-std::uint64_t HalfWord(const char* text)
-{
-    std::uint32_t half;
-    std::memcpy(&half, text, 4);
-    return half;
-}
-
-
-// The hash of a name upper-cased, taken eight bytes at a time; port names
-// and cell names are hashed alike (they are filed in maps of their own).
-// The last bytes are read in loads that may overlap bytes already taken:
-// the hash stays a function of the length and the bytes, and no byte
-// outside the text is read. Texts of one to three bytes are taken as their
-// first, middle and last byte.
-//
-// With `Write` the text is upper-cased in place on the way (a word is
-// stored back only when it changed; overlapping bytes are stored with the
-// same upper-cased values), which gives the same hash. `lower` collects
-// the bits that upper-casing changed: not 0 exactly when the text held a
+// The hash of a name upper-cased (port names and cell names are hashed
+// alike; they are filed in maps of their own). With `Write` the text is
+// upper-cased in place on the way. `lower` is set when the text held a
 // lower-case letter.
 template <bool Write>
-BSCAN_ALWAYS_INLINE inline std::size_t UpperCasedHashOf(char* text, size_t length, std::uint64_t& lower)
+inline std::size_t UpperCasedHashOf(char* text, size_t length, bool& lower)
 {
-    const std::uint64_t k = 0x100000001b3ull;
-    std::uint64_t h = kIndexHashStart ^ length;
-    if (length >= 8) {
-        char* last = text + length - 8;
-        for (; text < last; text += 8) {
-            std::uint64_t word = Word(text);
-            std::uint64_t upper = UpperCasedWord(word);
-            if (Write && upper != word) {
-                std::memcpy(text, &upper, 8);
-            }
-            lower |= upper ^ word;
-            h = (h ^ upper) * k;
-            h ^= h >> 31;
+    std::uint64_t h = bscan_util::kHashStart;
+    for (size_t i = 0; i < length; ++i) {
+        const char upper = UpperChar(text[i]);
+        if (upper != text[i]) {
+            lower = true;
+            if (Write)
+                text[i] = upper;
         }
-        std::uint64_t word = Word(last);
-        std::uint64_t upper = UpperCasedWord(word);
-        if (Write && upper != word) {
-            std::memcpy(last, &upper, 8);
-        }
-        lower |= upper ^ word;
-        h = (h ^ upper) * k;
-    } else if (length >= 4) {
-        std::uint64_t word = HalfWord(text) | HalfWord(text + length - 4) << 32;
-        std::uint64_t upper = UpperCasedWord(word);
-        if (Write && upper != word) {
-            std::uint32_t low = static_cast<std::uint32_t>(upper);
-            std::uint32_t high = static_cast<std::uint32_t>(upper >> 32);
-            std::memcpy(text, &low, 4);
-            std::memcpy(text + length - 4, &high, 4);
-        }
-        lower |= upper ^ word;
-        h = (h ^ upper) * k;
-    } else if (length > 0) {
-        std::uint64_t word = static_cast<unsigned char>(text[0]) |
-                             static_cast<std::uint64_t>(static_cast<unsigned char>(text[length / 2])) << 8 |
-                             static_cast<std::uint64_t>(static_cast<unsigned char>(text[length - 1])) << 16;
-        std::uint64_t upper = UpperCasedWord(word);
-        if (Write && upper != word) {
-            for (size_t i = 0; i < length; ++i) {
-                text[i] = Upper(text[i]);
-            }
-        }
-        lower |= upper ^ word;
-        h = (h ^ upper) * k;
+        h = bscan_util::HashStep(h, upper);
     }
-    return IndexHashMix(h);
+    return bscan_util::HashMix(h);
 }
 
 // The hash of a text upper-cased (the text stays as it is); `lowerCase`
 // (when given) tells whether it holds a lower-case letter.
-BSCAN_ALWAYS_INLINE inline std::size_t UpperCasedHash(const char* text, size_t length, bool* lowerCase = nullptr)
+std::size_t UpperCasedHash(const char* text, size_t length, bool* lowerCase = nullptr)
 {
-    std::uint64_t lower = 0;
-    std::size_t hash = UpperCasedHashOf<false>(const_cast<char*>(text), length, lower);
-    if (lowerCase != nullptr) {
-        *lowerCase = lower != 0;
-    }
+    bool lower = false;
+    const std::size_t hash = UpperCasedHashOf<false>(const_cast<char*>(text), length, lower);
+    if (lowerCase != nullptr)
+        *lowerCase = lower;
     return hash;
 }
 
@@ -150,196 +81,26 @@ std::size_t CellNameHash(const char* text, size_t length)
 
 // Upper-cases the text in place and returns the hash of the result;
 // `changed` tells whether a byte changed.
-BSCAN_ALWAYS_INLINE inline std::size_t UpperCaseInPlaceAndHash(char* text, size_t length, bool& changed)
+std::size_t UpperCaseInPlaceAndHash(char* text, size_t length, bool& changed)
 {
-    std::uint64_t lower = 0;
-    std::size_t hash = UpperCasedHashOf<true>(text, length, lower);
-    changed = lower != 0;
-    return hash;
+    changed = false;
+    return UpperCasedHashOf<true>(text, length, changed);
 }
 
 // True when the `length` bytes at `name` equal `text` once a-z are
-// upper-cased in both; compared eight (or four) bytes at a time, the last
-// ones in loads that may overlap bytes already compared.
+// upper-cased in both.
 bool EqualUpperCased(const std::string& text, const char* name, size_t length)
 {
-    if (text.size() != length) {
+    if (text.size() != length)
         return false;
-    }
-    const char* own = text.data();
-    if (length >= 8) {
-        for (size_t at = 0; at + 8 < length; at += 8) {
-            if (UpperCasedWord(Word(own + at)) != UpperCasedWord(Word(name + at))) {
-                return false;
-            }
-        }
-        return UpperCasedWord(Word(own + length - 8)) == UpperCasedWord(Word(name + length - 8));
-    }
-    if (length >= 4) {
-        std::uint64_t first = HalfWord(own) | HalfWord(own + length - 4) << 32;
-        std::uint64_t second = HalfWord(name) | HalfWord(name + length - 4) << 32;
-        return UpperCasedWord(first) == UpperCasedWord(second);
-    }
     for (size_t i = 0; i < length; ++i) {
-        if (Upper(own[i]) != Upper(name[i])) {
+        if (UpperChar(text[i]) != UpperChar(name[i]))
             return false;
-        }
     }
     return true;
 }
 
 }  // namespace
-
-// --- Positions ---------------------------------------------------------
-
-bool PinMapIndex::Positions::Contains(int position) const
-{
-    if (m_first != kInVector) {
-        return position >= 0 && (position == m_first || position == m_second);
-    }
-    const std::vector<int>& items = m_more->items;
-    return std::binary_search(items.begin() + static_cast<std::ptrdiff_t>(m_more->head),
-                              items.end(), position);
-}
-
-void PinMapIndex::Positions::InsertSlowly(int position)
-{
-    if (m_first == kNone) {
-        m_first = position;
-        return;
-    }
-    if (m_first >= 0) {
-        if (position == m_first || position == m_second) {
-            return;
-        }
-        if (m_second == kNone) {
-            if (position < m_first) {
-                m_second = m_first;
-                m_first = position;
-            } else {
-                m_second = position;
-            }
-            return;
-        }
-        // A third entry: all three go to the vector. Memory is taken before
-        // anything changes.
-        if (!m_more) {
-            m_more.reset(new More);
-        }
-        std::vector<int>& items = m_more->items;
-        items.clear();
-        items.reserve(4);
-        m_more->head = 0;
-        int low = std::min(position, m_first);
-        int high = std::max(position, m_second);
-        int middle = position < m_first ? m_first : position > m_second ? m_second : position;
-        items.push_back(low);
-        items.push_back(middle);
-        items.push_back(high);
-        m_first = kInVector;
-        m_second = kNone;
-        return;
-    }
-    std::vector<int>& items = m_more->items;
-    if (position > items.back()) {
-        items.push_back(position);
-        return;
-    }
-    auto begin = items.begin() + static_cast<std::ptrdiff_t>(m_more->head);
-    auto it = std::lower_bound(begin, items.end(), position);
-    if (it != items.end() && *it == position) {
-        return;
-    }
-    if (it == begin && m_more->head > 0) {
-        items[--m_more->head] = position;  // reuse the room left in front
-        return;
-    }
-    items.insert(it, position);
-}
-
-void PinMapIndex::Positions::Erase(int position)
-{
-    if (m_first == kNone) {
-        return;
-    }
-    if (m_first >= 0) {
-        if (position == m_first) {
-            m_first = m_second;
-            m_second = kNone;
-        } else if (position == m_second) {
-            m_second = kNone;
-        }
-        return;
-    }
-    std::vector<int>& items = m_more->items;
-    if (items[m_more->head] == position) {
-        PopFront();
-        return;
-    }
-    if (items.back() == position) {
-        items.pop_back();  // the first entry stays: the set is not empty
-        return;
-    }
-    auto begin = items.begin() + static_cast<std::ptrdiff_t>(m_more->head);
-    auto it = std::lower_bound(begin, items.end(), position);
-    if (it != items.end() && *it == position) {
-        items.erase(it);
-    }
-}
-
-void PinMapIndex::Positions::AppendRange(int first, int count)
-{
-    if (count <= 0) {
-        return;
-    }
-    if (m_first != kInVector && Size() + static_cast<size_t>(count) <= 2) {
-        for (int k = 0; k < count; ++k) {
-            Insert(first + k);
-        }
-        return;
-    }
-    if (m_first != kInVector) {
-        // The inline entries move to the vector with the new ones. Memory
-        // is taken before anything changes.
-        if (!m_more) {
-            m_more.reset(new More);
-        }
-        std::vector<int>& items = m_more->items;
-        items.clear();
-        items.reserve(Size() + static_cast<size_t>(count));
-        m_more->head = 0;
-        if (m_first >= 0) {
-            items.push_back(m_first);
-        }
-        if (m_second >= 0) {
-            items.push_back(m_second);
-        }
-        m_first = kInVector;
-        m_second = kNone;
-    }
-    std::vector<int>& items = m_more->items;
-    const size_t at = items.size();
-    items.resize(at + static_cast<size_t>(count));
-    for (int k = 0; k < count; ++k) {
-        items[at + static_cast<size_t>(k)] = first + k;
-    }
-}
-
-void PinMapIndex::Positions::PopFront()
-{
-    std::vector<int>& items = m_more->items;
-    size_t& head = m_more->head;
-    ++head;
-    if (head == items.size()) {
-        items.clear();
-        head = 0;
-        m_first = kNone;  // empty: back to the inline entries
-        m_second = kNone;
-    } else if (head >= 64 && head * 2 >= items.size()) {
-        items.erase(items.begin(), items.begin() + static_cast<std::ptrdiff_t>(head));
-        head = 0;
-    }
-}
 
 // --- Building ----------------------------------------------------------
 
@@ -360,13 +121,8 @@ void PinMapIndex::Rebuild()
     m_nameText.clear();
     m_cellNames[0].clear();
     m_cellNames[1].clear();
-    m_lastExact = nullptr;
-    m_lastUpper = nullptr;
-    m_lastLookedUp = nullptr;
-    ++m_exactVersion;
     m_pinNamesFiled = false;
     m_pinNumbersFiled = false;
-    m_nameTextsFiled = false;
     m_cellNamesFiled[0] = false;
     m_cellNamesFiled[1] = false;
     m_cellsFiledUpTo[0] = 0;
@@ -451,7 +207,6 @@ void PinMapIndex::TableReplaced(KBScanCell* table, int length)
     m_cellNamesFiled[1] = false;
     m_cellsFiledUpTo[0] = 0;
     m_cellsFiledUpTo[1] = 0;
-    m_cellsScanned = 0;
     for (int number = 0; number < m_tableLength; ++number) {
         m_table[number].m_owner = this;
     }
@@ -487,26 +242,6 @@ bool PinMapIndex::PinNumbersFiled()
         }
     }
     return m_pinNumbersFiled;
-}
-
-bool PinMapIndex::NameTextsFiled()
-{
-    if (!m_nameTextsFiled) {
-        try {
-            // Only a dirty node's name can change when a lookup text is
-            // upper-cased: only those are filed.
-            for (size_t k = 0; k < m_dirty.Size(); ++k) {
-                int position = m_dirty.At(k);
-                if (m_keys[position].portNameText != nullptr) {
-                    m_nameText[m_keys[position].portNameText] = position;
-                }
-            }
-            m_nameTextsFiled = true;
-        } catch (const std::bad_alloc&) {
-            m_nameText.clear();
-        }
-    }
-    return m_nameTextsFiled;
 }
 
 // --- Filing nodes ------------------------------------------------------
@@ -605,43 +340,25 @@ void PinMapIndex::FilePortName(int position, size_t length)
         m_nameless.Insert(position);
         return;
     }
-    ++m_exactVersion;
     if (length == kUnmeasured) {
         length = std::strlen(name);
     }
-    // The elements of a vector port follow each other with one name: the
-    // entries of the name filed last are used again. A name holds lower
+    // Both maps are hashed by the name upper-cased. A name holds lower
     // case exactly when it has an exact-name entry of its own.
-    const std::string_view last = m_lastUpper == nullptr ? std::string_view()
-                                  : m_lastExact != nullptr
-                                      ? std::string_view(m_lastExact->first)
-                                      : std::string_view(m_lastUpper->first.data(),
-                                                         m_lastUpper->first.size());
-    bool lowerCase = m_lastExact != nullptr;
-    if (m_lastUpper == nullptr || last.size() != length ||
-        !IndexEqualBytes(last.data(), name, length)) {
-        m_lastUpper = nullptr;
-        // Both maps are hashed by the name upper-cased.
-        const size_t hash = UpperCasedHash(name, length, &lowerCase);
-        NameEntry* exact = nullptr;
-        UpperEntry* upper = nullptr;
-        if (lowerCase) {
-            exact = m_exactName.Insert(name, length, hash);
-            upper = m_upperName.Insert(UpperOf(exact->first).c_str(), length, hash);
-        } else {
-            upper = m_upperName.Insert(name, length, hash);
-        }
-        m_lastExact = exact;
-        m_lastUpper = upper;
+    bool lowerCase = false;
+    const size_t hash = UpperCasedHash(name, length, &lowerCase);
+    if (lowerCase) {
+        keys.exact = m_exactName.Insert(name, length, hash);
+        keys.upper = m_upperName.Insert(UpperOf(keys.exact->first).c_str(), length, hash);
+    } else {
+        keys.upper = m_upperName.Insert(name, length, hash);
     }
-    keys.exact = m_lastExact;
-    keys.upper = m_lastUpper;
     ExactPositions(keys).Insert(position);
     if (lowerCase) {
         m_dirty.Insert(position);
         FileNameText(position);
     }
-    UpperName& upper = m_lastUpper->second;
+    UpperName& upper = keys.upper->second;
     if (upper.all.Empty()) {
         upper.id = m_nextNameId++;
     }
@@ -703,7 +420,6 @@ void PinMapIndex::FilePortElements(int first, int count, size_t length)
         }
         return;
     }
-    ++m_exactVersion;
     for (int position = first + 1; position < first + count; ++position) {
         NodeKeys& keys = m_keys[position];
         const KPinNode* node = m_nodes[position];
@@ -749,9 +465,6 @@ void PinMapIndex::UnfilePortName(int position)
     if (!keys.upper->second.indexed && keys.upper->second.all.Size() >= 2) {
         FileWithIndexes(keys.upper->second);  // a run with a node gone is none
     }
-    m_lastExact = nullptr;  // the entries may go
-    m_lastUpper = nullptr;
-    ++m_exactVersion;
     NameEntry* exact = keys.exact;
     UpperEntry* upper = keys.upper;
     keys.exact = nullptr;
@@ -783,9 +496,6 @@ void PinMapIndex::UnfilePortName(int position)
 void PinMapIndex::RefileCase(int position, const std::string& newName)
 {
     NodeKeys& keys = m_keys[position];
-    m_lastExact = nullptr;  // the exact-name entry may go
-    m_lastUpper = nullptr;
-    ++m_exactVersion;
     NameEntry* old = keys.exact;
     if (old != nullptr) {
         keys.exact = nullptr;
@@ -874,22 +584,20 @@ void PinMapIndex::TrackNameText(int position)
 }
 
 // Files the port name buffer of a dirty node (keys.exact: its name holds
-// lower case), once the buffers are filed at all.
+// lower case).
 void PinMapIndex::FileNameText(int position)
 {
     const NodeKeys& keys = m_keys[position];
-    if (m_nameTextsFiled && keys.portNameText != nullptr && keys.exact != nullptr) {
+    if (keys.portNameText != nullptr && keys.exact != nullptr) {
         m_nameText[keys.portNameText] = position;
     }
 }
 
 void PinMapIndex::UnfileNameText(int position)
 {
-    if (m_nameTextsFiled) {
-        auto text = m_nameText.find(m_keys[position].portNameText);
-        if (text != m_nameText.end() && text->second == position) {
-            m_nameText.erase(text);
-        }
+    auto text = m_nameText.find(m_keys[position].portNameText);
+    if (text != m_nameText.end() && text->second == position) {
+        m_nameText.erase(text);
     }
 }
 
@@ -1032,10 +740,6 @@ PinMapIndex::LookupText PinMapIndex::UpperCaseLookupText(char* text, size_t leng
 void PinMapIndex::LookupTextChanged(const char* text)
 {
     // A host may look a port up by the very text the node holds.
-    if (!NameTextsFiled()) {
-        m_stale = true;
-        return;
-    }
     auto owner = m_nameText.find(text);
     if (owner != m_nameText.end() && static_cast<size_t>(owner->second) < m_nodes.size() &&
         m_nodes[owner->second]->m_portName == text) {
@@ -1057,7 +761,7 @@ void PinMapIndex::UpperCaseDirtyNamesUpTo(int last)
         KPinNode* node = m_nodes[position];
         if (node->m_portName != nullptr) {
             for (char* c = node->m_portName; *c != '\0'; ++c) {
-                *c = Upper(*c);
+                *c = UpperChar(*c);
             }
         }
         RefileCase(position, UpperOf(FiledPortName(m_keys[position])));
@@ -1111,16 +815,7 @@ BSCAN_ALWAYS_INLINE inline KPinNode* PinMapIndex::FindNamedWithIndex(const Looku
         // The scan ends at the first nameless node.
         int end = m_nameless.Empty() ? static_cast<int>(m_nodes.size()) : m_nameless.First();
         int match = -1;
-        // Register entries often name the port of the entry before: the
-        // entry found last is tried first. It is the one a lookup finds when
-        // it holds nodes (it was not erased) under this very text.
-        UpperEntry* it = m_lastLookedUp;
-        if (it == nullptr || it->hash != name.hash || it->second.all.Empty() ||
-            it->first.size() != name.length ||
-            !IndexEqualBytes(it->first.data(), name.text, name.length)) {
-            it = m_upperName.find(name.text, name.length, name.hash);
-            m_lastLookedUp = it;
-        }
+        UpperEntry* it = m_upperName.find(name.text, name.length, name.hash);
         if (it != m_upperName.end()) {
             const UpperName& upper = it->second;
             int first = -1;
@@ -1174,34 +869,23 @@ KPinNode* PinMapIndex::NthWithExactNameLookedUp(const char* name, int occurrence
     if (name == nullptr || *name == '\0' || occurrence < 0 || !Fresh()) {
         return nullptr;
     }
-    // A pin map names the nodes of one port one after the other, and sets
-    // a pin name and then a pin number of each: the entry found last is
-    // used again while no exact name was filed or unfiled since.
-    if (m_nthVersion != m_exactVersion || !TextIs(m_nthName, name)) {
-        // The name's hash (that of its upper-cased text, as both maps are
-        // hashed) and whether it holds lower case, found in one pass.
-        const size_t length = std::strlen(name);
-        bool lowerCase = false;
-        const size_t hash = UpperCasedHash(name, length, &lowerCase);
-        try {
-            m_nthVersion = 0;
-            m_nthName.assign(name, length);
-        } catch (const std::bad_alloc&) {
-            return nullptr;
-        }
-        if (lowerCase) {
-            auto it = m_exactName.find(name, length, hash);
-            m_nthEntry = it != m_exactName.end() ? &it->second : nullptr;
-        } else {
-            auto it = m_upperName.find(name, length, hash);
-            m_nthEntry = it != m_upperName.end() ? &it->second.exact : nullptr;
-        }
-        m_nthVersion = m_exactVersion;
+    // The name's hash (that of its upper-cased text, as both maps are
+    // hashed) and whether it holds lower case, found in one pass.
+    const size_t length = std::strlen(name);
+    bool lowerCase = false;
+    const size_t hash = UpperCasedHash(name, length, &lowerCase);
+    const Positions* exact = nullptr;
+    if (lowerCase) {
+        auto it = m_exactName.find(name, length, hash);
+        exact = it != m_exactName.end() ? &it->second : nullptr;
+    } else {
+        auto it = m_upperName.find(name, length, hash);
+        exact = it != m_upperName.end() ? &it->second.exact : nullptr;
     }
-    if (m_nthEntry == nullptr || static_cast<size_t>(occurrence) >= m_nthEntry->Size()) {
+    if (exact == nullptr || static_cast<size_t>(occurrence) >= exact->Size()) {
         return nullptr;
     }
-    int position = m_nthEntry->At(static_cast<size_t>(occurrence));
+    int position = exact->At(static_cast<size_t>(occurrence));
     m_nthNext = static_cast<size_t>(position) + 1;
     return m_nodes[position];
 }
@@ -1221,29 +905,6 @@ KBScanCell* PinMapIndex::FirstCellIn(const char* name, bool original)
         return nullptr;
     }
     size_t length = std::strlen(name);
-    // A few lookups (a reader pairing some cells) scan the table; once the
-    // cells they examined add up to a few tables, the names of the kind
-    // looked up are filed.
-    if (!m_cellNamesFiled[original] && m_cellsScanned < kCellScansBeforeFiling * m_tableLength) {
-        // Names of one length mostly differ in their last characters (pin
-        // numbers, vector indexes): the last one is compared first.
-        const char last = Upper(name[length - 1]);
-        std::string KBScanCell::*const field =
-            original ? &KBScanCell::m_originalPinName : &KBScanCell::m_pinName;
-        const KBScanCell* const table = m_table;
-        const int count = m_tableLength;
-        int number = 0;
-        for (; number < count; ++number) {
-            const std::string& text = table[number].*field;
-            if (text.size() == length && Upper(text[length - 1]) == last &&
-                EqualUpperCased(text, name, length)) {
-                break;
-            }
-        }
-        // The cells examined: up to and including the match.
-        m_cellsScanned += number < count ? number + 1 : count;
-        return number < count ? &m_table[number] : nullptr;
-    }
     // The first match among the cells filed so far is the first of the
     // table; else it lies beyond them.
     const size_t hash = CellNameHash(name, length);

@@ -22,15 +22,13 @@
 //     These keep no text of their own: an entry's name is the name of its
 //     first cell, which the cell name hooks keep true.
 // Reading a file only builds the map; the indexes it never asks for there
-// (pin names, pin numbers, the dirty node owning a name buffer) are filed on
-// their first use and kept up to date from then on, so that building a big
-// map pays for none of them. Lookups by cell name scan the table until the
-// cells they examined add up to a table, then the cell names of that kind
-// (pin names or original names) are filed in table order, only as far as
-// the lookups need: a lookup that finds nothing among the cells filed so
-// far files the next ones until it files a match (or the table ends). A
-// reader pairing a few cells never pays for the filing, and one pairing
-// cells near the start of a big table never files the rest of it.
+// (pin names, pin numbers) are filed on their first use and kept up to
+// date from then on, so that building a big map pays for none of them.
+// The cell names of one kind (pin names or
+// original names) are filed in table order, only as far as the lookups
+// need: a lookup that finds nothing among the cells filed so far files the
+// next ones until it files a match (or the table ends), so a reader
+// pairing cells near the start of a big table never files the rest of it.
 // With those, a lookup finds its first match in constant time and then
 // upper-cases exactly the dirty nodes up to the match (all of them when
 // nothing matches; up to the first nameless node in the lookup by name and
@@ -56,461 +54,18 @@
 #include <string_view>
 #include <vector>
 
+#include "model/PositionSetInternal.h"
 #include "util/CompilerInternal.h"
-#include "util/ShortBytesInternal.h"
+#include "util/HashTableInternal.h"
+#include "util/ShortTextInternal.h"
 
 class KBScanCell;
 class KObjList;
 class KPinNode;
 
-// Hashes of the index's keys. Texts hash their bytes; a text pointer (the
-// key of the buffer map) hashes its address, as it is compared by address.
-inline std::size_t IndexHashMix(std::uint64_t h)
-{
-    h ^= h >> 32;
-    h *= 0x9E3779B97F4A7C15ull;
-    h ^= h >> 29;
-    return static_cast<std::size_t>(h);
-}
-
-// Texts are hashed byte by byte (a caller that walks a text anyway can
-// hash it on the way), then mixed.
-const std::uint64_t kIndexHashStart = 0xcbf29ce484222325ull;
-
-inline std::uint64_t IndexHashStep(std::uint64_t h, char c)
-{
-    return (h ^ static_cast<unsigned char>(c)) * 0x100000001b3ull;
-}
-
-inline std::size_t IndexHashBytes(const char* text, std::size_t length)
-{
-    std::uint64_t h = kIndexHashStart;
-    for (std::size_t i = 0; i < length; ++i) {
-        h = IndexHashStep(h, text[i]);
-    }
-    return IndexHashMix(h);
-}
-
-inline std::size_t IndexHash(const std::string& key)
-{
-    return IndexHashBytes(key.data(), key.size());
-}
-
-inline std::size_t IndexHash(long long key)
-{
-    return IndexHashMix(static_cast<std::uint64_t>(key));
-}
-
-inline std::size_t IndexHash(int key)
-{
-    return IndexHashMix(static_cast<std::uint64_t>(static_cast<unsigned int>(key)));
-}
-
-inline std::size_t IndexHash(const char* key)
-{
-    return IndexHashMix(static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(key)));
-}
-
-// True when the `length` bytes at `a` and `b` are equal. Names are short:
-// they are compared eight (or four) bytes at a time, the last bytes in a
-// load that may overlap bytes already compared, without a library call.
-inline bool IndexEqualBytes(const char* a, const char* b, std::size_t length)
-{
-    if (length >= 8) {
-        std::uint64_t x;
-        std::uint64_t y;
-        for (std::size_t at = 0; at + 8 < length; at += 8) {
-            std::memcpy(&x, a + at, 8);
-            std::memcpy(&y, b + at, 8);
-            if (x != y) {
-                return false;
-            }
-        }
-        std::memcpy(&x, a + length - 8, 8);
-        std::memcpy(&y, b + length - 8, 8);
-        return x == y;
-    }
-    if (length >= 4) {
-        std::uint32_t x1;
-        std::uint32_t y1;
-        std::uint32_t x2;
-        std::uint32_t y2;
-        std::memcpy(&x1, a, 4);
-        std::memcpy(&y1, b, 4);
-        std::memcpy(&x2, a + length - 4, 4);
-        std::memcpy(&y2, b + length - 4, 4);
-        return ((x1 ^ y1) | (x2 ^ y2)) == 0;
-    }
-    for (std::size_t i = 0; i < length; ++i) {
-        if (a[i] != b[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// The usual path of an insertion is inlined in its caller, the rare one
-// kept out of line.
-
-// The text of an upper-cased port name entry, kept by the entry itself:
-// a short name (most are) inside it, a longer one in an allocation of its
-// own. The part of std::string the index uses: data(), size(), a text set
-// by append() on the empty name of a new entry, and emptied by assigning
-// an empty name when the entry is erased. Setting a text takes no library
-// call for a short name.
-class IndexName {
-public:
-    IndexName() = default;
-    ~IndexName() { Release(); }
-    IndexName(const IndexName&) = delete;
-    IndexName& operator=(const IndexName&) = delete;
-    IndexName& operator=(IndexName&& other) noexcept
-    {
-        if (this != &other) {
-            Release();
-            m_size = other.m_size;
-            if (m_size > kShort) {
-                m_long = other.m_long;
-            } else {
-                std::memcpy(m_short, other.m_short, kShort);
-            }
-            other.m_size = 0;
-        }
-        return *this;
-    }
-
-    const char* data() const { return m_size > kShort ? m_long : m_short; }
-    std::size_t size() const { return m_size; }
-    bool empty() const { return m_size == 0; }
-
-    // Gives an empty name the `length` bytes at `text`. May throw
-    // std::bad_alloc (a long name) and then leaves the name empty.
-    void append(const char* text, std::size_t length)
-    {
-        if (length > kShort) {
-            m_long = new char[length];
-            std::memcpy(m_long, text, length);
-        } else {
-            bscan_util::MoveShortBytes(m_short, text, length);
-        }
-        m_size = length;
-    }
-
-private:
-    static constexpr std::size_t kShort = 24;
-
-    void Release()
-    {
-        if (m_size > kShort) {
-            delete[] m_long;
-        }
-        m_size = 0;
-    }
-
-    std::size_t m_size = 0;
-    union {
-        char m_short[kShort];
-        char* m_long;
-    };
-};
-
-// A hash table for the index: open addressing over a power-of-two array of
-// entry numbers, the entries themselves in blocks that never move, so a
-// reference to an entry stays valid until that entry is erased (erased
-// entries are reused). The interface is the part of std::unordered_map the
-// index uses: find returns the entry or end() (null), erase takes an entry.
-// Insertion may throw std::bad_alloc and then leaves the table as it was.
+// The index's hash table (tests reach it by this name).
 template <typename Key, typename Value>
-class IndexTable {
-public:
-    struct Entry {
-        Key first{};
-        Value second{};
-        std::size_t hash = 0;
-        int number = 0;
-    };
-
-    IndexTable() = default;
-    IndexTable(const IndexTable&) = delete;
-    IndexTable& operator=(const IndexTable&) = delete;
-
-    Entry* end() const { return nullptr; }
-    bool empty() const { return m_live == 0; }
-
-    Entry* find(const Key& key) const
-    {
-        std::size_t hash = IndexHash(key);
-        return Probe(hash, [&](const Entry& entry) { return entry.first == key; });
-    }
-
-    // Texts looked up without making a key of them.
-    Entry* find(const char* text, std::size_t length) const
-    {
-        return find(text, length, IndexHashBytes(text, length));
-    }
-
-    // The same, with the text's hash (IndexHashBytes) already known.
-    Entry* find(const char* text, std::size_t length, std::size_t hash) const
-    {
-        return Probe(hash, [&](const Entry& entry) {
-            return entry.first.size() == length &&
-                   IndexEqualBytes(entry.first.data(), text, length);
-        });
-    }
-
-    Value& operator[](const Key& key)
-    {
-        return FindOrAdd(
-            IndexHash(key), [&](const Entry& entry) { return entry.first == key; },
-            [&](Key& made) { made = key; })->second;
-    }
-
-    // The entry of a text, made when there is none.
-    Entry* Insert(const char* text, std::size_t length)
-    {
-        return Insert(text, length, IndexHashBytes(text, length));
-    }
-
-    // The same, with the text's hash (IndexHashBytes) already known;
-    // inlined in its callers (filing a port name makes a new entry for
-    // most names).
-    BSCAN_ALWAYS_INLINE inline Entry* Insert(const char* text, std::size_t length, std::size_t hash)
-    {
-        return FindOrAdd(
-            hash,
-            [&](const Entry& entry) {
-                return entry.first.size() == length &&
-                       IndexEqualBytes(entry.first.data(), text, length);
-            },
-            [&](Key& made) { made.append(text, length); });  // a free entry's key is empty
-    }
-
-    // Entries whose key text is kept elsewhere (the key field stays
-    // default): found by the hash and a test of the entry.
-    template <typename Equal>
-    Entry* FindHashed(std::size_t hash, Equal equal) const
-    {
-        return Probe(hash, equal);
-    }
-
-    // The entry FindHashed finds, made when there is none.
-    template <typename Equal>
-    Entry* InsertHashed(std::size_t hash, Equal equal)
-    {
-        return FindOrAdd(hash, equal, [](Key&) {});
-    }
-
-    void erase(Entry* entry) noexcept
-    {
-        std::size_t mask = m_slotCount - 1;
-        std::size_t slot = entry->hash & mask;
-        while (m_slots[slot] != entry->number) {
-            slot = (slot + 1) & mask;
-        }
-        m_slots[slot] = kErased;
-        --m_live;
-        entry->first = Key();
-        entry->second = Value();
-        try {
-            m_free.push_back(entry->number);
-        } catch (...) {
-            // out of memory: the entry is not reused
-        }
-    }
-
-    // Room for `entries` more entries: the slot array is made large enough
-    // at once, so that inserting them never places the entries anew.
-    // May throw std::bad_alloc and then leaves the table as it was.
-    void Reserve(std::size_t entries)
-    {
-        std::size_t size = m_slotCount == 0 ? 16 : m_slotCount;
-        while ((m_live + entries + 1) * 2 > size) {
-            size *= 2;
-        }
-        m_blocks.reserve((m_count + entries) / kBlock + 1);
-        if (size != m_slotCount) {
-            RehashTo(size);
-        }
-    }
-
-    void clear() noexcept
-    {
-        m_slots.reset();
-        m_slotCount = 0;
-        m_blocks.clear();
-        m_free.clear();
-        m_count = 0;
-        m_live = 0;
-        m_used = 0;
-    }
-
-private:
-    static constexpr int kEmpty = -1;
-    static constexpr int kErased = -2;
-    static constexpr std::size_t kBlock = 32;
-    static constexpr std::size_t kNoSlot = ~static_cast<std::size_t>(0);
-
-    Entry& At(int number) const
-    {
-        std::size_t n = static_cast<std::size_t>(number);
-        return m_blocks[n / kBlock][n % kBlock];
-    }
-
-    // One walk of the probe sequence finds the entry or, when there is
-    // none, the slot a new one takes (the first erased slot on the way, else
-    // the empty slot that ended the walk). The usual new entry (the next of
-    // the current block, no growth) is made here, inline in the caller;
-    // the others by AddSlowly.
-    template <typename Equal, typename MakeKey>
-    BSCAN_ALWAYS_INLINE inline Entry* FindOrAdd(std::size_t hash, Equal equal, MakeKey makeKey)
-    {
-        std::size_t free = kNoSlot;
-        if (m_slotCount != 0) {
-            const std::size_t mask = m_slotCount - 1;
-            for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-                const int number = m_slots[slot];
-                if (number == kEmpty) {
-                    if (free == kNoSlot) {
-                        free = slot;
-                    }
-                    break;
-                }
-                if (number >= 0) {
-                    Entry& entry = At(number);
-                    if (entry.hash == hash && equal(entry)) {
-                        return &entry;
-                    }
-                } else if (free == kNoSlot) {
-                    free = slot;  // erased
-                }
-            }
-        }
-        if ((m_used + 1) * 2 > m_slotCount || !m_free.empty() || m_count % kBlock == 0) {
-            return AddSlowly(hash, free, makeKey);
-        }
-        const int number = static_cast<int>(m_count);
-        Entry& entry = At(number);
-        makeKey(entry.first);  // may throw: the entry stays unmade
-        ++m_count;
-        entry.hash = hash;
-        entry.number = number;
-        if (m_slots[free] == kEmpty) {
-            ++m_used;
-        }
-        m_slots[free] = number;
-        ++m_live;
-        return &entry;
-    }
-
-    // A new entry in slot `free` (kNoSlot: none known), when the slot array
-    // must grow first, an erased entry is reused or a new block is needed;
-    // the slot is sought anew when the slot array grows.
-    template <typename MakeKey>
-    BSCAN_NOINLINE Entry* AddSlowly(std::size_t hash, std::size_t free, MakeKey makeKey)
-    {
-        if ((m_used + 1) * 2 > m_slotCount) {
-            Rehash();
-            free = kNoSlot;
-        }
-        int number;
-        if (!m_free.empty()) {
-            number = m_free.back();
-            makeKey(At(number).first);  // may throw: the entry stays free
-            m_free.pop_back();
-        } else {
-            if (m_count % kBlock == 0) {
-                m_blocks.push_back(std::unique_ptr<Entry[]>(new Entry[kBlock]));
-            }
-            number = static_cast<int>(m_count);
-            makeKey(At(number).first);
-            ++m_count;
-        }
-        Entry& entry = At(number);
-        entry.hash = hash;
-        entry.number = number;
-        std::size_t slot = free;
-        if (slot == kNoSlot) {
-            const std::size_t mask = m_slotCount - 1;
-            slot = hash & mask;
-            while (m_slots[slot] >= 0) {
-                slot = (slot + 1) & mask;
-            }
-        }
-        if (m_slots[slot] == kEmpty) {
-            ++m_used;
-        }
-        m_slots[slot] = number;
-        ++m_live;
-        return &entry;
-    }
-
-    template <typename Equal>
-    Entry* Probe(std::size_t hash, Equal equal) const
-    {
-        if (m_slotCount == 0) {
-            return nullptr;
-        }
-        std::size_t mask = m_slotCount - 1;
-        for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-            int number = m_slots[slot];
-            if (number == kEmpty) {
-                return nullptr;
-            }
-            if (number >= 0) {
-                Entry& entry = At(number);
-                if (entry.hash == hash && equal(entry)) {
-                    return &entry;
-                }
-            }
-        }
-    }
-
-    // A new slot array, with every live entry placed anew: as large as
-    // before when erased slots made up the load, else larger, so that the
-    // live entries fill at most a quarter of it.
-    void Rehash()
-    {
-        std::size_t size = m_slotCount == 0 ? 16 : m_slotCount;
-        while ((m_live + 1) * 4 > size) {
-            size *= 2;
-        }
-        RehashTo(size);
-    }
-
-    // The live entries placed anew in a slot array of `size` (a power of
-    // two) slots.
-    void RehashTo(std::size_t size)
-    {
-        // Every slot empty at first: all bytes of kEmpty are 0xFF, so the
-        // array is set by one block fill.
-        static_assert(kEmpty == -1, "an empty slot is all one bits");
-        std::unique_ptr<int[]> slots(new int[size]);
-        std::memset(slots.get(), 0xFF, size * sizeof(int));
-        std::size_t mask = size - 1;
-        for (std::size_t old = 0; old < m_slotCount; ++old) {
-            const int slotValue = m_slots[old];
-            if (slotValue < 0) {
-                continue;
-            }
-            std::size_t slot = At(slotValue).hash & mask;
-            while (slots[slot] >= 0) {
-                slot = (slot + 1) & mask;
-            }
-            slots[slot] = slotValue;
-        }
-        m_slots = std::move(slots);
-        m_slotCount = size;
-        m_used = m_live;
-    }
-
-    std::unique_ptr<int[]> m_slots;               // entry numbers, kEmpty or kErased
-    std::size_t m_slotCount = 0;                  // a power of two, or 0 for no array
-    std::vector<std::unique_ptr<Entry[]>> m_blocks;
-    std::vector<int> m_free;                      // erased entries
-    std::size_t m_count = 0;                      // entries ever made
-    std::size_t m_live = 0;                       // entries in the table
-    std::size_t m_used = 0;                       // slots not empty (live or erased)
-};
+using IndexTable = bscan_util::HashTable<Key, Value>;
 
 class PinMapIndex {
 public:
@@ -622,71 +177,7 @@ public:
     KBScanCell* FirstCellWithOriginalName(const char* name);
 
 private:
-    // A sorted set of positions (or cell numbers). Most keys have one or
-    // two positions, held inline; more go to a vector, where new entries
-    // usually come last and old ones usually leave from the front, both in
-    // amortised constant time. The k-th entry is found in constant time.
-    // The vector is allocated apart, so that the usual set takes 16 bytes.
-    class Positions {
-    public:
-        bool Empty() const { return m_first == kNone; }
-        size_t Size() const
-        {
-            if (m_first == kInVector) {
-                return m_more->items.size() - m_more->head;
-            }
-            return (m_first >= 0 ? 1u : 0u) + (m_second >= 0 ? 1u : 0u);
-        }
-        // Size() == 1, told from the inline entries without counting.
-        bool Single() const
-        {
-            if (m_first >= 0) {
-                return m_second == kNone;
-            }
-            return m_first == kInVector && m_more->items.size() - m_more->head == 1;
-        }
-        int First() const { return m_first == kInVector ? m_more->items[m_more->head] : m_first; }
-        int At(size_t k) const
-        {
-            if (m_first == kInVector) {
-                return m_more->items[m_more->head + k];
-            }
-            return k == 0 ? m_first : m_second;
-        }
-        bool Contains(int position) const;
-        // The usual cases (a first entry, or a new last one of a vector)
-        // inline; the others out of line.
-        void Insert(int position)
-        {
-            if (m_first == kNone) {
-                m_first = position;
-            } else if (m_first == kInVector && position > m_more->items.back() &&
-                       m_more->items.size() < m_more->items.capacity()) {
-                m_more->items.push_back(position);
-            } else {
-                InsertSlowly(position);
-            }
-        }
-        void Erase(int position);
-        // Adds the `count` positions from `first` on, all above every entry.
-        void AppendRange(int first, int count);
-
-    private:
-        static constexpr int kNone = -1;      // no entry (m_first: the set is empty)
-        static constexpr int kInVector = -2;  // m_first: the entries are in the vector
-
-        struct More {
-            std::vector<int> items;
-            size_t head = 0;      // entries before it have left
-        };
-
-        void InsertSlowly(int position);
-        void PopFront();
-
-        int m_first = kNone;      // inline entries, m_first < m_second
-        int m_second = kNone;
-        std::unique_ptr<More> m_more;  // kept for reuse once allocated
-    };
+    using Positions = PositionSet;
 
     // An upper-cased port name: its nodes, those of them whose port name
     // is exactly this text, and the number under which its nodes are filed
@@ -706,13 +197,13 @@ private:
         int runStep = 0;
     };
 
-    using NameMap = IndexTable<std::string, Positions>;
+    using NameMap = bscan_util::HashTable<std::string, Positions>;
     // Cell numbers by upper-cased cell name: the key is the name of the
     // entry's first cell (see CellNameHash).
     struct NoKey {};
-    using CellNameMap = IndexTable<NoKey, Positions>;
+    using CellNameMap = bscan_util::HashTable<NoKey, Positions>;
     using NameEntry = NameMap::Entry;
-    using UpperEntry = IndexTable<IndexName, UpperName>::Entry;
+    using UpperEntry = bscan_util::HashTable<bscan_util::ShortText, UpperName>::Entry;
 
     // The keys under which a node is filed. The name entries hold the
     // texts; an entry lives while a node is filed in it. A port name
@@ -727,7 +218,7 @@ private:
     };
 
     // True when `name` (which ends with a NUL) is exactly `text` (a
-    // std::string or an IndexName).
+    // std::string or a bscan_util::ShortText).
     template <typename Text>
     static bool TextIs(const Text& text, const char* name)
     {
@@ -752,7 +243,6 @@ private:
     bool RebuildStale();
     bool PinNamesFiled();
     bool PinNumbersFiled();
-    bool NameTextsFiled();
     int PositionOf(const KPinNode* node) const;
     int NumberOf(const KBScanCell* cell) const;
     void Refresh(int position);
@@ -794,14 +284,14 @@ private:
     std::vector<KPinNode*> m_nodes;           // the list, by position
     std::vector<NodeKeys> m_keys;             // by position
     NameMap m_exactName;                      // port names with lower-case letters
-    IndexTable<IndexName, UpperName> m_upperName;
-    IndexTable<long long, Positions> m_indexed;  // by IndexedKey
+    bscan_util::HashTable<bscan_util::ShortText, UpperName> m_upperName;
+    bscan_util::HashTable<long long, Positions> m_indexed;  // by IndexedKey
     long long m_nextNameId = 0;
     NameMap m_pinName;
-    IndexTable<int, Positions> m_pinNumber;
+    bscan_util::HashTable<int, Positions> m_pinNumber;
     Positions m_nameless;
     Positions m_dirty;
-    IndexTable<const char*, int> m_nameText;  // port name buffer of a dirty node to position
+    bscan_util::HashTable<const char*, int> m_nameText;  // port name buffer of a dirty node to position
 
     KBScanCell* m_table = nullptr;
     int m_tableLength = 0;
@@ -811,36 +301,13 @@ private:
     // kept up to date.
     bool m_pinNamesFiled = false;             // m_pinName, NodeKeys::pin
     bool m_pinNumbersFiled = false;           // m_pinNumber, NodeKeys::pinNumber
-    bool m_nameTextsFiled = false;            // m_nameText
     // m_cellNames[0] and [1], each filed when the lookups of its kind need
     // it: the cells below m_cellsFiledUpTo of that kind are filed, the
     // others are not (their renames need nothing).
     bool m_cellNamesFiled[2] = {false, false};
     int m_cellsFiledUpTo[2] = {0, 0};
-    // Cells examined by lookups by cell name since the table came; past
-    // kCellScansBeforeFiling tables' worth the names of the kind looked up
-    // are filed.
-    long long m_cellsScanned = 0;
-    static const long long kCellScansBeforeFiling = 1;
 
-    // The name entries the last filed port name went to: a vector port's
-    // elements all share them. Entries never move in their maps; the memo
-    // is dropped whenever one may be erased.
-    NameEntry* m_lastExact = nullptr;         // null for a name without lower case
-    UpperEntry* m_lastUpper = nullptr;        // null: no memo
-    // The upper-cased name entry FirstNamedWithIndex found last (null:
-    // none). Entries stay where they are until the map is cleared (which
-    // drops this memo); an erased or reused entry is told by its nodes and
-    // its text.
-    UpperEntry* m_lastLookedUp = nullptr;
 
-    // The exact-name entry NthWithExactName found last (null: none), valid
-    // while m_exactVersion (bumped by every change of m_exactName) stays the
-    // same.
-    std::string m_nthName;
-    const Positions* m_nthEntry = nullptr;
-    unsigned long long m_nthVersion = 0;
-    unsigned long long m_exactVersion = 1;
     // The position after the node NthWithExactName found last: the node
     // tried first by the next such lookup (checked against its filed keys,
     // so any position will do).

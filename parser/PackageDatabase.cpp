@@ -31,6 +31,7 @@
 #include "parser/PinMapStringInternal.h"
 #include "parser/ReaderTextInternal.h"
 #include "parser/StatementReaderInternal.h"
+#include "util/CharClassInternal.h"
 #include "util/CompilerInternal.h"
 
 // --- PackagePinMap --------------------------------------------------------
@@ -48,96 +49,14 @@ const char* PackagePinMap::GetName() const
     return m_name.c_str();
 }
 
-// FNV-1a over the name's bytes: pin names are short, so a byte loop is
-// cheaper than anything wider.
-namespace {
-
-const uint32_t kHashStart = 2166136261u;
-
-inline uint32_t HashStep(uint32_t hash, char c)
-{
-    return (hash ^ static_cast<unsigned char>(c)) * 16777619u;
-}
-
-// A to Z and a to z: setting bit 5 makes a capital small.
-inline bool IsLetter(char c)
-{
-    return static_cast<unsigned>((static_cast<unsigned char>(c) | 0x20) - 'a') < 26u;
-}
-
-inline bool IsDigit(char c)
-{
-    return static_cast<unsigned>(static_cast<unsigned char>(c) - '0') < 10u;
-}
-
-// The count of slots (a power of two, at least 16) that keeps `count`
-// entries at most two thirds full.
-size_t SlotCountFor(size_t count)
-{
-    size_t slotCount = 16;
-    while (2 * slotCount < 3 * count)
-        slotCount *= 2;
-    return slotCount;
-}
-
-}  // namespace
-
 // --- short names ----------------------------------------------------------
 
 void PackagePinMap::ReserveShortNames(size_t count)
 {
-    const size_t slotCount = SlotCountFor(count);
-    std::vector<ShortSlotEntry>(slotCount).swap(m_shortSlots);   // value-initialised: every slot empty
-    unsigned shift = 64;
-    for (size_t n = slotCount; n > 1; n /= 2)
-        --shift;
-    m_shortShift = shift;
+    m_shortNames.clear();
+    m_shortNames.Reserve(count);
+    m_short = true;
     m_shortCount = 0;
-}
-
-// --- names as text --------------------------------------------------------
-
-uint32_t PackagePinMap::Hash(const char* text, size_t length)
-{
-    uint32_t hash = kHashStart;
-    for (size_t i = 0; i < length; ++i)
-        hash = HashStep(hash, text[i]);
-    return hash;
-}
-
-size_t PackagePinMap::SlotOf(const char* pin, size_t length, uint32_t hash) const
-{
-    const size_t mask = m_slots.size() - 1;
-    for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-        const Slot& entry = m_slots[slot];
-        if (entry.position == 0)
-            return slot;
-        if (entry.hash != hash)
-            continue;
-        const size_t index = static_cast<size_t>(entry.position - 1);
-        const char* name = m_text.data() + m_offsets[index];
-        size_t i = 0;
-        while (i < length && name[i] == pin[i])
-            ++i;
-        if (i == length && name[length] == '\0')
-            return slot;
-    }
-}
-
-// Makes the table `slotCount` slots (a power of two) and files every name
-// again, first positions first, so that each name keeps its first position.
-void PackagePinMap::GrowTable(size_t slotCount)
-{
-    std::vector<Slot> slots(slotCount);           // value-initialised: every slot empty
-    m_slots.swap(slots);
-    for (size_t index = 0; index < m_offsets.size(); ++index) {
-        const char* name = m_text.data() + m_offsets[index];
-        const size_t length = std::strlen(name);
-        const uint32_t hash = Hash(name, length);
-        Slot& entry = m_slots[SlotOf(name, length, hash)];
-        if (entry.position == 0)
-            entry = Slot{hash, static_cast<int>(index + 1)};
-    }
 }
 
 namespace {
@@ -177,41 +96,32 @@ inline void WriteDigits(char* out, unsigned number, size_t count)
 void PackagePinMap::AddGridPins(const std::vector<std::pair<std::string, uint16_t>>& parts)
 {
     // The room for every name (letters, digits and NUL), the offsets and
-    // the table is made first; writing the names then allocates nothing.
+    // the table is made first; writing and filing the names then allocates
+    // nothing.
     size_t textLength = 0;
     for (const auto& pin : parts)
         textLength += pin.first.size() + DigitCount(pin.second) + 1;
     const size_t count = m_offsets.size() + parts.size();
     m_offsets.reserve(count);
     m_text.reserve(m_text.size() + textLength);
-    const size_t slotCount = SlotCountFor(count);
-    if (slotCount > m_slots.size())
-        GrowTable(slotCount);
+    m_named.Reserve(parts.size());
     const size_t first = m_text.size();
     m_text.resize(first + textLength);
 
     size_t offset = first;
     for (const auto& pin : parts) {
         char* const name = m_text.data() + offset;
-        // The letters are copied and hashed in one loop, then the digits
-        // are written and hashed.
         const size_t letters = pin.first.size();
         const size_t digits = DigitCount(pin.second);
-        uint32_t hash = kHashStart;
-        for (size_t i = 0; i < letters; ++i) {
-            const char c = pin.first[i];
-            name[i] = c;
-            hash = HashStep(hash, c);
-        }
+        std::memcpy(name, pin.first.data(), letters);
         WriteDigits(name + letters, pin.second, digits);
         const size_t length = letters + digits;
-        for (size_t i = letters; i < length; ++i)
-            hash = HashStep(hash, name[i]);
         name[length] = '\0';
         m_offsets.push_back(offset);
-        Slot& entry = m_slots[SlotOf(name, length, hash)];
-        if (entry.position == 0)
-            entry = Slot{hash, static_cast<int>(m_offsets.size())};
+        // A name filed before keeps its first position.
+        auto* entry = m_named.InsertHashed(bscan_util::HashBytes(name, length), SameName(name, length));
+        if (entry->second == 0)
+            entry->second = static_cast<int>(m_offsets.size());
         offset += length + 1;
     }
 }
@@ -223,14 +133,16 @@ int PackagePinMap::FindPin(const char* pin) const
 
 int PackagePinMap::FindNamedPin(const char* pin, size_t length) const
 {
-    if (m_slots.empty())
-        return 0;
-    return m_slots[SlotOf(pin, length, Hash(pin, length))].position;
+    const auto* entry = m_named.FindHashed(bscan_util::HashBytes(pin, length), SameName(pin, length));
+    return entry != nullptr ? entry->second : 0;
 }
 
 // --- the pre-pass ---------------------------------------------------------
 
 namespace {
+
+using bscan_util::IsDigit;
+using bscan_util::IsLetter;
 
 // Closes the pre-pass's stream however the pre-pass ends.
 class StreamCloser {
@@ -442,45 +354,6 @@ void ListAndFileShortPins(const std::vector<uint64_t>& keys, std::vector<std::pa
     }
 }
 
-// Sorts the pairs by ComesBefore. Each pair gets a 64-bit key that orders
-// it the same way as far as it goes (the number reversed, the length of
-// the letters, their first four bytes), so that most comparisons are one
-// integer compare and the sort moves small records instead of texts; pairs
-// with equal keys are compared in full.
-void SortPinNameParts(std::vector<std::pair<std::string, uint16_t>>& parts)
-{
-    struct Keyed {
-        uint64_t key;
-        uint32_t index;
-    };
-    std::vector<Keyed> keyed;
-    keyed.reserve(parts.size());
-    for (size_t i = 0; i < parts.size(); ++i) {
-        const std::string& letters = parts[i].first;
-        if (letters.size() > 0xFFFF || i > 0xFFFFFFFFu) {
-            std::sort(parts.begin(), parts.end(), ComesBefore);
-            return;
-        }
-        uint64_t key = static_cast<uint64_t>(0xFFFF - parts[i].second) << 48;
-        key |= static_cast<uint64_t>(letters.size()) << 32;
-        for (size_t b = 0; b < 4; ++b) {
-            const uint64_t byte = b < letters.size() ? static_cast<unsigned char>(letters[b]) : 0;
-            key |= byte << (24 - 8 * b);
-        }
-        keyed.push_back(Keyed{key, static_cast<uint32_t>(i)});
-    }
-    std::sort(keyed.begin(), keyed.end(), [&parts](const Keyed& a, const Keyed& b) {
-        if (a.key != b.key)
-            return a.key < b.key;
-        return ComesBefore(parts[a.index], parts[b.index]);
-    });
-    std::vector<std::pair<std::string, uint16_t>> sorted;
-    sorted.reserve(parts.size());
-    for (const Keyed& k : keyed)
-        sorted.push_back(std::move(parts[k.index]));
-    parts.swap(sorted);
-}
-
 // True when the prepared line of a read begins with "constant" (the
 // word's first occurrence is at its very beginning): the read holds the
 // word right after its leading white space. (The prepared line is then not
@@ -682,7 +555,7 @@ int BScanParser::ReadPackageDB(char* path)
                 return true;
             });
             // Equal pairs sort next to each other; one of each is kept.
-            SortPinNameParts(m_pinNameParts);
+            std::sort(m_pinNameParts.begin(), m_pinNameParts.end(), ComesBefore);
             m_pinNameParts.erase(std::unique(m_pinNameParts.begin(), m_pinNameParts.end()),
                                  m_pinNameParts.end());
             package = new PackagePinMap();

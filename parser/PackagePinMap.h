@@ -7,12 +7,11 @@
 // is filled once, one of two ways:
 // - the usual grid package, whose pins have at most three letters, has
 //   names of at most eight bytes (three letters, five digits): each is kept
-//   as one integer made of its bytes, together with its position, in a
-//   table of such slots; a name looked up is made into its integer, so
-//   that finding it compares one integer in one slot;
+//   as one integer made of its bytes, filed with its position; a name
+//   looked up is made into its integer, so that finding it compares one
+//   integer;
 // - pins with more letters are kept as text, each name followed by a NUL,
-//   with the offset where each begins and an open-addressing table of
-//   positions hashed on the names' bytes.
+//   with the offset where each begins, and filed by the names' bytes.
 // Either way a package of thousands of pins is a handful of allocations.
 #ifndef BSCAN_PACKAGEPINMAP_H
 #define BSCAN_PACKAGEPINMAP_H
@@ -24,13 +23,14 @@
 #include <utility>
 #include <vector>
 
+#include "util/HashTableInternal.h"
 #include "util/KObject.h"
 
 class PackagePinMap : public KObject {
 public:
     PackagePinMap() = default;
     PackagePinMap(const PackagePinMap&) = default;
-    PackagePinMap& operator=(const PackagePinMap&) = default;
+    PackagePinMap& operator=(const PackagePinMap&) = delete;
     ~PackagePinMap() override;
 
     void SetName(const char* name);
@@ -57,14 +57,7 @@ public:
     // FileShortName files each, in their order.
     void ReserveShortNames(size_t count);
     // Files a short name (not filed before) at the next position.
-    void FileShortName(uint64_t name)
-    {
-        const size_t mask = m_shortSlots.size() - 1;
-        size_t slot = ShortSlot(name);
-        while (m_shortSlots[slot].name != 0)
-            slot = (slot + 1) & mask;
-        m_shortSlots[slot] = ShortSlotEntry{name, ++m_shortCount};
-    }
+    void FileShortName(uint64_t name) { m_shortNames[static_cast<long long>(name)] = ++m_shortCount; }
 
     // Adds the pins of `parts` (letters and number each), in their order;
     // on failure (std::bad_alloc) none of them is added.
@@ -75,20 +68,13 @@ public:
     int FindPin(const char* pin) const;
     int FindPin(const char* pin, size_t length) const
     {
-        if (m_shortSlots.empty())
+        if (!m_short)
             return FindNamedPin(pin, length);
         // A name longer than any of the package's is not there.
         if (length == 0 || length > kLongestShortName)
             return 0;
-        const uint64_t name = ShortName(pin, length);
-        const size_t mask = m_shortSlots.size() - 1;
-        for (size_t slot = ShortSlot(name);; slot = (slot + 1) & mask) {
-            const ShortSlotEntry& entry = m_shortSlots[slot];
-            if (entry.name == name)
-                return entry.position;
-            if (entry.name == 0)
-                return 0;
-        }
+        const auto* entry = m_shortNames.find(static_cast<long long>(ShortName(pin, length)));
+        return entry != nullptr ? entry->second : 0;
     }
 
 private:
@@ -102,45 +88,32 @@ private:
         return value;
     }
 
-    // The first slot to try for a short name: the top bits of its product
-    // with a large odd constant, which mixes every byte of the name in.
-    size_t ShortSlot(uint64_t name) const
+    struct InText {};
+
+    // FindPin among the names kept as text.
+    int FindNamedPin(const char* pin, size_t length) const;
+    // Tells the entry of the name `pin` (`length` bytes).
+    auto SameName(const char* pin, size_t length) const
     {
-        return static_cast<size_t>((name * 0x9E3779B97F4A7C15ull) >> m_shortShift);
+        return [this, pin, length](const bscan_util::HashTable<InText, int>::Entry& entry) {
+            const char* name = m_text.data() + m_offsets[static_cast<size_t>(entry.second - 1)];
+            size_t i = 0;
+            while (i < length && name[i] == pin[i])
+                ++i;
+            return i == length && name[length] == '\0';
+        };
     }
 
-    // A slot of the table of short names: the name (0 for an empty slot)
-    // and its position, from 1.
-    struct ShortSlotEntry {
-        uint64_t name;
-        int position;
-    };
-
-    // A slot of the table of names: the position (from 1) of the first pin
-    // of a name, 0 for an empty slot, and the name's hash, compared before
-    // the names are.
-    struct Slot {
-        uint32_t hash;
-        int position;
-    };
-
-    // FindPin in the table of names as text.
-    int FindNamedPin(const char* pin, size_t length) const;
-    static uint32_t Hash(const char* text, size_t length);
-    // The slot of the name `pin` (length bytes, hashed to `hash`): the one
-    // holding its first position, or the empty one where it would be filed.
-    size_t SlotOf(const char* pin, size_t length, uint32_t hash) const;
-    void GrowTable(size_t slotCount);
-
     std::string m_name;
-    // Short names: a power of two of slots, at most two thirds in use.
-    std::vector<ShortSlotEntry> m_shortSlots;
-    unsigned m_shortShift = 64;                    // 64 less the log2 of the slot count
+    // Short names to their positions, from 1.
+    bool m_short = false;
+    bscan_util::HashTable<long long, int> m_shortNames;
     int m_shortCount = 0;
-    // Names as text.
+    // Names as text. A name is filed by its bytes under the position (from
+    // 1) of its first pin; the key is the text at m_offsets[position - 1].
     std::vector<char> m_text;                      // every pin name, each followed by a NUL
     std::vector<size_t> m_offsets;                 // where pin name i begins in m_text
-    std::vector<Slot> m_slots;                     // a power of two of slots, at most two thirds in use
+    bscan_util::HashTable<InText, int> m_named;
 };
 
 #endif

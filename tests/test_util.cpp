@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "parser/BScanReturnCodes.h"
+#include "util/CharClassInternal.h"
 #include "util/ErrorHandler.h"
 #include "util/KByteBuffer.h"
 #include "util/KString.h"
@@ -66,6 +67,28 @@ TEST(UtilKString, ExactSearchesAndCutsAroundMissingSeparators)
     std::string padded = "\t a b \v\r\n";              // \v is not trimmed
     ks.Trim(padded);
     EXPECT_EQ(padded, "a b \v");
+}
+
+// Every byte value against the sets the readers were written with: one
+// wrong bit would change which lines are taken as blank or which words end.
+TEST(UtilCharClass, EachClassHoldsExactlyItsBytes)
+{
+    using namespace bscan_util;
+    for (int b = 0; b < 256; ++b) {
+        const char c = static_cast<char>(b);
+        SCOPED_TRACE(b);
+        const bool space = b == ' ' || b == '\t' || b == '\r' || b == '\n';
+        EXPECT_EQ(IsSpace(c), space);
+        EXPECT_EQ(KIsWhiteSpace(c), space);
+        EXPECT_EQ(IsCSpace(c), space || b == '\v' || b == '\f');
+        EXPECT_EQ(IsLineSpace(c), b == ' ' || b == '\t' || b == '\r');
+        EXPECT_EQ(IsSeparator(c), b == ' ' || b == '\t' || b == '\n');
+        EXPECT_EQ(IsBlank(c), b == ' ' || b == '\t');
+        EXPECT_EQ(IsDigit(c), b >= '0' && b <= '9');
+        EXPECT_EQ(IsLetter(c), (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z'));
+        EXPECT_EQ(IsText(c), b == 9 || b == 10 || b == 13 || (b >= 32 && b <= 127));
+        EXPECT_EQ(IsCharOf(c, kDigit | kLetter), IsDigit(c) || IsLetter(c));
+    }
 }
 
 TEST(UtilStrings, BoundedCopyAndAppend)

@@ -1,7 +1,6 @@
-// Case folding of ASCII letters for the code built on the core (device,
-// check, chain, board): BSDL words and port names compare without regard to
-// case, and only the letters a-z and A-Z fold; every other byte stays as it
-// is, whatever the host's locale.
+// Case folding of ASCII letters (internal, not installed): BSDL words and
+// port names compare without regard to case, and only the letters a-z and
+// A-Z fold; every other byte stays as it is, whatever the host's locale.
 #ifndef BSCAN_ASCIICASEINTERNAL_H
 #define BSCAN_ASCIICASEINTERNAL_H
 
@@ -15,6 +14,11 @@ inline char UpperChar(char c)
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
+inline char LowerChar(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 inline std::string Upper(std::string text)
 {
     for (char& c : text)
@@ -25,7 +29,7 @@ inline std::string Upper(std::string text)
 inline std::string Lower(std::string text)
 {
     for (char& c : text)
-        c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        c = LowerChar(c);
     return text;
 }
 

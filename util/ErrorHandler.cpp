@@ -12,6 +12,8 @@
 #include <string_view>
 #include <utility>
 
+#include "util/CharClassInternal.h"
+
 namespace {
 
 uint32_t Key(uint16_t id, uint16_t subId)
@@ -19,20 +21,15 @@ uint32_t Key(uint16_t id, uint16_t subId)
     return (static_cast<uint32_t>(id) << 16) | subId;
 }
 
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
-
 // Reads a decimal field of 0..65535 at line[pos], which must be followed by
 // white space or the end of the line.
 bool ReadField(std::string_view line, size_t& pos, uint16_t& value)
 {
-    while (pos < line.size() && IsBlank(line[pos]))
+    while (pos < line.size() && bscan_util::IsCSpace(line[pos]))
         ++pos;
     size_t start = pos;
     uint32_t number = 0;
-    while (pos < line.size() && line[pos] >= '0' && line[pos] <= '9') {
+    while (pos < line.size() && bscan_util::IsDigit(line[pos])) {
         number = number * 10 + static_cast<uint32_t>(line[pos] - '0');
         if (number > 65535)
             return false;
@@ -40,7 +37,7 @@ bool ReadField(std::string_view line, size_t& pos, uint16_t& value)
     }
     if (pos == start)
         return false;
-    if (pos < line.size() && !IsBlank(line[pos]))
+    if (pos < line.size() && !bscan_util::IsCSpace(line[pos]))
         return false;
     value = static_cast<uint16_t>(number);
     return true;
@@ -155,7 +152,7 @@ int ErrorHandler::Initialize(const char* file, int fields)
         size_t from = 0;
         while (NextLine(text, from, line)) {
             size_t pos = 0;
-            while (pos < line.size() && IsBlank(line[pos]))
+            while (pos < line.size() && bscan_util::IsCSpace(line[pos]))
                 ++pos;
             if (pos == line.size() || line[pos] == '#')
                 continue;
@@ -166,9 +163,9 @@ int ErrorHandler::Initialize(const char* file, int fields)
                 continue;
             }
             size_t end = line.size();
-            while (pos < end && IsBlank(line[pos]))
+            while (pos < end && bscan_util::IsCSpace(line[pos]))
                 ++pos;
-            while (end > pos && IsBlank(line[end - 1]))
+            while (end > pos && bscan_util::IsCSpace(line[end - 1]))
                 --end;
             const std::string_view format = line.substr(pos, end - pos);
             if (!IsSafeFormat(format)) {

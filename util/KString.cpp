@@ -5,9 +5,11 @@
 
 #include <cstring>
 
+#include "util/CharClassInternal.h"
+
 bool KIsWhiteSpace(char c)
 {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+    return bscan_util::IsSpace(c);
 }
 
 namespace {
@@ -105,7 +107,7 @@ void KString::TrimLeft(char* buf) const
     if (!buf)
         return;
     size_t start = 0;
-    while (buf[start] != '\0' && KIsWhiteSpace(buf[start]))
+    while (buf[start] != '\0' && bscan_util::IsSpace(buf[start]))
         ++start;
     if (start > 0)
         std::memmove(buf, buf + start, std::strlen(buf + start) + 1);
@@ -116,7 +118,7 @@ void KString::TrimRight(char* buf) const
     if (!buf)
         return;
     size_t len = std::strlen(buf);
-    while (len > 0 && KIsWhiteSpace(buf[len - 1]))
+    while (len > 0 && bscan_util::IsSpace(buf[len - 1]))
         --len;
     buf[len] = '\0';
 }
@@ -179,7 +181,7 @@ void KString::Right(std::string& dst, const std::string& src, int n) const
 void KString::TrimLeft(std::string& buf) const
 {
     size_t start = 0;
-    while (start < buf.size() && KIsWhiteSpace(buf[start]))
+    while (start < buf.size() && bscan_util::IsSpace(buf[start]))
         ++start;
     if (start > 0)
         buf.erase(0, start);
@@ -188,7 +190,7 @@ void KString::TrimLeft(std::string& buf) const
 void KString::TrimRight(std::string& buf) const
 {
     size_t len = buf.size();
-    while (len > 0 && KIsWhiteSpace(buf[len - 1]))
+    while (len > 0 && bscan_util::IsSpace(buf[len - 1]))
         --len;
     if (len < buf.size())
         buf.erase(len);
