@@ -12,7 +12,7 @@ using namespace std::string_view_literals;
 
 namespace bscan_check {
 
-std::string Shorten(const std::string& text, std::size_t most)
+std::string Shorten(std::string_view text, std::size_t most)
 {
     std::string out;
     for (char c : text)
@@ -48,7 +48,7 @@ bool NameEqual::operator()(std::string_view a, std::string_view b) const
     return SameText(a, b);
 }
 
-CellFn FunctionNamed(const std::string& f)
+CellFn FunctionNamed(std::string_view f)
 {
     if (f == "input"sv) return CellFn::Input;
     if (f == "output3"sv) return CellFn::Output3;
@@ -90,9 +90,9 @@ CheckContext::CheckContext(const BScanDevice& device) : m_device(device), m_cell
         std::stable_sort(m_byNumber.begin(), m_byNumber.end(), byCell);
 }
 
-const BScanPortDeclaration* CheckContext::Port(const std::string& name) const
+const BScanPortDeclaration* CheckContext::Port(std::string_view name) const
 {
-    auto found = m_ports.find(std::string_view(name));
+    auto found = m_ports.find(name);
     return found == m_ports.end() ? nullptr : found->second;
 }
 
@@ -114,7 +114,7 @@ void CheckContext::EntriesOf(long long number, std::vector<const BScanCellEntry*
         out.push_back(first->second);
 }
 
-bool CheckContext::IsControl(const std::string& function)
+bool CheckContext::IsControl(std::string_view function)
 {
     return function == "control"sv || function == "controlr"sv;
 }

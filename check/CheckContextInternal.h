@@ -26,7 +26,7 @@ struct SwallowedSpan {
 };
 // A boundary cell's function, told once per entry.
 enum class CellFn : unsigned char { Input, Clock, ObserveOnly, Output2, Output3, Control, Controlr, Internal, Bidir, Unknown };
-CellFn FunctionNamed(const std::string& function);   // function in lower case
+CellFn FunctionNamed(std::string_view function);   // function in lower case
 
 // Case-insensitive hashing and equality of names.
 struct NameHash {
@@ -42,7 +42,7 @@ public:
 
     const BScanDevice& Device() const { return m_device; }
     // The port declaration for `name` ignoring case, null when none.
-    const BScanPortDeclaration* Port(const std::string& name) const;
+    const BScanPortDeclaration* Port(std::string_view name) const;
     // The index of a declaration of the device's Ports().
     std::size_t IndexOf(const BScanPortDeclaration& port) const
     {
@@ -69,7 +69,7 @@ public:
     // The entries sorted by cell number (file order within a number).
     const std::vector<std::pair<long long, const BScanCellEntry*>>& ByNumber() const { return m_byNumber; }
     // True when `function` is control or controlr.
-    static bool IsControl(const std::string& function);
+    static bool IsControl(std::string_view function);
     std::string Quote(const std::string& text) const { return "'" + text + "'"; }
 
     // The number of the file's physical lines.
@@ -120,7 +120,7 @@ std::vector<SwallowedSpan> FindSwallowedSpans(CheckContext& context);
 // Helpers shared by the rule files.
 using bscan_text::SameText;
 using bscan_text::Upper;
-std::string Shorten(const std::string& text, std::size_t most = 60);
+std::string Shorten(std::string_view text, std::size_t most = 60);
 std::string JoinNames(const std::vector<std::string>& names, std::size_t most = 8);
 
 }  // namespace bscan_check

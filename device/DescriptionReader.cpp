@@ -373,7 +373,7 @@ void FileWalk::Interpret(const BScanAttribute& attribute, const JoinedValue& val
     } else if (name == "BOUNDARY_REGISTER") {
         m_out.boundaryRegisterLine = attribute.line;
         m_out.cells.reserve(m_out.cells.size() + CountOf(value.text, ')'));
-        ReadCellEntries(value, m_out.cells);
+        ReadCellEntries(value, m_out.kept, m_out.cells);
     } else if (name == "INSTRUCTION_LENGTH") {
         m_out.instructionLength = NumberOf(attribute.value);
         m_out.instructionLengthLine = attribute.line;

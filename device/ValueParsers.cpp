@@ -155,7 +155,7 @@ private:
 
 // The decimal number text[from, from + length) spells, -1 when it is none
 // (or too long to be a cell number).
-long long Number(const std::string& text, std::size_t from, std::size_t length)
+long long Number(std::string_view text, std::size_t from, std::size_t length)
 {
     if (length == 0 || length > 18)
         return -1;
@@ -169,20 +169,6 @@ long long Number(const std::string& text, std::size_t from, std::size_t length)
     return value;
 }
 
-void UpperInPlace(std::string& text)
-{
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-}
-
-void LowerInPlace(std::string& text)
-{
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-}
-
 long long Number(const std::string& text, bool& ok)
 {
     ok = !text.empty() && text.size() < 19 &&
@@ -190,17 +176,41 @@ long long Number(const std::string& text, bool& ok)
     return ok ? std::atoll(text.c_str()) : -1;
 }
 
+// `written` in upper (or lower) case: the text itself when it is written
+// so already, else a folded copy added to `kept`.
+std::string_view Folded(std::string_view written, bool upper, std::deque<std::string>& kept)
+{
+    const char from = upper ? 'a' : 'A';
+    const char to = upper ? 'A' : 'a';
+    bool folded = true;
+    for (char c : written)
+        if (c >= from && c <= from + 25) {
+            folded = false;
+            break;
+        }
+    if (folded)
+        return written;
+    std::string& copy = kept.emplace_back(written);
+    for (char& c : copy)
+        if (c >= from && c <= from + 25)
+            c = static_cast<char>(c - from + to);
+    return copy;
+}
+
 }  // namespace
 
-void ReadCellEntries(const JoinedValue& value, std::vector<BScanCellEntry>& out)
+void ReadCellEntries(const JoinedValue& value, std::deque<std::string>& kept, std::vector<BScanCellEntry>& out)
 {
     ValueWalk walk(value);
     std::vector<std::pair<std::size_t, std::size_t>> fields;
-    const std::string& text = value.text;
-    // Field k of the entry into `field` (empty: the entry is new), as written.
-    auto take = [&](std::size_t k, std::string& field) {
-        if (k < fields.size() && fields[k].first < fields[k].second)
-            field.append(text.data() + fields[k].first, fields[k].second - fields[k].first);
+    // The walk reads the value's text; the entries view the same characters
+    // in the device's copy.
+    const std::string& text = kept.emplace_back(value.text);
+    // Field k of the entry as written, "" when absent.
+    auto field = [&](std::size_t k) {
+        return k < fields.size() && fields[k].first < fields[k].second
+                   ? std::string_view(text.data() + fields[k].first, fields[k].second - fields[k].first)
+                   : std::string_view();
     };
     while (!walk.AtEnd()) {
         if (!walk.IsItem()) {
@@ -220,40 +230,38 @@ void ReadCellEntries(const JoinedValue& value, std::vector<BScanCellEntry>& out)
         BScanCellEntry& entry = out.back();
         entry.line = line;
         entry.number = Number(text, number.offset, number.length);
-        entry.text.append(text.data() + first, walk.PreviousEnd() - first);
+        entry.text = std::string_view(text.data() + first, walk.PreviousEnd() - first);
         entry.fieldCount = static_cast<int>(fields.size());
-        take(0, entry.cellType);
-        take(1, entry.port);
-        if (!entry.port.empty() && std::string_view(entry.port) != "*") {
+        entry.cellType = field(0);
+        entry.port = field(1);
+        if (!entry.port.empty() && entry.port != "*") {
             // NAME or NAME(INDEX): the name without the blanks before '(',
             // the index between the parentheses.
-            const std::size_t open = entry.port.find('(');
-            std::size_t nameEnd = open == std::string::npos ? entry.port.size() : open;
-            while (nameEnd > 0 && (entry.port[nameEnd - 1] == ' ' || entry.port[nameEnd - 1] == '\t'))
+            const std::string_view port = entry.port;
+            const std::size_t open = port.find('(');
+            std::size_t nameEnd = open == std::string_view::npos ? port.size() : open;
+            while (nameEnd > 0 && (port[nameEnd - 1] == ' ' || port[nameEnd - 1] == '\t'))
                 --nameEnd;
-            entry.portName.assign(entry.port, 0, nameEnd);
-            if (open != std::string::npos) {
+            entry.portName = port.substr(0, nameEnd);
+            if (open != std::string_view::npos) {
                 std::size_t from = open + 1;
-                std::size_t to = entry.port.find(')', from);
-                if (to == std::string::npos)
-                    to = entry.port.size();
-                while (from < to && (entry.port[from] == ' ' || entry.port[from] == '\t'))
+                std::size_t to = port.find(')', from);
+                if (to == std::string_view::npos)
+                    to = port.size();
+                while (from < to && (port[from] == ' ' || port[from] == '\t'))
                     ++from;
-                while (to > from && (entry.port[to - 1] == ' ' || entry.port[to - 1] == '\t'))
+                while (to > from && (port[to - 1] == ' ' || port[to - 1] == '\t'))
                     --to;
-                entry.portIndex = Number(entry.port, from, to - from);
+                entry.portIndex = Number(port, from, to - from);
             }
         }
-        take(2, entry.function);
-        LowerInPlace(entry.function);
-        take(3, entry.safe);
-        UpperInPlace(entry.safe);
-        take(4, entry.controlCell);
+        entry.function = Folded(field(2), false, kept);
+        entry.safe = Folded(field(3), true, kept);
+        entry.controlCell = field(4);
         if (fields.size() > 4)
             entry.control = Number(entry.controlCell, 0, entry.controlCell.size());
-        take(5, entry.disableValue);
-        take(6, entry.disabledState);
-        UpperInPlace(entry.disabledState);
+        entry.disableValue = field(5);
+        entry.disabledState = Folded(field(6), true, kept);
         walk.SkipToNextEntry();
     }
 }

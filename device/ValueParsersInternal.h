@@ -6,6 +6,7 @@
 #define BSCAN_VALUEPARSERSINTERNAL_H
 
 #include <cstddef>
+#include <deque>
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,7 +24,9 @@ struct JoinedValue {
     mutable std::size_t hint = 0;            // the piece LineAt found last
 };
 
-void ReadCellEntries(const JoinedValue& value, std::vector<BScanCellEntry>& out);
+// The entries' texts view into a copy of the value's text added to `kept`
+// (and into copies there of fields folded to their case).
+void ReadCellEntries(const JoinedValue& value, std::deque<std::string>& kept, std::vector<BScanCellEntry>& out);
 void ReadPinEntries(const JoinedValue& value, std::vector<BScanPinEntry>& out);
 void ReadInstructionEntries(const JoinedValue& value, std::vector<BScanInstruction>& out);
 void ReadRegisterEntries(const JoinedValue& value, std::vector<BScanRegisterEntry>& out);
