@@ -32,22 +32,6 @@ std::string JoinNames(const std::vector<std::string>& names, std::size_t most)
     return out;
 }
 
-std::size_t NameHash::operator()(std::string_view name) const
-{
-    std::size_t hash = 14695981039346656037ull;
-    for (char c : name) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-    }
-    return hash;
-}
-
-bool NameEqual::operator()(std::string_view a, std::string_view b) const
-{
-    return SameText(a, b);
-}
-
 CellFn FunctionNamed(std::string_view f)
 {
     if (f == "input"sv) return CellFn::Input;
@@ -64,9 +48,9 @@ CellFn FunctionNamed(std::string_view f)
 
 CheckContext::CheckContext(const BScanDevice& device) : m_device(device), m_cells(device.BoundaryEntries())
 {
-    m_ports.reserve(device.Ports().size());
+    m_ports.Reserve(device.Ports().size());
     for (const BScanPortDeclaration& port : device.Ports())
-        m_ports.emplace(std::string_view(port.name), &port);
+        m_ports.Add(port.name, &port);
     const std::vector<BScanCellEntry>& cells = device.BoundaryEntries();
     m_cellPorts.reserve(cells.size());
     m_cellFunctions.reserve(cells.size());
@@ -92,8 +76,8 @@ CheckContext::CheckContext(const BScanDevice& device) : m_device(device), m_cell
 
 const BScanPortDeclaration* CheckContext::Port(std::string_view name) const
 {
-    auto found = m_ports.find(name);
-    return found == m_ports.end() ? nullptr : found->second;
+    const BScanPortDeclaration* const* found = m_ports.Find(name);
+    return found ? *found : nullptr;
 }
 
 std::vector<const BScanCellEntry*> CheckContext::EntriesOf(long long number) const

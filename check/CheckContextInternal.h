@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "check/BScanChecker.h"
+#include "check/NameTableInternal.h"
 #include "util/AsciiCaseInternal.h"
 
 namespace bscan_check {
@@ -27,14 +28,6 @@ struct SwallowedSpan {
 // A boundary cell's function, told once per entry.
 enum class CellFn : unsigned char { Input, Clock, ObserveOnly, Output2, Output3, Control, Controlr, Internal, Bidir, Unknown };
 CellFn FunctionNamed(std::string_view function);   // function in lower case
-
-// Case-insensitive hashing and equality of names.
-struct NameHash {
-    std::size_t operator()(std::string_view name) const;
-};
-struct NameEqual {
-    bool operator()(std::string_view a, std::string_view b) const;
-};
 
 class CheckContext {
 public:
@@ -100,7 +93,7 @@ private:
 
     const BScanDevice& m_device;
     const std::vector<BScanCellEntry>& m_cells;                              // the device's boundary entries
-    std::unordered_map<std::string_view, const BScanPortDeclaration*, NameHash, NameEqual> m_ports;
+    NameTable<const BScanPortDeclaration*, true> m_ports;                   // the first declaration of each name
     std::vector<const BScanPortDeclaration*> m_cellPorts;                    // per boundary entry
     std::vector<CellFn> m_cellFunctions;                                     // per boundary entry
     std::vector<std::pair<long long, const BScanCellEntry*>> m_byNumber;

@@ -28,8 +28,6 @@ const CharClasses kClasses;
 
 inline bool IsWordChar(unsigned char c) { return kClasses.table[c] & kWord; }
 inline bool IsBlank(unsigned char c) { return kClasses.table[c] & kBlank; }
-inline bool IsValueSymbol(unsigned char c) { return kClasses.table[c] & kValueSymbol; }
-inline bool IsBlankOrValueSymbol(unsigned char c) { return kClasses.table[c] & (kBlank | kValueSymbol); }
 
 }  // namespace
 
@@ -73,30 +71,6 @@ void TokenizeFile(const std::string& text, std::vector<Token>& out)
             ++i;
         }
     }
-}
-
-bool NextValueToken(const std::string& text, std::size_t& offset, Token& token)
-{
-    const std::size_t n = text.size();
-    std::size_t i = offset;
-    while (i < n && IsBlank(static_cast<unsigned char>(text[i])))
-        ++i;
-    if (i >= n) {
-        offset = n;
-        return false;
-    }
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    if (IsValueSymbol(c)) {
-        token = Token{TokenKind::Symbol, static_cast<char>(c), i, 1, 0};
-        offset = i + 1;
-        return true;
-    }
-    std::size_t start = i;
-    while (i < n && !IsBlankOrValueSymbol(static_cast<unsigned char>(text[i])))
-        ++i;
-    token = Token{TokenKind::Word, 0, start, i - start, 0};
-    offset = i;
-    return true;
 }
 
 }  // namespace bscan_device

@@ -45,8 +45,31 @@ void TokenizeFile(const std::string& text, std::vector<Token>& out);
 // String value text: items are runs of characters other than white space
 // and ( ) , : ; [ ] & * and '"'; those characters are symbols. Makes the
 // token that begins at or after `offset` and moves `offset` past it; false
-// at the end of the text.
-bool NextValueToken(const std::string& text, std::size_t& offset, Token& token);
+// at the end of the text. Inline: the value readers make one token after
+// another, thousands per register.
+inline bool NextValueToken(const std::string& text, std::size_t& offset, Token& token)
+{
+    const std::size_t n = text.size();
+    std::size_t i = offset;
+    while (i < n && IsBlankCharacter(static_cast<unsigned char>(text[i])))
+        ++i;
+    if (i >= n) {
+        offset = n;
+        return false;
+    }
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (kCharacterClasses[c] & kValueSymbolCharacter) {
+        token = Token{TokenKind::Symbol, static_cast<char>(c), i, 1, 0};
+        offset = i + 1;
+        return true;
+    }
+    std::size_t start = i;
+    while (i < n && !(kCharacterClasses[static_cast<unsigned char>(text[i])] & (kBlankCharacter | kValueSymbolCharacter)))
+        ++i;
+    token = Token{TokenKind::Word, 0, start, i - start, 0};
+    offset = i;
+    return true;
+}
 
 inline std::string TokenText(const std::string& text, const Token& token)
 {

@@ -176,25 +176,27 @@ long long Number(const std::string& text, bool& ok)
     return ok ? std::atoll(text.c_str()) : -1;
 }
 
-// `written` in upper (or lower) case: the text itself when it is written
-// so already, else a folded copy added to `kept`.
-std::string_view Folded(std::string_view written, bool upper, std::deque<std::string>& kept)
+// A copy of `written` with the letters from `from` to `from` + 25 moved to
+// the other case, added to `kept`.
+std::string_view FoldedCopy(std::string_view written, char from, std::deque<std::string>& kept)
 {
-    const char from = upper ? 'a' : 'A';
-    const char to = upper ? 'A' : 'a';
-    bool folded = true;
-    for (char c : written)
-        if (c >= from && c <= from + 25) {
-            folded = false;
-            break;
-        }
-    if (folded)
-        return written;
     std::string& copy = kept.emplace_back(written);
     for (char& c : copy)
-        if (c >= from && c <= from + 25)
-            c = static_cast<char>(c - from + to);
+        if (static_cast<unsigned char>(c - from) < 26)
+            c = static_cast<char>(c ^ 0x20);
     return copy;
+}
+
+// `written` in upper case (or in lower case): the text itself when it is
+// written so already (the usual case), else a folded copy added to `kept`.
+template <bool Upper>
+inline std::string_view Folded(std::string_view written, std::deque<std::string>& kept)
+{
+    constexpr char from = Upper ? 'a' : 'A';
+    for (char c : written)
+        if (static_cast<unsigned char>(c - from) < 26)
+            return FoldedCopy(written, from, kept);
+    return written;
 }
 
 }  // namespace
@@ -255,13 +257,13 @@ void ReadCellEntries(const JoinedValue& value, std::deque<std::string>& kept, st
                 entry.portIndex = Number(port, from, to - from);
             }
         }
-        entry.function = Folded(field(2), false, kept);
-        entry.safe = Folded(field(3), true, kept);
+        entry.function = Folded<false>(field(2), kept);
+        entry.safe = Folded<true>(field(3), kept);
         entry.controlCell = field(4);
         if (fields.size() > 4)
             entry.control = Number(entry.controlCell, 0, entry.controlCell.size());
         entry.disableValue = field(5);
-        entry.disabledState = Folded(field(6), true, kept);
+        entry.disabledState = Folded<true>(field(6), kept);
         walk.SkipToNextEntry();
     }
 }
