@@ -311,6 +311,17 @@ void FileWalk::ReadAttribute()
     m_out.attributes.push_back(std::move(attribute));
 }
 
+// How often `c` occurs in `text` (an entry ends with ')': room for the
+// entries, found by memchr from one to the next).
+std::size_t CountOf(const std::string& text, char c)
+{
+    std::size_t count = 0;
+    const char* end = text.data() + text.size();
+    for (const char* p = text.data(); (p = static_cast<const char*>(std::memchr(p, c, static_cast<std::size_t>(end - p)))); ++p)
+        ++count;
+    return count;
+}
+
 void FileWalk::ReadConstant()
 {
     const long long line = Current().line;
@@ -334,6 +345,7 @@ void FileWalk::ReadConstant()
         BScanPinMapString map;
         map.name = name;
         map.line = line;
+        map.entries.reserve(CountOf(value.text, ':'));     // one ':' an entry
         ReadPinEntries(value, map.entries);
         m_out.pinMaps.push_back(std::move(map));
     }
@@ -351,17 +363,6 @@ long long NumberOf(const std::string& text)
     if (e - b > 18)
         return -1;
     return std::atoll(text.substr(b, e - b).c_str());
-}
-
-// How often `c` occurs in `text` (an entry ends with ')': room for the
-// entries, found by memchr from one to the next).
-std::size_t CountOf(const std::string& text, char c)
-{
-    std::size_t count = 0;
-    const char* end = text.data() + text.size();
-    for (const char* p = text.data(); (p = static_cast<const char*>(std::memchr(p, c, static_cast<std::size_t>(end - p)))); ++p)
-        ++count;
-    return count;
 }
 
 void FileWalk::Interpret(const BScanAttribute& attribute, const JoinedValue& value)
@@ -394,6 +395,7 @@ void FileWalk::Interpret(const BScanAttribute& attribute, const JoinedValue& val
         BScanPinMapString map;
         map.name = attribute.target;
         map.line = attribute.line;
+        map.entries.reserve(CountOf(value.text, ':'));     // one ':' an entry
         ReadPinEntries(value, map.entries);
         m_out.pinMaps.push_back(std::move(map));
     } else if (name.compare(0, 9, "TAP_SCAN_") == 0) {

@@ -98,27 +98,31 @@ public:
         std::size_t i = m_current.offset + 1;
         while (i < n) {
             const char c = text[i];
-            if (IsBlankCharacter(static_cast<unsigned char>(c))) {
+            const unsigned char kind = kCharacterClasses[static_cast<unsigned char>(c)];
+            if (kind & kBlankCharacter) {
                 ++i;
                 continue;
             }
-            if (depth == 1 && c == ',') {
-                AddField(fields, first, last);
-                first = std::string::npos;
-                previousEnd = ++i;
-                continue;
+            if (kind & kFieldBreakCharacter) {
+                // ',' or ')' at depth 1 ends a field; any other '(' or ')'
+                // is part of one.
+                if (depth == 1 && c != '(') {
+                    AddField(fields, first, last);
+                    if (c == ')') {
+                        m_offset = i + 1;
+                        m_previousEnd = i + 1;
+                        Lex();
+                        return true;
+                    }
+                    first = std::string::npos;
+                    previousEnd = ++i;
+                    continue;
+                }
+                if (c == '(')
+                    ++depth;
+                else if (c == ')')
+                    --depth;
             }
-            if (depth == 1 && c == ')') {
-                AddField(fields, first, last);
-                m_offset = i + 1;
-                m_previousEnd = i + 1;
-                Lex();
-                return true;
-            }
-            if (c == '(')
-                ++depth;
-            else if (c == ')')
-                --depth;
             if (first == std::string::npos)
                 first = i;
             // The character and the run of field characters after it.
