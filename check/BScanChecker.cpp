@@ -67,11 +67,37 @@ CheckContext::CheckContext(const BScanDevice& device) : m_device(device), m_cell
         previous = &entry;
         m_byNumber.emplace_back(entry.number, &entry);
     }
-    // Files mostly list their cells in order: sort only when they are not.
-    auto byCell = [](const std::pair<long long, const BScanCellEntry*>& a,
-                     const std::pair<long long, const BScanCellEntry*>& b) { return a.first < b.first; };
-    if (!std::is_sorted(m_byNumber.begin(), m_byNumber.end(), byCell))
-        std::stable_sort(m_byNumber.begin(), m_byNumber.end(), byCell);
+    SortByNumber(m_byNumber);
+}
+
+void SortByNumber(std::vector<std::pair<long long, const BScanCellEntry*>>& items)
+{
+    auto byNumber = [](const std::pair<long long, const BScanCellEntry*>& a,
+                       const std::pair<long long, const BScanCellEntry*>& b) { return a.first < b.first; };
+    // Files mostly list their cells in order.
+    if (std::is_sorted(items.begin(), items.end(), byNumber))
+        return;
+    long long low = items.front().first, high = low;
+    for (const auto& item : items) {
+        low = std::min(low, item.first);
+        high = std::max(high, item.first);
+    }
+    const unsigned long long span = static_cast<unsigned long long>(high) - static_cast<unsigned long long>(low);
+    if (span >= 4 * static_cast<unsigned long long>(items.size()) + 64) {
+        std::stable_sort(items.begin(), items.end(), byNumber);
+        return;
+    }
+    // Counting sort: where each number's run starts, then every item put
+    // after the earlier ones of its number.
+    std::vector<std::size_t> starts(static_cast<std::size_t>(span) + 2, 0);
+    for (const auto& item : items)
+        ++starts[static_cast<std::size_t>(item.first - low) + 1];
+    for (std::size_t k = 1; k < starts.size(); ++k)
+        starts[k] += starts[k - 1];
+    std::vector<std::pair<long long, const BScanCellEntry*>> sorted(items.size());
+    for (const auto& item : items)
+        sorted[starts[static_cast<std::size_t>(item.first - low)]++] = item;
+    items.swap(sorted);
 }
 
 const BScanPortDeclaration* CheckContext::Port(std::string_view name) const

@@ -319,11 +319,7 @@ void CheckSafeValues(CheckContext& c)
     for (const BScanCellEntry& entry : cells)
         if (entry.fieldCount >= 6 && entry.control >= 0)
             controlled.emplace_back(entry.control, &entry);
-    auto byControl = [](const std::pair<long long, const BScanCellEntry*>& a,
-                        const std::pair<long long, const BScanCellEntry*>& b) { return a.first < b.first; };
-    // Registers mostly list their cells in the order of their control cells.
-    if (!std::is_sorted(controlled.begin(), controlled.end(), byControl))
-        std::stable_sort(controlled.begin(), controlled.end(), byControl);
+    SortByNumber(controlled);
     std::vector<std::string> enabled, ports;
     std::vector<std::pair<const void*, long long>> distinctPorts;   // (port or cell, index), sorted
     for (const BScanCellEntry& control : cells) {

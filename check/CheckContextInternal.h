@@ -110,6 +110,11 @@ void CheckSwallowed(CheckContext& context);        // statement-swallowed
 
 std::vector<SwallowedSpan> FindSwallowedSpans(CheckContext& context);
 
+// Sorts (number, entry) pairs by number, equal numbers kept in their order:
+// in one pass over the numbers when they lie close together (cell numbers
+// mostly do), else by merging.
+void SortByNumber(std::vector<std::pair<long long, const BScanCellEntry*>>& items);
+
 // Helpers shared by the rule files.
 using bscan_text::SameText;
 using bscan_text::Upper;

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace bscan_device {
@@ -74,6 +75,12 @@ inline bool NextValueToken(const std::string& text, std::size_t& offset, Token& 
 inline std::string TokenText(const std::string& text, const Token& token)
 {
     return text.substr(token.offset, token.length);
+}
+
+// The token's text without a copy, for comparisons.
+inline std::string_view TokenView(const std::string& text, const Token& token)
+{
+    return std::string_view(text.data() + token.offset, token.length);
 }
 
 }  // namespace bscan_device

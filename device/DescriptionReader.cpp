@@ -8,6 +8,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "device/DescriptionLexerInternal.h"
 #include "device/DeviceDescriptionInternal.h"
@@ -35,10 +36,11 @@ private:
     bool IsSymbol(char c) const { return !AtEnd() && Current().kind == TokenKind::Symbol && Current().symbol == c; }
     bool IsWord(const char* word) const
     {
-        return !AtEnd() && Current().kind == TokenKind::Word && SameText(TokenText(m_text, Current()), word);
+        return !AtEnd() && Current().kind == TokenKind::Word && SameText(TokenView(m_text, Current()), word);
     }
     bool IsAnyWord() const { return !AtEnd() && Current().kind == TokenKind::Word; }
     std::string Text() const { return TokenText(m_text, Current()); }
+    std::string_view View() const { return TokenView(m_text, Current()); }
     void SkipPast(char symbol)
     {
         while (!AtEnd() && !IsSymbol(symbol))
@@ -121,7 +123,7 @@ void FileWalk::ReadGeneric()
     std::size_t end = FindAtDepthZero(';');
     for (std::size_t k = m_pos; k < end; ++k) {
         const Token& t = m_tokens[k];
-        if (t.kind == TokenKind::Word && SameText(TokenText(m_text, t), "PHYSICAL_PIN_MAP")) {
+        if (t.kind == TokenKind::Word && SameText(TokenView(m_text, t), "PHYSICAL_PIN_MAP")) {
             for (std::size_t j = k + 1; j < end; ++j) {
                 if (m_tokens[j].kind == TokenKind::String) {
                     std::string name = TokenText(m_text, m_tokens[j]);
@@ -148,9 +150,25 @@ void FileWalk::ReadPortClause()
         return;
     }
     ++m_pos;
+    // Room for the declarations: one ':' each at depth 0 before the
+    // clause's ')'.
+    std::size_t declarations = 0;
+    int depth = 0;
+    for (std::size_t k = m_pos; k < m_tokens.size() && depth >= 0; ++k) {
+        const Token& t = m_tokens[k];
+        if (t.kind != TokenKind::Symbol)
+            continue;
+        if (t.symbol == '(')
+            ++depth;
+        else if (t.symbol == ')')
+            --depth;
+        else if (t.symbol == ':' && depth == 0)
+            ++declarations;
+    }
+    m_out.ports.reserve(m_out.ports.size() + declarations);
     // Declarations end at ';' at depth 0; the clause at its ')' at depth 0.
     std::size_t first = m_pos;
-    int depth = 0;
+    depth = 0;
     while (!AtEnd()) {
         const Token& t = Current();
         if (t.kind == TokenKind::Symbol) {
@@ -170,8 +188,8 @@ void FileWalk::ReadPortClause()
                 first = m_pos + 1;
             }
         } else if (depth == 0 && m_pos > first && t.kind == TokenKind::Word &&
-                   (SameText(Text(), "attribute") || SameText(Text(), "constant") || SameText(Text(), "end")) &&
-                   m_tokens[m_pos - 1].kind == TokenKind::Symbol && m_tokens[m_pos - 1].symbol == ';') {
+                   m_tokens[m_pos - 1].kind == TokenKind::Symbol && m_tokens[m_pos - 1].symbol == ';' &&
+                   (SameText(View(), "attribute") || SameText(View(), "constant") || SameText(View(), "end"))) {
             // A clause left open: the body goes on.
             return;
         }
@@ -200,7 +218,7 @@ void FileWalk::ReadDeclaration(std::size_t first, std::size_t end)
         declaration.type = m_text.substr(from, to - from);
     }
     for (std::size_t j = k; j < end; ++j) {
-        if (m_tokens[j].kind == TokenKind::Word && SameText(TokenText(m_text, m_tokens[j]), "bit_vector")) {
+        if (m_tokens[j].kind == TokenKind::Word && SameText(TokenView(m_text, m_tokens[j]), "bit_vector")) {
             declaration.isVector = true;
             // ( left to|downto right )
             std::vector<long long> numbers;
@@ -218,10 +236,16 @@ void FileWalk::ReadDeclaration(std::size_t first, std::size_t end)
             break;
         }
     }
+    std::size_t last = colon;       // the last name: it takes the declaration, the others a copy
+    while (last > first && m_tokens[last - 1].kind != TokenKind::Word)
+        --last;
     for (std::size_t j = first; j < colon; ++j) {
         if (m_tokens[j].kind != TokenKind::Word)
             continue;
-        m_out.ports.push_back(declaration);
+        if (j + 1 == last)
+            m_out.ports.push_back(std::move(declaration));
+        else
+            m_out.ports.push_back(declaration);
         BScanPortDeclaration& named = m_out.ports.back();
         named.name.assign(m_text, m_tokens[j].offset, m_tokens[j].length);
         named.line = m_tokens[j].line;
@@ -331,7 +355,7 @@ void FileWalk::ReadConstant()
     std::size_t k = m_pos;
     bool pinMap = false;
     while (k < end && !(m_tokens[k].kind == TokenKind::Symbol && m_tokens[k].symbol == '=')) {
-        if (m_tokens[k].kind == TokenKind::Word && SameText(TokenText(m_text, m_tokens[k]), "PIN_MAP_STRING"))
+        if (m_tokens[k].kind == TokenKind::Word && SameText(TokenView(m_text, m_tokens[k]), "PIN_MAP_STRING"))
             pinMap = true;
         ++k;
     }
