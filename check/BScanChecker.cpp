@@ -68,6 +68,18 @@ CheckContext::CheckContext(const BScanDevice& device) : m_device(device), m_cell
         m_byNumber.emplace_back(entry.number, &entry);
     }
     SortByNumber(m_byNumber);
+    if (m_byNumber.empty())
+        return;
+    const long long low = m_byNumber.front().first, high = m_byNumber.back().first;
+    const unsigned long long span = static_cast<unsigned long long>(high) - static_cast<unsigned long long>(low);
+    if (span < 4 * static_cast<unsigned long long>(m_byNumber.size()) + 64) {
+        m_lowNumber = low;
+        m_numberStarts.assign(static_cast<std::size_t>(span) + 2, 0);
+        for (const auto& item : m_byNumber)
+            ++m_numberStarts[static_cast<std::size_t>(item.first - low) + 1];
+        for (std::size_t k = 1; k < m_numberStarts.size(); ++k)
+            m_numberStarts[k] += m_numberStarts[k - 1];
+    }
 }
 
 void SortByNumber(std::vector<std::pair<long long, const BScanCellEntry*>>& items)
@@ -116,6 +128,14 @@ std::vector<const BScanCellEntry*> CheckContext::EntriesOf(long long number) con
 void CheckContext::EntriesOf(long long number, std::vector<const BScanCellEntry*>& out) const
 {
     out.clear();
+    if (!m_numberStarts.empty()) {
+        if (number < m_lowNumber || static_cast<unsigned long long>(number - m_lowNumber) + 1 >= m_numberStarts.size())
+            return;
+        const std::size_t k = static_cast<std::size_t>(number - m_lowNumber);
+        for (std::size_t m = m_numberStarts[k]; m < m_numberStarts[k + 1]; ++m)
+            out.push_back(m_byNumber[m].second);
+        return;
+    }
     auto first = std::lower_bound(m_byNumber.begin(), m_byNumber.end(), number,
                                   [](const std::pair<long long, const BScanCellEntry*>& a, long long n) {
                                       return a.first < n;

@@ -43,31 +43,31 @@ BScanFinding& AddForCell(CheckContext& c, const char* rule, BScanSeverity severi
 }
 
 // The functions a port of `mode` may have cells of.
-bool FunctionSuits(const std::string& mode, std::string_view function)
+bool FunctionSuits(const std::string& mode, CellFn function)
 {
     if (mode == "in"sv)
-        return IsInputLike(FunctionNamed(function));
+        return IsInputLike(function);
     if (mode == "out"sv || mode == "buffer"sv)
-        return function == "output2"sv || function == "output3"sv || function == "observe_only"sv;
+        return function == CellFn::Output2 || function == CellFn::Output3 || function == CellFn::ObserveOnly;
     if (mode == "inout"sv)
-        return function == "input"sv || function == "output2"sv || function == "output3"sv || function == "bidir"sv ||
-               function == "observe_only"sv;
+        return function == CellFn::Input || function == CellFn::Output2 || function == CellFn::Output3 ||
+               function == CellFn::Bidir || function == CellFn::ObserveOnly;
     return false;
 }
 
 // What the core's pin map admits for a port whose mode word is `modeText`
 // as written (only the lower-case words give a direction).
-bool CoreAdmits(const std::string& modeText, std::string_view function)
+bool CoreAdmits(const std::string& modeText, CellFn function)
 {
     if (modeText == "in"sv)
-        return function == "input"sv || function == "clock"sv || function == "observe_only"sv;
+        return function == CellFn::Input || function == CellFn::Clock || function == CellFn::ObserveOnly;
     if (modeText == "out"sv)
-        return function == "output2"sv || function == "output3"sv;
+        return function == CellFn::Output2 || function == CellFn::Output3;
     if (modeText == "inout"sv)
-        return function == "input"sv || function == "output2"sv || function == "output3"sv || function == "bidir"sv ||
-               function == "observe_only"sv;
+        return function == CellFn::Input || function == CellFn::Output2 || function == CellFn::Output3 ||
+               function == CellFn::Bidir || function == CellFn::ObserveOnly;
     if (modeText == "buffer"sv)
-        return function == "output2"sv;
+        return function == CellFn::Output2;
     return false;
 }
 
@@ -277,8 +277,9 @@ void CheckDirections(CheckContext& c)
         const BScanPortDeclaration* port = c.PortOf(entry);
         if (!port)
             continue;
-        const bool suits = FunctionSuits(port->mode, entry.function);
-        const bool admitted = CoreAdmits(port->modeText, entry.function);
+        const CellFn function = c.FunctionOf(entry);
+        const bool suits = FunctionSuits(port->mode, function);
+        const bool admitted = CoreAdmits(port->modeText, function);
         if (suits && admitted)
             continue;
         if (!suits) {

@@ -97,6 +97,10 @@ private:
     std::vector<const BScanPortDeclaration*> m_cellPorts;                    // per boundary entry
     std::vector<CellFn> m_cellFunctions;                                     // per boundary entry
     std::vector<std::pair<long long, const BScanCellEntry*>> m_byNumber;
+    // When the cell numbers lie close together: where the entries of number
+    // m_lowNumber + k begin in m_byNumber (k + 1: where they end).
+    std::vector<std::size_t> m_numberStarts;
+    long long m_lowNumber = 0;
     std::vector<BScanFinding> m_findings;
 };
 

@@ -6,32 +6,10 @@ namespace bscan_device {
 
 namespace {
 
-enum : unsigned char { kBlank = kBlankCharacter, kWord = kWordCharacter, kValueSymbol = kValueSymbolCharacter };
-
-struct CharClasses {
-    unsigned char table[256];
-    CharClasses() : table()
-    {
-        for (int c : {' ', '\t', '\r', '\n', '\f', '\v', '\0'})
-            table[c] |= kBlank;
-        for (int c = 0; c < 256; ++c)
-            if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '.')
-                table[c] |= kWord;
-        for (int c : {'(', ')', ',', ':', ';', '[', ']', '&', '*', '"'})
-            table[c] |= kValueSymbol;
-        for (int c : {'(', ')', ','})
-            table[c] |= kFieldBreakCharacter;
-    }
-};
-
-const CharClasses kClasses;
-
-inline bool IsWordChar(unsigned char c) { return kClasses.table[c] & kWord; }
-inline bool IsBlank(unsigned char c) { return kClasses.table[c] & kBlank; }
+inline bool IsWordChar(unsigned char c) { return kCharacterClasses[c] & kWordCharacter; }
+inline bool IsBlank(unsigned char c) { return kCharacterClasses[c] & kBlankCharacter; }
 
 }  // namespace
-
-const unsigned char* const kCharacterClasses = kClasses.table;
 
 void TokenizeFile(const std::string& text, std::vector<Token>& out)
 {
@@ -60,7 +38,7 @@ void TokenizeFile(const std::string& text, std::vector<Token>& out)
                 ++i;
         } else if (IsWordChar(c)) {
             std::size_t start = i;
-            while (i < n && IsWordChar(static_cast<unsigned char>(text[i])))
+            while (IsWordChar(static_cast<unsigned char>(text[i])))     // text[n] is '\0', no word character
                 ++i;
             out.push_back(Token{TokenKind::Word, 0, start, i - start, line});
         } else if (c == ':' && i + 1 < n && text[i + 1] == '=') {

@@ -125,9 +125,10 @@ public:
             }
             if (first == std::string::npos)
                 first = i;
-            // The character and the run of field characters after it.
+            // The character and the run of field characters after it (text[n]
+            // is '\0', a blank: the run stops at the end).
             ++i;
-            while (i < n && IsFieldCharacter(static_cast<unsigned char>(text[i])))
+            while (IsFieldCharacter(static_cast<unsigned char>(text[i])))
                 ++i;
             last = i;
             previousEnd = i;
