@@ -86,9 +86,16 @@ void SortByNumber(std::vector<std::pair<long long, const BScanCellEntry*>>& item
 {
     auto byNumber = [](const std::pair<long long, const BScanCellEntry*>& a,
                        const std::pair<long long, const BScanCellEntry*>& b) { return a.first < b.first; };
-    // Files mostly list their cells in order.
+    // Files mostly list their cells in order, or in reverse order (where no
+    // number repeats, reversing keeps the order of equal numbers).
     if (std::is_sorted(items.begin(), items.end(), byNumber))
         return;
+    auto notAbove = [](const std::pair<long long, const BScanCellEntry*>& a,
+                       const std::pair<long long, const BScanCellEntry*>& b) { return a.first <= b.first; };
+    if (std::adjacent_find(items.begin(), items.end(), notAbove) == items.end()) {
+        std::reverse(items.begin(), items.end());
+        return;
+    }
     long long low = items.front().first, high = low;
     for (const auto& item : items) {
         low = std::min(low, item.first);

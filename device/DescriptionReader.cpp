@@ -208,14 +208,17 @@ void FileWalk::ReadDeclaration(std::size_t first, std::size_t end)
     BScanPortDeclaration declaration;
     std::size_t k = colon + 1;
     if (k < end && m_tokens[k].kind == TokenKind::Word) {
-        declaration.modeText = TokenText(m_text, m_tokens[k]);
-        declaration.mode = Lower(declaration.modeText);
+        declaration.modeText.assign(m_text, m_tokens[k].offset, m_tokens[k].length);
+        declaration.mode = declaration.modeText;
+        for (char& c : declaration.mode)
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
         ++k;
     }
     if (k < end) {
         std::size_t from = m_tokens[k].offset;
         std::size_t to = m_tokens[end - 1].offset + m_tokens[end - 1].length;
-        declaration.type = m_text.substr(from, to - from);
+        declaration.type.assign(m_text, from, to - from);
     }
     for (std::size_t j = k; j < end; ++j) {
         if (m_tokens[j].kind == TokenKind::Word && SameText(TokenView(m_text, m_tokens[j]), "bit_vector")) {
@@ -260,14 +263,27 @@ void FileWalk::Join(std::size_t first, std::size_t end, JoinedValue& value, bool
         isString = m_tokens[k].kind == TokenKind::String ||
                    (m_tokens[k].kind == TokenKind::Symbol && m_tokens[k].symbol == '&');
     if (isString) {
+        // Every token a piece or '&': the pieces copied into place.
         std::size_t total = 0, pieces = 0;
         for (std::size_t k = first; k < end; ++k)
             if (m_tokens[k].kind == TokenKind::String) {
                 total += m_tokens[k].length;
                 ++pieces;
             }
-        value.text.reserve(total);
-        value.starts.reserve(pieces);
+        std::size_t at = value.text.size();
+        value.text.resize(at + total);
+        value.starts.reserve(value.starts.size() + pieces);
+        for (std::size_t k = first; k < end; ++k) {
+            const Token& t = m_tokens[k];
+            if (t.kind != TokenKind::String)
+                continue;
+            value.starts.emplace_back(at, t.line);
+            if (t.length > 0)
+                std::memcpy(&value.text[at], m_text.data() + t.offset, t.length);
+            at += t.length;
+        }
+        value.firstLine = m_tokens[first].line;      // first < end: isString needs a token
+        return;
     }
     for (std::size_t k = first; k < end; ++k) {
         const Token& t = m_tokens[k];
