@@ -341,15 +341,17 @@ void CheckSafeValues(CheckContext& c)
             const std::pair<const void*, long long> key =
                 declaration ? std::make_pair(static_cast<const void*>(declaration), cell->portIndex)
                             : std::make_pair(static_cast<const void*>(cell), -1LL);
-            const std::string port = cell->portName.empty() ? "cell " + CellName(*cell) : std::string(cell->port);
+            auto portText = [&]() {
+                return cell->portName.empty() ? "cell " + CellName(*cell) : std::string(cell->port);
+            };
             auto place = std::lower_bound(distinctPorts.begin(), distinctPorts.end(), key);
             if (place == distinctPorts.end() || *place != key) {
                 distinctPorts.insert(place, key);
-                ports.push_back(port);
+                ports.push_back(portText());
             }
             if ((control.safe == "0"sv || control.safe == "1"sv) &&
                 (cell->disableValue == "0"sv || cell->disableValue == "1"sv) && cell->disableValue != control.safe)
-                enabled.push_back(port);
+                enabled.push_back(portText());
         }
         if (!enabled.empty()) {
             BScanFinding& finding = AddForCell(

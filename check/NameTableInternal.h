@@ -82,7 +82,7 @@ private:
     }
     static bool Same(std::string_view a, std::string_view b)
     {
-        return CaseBlind ? bscan_text::SameText(a, b) : a == b;
+        return a == b || (CaseBlind && bscan_text::SameText(a, b));
     }
     void Rehash(std::size_t size)
     {

@@ -32,7 +32,10 @@ void CheckOnePinMap(CheckContext& c, const BScanPinMapString& map, bool selected
     // The first entry naming each declaration, by the declaration's index.
     std::vector<const BScanPinEntry*> mapped(d.Ports().size(), nullptr);
     NameTable<const BScanPinEntry*, false> pins;     // pin -> entry
-    pins.Reserve(map.entries.size() * 2);
+    std::size_t pinCount = 0;
+    for (const BScanPinEntry& entry : map.entries)
+        pinCount += entry.pins.size();
+    pins.Reserve(pinCount);
     if (entryPorts)
         entryPorts->reserve(map.entries.size());
     for (const BScanPinEntry& entry : map.entries) {

@@ -23,7 +23,10 @@ void TokenizeFile(const std::string& text, std::vector<Token>& out)
             ++line;
             ++i;
         } else if (IsBlank(c)) {
+            // The run of blanks up to the line's end, in one go.
             ++i;
+            while (i < n && text[i] != '\n' && IsBlank(static_cast<unsigned char>(text[i])))
+                ++i;
         } else if (c == '-' && i + 1 < n && text[i + 1] == '-') {
             const void* end = std::memchr(text.data() + i, '\n', n - i);
             i = end ? static_cast<std::size_t>(static_cast<const char*>(end) - text.data()) : n;
