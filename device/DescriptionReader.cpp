@@ -71,7 +71,7 @@ private:
     void ReadAttribute();
     void ReadConstant();
     void Join(std::size_t first, std::size_t end, JoinedValue& value, bool& isString, std::string& words) const;
-    void Interpret(const BScanAttribute& attribute, const JoinedValue& value);
+    void Interpret(const BScanAttribute& attribute, JoinedValue& value);
 
     const std::string& m_text;
     BScanDevice::Description& m_out;
@@ -405,7 +405,7 @@ long long NumberOf(const std::string& text)
     return std::atoll(text.substr(b, e - b).c_str());
 }
 
-void FileWalk::Interpret(const BScanAttribute& attribute, const JoinedValue& value)
+void FileWalk::Interpret(const BScanAttribute& attribute, JoinedValue& value)
 {
     const std::string name = Upper(attribute.name);
     if (name == "BOUNDARY_LENGTH") {

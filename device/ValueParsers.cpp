@@ -35,7 +35,9 @@ namespace {
 // offsets in the joined text.
 class ValueWalk {
 public:
-    explicit ValueWalk(const JoinedValue& value) : m_value(value) { Lex(); }
+    explicit ValueWalk(const JoinedValue& value) : ValueWalk(value, value.text) {}
+    // A walk over `text`, the characters of `value` kept elsewhere.
+    ValueWalk(const JoinedValue& value, const std::string& text) : m_value(value), m_text(text) { Lex(); }
 
     bool AtEnd() const { return m_atEnd; }
     const Token& Current() const { return m_current; }
@@ -49,16 +51,16 @@ public:
         Lex();
     }
     // Where the current token begins; the end of the text at the end.
-    std::size_t Position() const { return m_atEnd ? m_value.text.size() : m_current.offset; }
+    std::size_t Position() const { return m_atEnd ? m_text.size() : m_current.offset; }
     // Where the token before the current one ends.
     std::size_t PreviousEnd() const { return m_previousEnd; }
-    std::string Text(const Token& t) const { return TokenText(m_value.text, t); }
+    std::string Text(const Token& t) const { return TokenText(m_text, t); }
     long long Line() const { return m_atEnd ? m_value.firstLine : m_value.LineAt(m_current.offset); }
     // The text from offset `from` to offset `to`, as written (a field's
     // range from Fields has no blanks at its ends).
     std::string Span(std::size_t from, std::size_t to) const
     {
-        return from >= to ? std::string() : m_value.text.substr(from, to - from);
+        return from >= to ? std::string() : m_text.substr(from, to - from);
     }
     // Skips the ',' ending an entry, or everything up to and including the
     // next ',' at depth 0 when the entry was not understood.
@@ -89,7 +91,7 @@ public:
         fields.clear();
         if (!IsSymbol('('))
             return false;
-        const std::string& text = m_value.text;
+        const std::string& text = m_text;
         const std::size_t n = text.size();
         int depth = 1;
         std::size_t first = std::string::npos;     // the field's first character that is no blank
@@ -141,7 +143,7 @@ public:
     }
 
 private:
-    void Lex() { m_atEnd = !NextValueToken(m_value.text, m_offset, m_current); }
+    void Lex() { m_atEnd = !NextValueToken(m_text, m_offset, m_current); }
     static void AddField(std::vector<std::pair<std::size_t, std::size_t>>& fields, std::size_t first,
                          std::size_t last)
     {
@@ -152,6 +154,7 @@ private:
     }
 
     const JoinedValue& m_value;
+    const std::string& m_text;
     std::size_t m_offset = 0;
     Token m_current{};
     bool m_atEnd = false;
@@ -206,13 +209,13 @@ inline std::string_view Folded(std::string_view written, std::deque<std::string>
 
 }  // namespace
 
-void ReadCellEntries(const JoinedValue& value, std::deque<std::string>& kept, std::vector<BScanCellEntry>& out)
+void ReadCellEntries(JoinedValue& value, std::deque<std::string>& kept, std::vector<BScanCellEntry>& out)
 {
-    ValueWalk walk(value);
+    // The value's text moves into the device, where the entries view it.
+    const std::string& text = kept.emplace_back(std::move(value.text));
+    value.text.clear();
+    ValueWalk walk(value, text);
     std::vector<std::pair<std::size_t, std::size_t>> fields;
-    // The walk reads the value's text; the entries view the same characters
-    // in the device's copy.
-    const std::string& text = kept.emplace_back(value.text);
     // Field k of the entry as written, "" when absent.
     auto field = [&](std::size_t k) {
         return k < fields.size() && fields[k].first < fields[k].second
