@@ -7,6 +7,7 @@
 #define BSCAN_NAMETABLEINTERNAL_H
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -23,7 +24,7 @@ public:
     void Reserve(std::size_t count)
     {
         std::size_t size = 16;
-        while (size < count * 2)
+        while (!Roomy(count, size))
             size *= 2;
         if (size > m_slots.size())
             Rehash(size);
@@ -33,16 +34,16 @@ public:
     // the value kept under the name and whether it is the one given.
     std::pair<Value*, bool> Add(std::string_view name, const Value& value)
     {
-        if ((m_count + 1) * 2 > m_slots.size())
+        if (m_slots.empty() || !Roomy(m_count + 1, m_slots.size()))
             Rehash(m_slots.empty() ? 16 : m_slots.size() * 2);
-        const std::size_t hash = Hash(name);
+        const std::uint32_t hash = Hash(name);
         std::size_t k = hash & (m_slots.size() - 1);
         while (m_slots[k].used) {
             if (m_slots[k].hash == hash && Same(m_slots[k].name, name))
                 return {&m_slots[k].value, false};
             k = (k + 1) & (m_slots.size() - 1);
         }
-        m_slots[k] = Slot{name, hash, value, true};
+        m_slots[k] = Slot{name, value, hash, true};
         ++m_count;
         return {&m_slots[k].value, true};
     }
@@ -52,7 +53,7 @@ public:
     {
         if (m_slots.empty())
             return nullptr;
-        const std::size_t hash = Hash(name);
+        const std::uint32_t hash = Hash(name);
         std::size_t k = hash & (m_slots.size() - 1);
         while (m_slots[k].used) {
             if (m_slots[k].hash == hash && Same(m_slots[k].name, name))
@@ -63,22 +64,25 @@ public:
     }
 
 private:
+    // Small slots, filled to at most 70 %: the table stays compact in the
+    // cache.
     struct Slot {
         std::string_view name;
-        std::size_t hash = 0;
         Value value{};
+        std::uint32_t hash = 0;
         bool used = false;
     };
 
-    static std::size_t Hash(std::string_view name)
+    static bool Roomy(std::size_t count, std::size_t size) { return count * 10 <= size * 7; }
+    static std::uint32_t Hash(std::string_view name)
     {
-        std::size_t hash = 14695981039346656037ull;
+        std::uint64_t hash = 14695981039346656037ull;
         for (char c : name) {
             if (CaseBlind && c >= 'a' && c <= 'z')
                 c = static_cast<char>(c - 'a' + 'A');
             hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
         }
-        return hash ^ (hash >> 29);
+        return static_cast<std::uint32_t>(hash ^ (hash >> 32));
     }
     static bool Same(std::string_view a, std::string_view b)
     {
