@@ -12,7 +12,7 @@ using namespace std::string_view_literals;
 
 namespace bscan_check {
 
-std::string Shorten(const std::string& text, std::size_t most)
+std::string Shorten(std::string_view text, std::size_t most)
 {
     std::string out;
     for (char c : text)
@@ -32,23 +32,7 @@ std::string JoinNames(const std::vector<std::string>& names, std::size_t most)
     return out;
 }
 
-std::size_t NameHash::operator()(std::string_view name) const
-{
-    std::size_t hash = 14695981039346656037ull;
-    for (char c : name) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-    }
-    return hash;
-}
-
-bool NameEqual::operator()(std::string_view a, std::string_view b) const
-{
-    return SameText(a, b);
-}
-
-CellFn FunctionNamed(const std::string& f)
+CellFn FunctionNamed(std::string_view f)
 {
     if (f == "input"sv) return CellFn::Input;
     if (f == "output3"sv) return CellFn::Output3;
@@ -64,9 +48,9 @@ CellFn FunctionNamed(const std::string& f)
 
 CheckContext::CheckContext(const BScanDevice& device) : m_device(device), m_cells(device.BoundaryEntries())
 {
-    m_ports.reserve(device.Ports().size());
+    m_ports.Reserve(device.Ports().size());
     for (const BScanPortDeclaration& port : device.Ports())
-        m_ports.emplace(std::string_view(port.name), &port);
+        m_ports.Add(port.name, &port);
     const std::vector<BScanCellEntry>& cells = device.BoundaryEntries();
     m_cellPorts.reserve(cells.size());
     m_cellFunctions.reserve(cells.size());
@@ -83,17 +67,62 @@ CheckContext::CheckContext(const BScanDevice& device) : m_device(device), m_cell
         previous = &entry;
         m_byNumber.emplace_back(entry.number, &entry);
     }
-    // Files mostly list their cells in order: sort only when they are not.
-    auto byCell = [](const std::pair<long long, const BScanCellEntry*>& a,
-                     const std::pair<long long, const BScanCellEntry*>& b) { return a.first < b.first; };
-    if (!std::is_sorted(m_byNumber.begin(), m_byNumber.end(), byCell))
-        std::stable_sort(m_byNumber.begin(), m_byNumber.end(), byCell);
+    SortByNumber(m_byNumber);
+    if (m_byNumber.empty())
+        return;
+    const long long low = m_byNumber.front().first, high = m_byNumber.back().first;
+    const unsigned long long span = static_cast<unsigned long long>(high) - static_cast<unsigned long long>(low);
+    if (span < 4 * static_cast<unsigned long long>(m_byNumber.size()) + 64) {
+        m_lowNumber = low;
+        m_numberStarts.assign(static_cast<std::size_t>(span) + 2, 0);
+        for (const auto& item : m_byNumber)
+            ++m_numberStarts[static_cast<std::size_t>(item.first - low) + 1];
+        for (std::size_t k = 1; k < m_numberStarts.size(); ++k)
+            m_numberStarts[k] += m_numberStarts[k - 1];
+    }
 }
 
-const BScanPortDeclaration* CheckContext::Port(const std::string& name) const
+void SortByNumber(std::vector<std::pair<long long, const BScanCellEntry*>>& items)
 {
-    auto found = m_ports.find(std::string_view(name));
-    return found == m_ports.end() ? nullptr : found->second;
+    auto byNumber = [](const std::pair<long long, const BScanCellEntry*>& a,
+                       const std::pair<long long, const BScanCellEntry*>& b) { return a.first < b.first; };
+    // Files mostly list their cells in order, or in reverse order (where no
+    // number repeats, reversing keeps the order of equal numbers).
+    if (std::is_sorted(items.begin(), items.end(), byNumber))
+        return;
+    auto notAbove = [](const std::pair<long long, const BScanCellEntry*>& a,
+                       const std::pair<long long, const BScanCellEntry*>& b) { return a.first <= b.first; };
+    if (std::adjacent_find(items.begin(), items.end(), notAbove) == items.end()) {
+        std::reverse(items.begin(), items.end());
+        return;
+    }
+    long long low = items.front().first, high = low;
+    for (const auto& item : items) {
+        low = std::min(low, item.first);
+        high = std::max(high, item.first);
+    }
+    const unsigned long long span = static_cast<unsigned long long>(high) - static_cast<unsigned long long>(low);
+    if (span >= 4 * static_cast<unsigned long long>(items.size()) + 64) {
+        std::stable_sort(items.begin(), items.end(), byNumber);
+        return;
+    }
+    // Counting sort: where each number's run starts, then every item put
+    // after the earlier ones of its number.
+    std::vector<std::size_t> starts(static_cast<std::size_t>(span) + 2, 0);
+    for (const auto& item : items)
+        ++starts[static_cast<std::size_t>(item.first - low) + 1];
+    for (std::size_t k = 1; k < starts.size(); ++k)
+        starts[k] += starts[k - 1];
+    std::vector<std::pair<long long, const BScanCellEntry*>> sorted(items.size());
+    for (const auto& item : items)
+        sorted[starts[static_cast<std::size_t>(item.first - low)]++] = item;
+    items.swap(sorted);
+}
+
+const BScanPortDeclaration* CheckContext::Port(std::string_view name) const
+{
+    const BScanPortDeclaration* const* found = m_ports.Find(name);
+    return found ? *found : nullptr;
 }
 
 std::vector<const BScanCellEntry*> CheckContext::EntriesOf(long long number) const
@@ -106,6 +135,14 @@ std::vector<const BScanCellEntry*> CheckContext::EntriesOf(long long number) con
 void CheckContext::EntriesOf(long long number, std::vector<const BScanCellEntry*>& out) const
 {
     out.clear();
+    if (!m_numberStarts.empty()) {
+        if (number < m_lowNumber || static_cast<unsigned long long>(number - m_lowNumber) + 1 >= m_numberStarts.size())
+            return;
+        const std::size_t k = static_cast<std::size_t>(number - m_lowNumber);
+        for (std::size_t m = m_numberStarts[k]; m < m_numberStarts[k + 1]; ++m)
+            out.push_back(m_byNumber[m].second);
+        return;
+    }
     auto first = std::lower_bound(m_byNumber.begin(), m_byNumber.end(), number,
                                   [](const std::pair<long long, const BScanCellEntry*>& a, long long n) {
                                       return a.first < n;
@@ -114,7 +151,7 @@ void CheckContext::EntriesOf(long long number, std::vector<const BScanCellEntry*
         out.push_back(first->second);
 }
 
-bool CheckContext::IsControl(const std::string& function)
+bool CheckContext::IsControl(std::string_view function)
 {
     return function == "control"sv || function == "controlr"sv;
 }

@@ -28,7 +28,8 @@ std::string CellName(const BScanCellEntry& entry)
 
 std::string Describe(const BScanCellEntry& entry)
 {
-    return "cell " + CellName(entry) + " (" + entry.function + (entry.port == "*"sv ? "" : ", port " + entry.port) + ")";
+    return "cell " + CellName(entry) + " (" + std::string(entry.function) +
+           (entry.port == "*"sv ? "" : ", port " + std::string(entry.port)) + ")";
 }
 
 BScanFinding& AddForCell(CheckContext& c, const char* rule, BScanSeverity severity, const BScanCellEntry& entry,
@@ -37,36 +38,36 @@ BScanFinding& AddForCell(CheckContext& c, const char* rule, BScanSeverity severi
     BScanFinding& finding = c.Add(rule, severity, entry.line, message);
     finding.cell = CellName(entry);
     if (!entry.portName.empty())
-        finding.port = entry.port;
+        finding.port = std::string(entry.port);
     return finding;
 }
 
 // The functions a port of `mode` may have cells of.
-bool FunctionSuits(const std::string& mode, const std::string& function)
+bool FunctionSuits(const std::string& mode, CellFn function)
 {
     if (mode == "in"sv)
-        return IsInputLike(FunctionNamed(function));
+        return IsInputLike(function);
     if (mode == "out"sv || mode == "buffer"sv)
-        return function == "output2"sv || function == "output3"sv || function == "observe_only"sv;
+        return function == CellFn::Output2 || function == CellFn::Output3 || function == CellFn::ObserveOnly;
     if (mode == "inout"sv)
-        return function == "input"sv || function == "output2"sv || function == "output3"sv || function == "bidir"sv ||
-               function == "observe_only"sv;
+        return function == CellFn::Input || function == CellFn::Output2 || function == CellFn::Output3 ||
+               function == CellFn::Bidir || function == CellFn::ObserveOnly;
     return false;
 }
 
 // What the core's pin map admits for a port whose mode word is `modeText`
 // as written (only the lower-case words give a direction).
-bool CoreAdmits(const std::string& modeText, const std::string& function)
+bool CoreAdmits(const std::string& modeText, CellFn function)
 {
     if (modeText == "in"sv)
-        return function == "input"sv || function == "clock"sv || function == "observe_only"sv;
+        return function == CellFn::Input || function == CellFn::Clock || function == CellFn::ObserveOnly;
     if (modeText == "out"sv)
-        return function == "output2"sv || function == "output3"sv;
+        return function == CellFn::Output2 || function == CellFn::Output3;
     if (modeText == "inout"sv)
-        return function == "input"sv || function == "output2"sv || function == "output3"sv || function == "bidir"sv ||
-               function == "observe_only"sv;
+        return function == CellFn::Input || function == CellFn::Output2 || function == CellFn::Output3 ||
+               function == CellFn::Bidir || function == CellFn::ObserveOnly;
     if (modeText == "buffer"sv)
-        return function == "output2"sv;
+        return function == CellFn::Output2;
     return false;
 }
 
@@ -86,10 +87,11 @@ void CheckEntries(CheckContext& c)
         }
         if (c.FunctionOf(entry) == CellFn::Unknown)
             AddForCell(c, "bsr-entry", BScanSeverity::Error, entry,
-                       "cell " + CellName(entry) + " has the unknown function '" + entry.function + "'");
+                       "cell " + CellName(entry) + " has the unknown function '" + std::string(entry.function) + "'");
         if (entry.safe != "0"sv && entry.safe != "1"sv && entry.safe != "X"sv)
             AddForCell(c, "bsr-entry", BScanSeverity::Error, entry,
-                       "cell " + CellName(entry) + " has the safe value '" + entry.safe + "'; it must be 0, 1 or X");
+                       "cell " + CellName(entry) + " has the safe value '" + std::string(entry.safe) +
+                           "'; it must be 0, 1 or X");
     }
 }
 
@@ -177,7 +179,7 @@ void CheckPorts(CheckContext& c)
         const BScanPortDeclaration* port = c.PortOf(entry);
         if (!port) {
             AddForCell(c, "bsr-port", BScanSeverity::Error, entry,
-                       "cell " + CellName(entry) + " names port " + entry.portName + ", which is not declared");
+                       "cell " + CellName(entry) + " names port " + std::string(entry.portName) + ", which is not declared");
             continue;
         }
         if (port->isVector && entry.portIndex < 0)
@@ -185,7 +187,7 @@ void CheckPorts(CheckContext& c)
                        "cell " + CellName(entry) + " names vector port " + port->name + " without an index");
         else if (port->isVector && !port->HasIndex(entry.portIndex))
             AddForCell(c, "bsr-port", BScanSeverity::Error, entry,
-                       "cell " + CellName(entry) + " names " + entry.port + ", outside the range " +
+                       "cell " + CellName(entry) + " names " + std::string(entry.port) + ", outside the range " +
                            std::to_string(port->left) + " to " + std::to_string(port->right) + " of " + port->name);
         else if (!port->isVector && entry.portIndex >= 0)
             AddForCell(c, "bsr-port", BScanSeverity::Error, entry,
@@ -201,7 +203,7 @@ void CheckControlCells(CheckContext& c)
             continue;
         if (entry.control < 0) {
             AddForCell(c, "bsr-control-cell", BScanSeverity::Error, entry,
-                       "cell " + CellName(entry) + " names the control cell '" + entry.controlCell +
+                       "cell " + CellName(entry) + " names the control cell '" + std::string(entry.controlCell) +
                            "', which is no cell number");
             continue;
         }
@@ -227,7 +229,7 @@ void CheckControlCells(CheckContext& c)
 
 void CheckDisable(CheckContext& c)
 {
-    auto isState = [](const std::string& state) {
+    auto isState = [](std::string_view state) {
         return state == "Z"sv || state == "WEAK0"sv || state == "WEAK1"sv || state == "PULL0"sv || state == "PULL1"sv ||
                state == "KEEPER"sv;
     };
@@ -241,22 +243,22 @@ void CheckDisable(CheckContext& c)
                                   : entry.fieldCount == 5 ? "disable value and disabled state"
                                                           : "disabled state";
             AddForCell(c, "bsr-disable", BScanSeverity::Error, entry,
-                       "cell " + CellName(entry) + (needsControl ? " is an " + entry.function + " cell" : "") +
+                       "cell " + CellName(entry) + (needsControl ? " is an " + std::string(entry.function) + " cell" : "") +
                            " without " + lacking);
             continue;
         }
         if (entry.fieldCount >= 6 && entry.disableValue != "0"sv && entry.disableValue != "1"sv)
             AddForCell(c, "bsr-disable", BScanSeverity::Error, entry,
-                       "cell " + CellName(entry) + " has the disable value '" + entry.disableValue +
+                       "cell " + CellName(entry) + " has the disable value '" + std::string(entry.disableValue) +
                            "'; it must be 0 or 1");
         if (entry.fieldCount >= 7 && !isState(entry.disabledState))
             AddForCell(c, "bsr-disable", BScanSeverity::Error, entry,
-                       "cell " + CellName(entry) + " has the disabled state '" + entry.disabledState +
+                       "cell " + CellName(entry) + " has the disabled state '" + std::string(entry.disabledState) +
                            "'; it must be Z, WEAK0, WEAK1, PULL0, PULL1 or KEEPER");
     }
 }
 
-const char* Article(const std::string& word)
+const char* Article(std::string_view word)
 {
     return !word.empty() && std::string("aeiouAEIOU").find(word[0]) != std::string::npos ? "an" : "a";
 }
@@ -275,18 +277,20 @@ void CheckDirections(CheckContext& c)
         const BScanPortDeclaration* port = c.PortOf(entry);
         if (!port)
             continue;
-        const bool suits = FunctionSuits(port->mode, entry.function);
-        const bool admitted = CoreAdmits(port->modeText, entry.function);
+        const CellFn function = c.FunctionOf(entry);
+        const bool suits = FunctionSuits(port->mode, function);
+        const bool admitted = CoreAdmits(port->modeText, function);
         if (suits && admitted)
             continue;
         if (!suits) {
             AddForCell(c, "bsr-function-direction", BScanSeverity::Error, entry,
-                       "cell " + CellName(entry) + " is " + Article(entry.function) + " " + entry.function +
-                           " cell of port " + entry.port + ", declared " + port->modeText + ": " + entry.function +
+                       "cell " + CellName(entry) + " is " + Article(entry.function) + " " + std::string(entry.function) +
+                           " cell of port " + std::string(entry.port) + ", declared " + port->modeText + ": " +
+                           std::string(entry.function) +
                            " does not suit " + (port->mode.empty() ? "that mode" : "a port of mode " + port->mode));
             continue;
         }
-        auto key = std::make_pair(port->modeText, entry.function);
+        auto key = std::make_pair(port->modeText, std::string(entry.function));
         if (refused[key].empty())
             order.push_back(key);
         refused[key].push_back(&entry);
@@ -295,7 +299,7 @@ void CheckDirections(CheckContext& c)
         const std::vector<const BScanCellEntry*>& cells = refused[key];
         std::vector<std::string> names;
         for (const BScanCellEntry* cell : cells)
-            names.push_back(CellName(*cell) + " (" + cell->port + ")");
+            names.push_back(CellName(*cell) + " (" + std::string(cell->port) + ")");
         const std::string mode = c.PortOf(*cells.front())->mode;
         std::string why = key.first != mode
                               ? "the library reads mode words in lower case only, so such ports have no direction "
@@ -316,9 +320,7 @@ void CheckSafeValues(CheckContext& c)
     for (const BScanCellEntry& entry : cells)
         if (entry.fieldCount >= 6 && entry.control >= 0)
             controlled.emplace_back(entry.control, &entry);
-    std::stable_sort(controlled.begin(), controlled.end(),
-                     [](const std::pair<long long, const BScanCellEntry*>& a,
-                        const std::pair<long long, const BScanCellEntry*>& b) { return a.first < b.first; });
+    SortByNumber(controlled);
     std::vector<std::string> enabled, ports;
     std::vector<std::pair<const void*, long long>> distinctPorts;   // (port or cell, index), sorted
     for (const BScanCellEntry& control : cells) {
@@ -339,20 +341,22 @@ void CheckSafeValues(CheckContext& c)
             const std::pair<const void*, long long> key =
                 declaration ? std::make_pair(static_cast<const void*>(declaration), cell->portIndex)
                             : std::make_pair(static_cast<const void*>(cell), -1LL);
-            const std::string port = cell->portName.empty() ? "cell " + CellName(*cell) : cell->port;
+            auto portText = [&]() {
+                return cell->portName.empty() ? "cell " + CellName(*cell) : std::string(cell->port);
+            };
             auto place = std::lower_bound(distinctPorts.begin(), distinctPorts.end(), key);
             if (place == distinctPorts.end() || *place != key) {
                 distinctPorts.insert(place, key);
-                ports.push_back(port);
+                ports.push_back(portText());
             }
             if ((control.safe == "0"sv || control.safe == "1"sv) &&
                 (cell->disableValue == "0"sv || cell->disableValue == "1"sv) && cell->disableValue != control.safe)
-                enabled.push_back(port);
+                enabled.push_back(portText());
         }
         if (!enabled.empty()) {
             BScanFinding& finding = AddForCell(
                 c, "safe-enables-driver", BScanSeverity::Warning, control,
-                "control cell " + CellName(control) + " has the safe value " + control.safe +
+                "control cell " + CellName(control) + " has the safe value " + std::string(control.safe) +
                     ", which enables the drivers it controls (disable value " +
                     (control.safe == "0"sv ? "1" : "0") + "): EXTEST starts with " + JoinNames(enabled) + " driving");
             finding.port = enabled.front();

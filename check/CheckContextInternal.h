@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "check/BScanChecker.h"
+#include "check/NameTableInternal.h"
 #include "util/AsciiCaseInternal.h"
 
 namespace bscan_check {
@@ -26,15 +27,7 @@ struct SwallowedSpan {
 };
 // A boundary cell's function, told once per entry.
 enum class CellFn : unsigned char { Input, Clock, ObserveOnly, Output2, Output3, Control, Controlr, Internal, Bidir, Unknown };
-CellFn FunctionNamed(const std::string& function);   // function in lower case
-
-// Case-insensitive hashing and equality of names.
-struct NameHash {
-    std::size_t operator()(std::string_view name) const;
-};
-struct NameEqual {
-    bool operator()(std::string_view a, std::string_view b) const;
-};
+CellFn FunctionNamed(std::string_view function);   // function in lower case
 
 class CheckContext {
 public:
@@ -42,7 +35,7 @@ public:
 
     const BScanDevice& Device() const { return m_device; }
     // The port declaration for `name` ignoring case, null when none.
-    const BScanPortDeclaration* Port(const std::string& name) const;
+    const BScanPortDeclaration* Port(std::string_view name) const;
     // The index of a declaration of the device's Ports().
     std::size_t IndexOf(const BScanPortDeclaration& port) const
     {
@@ -69,7 +62,7 @@ public:
     // The entries sorted by cell number (file order within a number).
     const std::vector<std::pair<long long, const BScanCellEntry*>>& ByNumber() const { return m_byNumber; }
     // True when `function` is control or controlr.
-    static bool IsControl(const std::string& function);
+    static bool IsControl(std::string_view function);
     std::string Quote(const std::string& text) const { return "'" + text + "'"; }
 
     // The number of the file's physical lines.
@@ -100,10 +93,14 @@ private:
 
     const BScanDevice& m_device;
     const std::vector<BScanCellEntry>& m_cells;                              // the device's boundary entries
-    std::unordered_map<std::string_view, const BScanPortDeclaration*, NameHash, NameEqual> m_ports;
+    NameTable<const BScanPortDeclaration*, true> m_ports;                   // the first declaration of each name
     std::vector<const BScanPortDeclaration*> m_cellPorts;                    // per boundary entry
     std::vector<CellFn> m_cellFunctions;                                     // per boundary entry
     std::vector<std::pair<long long, const BScanCellEntry*>> m_byNumber;
+    // When the cell numbers lie close together: where the entries of number
+    // m_lowNumber + k begin in m_byNumber (k + 1: where they end).
+    std::vector<std::size_t> m_numberStarts;
+    long long m_lowNumber = 0;
     std::vector<BScanFinding> m_findings;
 };
 
@@ -117,10 +114,15 @@ void CheckSwallowed(CheckContext& context);        // statement-swallowed
 
 std::vector<SwallowedSpan> FindSwallowedSpans(CheckContext& context);
 
+// Sorts (number, entry) pairs by number, equal numbers kept in their order:
+// in one pass over the numbers when they lie close together (cell numbers
+// mostly do), else by merging.
+void SortByNumber(std::vector<std::pair<long long, const BScanCellEntry*>>& items);
+
 // Helpers shared by the rule files.
 using bscan_text::SameText;
 using bscan_text::Upper;
-std::string Shorten(const std::string& text, std::size_t most = 60);
+std::string Shorten(std::string_view text, std::size_t most = 60);
 std::string JoinNames(const std::vector<std::string>& names, std::size_t most = 8);
 
 }  // namespace bscan_check

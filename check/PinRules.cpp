@@ -31,8 +31,11 @@ void CheckOnePinMap(CheckContext& c, const BScanPinMapString& map, bool selected
     const BScanDevice& d = c.Device();
     // The first entry naming each declaration, by the declaration's index.
     std::vector<const BScanPinEntry*> mapped(d.Ports().size(), nullptr);
-    std::unordered_map<std::string_view, const BScanPinEntry*> pins;     // pin -> entry
-    pins.reserve(map.entries.size() * 2);
+    NameTable<const BScanPinEntry*, false> pins;     // pin -> entry
+    std::size_t pinCount = 0;
+    for (const BScanPinEntry& entry : map.entries)
+        pinCount += entry.pins.size();
+    pins.Reserve(pinCount);
     if (entryPorts)
         entryPorts->reserve(map.entries.size());
     for (const BScanPinEntry& entry : map.entries) {
@@ -61,11 +64,12 @@ void CheckOnePinMap(CheckContext& c, const BScanPinMapString& map, bool selected
         for (const std::string& pin : entry.pins) {
             if (pin.empty())
                 continue;
-            auto inserted = pins.emplace(pin, &entry);
-            if (!inserted.second && !SameText(inserted.first->second->port, entry.port))
+            const std::pair<const BScanPinEntry**, bool> inserted = pins.Add(pin, &entry);
+            const BScanPinEntry& first = **inserted.first;
+            if (!inserted.second && !SameText(first.port, entry.port))
                 c.Add("pin-duplicate", BScanSeverity::Error, entry.line,
-                      "pin map " + map.name + " assigns pin " + pin + " to " + inserted.first->second->port +
-                          " (line " + std::to_string(inserted.first->second->line) + ") and to " + entry.port)
+                      "pin map " + map.name + " assigns pin " + pin + " to " + first.port + " (line " +
+                          std::to_string(first.line) + ") and to " + entry.port)
                     .port = entry.port;
         }
     }

@@ -33,7 +33,7 @@ const BScanAttribute* StatementAt(const BScanDevice& d, long long line)
     return found;
 }
 
-bool CoreAdmits(const std::string& modeText, const std::string& function)
+bool CoreAdmits(const std::string& modeText, std::string_view function)
 {
     if (modeText == "in")
         return function == "input" || function == "clock" || function == "observe_only";
@@ -83,8 +83,8 @@ bool ExplainRefusedCell(CheckContext& c)
             const long long index = entry.portIndex < 0 ? 0 : entry.portIndex;
             if (declaration && index < declaration->Count() &&
                 !CoreAdmits(declaration->modeText, entry.function)) {
-                port = entry.port;
-                reason = "cell " + cell + ", " + std::string(std::string("aeiou").find(entry.function.empty() ? 'x' : entry.function[0]) != std::string::npos ? "an " : "a ") + entry.function + " cell, serves port " + entry.port +
+                port = std::string(entry.port);
+                reason = "cell " + cell + ", " + std::string(std::string("aeiou").find(entry.function.empty() ? 'x' : entry.function[0]) != std::string::npos ? "an " : "a ") + std::string(entry.function) + " cell, serves port " + std::string(entry.port) +
                          ", declared " + declaration->modeText;
                 if (declaration->modeText != declaration->mode &&
                     (declaration->mode == "in" || declaration->mode == "out" || declaration->mode == "inout" ||
@@ -213,11 +213,11 @@ void CheckReadFailure(CheckContext& c)
             for (const BScanCellEntry& entry : d.BoundaryEntries()) {
                 std::string reason;
                 if (entry.safe != "0" && entry.safe != "1" && entry.safe != "X")
-                    reason = "the safe value '" + entry.safe + "'";
+                    reason = "the safe value '" + std::string(entry.safe) + "'";
                 else if (entry.fieldCount >= 6 && entry.disableValue != "0" && entry.disableValue != "1")
-                    reason = "the disable value '" + entry.disableValue + "'";
-                else if (entry.fieldCount >= 7 && !states.count(entry.disabledState))
-                    reason = "the disabled state '" + entry.disabledState + "'";
+                    reason = "the disable value '" + std::string(entry.disableValue) + "'";
+                else if (entry.fieldCount >= 7 && !states.count(std::string(entry.disabledState)))
+                    reason = "the disabled state '" + std::string(entry.disabledState) + "'";
                 if (reason.empty())
                     continue;
                 BScanFinding& finding = c.Add(

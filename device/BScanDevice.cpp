@@ -40,9 +40,13 @@ bool ReadWholeFile(const std::string& path, std::string& text)
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file)
         return false;
+    // A regular file is read straight into the text at its size; what
+    // stat does not tell (a pipe, a file that grows) is read on in blocks.
     struct stat info;
-    if (fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
-        text.reserve(static_cast<std::size_t>(info.st_size));
+    if (fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+        text.resize(static_cast<std::size_t>(info.st_size));
+        text.resize(std::fread(&text[0], 1, text.size(), file));
+    }
     char block[65536];
     std::size_t got;
     while ((got = std::fread(block, 1, sizeof block, file)) > 0)

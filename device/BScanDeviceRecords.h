@@ -1,11 +1,14 @@
 // The records of a whole-device description (BScanDevice): what the BSDL
 // file says beyond the core model, each with the line where it stands.
 // Plain structs of standard-library members; names are kept as written
-// unless a field says otherwise.
+// unless a field says otherwise. The texts of boundary-register entries are
+// views into the text the BScanDevice keeps: they stay valid as long as the
+// device that read them (copy them into strings to keep them longer).
 #ifndef BSCAN_BSCANDEVICERECORDS_H
 #define BSCAN_BSCANDEVICERECORDS_H
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 // One attribute statement: "attribute NAME of TARGET : CLASS is VALUE;".
@@ -39,20 +42,22 @@ struct BScanPortDeclaration {
 };
 
 // One BOUNDARY_REGISTER entry: num (cell, port, function, safe [, ccell, disval, rslt]).
+// A register holds thousands of entries: their texts are views into the
+// device's copy of the register's text (no string of their own each).
 struct BScanCellEntry {
     long long number = -1;           // -1 when not a number
-    std::string cellType;
-    std::string port;                // the port field as written, e.g. "D(3)" or "*"
-    std::string portName;            // "" for "*"
+    std::string_view cellType;
+    std::string_view port;           // the port field as written, e.g. "D(3)" or "*"
+    std::string_view portName;       // "" for "*"
     long long portIndex = -1;        // the index of "D(3)", -1 when none
-    std::string function;            // lower case
-    std::string safe;                // upper case
-    std::string controlCell;         // the fields after safe as written ("" when absent)
-    std::string disableValue;
-    std::string disabledState;       // upper case
+    std::string_view function;       // lower case
+    std::string_view safe;           // upper case
+    std::string_view controlCell;    // the fields after safe as written ("" when absent)
+    std::string_view disableValue;
+    std::string_view disabledState;  // upper case
     long long control = -1;          // controlCell as a number, -1 when absent or no number
     int fieldCount = 0;              // fields between the parentheses
-    std::string text;                // the entry as written, pieces joined
+    std::string_view text;           // the entry as written, pieces joined
     long long line = 0;
 };
 

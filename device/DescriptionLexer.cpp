@@ -6,34 +6,10 @@ namespace bscan_device {
 
 namespace {
 
-enum : unsigned char { kBlank = kBlankCharacter, kWord = kWordCharacter, kValueSymbol = kValueSymbolCharacter };
-
-struct CharClasses {
-    unsigned char table[256];
-    CharClasses() : table()
-    {
-        for (int c : {' ', '\t', '\r', '\n', '\f', '\v', '\0'})
-            table[c] |= kBlank;
-        for (int c = 0; c < 256; ++c)
-            if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '.')
-                table[c] |= kWord;
-        for (int c : {'(', ')', ',', ':', ';', '[', ']', '&', '*', '"'})
-            table[c] |= kValueSymbol;
-        for (int c : {'(', ')', ','})
-            table[c] |= kFieldBreakCharacter;
-    }
-};
-
-const CharClasses kClasses;
-
-inline bool IsWordChar(unsigned char c) { return kClasses.table[c] & kWord; }
-inline bool IsBlank(unsigned char c) { return kClasses.table[c] & kBlank; }
-inline bool IsValueSymbol(unsigned char c) { return kClasses.table[c] & kValueSymbol; }
-inline bool IsBlankOrValueSymbol(unsigned char c) { return kClasses.table[c] & (kBlank | kValueSymbol); }
+inline bool IsWordChar(unsigned char c) { return kCharacterClasses[c] & kWordCharacter; }
+inline bool IsBlank(unsigned char c) { return kCharacterClasses[c] & kBlankCharacter; }
 
 }  // namespace
-
-const unsigned char* const kCharacterClasses = kClasses.table;
 
 void TokenizeFile(const std::string& text, std::vector<Token>& out)
 {
@@ -47,7 +23,10 @@ void TokenizeFile(const std::string& text, std::vector<Token>& out)
             ++line;
             ++i;
         } else if (IsBlank(c)) {
+            // The run of blanks up to the line's end, in one go.
             ++i;
+            while (i < n && text[i] != '\n' && IsBlank(static_cast<unsigned char>(text[i])))
+                ++i;
         } else if (c == '-' && i + 1 < n && text[i + 1] == '-') {
             const void* end = std::memchr(text.data() + i, '\n', n - i);
             i = end ? static_cast<std::size_t>(static_cast<const char*>(end) - text.data()) : n;
@@ -62,7 +41,7 @@ void TokenizeFile(const std::string& text, std::vector<Token>& out)
                 ++i;
         } else if (IsWordChar(c)) {
             std::size_t start = i;
-            while (i < n && IsWordChar(static_cast<unsigned char>(text[i])))
+            while (IsWordChar(static_cast<unsigned char>(text[i])))     // text[n] is '\0', no word character
                 ++i;
             out.push_back(Token{TokenKind::Word, 0, start, i - start, line});
         } else if (c == ':' && i + 1 < n && text[i + 1] == '=') {
@@ -73,30 +52,6 @@ void TokenizeFile(const std::string& text, std::vector<Token>& out)
             ++i;
         }
     }
-}
-
-bool NextValueToken(const std::string& text, std::size_t& offset, Token& token)
-{
-    const std::size_t n = text.size();
-    std::size_t i = offset;
-    while (i < n && IsBlank(static_cast<unsigned char>(text[i])))
-        ++i;
-    if (i >= n) {
-        offset = n;
-        return false;
-    }
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    if (IsValueSymbol(c)) {
-        token = Token{TokenKind::Symbol, static_cast<char>(c), i, 1, 0};
-        offset = i + 1;
-        return true;
-    }
-    std::size_t start = i;
-    while (i < n && !IsBlankOrValueSymbol(static_cast<unsigned char>(text[i])))
-        ++i;
-    token = Token{TokenKind::Word, 0, start, i - start, 0};
-    offset = i;
-    return true;
 }
 
 }  // namespace bscan_device

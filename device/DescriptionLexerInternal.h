@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace bscan_device {
@@ -21,7 +22,29 @@ enum : unsigned char {
     kValueSymbolCharacter = 4,
     kFieldBreakCharacter = 8,     // '(', ')' and ','
 };
-extern const unsigned char* const kCharacterClasses;   // 256 entries
+struct CharacterClassTable {
+    unsigned char classes[256];
+};
+constexpr CharacterClassTable MakeCharacterClasses()
+{
+    CharacterClassTable table{};
+    const char blanks[] = {' ', '\t', '\r', '\n', '\f', '\v', '\0'};
+    const char valueSymbols[] = {'(', ')', ',', ':', ';', '[', ']', '&', '*', '"'};
+    const char fieldBreaks[] = {'(', ')', ','};
+    for (char c : blanks)
+        table.classes[static_cast<unsigned char>(c)] |= kBlankCharacter;
+    for (int c = 0; c < 256; ++c)
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '.')
+            table.classes[c] |= kWordCharacter;
+    for (char c : valueSymbols)
+        table.classes[static_cast<unsigned char>(c)] |= kValueSymbolCharacter;
+    for (char c : fieldBreaks)
+        table.classes[static_cast<unsigned char>(c)] |= kFieldBreakCharacter;
+    return table;
+}
+// Made at compile time: a lookup is one load from a fixed address.
+inline constexpr CharacterClassTable kCharacterClassTable = MakeCharacterClasses();
+inline constexpr const unsigned char* kCharacterClasses = kCharacterClassTable.classes;   // 256 entries
 inline bool IsBlankCharacter(unsigned char c) { return kCharacterClasses[c] & kBlankCharacter; }
 // Neither a blank nor '(', ')', ',': a character inside a field's text.
 inline bool IsFieldCharacter(unsigned char c)
@@ -45,12 +68,43 @@ void TokenizeFile(const std::string& text, std::vector<Token>& out);
 // String value text: items are runs of characters other than white space
 // and ( ) , : ; [ ] & * and '"'; those characters are symbols. Makes the
 // token that begins at or after `offset` and moves `offset` past it; false
-// at the end of the text.
-bool NextValueToken(const std::string& text, std::size_t& offset, Token& token);
+// at the end of the text. Inline: the value readers make one token after
+// another, thousands per register.
+inline bool NextValueToken(const std::string& text, std::size_t& offset, Token& token)
+{
+    const std::size_t n = text.size();
+    std::size_t i = offset;
+    while (i < n && IsBlankCharacter(static_cast<unsigned char>(text[i])))
+        ++i;
+    if (i >= n) {
+        offset = n;
+        return false;
+    }
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (kCharacterClasses[c] & kValueSymbolCharacter) {
+        token = Token{TokenKind::Symbol, static_cast<char>(c), i, 1, 0};
+        offset = i + 1;
+        return true;
+    }
+    // The word runs to a blank or a symbol; the '\0' a string holds after
+    // its last character is a blank, so the run stops at the end.
+    std::size_t start = i;
+    while (!(kCharacterClasses[static_cast<unsigned char>(text[i])] & (kBlankCharacter | kValueSymbolCharacter)))
+        ++i;
+    token = Token{TokenKind::Word, 0, start, i - start, 0};
+    offset = i;
+    return true;
+}
 
 inline std::string TokenText(const std::string& text, const Token& token)
 {
     return text.substr(token.offset, token.length);
+}
+
+// The token's text without a copy, for comparisons.
+inline std::string_view TokenView(const std::string& text, const Token& token)
+{
+    return std::string_view(text.data() + token.offset, token.length);
 }
 
 }  // namespace bscan_device

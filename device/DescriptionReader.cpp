@@ -8,6 +8,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "device/DescriptionLexerInternal.h"
 #include "device/DeviceDescriptionInternal.h"
@@ -35,10 +36,11 @@ private:
     bool IsSymbol(char c) const { return !AtEnd() && Current().kind == TokenKind::Symbol && Current().symbol == c; }
     bool IsWord(const char* word) const
     {
-        return !AtEnd() && Current().kind == TokenKind::Word && SameText(TokenText(m_text, Current()), word);
+        return !AtEnd() && Current().kind == TokenKind::Word && SameText(TokenView(m_text, Current()), word);
     }
     bool IsAnyWord() const { return !AtEnd() && Current().kind == TokenKind::Word; }
     std::string Text() const { return TokenText(m_text, Current()); }
+    std::string_view View() const { return TokenView(m_text, Current()); }
     void SkipPast(char symbol)
     {
         while (!AtEnd() && !IsSymbol(symbol))
@@ -69,7 +71,7 @@ private:
     void ReadAttribute();
     void ReadConstant();
     void Join(std::size_t first, std::size_t end, JoinedValue& value, bool& isString, std::string& words) const;
-    void Interpret(const BScanAttribute& attribute, const JoinedValue& value);
+    void Interpret(const BScanAttribute& attribute, JoinedValue& value);
 
     const std::string& m_text;
     BScanDevice::Description& m_out;
@@ -121,7 +123,7 @@ void FileWalk::ReadGeneric()
     std::size_t end = FindAtDepthZero(';');
     for (std::size_t k = m_pos; k < end; ++k) {
         const Token& t = m_tokens[k];
-        if (t.kind == TokenKind::Word && SameText(TokenText(m_text, t), "PHYSICAL_PIN_MAP")) {
+        if (t.kind == TokenKind::Word && SameText(TokenView(m_text, t), "PHYSICAL_PIN_MAP")) {
             for (std::size_t j = k + 1; j < end; ++j) {
                 if (m_tokens[j].kind == TokenKind::String) {
                     std::string name = TokenText(m_text, m_tokens[j]);
@@ -148,9 +150,25 @@ void FileWalk::ReadPortClause()
         return;
     }
     ++m_pos;
+    // Room for the declarations: one ':' each at depth 0 before the
+    // clause's ')'.
+    std::size_t declarations = 0;
+    int depth = 0;
+    for (std::size_t k = m_pos; k < m_tokens.size() && depth >= 0; ++k) {
+        const Token& t = m_tokens[k];
+        if (t.kind != TokenKind::Symbol)
+            continue;
+        if (t.symbol == '(')
+            ++depth;
+        else if (t.symbol == ')')
+            --depth;
+        else if (t.symbol == ':' && depth == 0)
+            ++declarations;
+    }
+    m_out.ports.reserve(m_out.ports.size() + declarations);
     // Declarations end at ';' at depth 0; the clause at its ')' at depth 0.
     std::size_t first = m_pos;
-    int depth = 0;
+    depth = 0;
     while (!AtEnd()) {
         const Token& t = Current();
         if (t.kind == TokenKind::Symbol) {
@@ -170,8 +188,8 @@ void FileWalk::ReadPortClause()
                 first = m_pos + 1;
             }
         } else if (depth == 0 && m_pos > first && t.kind == TokenKind::Word &&
-                   (SameText(Text(), "attribute") || SameText(Text(), "constant") || SameText(Text(), "end")) &&
-                   m_tokens[m_pos - 1].kind == TokenKind::Symbol && m_tokens[m_pos - 1].symbol == ';') {
+                   m_tokens[m_pos - 1].kind == TokenKind::Symbol && m_tokens[m_pos - 1].symbol == ';' &&
+                   (SameText(View(), "attribute") || SameText(View(), "constant") || SameText(View(), "end"))) {
             // A clause left open: the body goes on.
             return;
         }
@@ -190,17 +208,20 @@ void FileWalk::ReadDeclaration(std::size_t first, std::size_t end)
     BScanPortDeclaration declaration;
     std::size_t k = colon + 1;
     if (k < end && m_tokens[k].kind == TokenKind::Word) {
-        declaration.modeText = TokenText(m_text, m_tokens[k]);
-        declaration.mode = Lower(declaration.modeText);
+        declaration.modeText.assign(m_text, m_tokens[k].offset, m_tokens[k].length);
+        declaration.mode = declaration.modeText;
+        for (char& c : declaration.mode)
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
         ++k;
     }
     if (k < end) {
         std::size_t from = m_tokens[k].offset;
         std::size_t to = m_tokens[end - 1].offset + m_tokens[end - 1].length;
-        declaration.type = m_text.substr(from, to - from);
+        declaration.type.assign(m_text, from, to - from);
     }
     for (std::size_t j = k; j < end; ++j) {
-        if (m_tokens[j].kind == TokenKind::Word && SameText(TokenText(m_text, m_tokens[j]), "bit_vector")) {
+        if (m_tokens[j].kind == TokenKind::Word && SameText(TokenView(m_text, m_tokens[j]), "bit_vector")) {
             declaration.isVector = true;
             // ( left to|downto right )
             std::vector<long long> numbers;
@@ -218,10 +239,16 @@ void FileWalk::ReadDeclaration(std::size_t first, std::size_t end)
             break;
         }
     }
+    std::size_t last = colon;       // the last name: it takes the declaration, the others a copy
+    while (last > first && m_tokens[last - 1].kind != TokenKind::Word)
+        --last;
     for (std::size_t j = first; j < colon; ++j) {
         if (m_tokens[j].kind != TokenKind::Word)
             continue;
-        m_out.ports.push_back(declaration);
+        if (j + 1 == last)
+            m_out.ports.push_back(std::move(declaration));
+        else
+            m_out.ports.push_back(declaration);
         BScanPortDeclaration& named = m_out.ports.back();
         named.name.assign(m_text, m_tokens[j].offset, m_tokens[j].length);
         named.line = m_tokens[j].line;
@@ -236,14 +263,27 @@ void FileWalk::Join(std::size_t first, std::size_t end, JoinedValue& value, bool
         isString = m_tokens[k].kind == TokenKind::String ||
                    (m_tokens[k].kind == TokenKind::Symbol && m_tokens[k].symbol == '&');
     if (isString) {
+        // Every token a piece or '&': the pieces copied into place.
         std::size_t total = 0, pieces = 0;
         for (std::size_t k = first; k < end; ++k)
             if (m_tokens[k].kind == TokenKind::String) {
                 total += m_tokens[k].length;
                 ++pieces;
             }
-        value.text.reserve(total);
-        value.starts.reserve(pieces);
+        std::size_t at = value.text.size();
+        value.text.resize(at + total);
+        value.starts.reserve(value.starts.size() + pieces);
+        for (std::size_t k = first; k < end; ++k) {
+            const Token& t = m_tokens[k];
+            if (t.kind != TokenKind::String)
+                continue;
+            value.starts.emplace_back(at, t.line);
+            if (t.length > 0)
+                std::memcpy(&value.text[at], m_text.data() + t.offset, t.length);
+            at += t.length;
+        }
+        value.firstLine = m_tokens[first].line;      // first < end: isString needs a token
+        return;
     }
     for (std::size_t k = first; k < end; ++k) {
         const Token& t = m_tokens[k];
@@ -311,6 +351,17 @@ void FileWalk::ReadAttribute()
     m_out.attributes.push_back(std::move(attribute));
 }
 
+// How often `c` occurs in `text` (an entry ends with ')': room for the
+// entries, found by memchr from one to the next).
+std::size_t CountOf(const std::string& text, char c)
+{
+    std::size_t count = 0;
+    const char* end = text.data() + text.size();
+    for (const char* p = text.data(); (p = static_cast<const char*>(std::memchr(p, c, static_cast<std::size_t>(end - p)))); ++p)
+        ++count;
+    return count;
+}
+
 void FileWalk::ReadConstant()
 {
     const long long line = Current().line;
@@ -320,7 +371,7 @@ void FileWalk::ReadConstant()
     std::size_t k = m_pos;
     bool pinMap = false;
     while (k < end && !(m_tokens[k].kind == TokenKind::Symbol && m_tokens[k].symbol == '=')) {
-        if (m_tokens[k].kind == TokenKind::Word && SameText(TokenText(m_text, m_tokens[k]), "PIN_MAP_STRING"))
+        if (m_tokens[k].kind == TokenKind::Word && SameText(TokenView(m_text, m_tokens[k]), "PIN_MAP_STRING"))
             pinMap = true;
         ++k;
     }
@@ -334,6 +385,7 @@ void FileWalk::ReadConstant()
         BScanPinMapString map;
         map.name = name;
         map.line = line;
+        map.entries.reserve(CountOf(value.text, ':'));     // one ':' an entry
         ReadPinEntries(value, map.entries);
         m_out.pinMaps.push_back(std::move(map));
     }
@@ -353,18 +405,7 @@ long long NumberOf(const std::string& text)
     return std::atoll(text.substr(b, e - b).c_str());
 }
 
-// How often `c` occurs in `text` (an entry ends with ')': room for the
-// entries, found by memchr from one to the next).
-std::size_t CountOf(const std::string& text, char c)
-{
-    std::size_t count = 0;
-    const char* end = text.data() + text.size();
-    for (const char* p = text.data(); (p = static_cast<const char*>(std::memchr(p, c, static_cast<std::size_t>(end - p)))); ++p)
-        ++count;
-    return count;
-}
-
-void FileWalk::Interpret(const BScanAttribute& attribute, const JoinedValue& value)
+void FileWalk::Interpret(const BScanAttribute& attribute, JoinedValue& value)
 {
     const std::string name = Upper(attribute.name);
     if (name == "BOUNDARY_LENGTH") {
@@ -373,7 +414,7 @@ void FileWalk::Interpret(const BScanAttribute& attribute, const JoinedValue& val
     } else if (name == "BOUNDARY_REGISTER") {
         m_out.boundaryRegisterLine = attribute.line;
         m_out.cells.reserve(m_out.cells.size() + CountOf(value.text, ')'));
-        ReadCellEntries(value, m_out.cells);
+        ReadCellEntries(value, m_out.kept, m_out.cells);
     } else if (name == "INSTRUCTION_LENGTH") {
         m_out.instructionLength = NumberOf(attribute.value);
         m_out.instructionLengthLine = attribute.line;
@@ -394,6 +435,7 @@ void FileWalk::Interpret(const BScanAttribute& attribute, const JoinedValue& val
         BScanPinMapString map;
         map.name = attribute.target;
         map.line = attribute.line;
+        map.entries.reserve(CountOf(value.text, ':'));     // one ':' an entry
         ReadPinEntries(value, map.entries);
         m_out.pinMaps.push_back(std::move(map));
     } else if (name.compare(0, 9, "TAP_SCAN_") == 0) {

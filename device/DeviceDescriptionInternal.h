@@ -2,6 +2,7 @@
 #ifndef BSCAN_DEVICEDESCRIPTIONINTERNAL_H
 #define BSCAN_DEVICEDESCRIPTIONINTERNAL_H
 
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,7 @@ struct BScanDevice::Description {
     std::vector<BScanPortDeclaration> ports;
     long long boundaryLength = -1;
     long long boundaryLengthLine = 0;
-    std::vector<BScanCellEntry> cells;
+    std::vector<BScanCellEntry> cells;       // their texts view into `kept`
     long long boundaryRegisterLine = 0;
     std::vector<BScanPinMapString> pinMaps;
     long long instructionLength = -1;
@@ -43,6 +44,10 @@ struct BScanDevice::Description {
     // Core reads per file line, accumulated: coreReadsBefore[k] is the
     // number of the core's reads before file line k + 1.
     std::vector<long long> coreReadsBefore;
+    // Texts the records' views point into: each BOUNDARY_REGISTER value
+    // (pieces joined) and the case-folded fields written in another case.
+    // A deque: adding one never moves the others.
+    std::deque<std::string> kept;
     // The file's text and where each of its lines starts.
     std::string text;
     std::vector<std::size_t> lineStarts;

@@ -35,7 +35,9 @@ namespace {
 // offsets in the joined text.
 class ValueWalk {
 public:
-    explicit ValueWalk(const JoinedValue& value) : m_value(value) { Lex(); }
+    explicit ValueWalk(const JoinedValue& value) : ValueWalk(value, value.text) {}
+    // A walk over `text`, the characters of `value` kept elsewhere.
+    ValueWalk(const JoinedValue& value, const std::string& text) : m_value(value), m_text(text) { Lex(); }
 
     bool AtEnd() const { return m_atEnd; }
     const Token& Current() const { return m_current; }
@@ -49,16 +51,16 @@ public:
         Lex();
     }
     // Where the current token begins; the end of the text at the end.
-    std::size_t Position() const { return m_atEnd ? m_value.text.size() : m_current.offset; }
+    std::size_t Position() const { return m_atEnd ? m_text.size() : m_current.offset; }
     // Where the token before the current one ends.
     std::size_t PreviousEnd() const { return m_previousEnd; }
-    std::string Text(const Token& t) const { return TokenText(m_value.text, t); }
+    std::string Text(const Token& t) const { return TokenText(m_text, t); }
     long long Line() const { return m_atEnd ? m_value.firstLine : m_value.LineAt(m_current.offset); }
     // The text from offset `from` to offset `to`, as written (a field's
     // range from Fields has no blanks at its ends).
     std::string Span(std::size_t from, std::size_t to) const
     {
-        return from >= to ? std::string() : m_value.text.substr(from, to - from);
+        return from >= to ? std::string() : m_text.substr(from, to - from);
     }
     // Skips the ',' ending an entry, or everything up to and including the
     // next ',' at depth 0 when the entry was not understood.
@@ -89,7 +91,7 @@ public:
         fields.clear();
         if (!IsSymbol('('))
             return false;
-        const std::string& text = m_value.text;
+        const std::string& text = m_text;
         const std::size_t n = text.size();
         int depth = 1;
         std::size_t first = std::string::npos;     // the field's first character that is no blank
@@ -98,32 +100,37 @@ public:
         std::size_t i = m_current.offset + 1;
         while (i < n) {
             const char c = text[i];
-            if (IsBlankCharacter(static_cast<unsigned char>(c))) {
+            const unsigned char kind = kCharacterClasses[static_cast<unsigned char>(c)];
+            if (kind & kBlankCharacter) {
                 ++i;
                 continue;
             }
-            if (depth == 1 && c == ',') {
-                AddField(fields, first, last);
-                first = std::string::npos;
-                previousEnd = ++i;
-                continue;
+            if (kind & kFieldBreakCharacter) {
+                // ',' or ')' at depth 1 ends a field; any other '(' or ')'
+                // is part of one.
+                if (depth == 1 && c != '(') {
+                    AddField(fields, first, last);
+                    if (c == ')') {
+                        m_offset = i + 1;
+                        m_previousEnd = i + 1;
+                        Lex();
+                        return true;
+                    }
+                    first = std::string::npos;
+                    previousEnd = ++i;
+                    continue;
+                }
+                if (c == '(')
+                    ++depth;
+                else if (c == ')')
+                    --depth;
             }
-            if (depth == 1 && c == ')') {
-                AddField(fields, first, last);
-                m_offset = i + 1;
-                m_previousEnd = i + 1;
-                Lex();
-                return true;
-            }
-            if (c == '(')
-                ++depth;
-            else if (c == ')')
-                --depth;
             if (first == std::string::npos)
                 first = i;
-            // The character and the run of field characters after it.
+            // The character and the run of field characters after it (text[n]
+            // is '\0', a blank: the run stops at the end).
             ++i;
-            while (i < n && IsFieldCharacter(static_cast<unsigned char>(text[i])))
+            while (IsFieldCharacter(static_cast<unsigned char>(text[i])))
                 ++i;
             last = i;
             previousEnd = i;
@@ -136,7 +143,7 @@ public:
     }
 
 private:
-    void Lex() { m_atEnd = !NextValueToken(m_value.text, m_offset, m_current); }
+    void Lex() { m_atEnd = !NextValueToken(m_text, m_offset, m_current); }
     static void AddField(std::vector<std::pair<std::size_t, std::size_t>>& fields, std::size_t first,
                          std::size_t last)
     {
@@ -147,6 +154,7 @@ private:
     }
 
     const JoinedValue& m_value;
+    const std::string& m_text;
     std::size_t m_offset = 0;
     Token m_current{};
     bool m_atEnd = false;
@@ -155,7 +163,7 @@ private:
 
 // The decimal number text[from, from + length) spells, -1 when it is none
 // (or too long to be a cell number).
-long long Number(const std::string& text, std::size_t from, std::size_t length)
+long long Number(std::string_view text, std::size_t from, std::size_t length)
 {
     if (length == 0 || length > 18)
         return -1;
@@ -169,20 +177,6 @@ long long Number(const std::string& text, std::size_t from, std::size_t length)
     return value;
 }
 
-void UpperInPlace(std::string& text)
-{
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-}
-
-void LowerInPlace(std::string& text)
-{
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-}
-
 long long Number(const std::string& text, bool& ok)
 {
     ok = !text.empty() && text.size() < 19 &&
@@ -190,17 +184,43 @@ long long Number(const std::string& text, bool& ok)
     return ok ? std::atoll(text.c_str()) : -1;
 }
 
+// A copy of `written` with the letters from `from` to `from` + 25 moved to
+// the other case, added to `kept`.
+std::string_view FoldedCopy(std::string_view written, char from, std::deque<std::string>& kept)
+{
+    std::string& copy = kept.emplace_back(written);
+    for (char& c : copy)
+        if (static_cast<unsigned char>(c - from) < 26)
+            c = static_cast<char>(c ^ 0x20);
+    return copy;
+}
+
+// `written` in upper case (or in lower case): the text itself when it is
+// written so already (the usual case), else a folded copy added to `kept`.
+template <bool Upper>
+inline std::string_view Folded(std::string_view written, std::deque<std::string>& kept)
+{
+    constexpr char from = Upper ? 'a' : 'A';
+    for (char c : written)
+        if (static_cast<unsigned char>(c - from) < 26)
+            return FoldedCopy(written, from, kept);
+    return written;
+}
+
 }  // namespace
 
-void ReadCellEntries(const JoinedValue& value, std::vector<BScanCellEntry>& out)
+void ReadCellEntries(JoinedValue& value, std::deque<std::string>& kept, std::vector<BScanCellEntry>& out)
 {
-    ValueWalk walk(value);
+    // The value's text moves into the device, where the entries view it.
+    const std::string& text = kept.emplace_back(std::move(value.text));
+    value.text.clear();
+    ValueWalk walk(value, text);
     std::vector<std::pair<std::size_t, std::size_t>> fields;
-    const std::string& text = value.text;
-    // Field k of the entry into `field` (empty: the entry is new), as written.
-    auto take = [&](std::size_t k, std::string& field) {
-        if (k < fields.size() && fields[k].first < fields[k].second)
-            field.append(text.data() + fields[k].first, fields[k].second - fields[k].first);
+    // Field k of the entry as written, "" when absent.
+    auto field = [&](std::size_t k) {
+        return k < fields.size() && fields[k].first < fields[k].second
+                   ? std::string_view(text.data() + fields[k].first, fields[k].second - fields[k].first)
+                   : std::string_view();
     };
     while (!walk.AtEnd()) {
         if (!walk.IsItem()) {
@@ -220,40 +240,38 @@ void ReadCellEntries(const JoinedValue& value, std::vector<BScanCellEntry>& out)
         BScanCellEntry& entry = out.back();
         entry.line = line;
         entry.number = Number(text, number.offset, number.length);
-        entry.text.append(text.data() + first, walk.PreviousEnd() - first);
+        entry.text = std::string_view(text.data() + first, walk.PreviousEnd() - first);
         entry.fieldCount = static_cast<int>(fields.size());
-        take(0, entry.cellType);
-        take(1, entry.port);
-        if (!entry.port.empty() && std::string_view(entry.port) != "*") {
+        entry.cellType = field(0);
+        entry.port = field(1);
+        if (!entry.port.empty() && entry.port != "*") {
             // NAME or NAME(INDEX): the name without the blanks before '(',
             // the index between the parentheses.
-            const std::size_t open = entry.port.find('(');
-            std::size_t nameEnd = open == std::string::npos ? entry.port.size() : open;
-            while (nameEnd > 0 && (entry.port[nameEnd - 1] == ' ' || entry.port[nameEnd - 1] == '\t'))
+            const std::string_view port = entry.port;
+            const std::size_t open = port.find('(');
+            std::size_t nameEnd = open == std::string_view::npos ? port.size() : open;
+            while (nameEnd > 0 && (port[nameEnd - 1] == ' ' || port[nameEnd - 1] == '\t'))
                 --nameEnd;
-            entry.portName.assign(entry.port, 0, nameEnd);
-            if (open != std::string::npos) {
+            entry.portName = port.substr(0, nameEnd);
+            if (open != std::string_view::npos) {
                 std::size_t from = open + 1;
-                std::size_t to = entry.port.find(')', from);
-                if (to == std::string::npos)
-                    to = entry.port.size();
-                while (from < to && (entry.port[from] == ' ' || entry.port[from] == '\t'))
+                std::size_t to = port.find(')', from);
+                if (to == std::string_view::npos)
+                    to = port.size();
+                while (from < to && (port[from] == ' ' || port[from] == '\t'))
                     ++from;
-                while (to > from && (entry.port[to - 1] == ' ' || entry.port[to - 1] == '\t'))
+                while (to > from && (port[to - 1] == ' ' || port[to - 1] == '\t'))
                     --to;
-                entry.portIndex = Number(entry.port, from, to - from);
+                entry.portIndex = Number(port, from, to - from);
             }
         }
-        take(2, entry.function);
-        LowerInPlace(entry.function);
-        take(3, entry.safe);
-        UpperInPlace(entry.safe);
-        take(4, entry.controlCell);
+        entry.function = Folded<false>(field(2), kept);
+        entry.safe = Folded<true>(field(3), kept);
+        entry.controlCell = field(4);
         if (fields.size() > 4)
             entry.control = Number(entry.controlCell, 0, entry.controlCell.size());
-        take(5, entry.disableValue);
-        take(6, entry.disabledState);
-        UpperInPlace(entry.disabledState);
+        entry.disableValue = field(5);
+        entry.disabledState = Folded<true>(field(6), kept);
         walk.SkipToNextEntry();
     }
 }

@@ -6,6 +6,7 @@
 #define BSCAN_VALUEPARSERSINTERNAL_H
 
 #include <cstddef>
+#include <deque>
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,7 +24,10 @@ struct JoinedValue {
     mutable std::size_t hint = 0;            // the piece LineAt found last
 };
 
-void ReadCellEntries(const JoinedValue& value, std::vector<BScanCellEntry>& out);
+// The value's text moves to the end of `kept` (`value` keeps its lines);
+// the entries' texts view into it (and into copies in `kept` of fields
+// folded to their case).
+void ReadCellEntries(JoinedValue& value, std::deque<std::string>& kept, std::vector<BScanCellEntry>& out);
 void ReadPinEntries(const JoinedValue& value, std::vector<BScanPinEntry>& out);
 void ReadInstructionEntries(const JoinedValue& value, std::vector<BScanInstruction>& out);
 void ReadRegisterEntries(const JoinedValue& value, std::vector<BScanRegisterEntry>& out);
