@@ -71,6 +71,41 @@ inline bool IsSkipped(char c)
 
 #if !defined(BSCAN_PLAIN)
 
+// The safe values of one character, as usual entries write them (X, x, 1
+// or 0), by character: the value plus one, 0 for any other character.
+struct SafeCharTable {
+    unsigned char of[256];
+    constexpr SafeCharTable() : of()
+    {
+        of[static_cast<unsigned char>('X')] = SIGNAL_X + 1;
+        of[static_cast<unsigned char>('x')] = SIGNAL_X + 1;
+        of[static_cast<unsigned char>('1')] = SIGNAL_HIGH + 1;
+        of[static_cast<unsigned char>('0')] = SIGNAL_LOW + 1;
+    }
+};
+
+constexpr SafeCharTable kSafeChars;
+
+// A safe value of one character, as usual entries write it, told by one
+// table lookup.
+inline bool ConvertSafeChar(char c, eSignal& value)
+{
+    const unsigned entry = kSafeChars.of[static_cast<unsigned char>(c)];
+    if (entry == 0)
+        return false;
+    value = static_cast<eSignal>(entry - 1);
+    return true;
+}
+
+// Four bytes of a text as one number, to compare them at once.
+inline uint32_t FourBytes(const char* text)
+{
+    uint32_t bytes;
+    std::memcpy(&bytes, text, 4);
+    return bytes;
+}
+
+
 // The characters of a word of an entry in its usual form: the bytes
 // above ','. All that ends a field (NUL, white space, ',', '(', ')' and
 // '*') lies at or below it; the few other characters there ('!' to '+'
