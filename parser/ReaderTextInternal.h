@@ -22,8 +22,11 @@
 #include "util/Platform.h"
 #include "util/AccelerateInternal.h"
 
+// The byte searches' accelerator: 16 bytes a look where the processor has
+// SSE2, unless the accelerators are compiled out (BSCAN_PLAIN); at run time
+// it serves only while bscan_accelerate::On().
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
-#if !defined(BSCAN_READER_NO_SIMD) && !defined(BSCAN_PLAIN)
+#if !defined(BSCAN_PLAIN)
 #include <emmintrin.h>
 #define BSCAN_READER_SSE2 1
 #endif
