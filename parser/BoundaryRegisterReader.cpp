@@ -199,6 +199,8 @@ int SplitEntries(char* data, size_t size, const Presets& presets, std::vector<En
                         break;
                     }
                 }
+#else
+                (void)presets;
 #endif
                 entryStart = i;
                 depth = 0;

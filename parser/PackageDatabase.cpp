@@ -442,45 +442,6 @@ void ListAndFileShortPins(const std::vector<uint64_t>& keys, std::vector<std::pa
     }
 }
 
-// Sorts the pairs by ComesBefore. Each pair gets a 64-bit key that orders
-// it the same way as far as it goes (the number reversed, the length of
-// the letters, their first four bytes), so that most comparisons are one
-// integer compare and the sort moves small records instead of texts; pairs
-// with equal keys are compared in full.
-void SortPinNameParts(std::vector<std::pair<std::string, uint16_t>>& parts)
-{
-    struct Keyed {
-        uint64_t key;
-        uint32_t index;
-    };
-    std::vector<Keyed> keyed;
-    keyed.reserve(parts.size());
-    for (size_t i = 0; i < parts.size(); ++i) {
-        const std::string& letters = parts[i].first;
-        if (letters.size() > 0xFFFF || i > 0xFFFFFFFFu) {
-            std::sort(parts.begin(), parts.end(), ComesBefore);
-            return;
-        }
-        uint64_t key = static_cast<uint64_t>(0xFFFF - parts[i].second) << 48;
-        key |= static_cast<uint64_t>(letters.size()) << 32;
-        for (size_t b = 0; b < 4; ++b) {
-            const uint64_t byte = b < letters.size() ? static_cast<unsigned char>(letters[b]) : 0;
-            key |= byte << (24 - 8 * b);
-        }
-        keyed.push_back(Keyed{key, static_cast<uint32_t>(i)});
-    }
-    std::sort(keyed.begin(), keyed.end(), [&parts](const Keyed& a, const Keyed& b) {
-        if (a.key != b.key)
-            return a.key < b.key;
-        return ComesBefore(parts[a.index], parts[b.index]);
-    });
-    std::vector<std::pair<std::string, uint16_t>> sorted;
-    sorted.reserve(parts.size());
-    for (const Keyed& k : keyed)
-        sorted.push_back(std::move(parts[k.index]));
-    parts.swap(sorted);
-}
-
 // True when the prepared line of a read begins with "constant" (the
 // word's first occurrence is at its very beginning): the read holds the
 // word right after its leading white space. (The prepared line is then not
@@ -634,7 +595,7 @@ int BScanParser::ReadPackageDB(char* path)
                 return true;
             });
             // Equal pairs sort next to each other; one of each is kept.
-            SortPinNameParts(m_pinNameParts);
+            std::sort(m_pinNameParts.begin(), m_pinNameParts.end(), ComesBefore);
             m_pinNameParts.erase(std::unique(m_pinNameParts.begin(), m_pinNameParts.end()),
                                  m_pinNameParts.end());
             package = new PackagePinMap();
