@@ -22,8 +22,8 @@ namespace boundary_register {
 
 const size_t kNoComment = static_cast<size_t>(-1);
 
-// The longest usual entry kept compact; a longer one is read the general
-// way, which gives the same.
+// The longest usual entry kept compact; a longer one is read by the
+// reference, which gives the same.
 const size_t kMaxUsualLength = 0xFFFF;
 
 // The host's presets for cell `number`, when they cover it.
@@ -71,6 +71,7 @@ inline bool IsSkipped(char c)
 
 #if !defined(BSCAN_PLAIN)
 
+
 // The safe values of one character, as usual entries write them (X, x, 1
 // or 0), by character: the value plus one, 0 for any other character.
 struct SafeCharTable {
@@ -105,12 +106,11 @@ inline uint32_t FourBytes(const char* text)
     return bytes;
 }
 
-
 // The characters of a word of an entry in its usual form: the bytes
 // above ','. All that ends a field (NUL, white space, ',', '(', ')' and
 // '*') lies at or below it; the few other characters there ('!' to '+'
 // and control characters) also end a word, and as none of them may follow
-// a field in the usual form, an entry holding one is read the general way.
+// a field in the usual form, an entry holding one is read by the reference.
 inline bool IsWordChar(char c)
 {
     return static_cast<unsigned char>(c) > static_cast<unsigned char>(',');
