@@ -71,7 +71,6 @@ inline bool IsSkipped(char c)
 
 #if !defined(BSCAN_PLAIN)
 
-
 // The safe values of one character, as usual entries write them (X, x, 1
 // or 0), by character: the value plus one, 0 for any other character.
 struct SafeCharTable {
