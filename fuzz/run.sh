@@ -50,7 +50,7 @@ end MINI;
 BSDL
 
 status=0
-for target in fuzz_read fuzz_statement fuzz_device; do
+for target in fuzz_read fuzz_statement fuzz_device fuzz_differential; do
   exe="$build/fuzz/$target"
   if [ ! -x "$exe" ]; then
     echo "run.sh: $exe is missing (configure with -DBSCAN_FUZZ=ON and build)" >&2

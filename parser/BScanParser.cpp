@@ -22,6 +22,7 @@
 
 #include "parser/PackagePinMap.h"
 #include "parser/StatementReaderInternal.h"
+#include "util/AccelerateInternal.h"
 #include "util/Platform.h"
 
 namespace {
@@ -293,7 +294,7 @@ int BScanParser::Initialize(const char* bsdlFile, const char* defaultDir)
     g_sharedStream = std::fopen(m_bsdlFilename, "r");
     if (!g_sharedStream)
         return BSDL_ERR_FILE;
-    ShareReadBlock(g_sharedStream);
+    ShareReadBlock(bscan_accelerate::On() ? g_sharedStream : nullptr);
 
     result = Reset();
     if (result < 0)

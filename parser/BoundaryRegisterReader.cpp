@@ -21,12 +21,13 @@
 // of the string (which has no comma after it) names that entry, and a ','
 // on a later piece still separates entries. An unfinished entry or comment
 // at the end is dropped; no entry at all fails with BSDL_ERR_BAD_VALUE.
-// The walk is linear in the length of the string. An entry in its usual
-// form (see FindUsualEntry) is read whole where the walk finds it, in one
-// pass that gives its end and its fields at once, straight into the pin
-// map's entry that phase 2 then only hands over. Any other entry is found
-// by its parentheses, kept as offsets into the gathered value and cut into
-// fields in phase 2.
+// The walk is linear in the length of the string. An entry is found by its
+// parentheses, kept as offsets into the gathered value and cut into fields
+// in phase 2 (the reference). The accelerator (parser/
+// UsualRegisterEntryInternal.h) reads an entry in its usual form whole
+// where the walk finds it, in one pass that gives its end and its fields
+// at once, straight into the pin map's entry that phase 2 then only hands
+// over.
 //
 // Phase 2 needs the pin map (else BSDL_ERR_NO_PIN_MAP, nothing stored) and
 // stores the entries in order with AddNewRegister. An entry reads
@@ -72,6 +73,7 @@
 #include "parser/ReaderTextInternal.h"
 #include "parser/RegisterValueWordsInternal.h"
 #include "parser/UsualRegisterEntryInternal.h"
+#include "util/AccelerateInternal.h"
 #include "util/CompilerInternal.h"
 #include "util/Platform.h"
 
@@ -184,16 +186,22 @@ int SplitEntries(char* data, size_t size, const Presets& presets, std::vector<En
                 afterComment = SplitState::Between;
                 state = SplitState::Comment;
             } else {
-                // Entries in their usual form are read whole here, together
-                // with the comma that usually follows each, as long as they
-                // come one after another.
-                UsualRunEnd end;
-                i = TakeUsualEntries(data, size, i, presets, entries, end);
-                if (end != UsualRunEnd::OtherEntry) {
-                    state = end == UsualRunEnd::AfterEntry ? SplitState::AfterEntry
-                                                           : SplitState::Between;
-                    break;
+#if !defined(BSCAN_PLAIN)
+                // The accelerator reads entries in their usual form whole
+                // here, together with the comma that usually follows each,
+                // as long as they come one after another.
+                if (bscan_accelerate::On()) {
+                    UsualRunEnd end;
+                    i = TakeUsualEntries(data, size, i, presets, entries, end);
+                    if (end != UsualRunEnd::OtherEntry) {
+                        state = end == UsualRunEnd::AfterEntry ? SplitState::AfterEntry
+                                                               : SplitState::Between;
+                        break;
+                    }
                 }
+#else
+                (void)presets;
+#endif
                 entryStart = i;
                 depth = 0;
                 state = SplitState::Entry;

@@ -368,54 +368,6 @@ bool BeginsWithConstant(const char* raw, size_t end)
     return end - start >= length && std::memcmp(raw + start, kWord, length) == 0;
 }
 
-// Counts and takes, straight out of the bytes the source holds, the whole
-// lines before the first one that could begin with "constant", so that the
-// search does not make a read of each. A line is taken only when it ends
-// among those bytes within one read's 254 characters (it is then exactly one
-// read); the walk stops before a longer line, before the line running into
-// the first 16 bytes that hold a 'c' with a 't' seven bytes after it (the
-// word itself, or anything that looks like it), or before a line that runs
-// past the bytes looked at, and that line is left to an ordinary read. The lines taken begin with no
-// "constant", so the search would only have counted them. 16 bytes are
-// looked at a time; without SSE2 nothing is taken.
-size_t SkipLinesWithoutConstant(PhysicalLineSource& source)
-{
-    size_t lines = 0;
-#if BSCAN_READER_SSE2
-    const char* text;
-    size_t count;
-    if (!source.Buffered(text, count))
-        return 0;
-    const size_t kLongestRead = bscan_util::kReadLength;
-    const size_t kWordLast = 7;                    // the last 't' of "constant"
-    const __m128i newline = _mm_set1_epi8('\n');
-    const __m128i first = _mm_set1_epi8('c');
-    const __m128i last = _mm_set1_epi8('t');
-    size_t line = 0;                               // where the next line starts
-    for (size_t i = 0; i + 16 + kWordLast <= count; i += 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
-        const __m128i later = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i + kWordLast));
-        const __m128i pairs = _mm_and_si128(_mm_cmpeq_epi8(bytes, first), _mm_cmpeq_epi8(later, last));
-        if (_mm_movemask_epi8(pairs) != 0)
-            break;
-        unsigned ends = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, newline)));
-        for (; ends != 0; ends &= ends - 1) {
-            const size_t end = i + ReaderLowestBit(ends);
-            if (end - line >= kLongestRead)
-                break;
-            ++lines;
-            line = end + 1;
-        }
-        if (ends != 0)
-            break;
-    }
-    source.Take(line);
-#else
-    (void)source;
-#endif
-    return lines;
-}
-
 }  // namespace
 
 int BScanParser::ReadPackageDB(char* path)
@@ -427,7 +379,7 @@ int BScanParser::ReadPackageDB(char* path)
     if (!stream)
         return BSDL_ERR_PACKAGE_FILE;
     StreamCloser closer(stream);
-    // Nobody else reads this stream: it is read in blocks.
+    // Nobody else reads this stream: it may be read in blocks.
     PhysicalLineSource source(stream);
     source.ReadAhead();
 
@@ -440,7 +392,6 @@ int BScanParser::ReadPackageDB(char* path)
         // whose prepared line begins with "constant". Only such a read is
         // prepared; any other is just counted.
         for (;;) {
-            m_lineNumber += SkipLinesWithoutConstant(source);
             const char* raw;
             size_t end;
             if (source.Read(raw, end) != BSDL_OK)
@@ -493,10 +444,11 @@ int BScanParser::ReadPackageDB(char* path)
         if (value.empty())
             return BSDL_OK;
 
-        // The first pin decides the kind of package. Pins of at most three
-        // letters, the usual ones, are packed into integer keys that sort
-        // and compare cheaply; the first pin with more letters sends the
-        // whole value through the general split and sort instead.
+        // The first pin decides the kind of package. The reference splits
+        // every pin into its letters and number and sorts the pairs. The
+        // accelerator packs pins of at most three letters, the usual ones,
+        // into integer keys that sort and compare cheaply; the first pin
+        // with more letters sends the whole value to the reference.
         bool sawLetter = false;
         bool numbered = false;
         bool longLetters = false;
@@ -510,7 +462,7 @@ int BScanParser::ReadPackageDB(char* path)
             }
             sawLetter = true;
             uint64_t key;
-            if (!PackPinName(pin, key)) {
+            if (!bscan_accelerate::On() || !PackPinName(pin, key)) {
                 longLetters = true;
                 return false;
             }

@@ -59,45 +59,6 @@ private:
     bool m_searched = false;
 };
 
-// One look at the 16 bytes at the beginning of an entry (when the text
-// holds that many from there on): the first ':' and the first ',' after a
-// given position among them. npos means "not among them", not "none".
-class EntryLook {
-public:
-    EntryLook(std::string_view text, size_t start) : m_start(start)
-    {
-#if BSCAN_READER_SSE2
-        if (text.size() - start >= 16) {
-            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + start));
-            m_colons = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, _mm_set1_epi8(':'))));
-            m_commas = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, _mm_set1_epi8(','))));
-        }
-#else
-        (void)text;
-#endif
-    }
-
-    size_t FirstColon() const
-    {
-        return m_colons != 0 ? m_start + ReaderLowestBit(m_colons) : std::string_view::npos;
-    }
-
-    // The first ',' at or after `from` (not before the look's start).
-    size_t FirstCommaFrom(size_t from) const
-    {
-        const size_t skipped = from - m_start;
-        if (skipped >= 16)
-            return std::string_view::npos;
-        const unsigned commas = m_commas >> skipped;
-        return commas != 0 ? from + ReaderLowestBit(commas) : std::string_view::npos;
-    }
-
-private:
-    size_t m_start;
-    unsigned m_colons = 0;
-    unsigned m_commas = 0;
-};
-
 inline size_t SkipWhiteSpace(std::string_view text, size_t offset)
 {
     while (offset < text.size() && ReaderIsWhiteSpace(text[offset]))
@@ -124,16 +85,8 @@ bool HandPins(std::string_view pins, std::string_view portName, PinHandler& onPi
         const size_t comma = found < pins.size() ? found : std::string_view::npos;
         std::string_view pin;
         if (comma != std::string_view::npos && comma > start) {
-            pin = std::string_view(pins.data() + start, comma - start);
-            // The usual writing, pin, pin: no blank before the ',' and one
-            // after it, needs no trimming or skipping.
-            if (comma + 2 < pins.size() && !ReaderIsWhiteSpace(pins[comma - 1]) && pins[comma + 1] == ' ' &&
-                !ReaderIsWhiteSpace(pins[comma + 2])) {
-                start = comma + 2;
-            } else {
-                pin = TrimEnd(pin);
-                start = SkipWhiteSpace(pins, comma + 1);
-            }
+            pin = TrimEnd(std::string_view(pins.data() + start, comma - start));
+            start = SkipWhiteSpace(pins, comma + 1);
         } else {
             pin = std::string_view(pins.data() + start, pins.size() - start);
             start = pins.size();
@@ -165,33 +118,8 @@ bool WalkPinMapStringViews(std::string_view value, PinHandler onPin)
     std::string_view portName;
     size_t start = 0;
     while (start < size) {
-        // The usual entry (PORT : pin ,) lies within 16 bytes: one look at
-        // them finds its ':' and ','. A character not found there is
-        // looked for further on as the walk's searches do.
-        EntryLook look(text, start);
-
         // A ':' after the entry's first character names the port.
-        size_t colon = look.FirstColon();
-
-        // The usual writing, PORT : pin, with one blank on each side of the
-        // ':' and none before the ',' (both among the bytes looked at),
-        // gives the port name and the pin without trimming.
-        if (colon != none && colon >= start + 2 && colon + 2 < size && data[colon - 1] == ' ' &&
-            !ReaderIsWhiteSpace(data[colon - 2]) && data[colon + 1] == ' ' &&
-            !ReaderIsWhiteSpace(data[colon + 2]) && data[colon + 2] != '(') {
-            const size_t comma = look.FirstCommaFrom(colon + 2);
-            if (comma != none && comma > colon + 2 && !ReaderIsWhiteSpace(data[comma - 1])) {
-                portName = std::string_view(data + start, colon - 1 - start);
-                const std::string_view pin(data + colon + 2, comma - colon - 2);
-                start = SkipWhiteSpace(text, comma + 1);
-                if (!onPin(portName, 0, pin))
-                    return false;
-                continue;
-            }
-        }
-
-        if (colon == none)
-            colon = nextColon.From(start);
+        const size_t colon = nextColon.From(start);
         if (colon != none && colon > start) {
             portName = TrimEnd(std::string_view(data + start, colon - start));
             start = SkipWhiteSpace(text, colon + 1);
@@ -218,9 +146,7 @@ bool WalkPinMapStringViews(std::string_view value, PinHandler onPin)
 
         // An unparenthesised entry runs to the next comma, or is the last
         // one; it is one pin (or none when empty).
-        size_t separator = look.FirstCommaFrom(start);
-        if (separator == none)
-            separator = nextComma.From(start);
+        const size_t separator = nextComma.From(start);
         const size_t pinEnd = separator != none ? separator : size;
         const std::string_view pin = TrimEnd(std::string_view(data + start, pinEnd - start));
         start = separator != none ? SkipWhiteSpace(text, separator + 1) : size;

@@ -20,9 +20,13 @@
 
 #include "util/KString.h"
 #include "util/Platform.h"
+#include "util/AccelerateInternal.h"
 
+// The byte searches' accelerator: 16 bytes a look where the processor has
+// SSE2, unless the accelerators are compiled out (BSCAN_PLAIN); at run time
+// it serves only while bscan_accelerate::On().
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
-#if !defined(BSCAN_READER_NO_SIMD) && !defined(BSCAN_PLAIN)
+#if !defined(BSCAN_PLAIN)
 #include <emmintrin.h>
 #define BSCAN_READER_SSE2 1
 #endif
@@ -97,13 +101,13 @@ inline size_t ReaderFindBy16(size_t from, size_t end, StopsIn stopsIn)
 
 // The position of the first byte in [from, end) of `text` that is `a` or
 // `b`; `end` when there is none. The bytes text[0] to text[end - 1] must be
-// readable: where the processor has SSE2 the search looks at 16 bytes at a
-// time, and its last look may begin before `from` (the bytes before `from`
-// are then left out of the result).
+// readable: the accelerator (SSE2) looks at 16 bytes at a time, and its
+// last look may begin before `from` (the bytes before `from` are then left
+// out of the result).
 inline size_t ReaderFindEither(const char* text, size_t from, size_t end, char a, char b)
 {
 #if BSCAN_READER_SSE2
-    if (from < end && end >= 16) {
+    if (bscan_accelerate::On() && from < end && end >= 16) {
         const __m128i wantA = _mm_set1_epi8(a);
         const __m128i wantB = _mm_set1_epi8(b);
         return ReaderFindBy16(from, end, [&](size_t at) {
@@ -132,7 +136,7 @@ inline void ReaderForEachEither(const char* text, size_t from, size_t end, char 
                                 Found found)
 {
 #if BSCAN_READER_SSE2
-    if (end >= 16) {
+    if (bscan_accelerate::On() && end >= 16) {
         const __m128i wantA = _mm_set1_epi8(a);
         const __m128i wantB = _mm_set1_epi8(b);
         while (from < end) {

@@ -63,40 +63,6 @@ inline bool ConvertSafeValue(std::string_view text, eSignal& value)
     return ConvertDisableValue(text, value);
 }
 
-// The safe values of one character, as usual entries write them (X, x, 1
-// or 0), by character: the value plus one, 0 for any other character.
-struct SafeCharTable {
-    unsigned char of[256];
-    constexpr SafeCharTable() : of()
-    {
-        of[static_cast<unsigned char>('X')] = SIGNAL_X + 1;
-        of[static_cast<unsigned char>('x')] = SIGNAL_X + 1;
-        of[static_cast<unsigned char>('1')] = SIGNAL_HIGH + 1;
-        of[static_cast<unsigned char>('0')] = SIGNAL_LOW + 1;
-    }
-};
-
-constexpr SafeCharTable kSafeChars;
-
-// A safe value of one character, as usual entries write it, told by one
-// table lookup.
-inline bool ConvertSafeChar(char c, eSignal& value)
-{
-    const unsigned entry = kSafeChars.of[static_cast<unsigned char>(c)];
-    if (entry == 0)
-        return false;
-    value = static_cast<eSignal>(entry - 1);
-    return true;
-}
-
-// Four bytes of a text as one number, to compare them at once.
-inline uint32_t FourBytes(const char* text)
-{
-    uint32_t bytes;
-    std::memcpy(&bytes, text, 4);
-    return bytes;
-}
-
 inline bool ConvertDisabledState(std::string_view text, eSignal& value)
 {
     if (text.size() == 1 && (text[0] == 'Z' || text[0] == 'z')) {
@@ -110,31 +76,6 @@ inline bool ConvertDisabledState(std::string_view text, eSignal& value)
     } states[] = {{"WEAK0", 5, SIGNAL_WEAK0}, {"WEAK1", 5, SIGNAL_WEAK1},
                   {"PULL0", 5, SIGNAL_PULL0}, {"PULL1", 5, SIGNAL_PULL1},
                   {"Z", 1, SIGNAL_Z}};
-    // A five-character text of plain ASCII is taken as its first four
-    // bytes and its last one. Setting the case bit of the four turns
-    // exactly the two cases of a letter into its lower case (a NUL or any
-    // other character into no letter), so they are compared with the
-    // lower-case words at once; the last byte is a digit, compared as is.
-    if (text.size() == 5) {
-        uint32_t head;
-        std::memcpy(&head, text.data(), 4);
-        const unsigned char last = static_cast<unsigned char>(text[4]);
-        if ((head & 0x80808080u) == 0 && last < 0x80) {
-            if (last != '0' && last != '1')
-                return false;
-            const uint32_t lower = head | 0x20202020u;
-            const size_t digit = last == '1';
-            if (lower == FourBytes("weak")) {
-                value = states[digit].value;
-                return true;
-            }
-            if (lower == FourBytes("pull")) {
-                value = states[2 + digit].value;
-                return true;
-            }
-            return false;
-        }
-    }
     for (const auto& state : states) {
         if (EqualsWordNoCase(text, state.word, state.length)) {
             value = state.value;

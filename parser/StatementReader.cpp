@@ -97,7 +97,7 @@ void ShareReadBlock(FILE* stream)
 
 void PhysicalLineSource::ReadAhead()
 {
-    if (m_block)
+    if (!bscan_accelerate::On() || m_block)
         return;
     m_ownBytes.reset(new (std::nothrow) char[kBlockSize]);
     if (!m_ownBytes)
@@ -236,7 +236,7 @@ int Complete(PhysicalLineSource& source, long long& lineNumber, std::string& sta
 inline size_t FindPieceStop(const char* text, size_t from, size_t end)
 {
 #if BSCAN_READER_SSE2
-    if (from < end && end >= 16) {
+    if (bscan_accelerate::On() && from < end && end >= 16) {
         const __m128i quote = _mm_set1_epi8('"');
         const __m128i minus = _mm_set1_epi8('-');
         const __m128i newline = _mm_set1_epi8('\n');
@@ -389,28 +389,12 @@ bool TakePlainPieces(PhysicalLineSource& source, long long& lineNumber, KByteBuf
 }
 
 // The first line end, '-' or NUL byte of text[from, end); `end` when there
-// is none. Only text[0, end) is looked at, 16 bytes at a time where the
-// processor has SSE2 (the last look possibly beginning before `from`).
+// is none.
 inline size_t FindLineStop(const char* text, size_t from, size_t end)
 {
-#if BSCAN_READER_SSE2
-    if (from < end && end >= 16) {
-        const __m128i newline = _mm_set1_epi8('\n');
-        const __m128i minus = _mm_set1_epi8('-');
-        const __m128i zero = _mm_setzero_si128();
-        return ReaderFindBy16(from, end, [&](size_t at) {
-            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
-            const __m128i stops = _mm_or_si128(
-                _mm_or_si128(_mm_cmpeq_epi8(bytes, newline), _mm_cmpeq_epi8(bytes, minus)),
-                _mm_cmpeq_epi8(bytes, zero));
-            return static_cast<unsigned>(_mm_movemask_epi8(stops));
-        });
-    }
-#endif
-    for (; from < end; ++from) {
-        const char c = text[from];
-        if (c == '\n' || c == '-' || c == '\0')
-            return from;
+    for (const char c : {'\n', '-', '\0'}) {
+        if (const void* at = std::memchr(text + from, c, end - from))
+            end = static_cast<size_t>(static_cast<const char*>(at) - text);
     }
     return end;
 }

@@ -10,8 +10,9 @@
 //   before the read;
 // - BSDL_ERR_READ when a read returned nothing (also for a null stream).
 //
-// Reads come either one fgets each, or out of a block of bytes read ahead
-// from the stream with fread: then the same reads are cut out of the block,
+// Reads come one fgets each (the reference), or, as an accelerator (see
+// util/AccelerateInternal.h), out of a block of bytes read ahead from the
+// stream with fread: then the same reads are cut out of the block,
 // with the same texts and the same answers at the end of the stream (the
 // indicator is set by a read that ran into the end before its 254
 // characters or its line end). A block is used for a stream that only the
@@ -33,6 +34,7 @@
 
 #include "parser/BScanReturnCodes.h"
 #include "parser/ReaderTextInternal.h"
+#include "util/AccelerateInternal.h"
 #include "util/CompilerInternal.h"
 #include "util/KByteBuffer.h"
 #include "util/ShortBytesInternal.h"
@@ -42,45 +44,14 @@
 // takes them up to and with the first line end, or all of them when they
 // hold none; `length` is that up to the first NUL byte. False when they
 // hold no line end and are fewer than 254 (the read would run on past
-// them). Line ends and NUL bytes are looked for together, 16 bytes at a
-// time where the processor allows.
+// them).
 inline bool CutRead(const char* start, size_t count, size_t& taken, size_t& length)
 {
-    size_t at = count;                             // the first line end or NUL byte
-#if BSCAN_READER_SSE2
-    if (count >= 16) {
-        const __m128i newline = _mm_set1_epi8('\n');
-        const __m128i zero = _mm_setzero_si128();
-        size_t i = 0;
-        unsigned mask = 0;
-        for (; i + 16 <= count; i += 16) {
-            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(start + i));
-            mask = static_cast<unsigned>(_mm_movemask_epi8(
-                _mm_or_si128(_mm_cmpeq_epi8(bytes, newline), _mm_cmpeq_epi8(bytes, zero))));
-            if (mask != 0)
-                break;
-        }
-        if (mask == 0 && i < count) {
-            // The last 16 bytes, of which those before i were seen already.
-            const size_t last = count - 16;
-            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(start + last));
-            mask = static_cast<unsigned>(_mm_movemask_epi8(
-                _mm_or_si128(_mm_cmpeq_epi8(bytes, newline), _mm_cmpeq_epi8(bytes, zero))));
-            mask &= 0xFFFFu << (i - last);
-            i = last;
-        }
-        if (mask != 0)
-            at = i + ReaderLowestBit(mask);
-    } else
-#endif
-    {
-        for (size_t i = 0; i < count; ++i) {
-            if (start[i] == '\n' || start[i] == '\0') {
-                at = i;
-                break;
-            }
-        }
-    }
+    // The first line end or NUL byte.
+    const void* newlineAt = std::memchr(start, '\n', count);
+    size_t at = newlineAt ? static_cast<size_t>(static_cast<const char*>(newlineAt) - start) : count;
+    if (const void* nul = std::memchr(start, '\0', at))
+        at = static_cast<size_t>(static_cast<const char*>(nul) - start);
     if (at < count && start[at] == '\n') {
         taken = at + 1;
         length = taken;
@@ -115,7 +86,8 @@ struct ReadBlock {
 
 // The shared input stream's block: ShareReadBlock(stream) makes `stream`
 // the stream read through it, with the block emptied (null: none). Called
-// when the shared stream is opened or closed.
+// when the shared stream is opened (with the stream when the accelerators
+// are on) or closed.
 extern FILE* g_sharedBlockStream;
 extern ReadBlock g_sharedBlock;
 void ShareReadBlock(FILE* stream);
@@ -130,8 +102,8 @@ public:
     PhysicalLineSource(const PhysicalLineSource&) = delete;
     PhysicalLineSource& operator=(const PhysicalLineSource&) = delete;
 
-    // Reads the stream in blocks from now on; only for a stream that no one
-    // else reads.
+    // Reads the stream in blocks from now on when the accelerators are on;
+    // only for a stream that no one else reads.
     void ReadAhead();
 
     // The text stays valid until the next read of this source or of its
@@ -163,8 +135,10 @@ private:
 // line of the file passes here.
 BSCAN_ALWAYS_INLINE inline int PhysicalLineSource::Read(const char*& text, size_t& length)
 {
+#if !defined(BSCAN_PLAIN)
     if (m_block)
         return ReadFromBlock(text, length);
+#endif
     if (!m_stream)
         return BSDL_ERR_READ;
     if (std::feof(m_stream))
@@ -178,11 +152,17 @@ BSCAN_ALWAYS_INLINE inline int PhysicalLineSource::Read(const char*& text, size_
 
 inline bool PhysicalLineSource::Buffered(const char*& start, size_t& count)
 {
+#if defined(BSCAN_PLAIN)
+    (void)start;
+    (void)count;
+    return false;
+#else
     if (!m_block || m_block->endSeen || m_block->begin == m_block->end)
         return false;
     start = m_block->bytes + m_block->begin;
     count = m_block->end - m_block->begin;
     return true;
+#endif
 }
 
 inline void PhysicalLineSource::Take(size_t count)

@@ -1,7 +1,8 @@
-// A boundary register entry in its usual form, read in one walk (internal,
-// not installed): the boundary register reader's phase 1 reads most
-// entries here, straight into its list, and leaves any other entry to its
-// general steps, which give the same.
+// The boundary register reader's accelerator (internal, not installed):
+// most entries, in their usual form, are read in one walk straight into
+// the reader's list, with their values; any other entry is left to the
+// reference steps of parser/BoundaryRegisterReader.cpp, which give the same
+// for every entry. Also the presets both use.
 #ifndef BSCAN_USUALREGISTERENTRYINTERNAL_H
 #define BSCAN_USUALREGISTERENTRYINTERNAL_H
 
@@ -21,8 +22,8 @@ namespace boundary_register {
 
 const size_t kNoComment = static_cast<size_t>(-1);
 
-// The longest usual entry kept compact; a longer one is read the general
-// way, which gives the same.
+// The longest usual entry kept compact; a longer one is read by the
+// reference, which gives the same.
 const size_t kMaxUsualLength = 0xFFFF;
 
 // The host's presets for cell `number`, when they cover it.
@@ -44,25 +45,6 @@ struct Presets {
     const unsigned char* values;
     const unsigned char* mask;
     int count;
-};
-
-// An entry in its usual form as FindUsualEntry finds it:
-// its length, what it gives AddNewRegister and its texts as offsets from
-// its start (an empty port text when the port is "*").
-struct UsualEntry {
-    size_t length;
-    size_t cellStart;
-    size_t cellEnd;
-    size_t portStart;
-    size_t portEnd;
-    size_t functionStart;
-    size_t functionEnd;
-    int number;
-    int vectorIndex;
-    int controlCell;
-    eSignal safe;
-    eSignal disableValue;
-    eSignal disabledState;
 };
 
 // The characters skipped between entries (NUL, '"' and white space), one
@@ -87,35 +69,56 @@ inline bool IsSkipped(char c)
     return kSkipped.of[static_cast<unsigned char>(c)];
 }
 
+#if !defined(BSCAN_PLAIN)
+
+// The safe values of one character, as usual entries write them (X, x, 1
+// or 0), by character: the value plus one, 0 for any other character.
+struct SafeCharTable {
+    unsigned char of[256];
+    constexpr SafeCharTable() : of()
+    {
+        of[static_cast<unsigned char>('X')] = SIGNAL_X + 1;
+        of[static_cast<unsigned char>('x')] = SIGNAL_X + 1;
+        of[static_cast<unsigned char>('1')] = SIGNAL_HIGH + 1;
+        of[static_cast<unsigned char>('0')] = SIGNAL_LOW + 1;
+    }
+};
+
+constexpr SafeCharTable kSafeChars;
+
+// A safe value of one character, as usual entries write it, told by one
+// table lookup.
+inline bool ConvertSafeChar(char c, eSignal& value)
+{
+    const unsigned entry = kSafeChars.of[static_cast<unsigned char>(c)];
+    if (entry == 0)
+        return false;
+    value = static_cast<eSignal>(entry - 1);
+    return true;
+}
+
+// Four bytes of a text as one number, to compare them at once.
+inline uint32_t FourBytes(const char* text)
+{
+    uint32_t bytes;
+    std::memcpy(&bytes, text, 4);
+    return bytes;
+}
+
 // The characters of a word of an entry in its usual form: the bytes
 // above ','. All that ends a field (NUL, white space, ',', '(', ')' and
 // '*') lies at or below it; the few other characters there ('!' to '+'
 // and control characters) also end a word, and as none of them may follow
-// a field in the usual form, an entry holding one is read the general way.
+// a field in the usual form, an entry holding one is read by the reference.
 inline bool IsWordChar(char c)
 {
     return static_cast<unsigned char>(c) > static_cast<unsigned char>(',');
 }
 
 // The end of the word at text[at]: the first character at or after `at`
-// that is not a word character. The text is zero-terminated at `end` at
-// the latest; where the processor has SSE2, 16 bytes are looked at a time
-// while they lie before `end`.
-inline size_t WordEnd(const char* text, size_t at, size_t end)
+// that is not a word character.
+inline size_t WordEnd(const char* text, size_t at)
 {
-#if BSCAN_READER_SSE2
-    const __m128i last = _mm_set1_epi8(',');
-    while (end - at >= 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
-        const unsigned stops = static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(bytes, last), bytes)));
-        if (stops != 0)
-            return at + ReaderLowestBit(stops);
-        at += 16;
-    }
-#else
-    (void)end;
-#endif
     while (IsWordChar(text[at]))
         ++at;
     return at;
@@ -140,25 +143,10 @@ inline int ReadControlCell(const char* text, size_t length)
     return ReaderAtoi(std::string_view(text, length));
 }
 
-// Where the fields of an entry in its usual form lie (offsets from its
-// start), and the numbers read on the way.
-struct UsualFields {
-    size_t starts[7];
-    size_t ends[7];
-    int count;
-    int number;
-    int vectorIndex;
-    bool star;
-    size_t nameEnd;
-    size_t close;
-};
-
 // The number before '(' (one to eight digits) and the blanks after it;
-// returns the offset behind the '(' or 0 when there is none. Of the text,
-// `available` bytes lie before a NUL.
-inline size_t ReadEntryNumber(const char* text, size_t available, int& number)
+// returns the offset behind the '(' or 0 when there is none.
+inline size_t ReadEntryNumber(const char* text, int& number)
 {
-    (void)available;
     size_t at = 0;
     number = 0;
     for (; IsDigit(text[at]); ++at) {
@@ -185,9 +173,8 @@ struct PortParts {
 
 // The port field from `start`, whose word ends at `at`: "*", a word or
 // word(digits) with at most eight digits. Moves `at` behind it; false
-// when it is none of these. `fields` is UsualFields or PortParts.
-template <class Fields>
-inline bool ReadPortField(const char* text, size_t start, size_t& at, Fields& fields)
+// when it is none of these.
+inline bool ReadPortField(const char* text, size_t start, size_t& at, PortParts& fields)
 {
     fields.nameEnd = at;
     if (at == start && text[at] == '*') {
@@ -207,85 +194,43 @@ inline bool ReadPortField(const char* text, size_t start, size_t& at, Fields& fi
     return at != start;
 }
 
-// Finds the fields of the entry at the start of `text`, of which
-// `available` bytes lie before the NUL that ends the value, when it is in
-// its usual form:
-//     digits (cell, port, function, safe)
-//     digits (cell, port, function, safe, ccell, disval, rslt)
-// with at most eight digits, blanks only before '(' and around the fields,
-// each field a word (see IsWordChar) and the port as ReadPortField has it.
-// For such an entry every step of the general cutting gives exactly the
-// fields found here, and its ')' is the one that brings the nesting depth
-// back to 0.
-inline bool FindUsualFields(const char* text, size_t available, UsualFields& fields)
-{
-    size_t at = ReadEntryNumber(text, available, fields.number);
-    if (at == 0)
-        return false;
-    fields.count = 0;
-    fields.vectorIndex = 0;
-    fields.star = false;
-    fields.nameEnd = 0;
-    for (;;) {
-        while (text[at] == ' ')
-            ++at;
-        const size_t start = at;
-        at = WordEnd(text, at, available);
-        if (fields.count == 1) {
-            if (!ReadPortField(text, start, at, fields))
-                return false;
-        } else if (at == start) {
-            return false;
-        }
-        fields.starts[fields.count] = start;
-        fields.ends[fields.count] = at;
-        ++fields.count;
-        while (text[at] == ' ')
-            ++at;
-        if (text[at] == ')')
-            break;
-        if (text[at] != ',' || fields.count == 7)
-            return false;
-        ++at;
-    }
-    fields.close = at;
-    return true;
-}
-
 // The end of a field of the entries most files hold: the field starts
 // after at most one blank, is a word and is directly followed by `next`.
 // Returns the word's end, or 0 when the field is not so written.
-inline size_t TightWordEnd(const char* text, size_t available, size_t& at, char next)
+inline size_t TightWordEnd(const char* text, size_t& at, char next)
 {
     at += text[at] == ' ';
-    const size_t end = WordEnd(text, at, available);
+    const size_t end = WordEnd(text, at);
     return end > at && text[end] == next ? end : 0;
 }
 
-// Reads the entries most files hold, in their usual form with each field
-// directly followed by its ',' or the closing ')' and at most one blank
-// before a field, together with their values, straight into the list's
-// element `item`; returns the entry's length. Every step here is one that
-// the usual-form reading (FindUsualFields and the value tests) takes on
-// such an entry, so an entry read here comes out as it would there; any
-// other entry, a value that is not known or an entry longer than
-// kMaxUsualLength is left to that reading (the result is 0, the text is
-// left as it was and `item` is to be dropped). Each part is written to
-// `item` once, in its own width, as soon as it is known, so that few values
-// are kept along the walk and nothing is read back from wider memory
-// written moments before.
+// Reads the entry at the start of `text` when it is in the form most files
+// hold,
+//     digits (cell, port, function, safe)
+//     digits (cell, port, function, safe, ccell, disval, rslt)
+// with at most eight digits, blanks only before '(' and at most one before
+// a field, each field a word (see IsWordChar) directly followed by its ','
+// or the closing ')', the port as ReadPortField has it and values the
+// tables know, together with its values, straight into the list's element
+// `item`; returns the entry's length. For such an entry its ')' is the one
+// that brings the nesting depth back to 0, and the reference's cutting
+// gives exactly these fields. Any other entry, or one longer than
+// kMaxUsualLength, is left to the reference (the result is 0, the text is
+// left as it was and `item` is to be dropped). Its texts are ended in
+// place (the splitting reads on behind the entry and never looks at it
+// again).
 template <class Packed>
-BSCAN_ALWAYS_INLINE inline size_t ReadTightEntry(char* text, size_t available, const Presets& presets, Packed& item)
+BSCAN_NOINLINE size_t ReadUsualEntry(char* text, const Presets& presets, Packed& item)
 {
     int number;
-    size_t at = ReadEntryNumber(text, available, number);
+    size_t at = ReadEntryNumber(text, number);
     if (at == 0)
         return 0;
     item.number = number;
 
     // The cell type.
     size_t cellStart = at;
-    const size_t cellEnd = TightWordEnd(text, available, cellStart, ',');
+    const size_t cellEnd = TightWordEnd(text, cellStart, ',');
     if (cellEnd == 0)
         return 0;
     item.cellType =
@@ -298,7 +243,7 @@ BSCAN_ALWAYS_INLINE inline size_t ReadTightEntry(char* text, size_t available, c
     PortParts parts;
     parts.vectorIndex = 0;
     parts.star = false;
-    at = WordEnd(text, at, available);
+    at = WordEnd(text, at);
     if (!ReadPortField(text, port, at, parts) || text[at] != ',')
         return 0;
     const size_t portEnd = parts.star ? cellEnd : parts.nameEnd;
@@ -308,7 +253,7 @@ BSCAN_ALWAYS_INLINE inline size_t ReadTightEntry(char* text, size_t available, c
 
     // The function.
     size_t functionStart = at + 1;
-    const size_t functionEnd = TightWordEnd(text, available, functionStart, ',');
+    const size_t functionEnd = TightWordEnd(text, functionStart, ',');
     if (functionEnd == 0)
         return 0;
     item.function = static_cast<uint8_t>(
@@ -330,7 +275,7 @@ BSCAN_ALWAYS_INLINE inline size_t ReadTightEntry(char* text, size_t available, c
         // The control cell, the disable value (one digit) and the disabled
         // state, which ends the entry.
         size_t cellAt = at + 1;
-        const size_t controlEnd = TightWordEnd(text, available, cellAt, ',');
+        const size_t controlEnd = TightWordEnd(text, cellAt, ',');
         if (controlEnd == 0)
             return 0;
         at = controlEnd + 1;
@@ -339,7 +284,7 @@ BSCAN_ALWAYS_INLINE inline size_t ReadTightEntry(char* text, size_t available, c
             return 0;
         item.disableValue = static_cast<uint8_t>(text[at] == '1' ? SIGNAL_HIGH : SIGNAL_LOW);
         size_t stateStart = at + 2;
-        const size_t stateEnd = TightWordEnd(text, available, stateStart, ')');
+        const size_t stateEnd = TightWordEnd(text, stateStart, ')');
         if (stateEnd == 0)
             return 0;
         // "Z" or "z", the usual state, and the four five-letter states of
@@ -384,118 +329,18 @@ BSCAN_ALWAYS_INLINE inline size_t ReadTightEntry(char* text, size_t available, c
     return length;
 }
 
-// Finds the entry at the start of `text`, of which `available` bytes lie
-// before the NUL that ends the value, when it is in its usual form (see
-// FindUsualFields) with the safe value X, x, 1 or 0, the disable value 1
-// or 0 and a disabled state the table knows. Returns false for any other
-// entry, which is then read the general way. ReadTightEntry has read the
-// entries most files hold already.
-inline bool FindUsualEntry(const char* text, size_t available, UsualEntry& entry)
-{
-    UsualFields fields;
-    if (!FindUsualFields(text, available, fields))
-        return false;
-    const int count = fields.count;
-    if (count != 4 && count != 7)
-        return false;
-    const size_t* starts = fields.starts;
-    const size_t* ends = fields.ends;
-
-    if (ends[3] - starts[3] != 1)
-        return false;
-    if (!ConvertSafeChar(text[starts[3]], entry.safe))
-        return false;
-    entry.controlCell = -1;
-    entry.disableValue = SIGNAL_LOW;
-    entry.disabledState = SIGNAL_Z;
-    if (count == 7) {
-        eSignal disableValue;
-        eSignal disabledState;
-        if (!ConvertDisableValue(std::string_view(text + starts[5], ends[5] - starts[5]),
-                                 disableValue) ||
-            !ConvertDisabledState(std::string_view(text + starts[6], ends[6] - starts[6]),
-                                  disabledState))
-            return false;
-        entry.disableValue = disableValue;
-        entry.disabledState = disabledState;
-        entry.controlCell = ReadControlCell(text + starts[4], ends[4] - starts[4]);
-    }
-
-    const bool star = fields.star;
-    entry.length = fields.close + 1;
-    entry.number = fields.number;
-    entry.vectorIndex = star ? 0 : fields.vectorIndex;
-    entry.cellStart = starts[0];
-    entry.cellEnd = ends[0];
-    entry.portStart = star ? 0 : starts[1];
-    entry.portEnd = star ? 0 : fields.nameEnd;
-    entry.functionStart = starts[2];
-    entry.functionEnd = ends[2];
-    return true;
-}
-
-// Reads the entry at the start of `text` in its usual form when it is not
-// one that ReadTightEntry reads (see ReadUsualEntry); kept out of line, as
-// few files hold such entries.
-template <class Packed>
-BSCAN_NOINLINE
-size_t ReadLooseEntry(char* text, size_t available, const Presets& presets, Packed& item)
-{
-    UsualEntry entry;
-    if (!FindUsualEntry(text, available, entry) || entry.length > kMaxUsualLength)
-        return 0;
-    text[entry.cellEnd] = '\0';
-    item.portStart = static_cast<uint16_t>(entry.cellEnd);
-    item.portEnd = static_cast<uint16_t>(entry.cellEnd);
-    if (entry.portEnd != entry.portStart) {
-        text[entry.portEnd] = '\0';
-        item.portStart = static_cast<uint16_t>(entry.portStart);
-        item.portEnd = static_cast<uint16_t>(entry.portEnd);
-    }
-    item.number = entry.number;
-    item.portIndex = entry.vectorIndex;
-    item.controlCell = entry.controlCell;
-    item.cellType = static_cast<uint8_t>(
-        cell_vocabulary::CellTypeNamed(text + entry.cellStart, entry.cellEnd - entry.cellStart));
-    item.function = static_cast<uint8_t>(cell_vocabulary::FunctionOfText(
-        text + entry.functionStart, entry.functionEnd - entry.functionStart));
-    eSignal value = entry.safe;
-    PresetValue(presets.values, presets.mask, presets.count, entry.number, value);
-    item.safe = static_cast<uint8_t>(entry.safe);
-    item.disableValue = static_cast<uint8_t>(entry.disableValue);
-    item.disableResult = static_cast<uint8_t>(entry.disabledState);
-    item.value = static_cast<uint8_t>(value);
-    return entry.length;
-}
-
-// Reads the entry at the start of `text` (see FindUsualEntry) into the
-// list's element `item` and returns its length; 0 when it is not in its
-// usual form (or longer than kMaxUsualLength), and then the text is left
-// as it was and `item` is to be dropped. Its texts are ended in place (the
-// splitting reads on behind the entry and never looks at it again). Kept
-// out of line, so that its walk keeps its values in registers.
-template <class Packed>
-BSCAN_NOINLINE
-size_t ReadUsualEntry(char* text, size_t available, const Presets& presets, Packed& item)
-{
-    const size_t tight = ReadTightEntry(text, available, presets, item);
-    if (tight != 0)
-        return tight;
-    return ReadLooseEntry(text, available, presets, item);
-}
-
 // Reads the entry at data[at] when it is in its usual form and appends it
 // to the list; returns its length, 0 when it is not in that form. While
 // the list has room, the entry is read straight into a new last element,
 // which is dropped again when the entry is not in that form; a full list
 // grows only for an entry that is.
 template <class Entry>
-size_t TakeUsualEntry(char* data, size_t size, size_t at, const Presets& presets,
+size_t TakeUsualEntry(char* data, size_t at, const Presets& presets,
                       std::vector<Entry>& entries)
 {
     if (entries.size() != entries.capacity()) {
         Entry& item = entries.emplace_back();
-        const size_t length = ReadUsualEntry(data + at, size - at, presets, item.packed);
+        const size_t length = ReadUsualEntry(data + at, presets, item.packed);
         if (length == 0) {
             entries.pop_back();
             return 0;
@@ -506,7 +351,7 @@ size_t TakeUsualEntry(char* data, size_t size, size_t at, const Presets& presets
         return length;
     }
     Entry item;
-    const size_t length = ReadUsualEntry(data + at, size - at, presets, item.packed);
+    const size_t length = ReadUsualEntry(data + at, presets, item.packed);
     if (length == 0)
         return 0;
     item.start = at;
@@ -534,7 +379,7 @@ size_t TakeUsualEntries(char* data, size_t size, size_t at, const Presets& prese
                         std::vector<Entry>& entries, UsualRunEnd& end)
 {
     for (;;) {
-        const size_t length = TakeUsualEntry(data, size, at, presets, entries);
+        const size_t length = TakeUsualEntry(data, at, presets, entries);
         if (length == 0) {
             end = UsualRunEnd::OtherEntry;
             return at;
@@ -553,6 +398,8 @@ size_t TakeUsualEntries(char* data, size_t size, size_t at, const Presets& prese
         }
     }
 }
+
+#endif  // !BSCAN_PLAIN
 
 }  // namespace boundary_register
 
