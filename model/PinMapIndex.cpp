@@ -177,10 +177,8 @@ void PinMapIndex::PortAppended(int count, size_t nameLength, KPinNode* last)
         return;
     }
     try {
-        if (count == 1) {
-            FilePortName(first, nameLength);  // a scalar port
-        } else {
-            FilePortElements(first, count, nameLength);
+        for (int position = first; position < first + count; ++position) {
+            FilePortName(position, nameLength);
         }
         if (m_pinNamesFiled || m_pinNumbersFiled) {
             for (int position = first; position < first + count; ++position) {
@@ -394,53 +392,6 @@ void PinMapIndex::FilePortName(int position, size_t length)
         m_indexed[IndexedKey(upper.id, m_keys[other].vectorIndex)].Insert(other);
     }
     m_indexed[IndexedKey(upper.id, keys.vectorIndex)].Insert(position);
-}
-
-// Files the elements of one port, at positions `first` on. The first is
-// filed as any node; when that made a new name (it is the name's only
-// node), the others join it as one run at once: they bear the same name
-// text, and their vector indexes go on one apart. Otherwise each is filed
-// on its own.
-void PinMapIndex::FilePortElements(int first, int count, size_t length)
-{
-    FilePortName(first, length);
-    if (count < 2) {
-        return;
-    }
-    const NodeKeys head = m_keys[first];
-    bool run = head.upper != nullptr && head.upper->second.all.Size() == 1;
-    const long long step = 0LL + m_nodes[first + 1]->m_vectorIndex - head.vectorIndex;
-    run = run && (step == 1 || step == -1);
-    for (int k = 1; run && k < count; ++k) {
-        run = m_nodes[first + k]->m_vectorIndex == head.vectorIndex + k * step;
-    }
-    if (!run) {
-        for (int k = 1; k < count; ++k) {
-            FilePortName(first + k, length);
-        }
-        return;
-    }
-    for (int position = first + 1; position < first + count; ++position) {
-        NodeKeys& keys = m_keys[position];
-        const KPinNode* node = m_nodes[position];
-        keys.exact = head.exact;
-        keys.upper = head.upper;
-        keys.portNameText = node->m_portName;
-        keys.vectorIndex = node->m_vectorIndex;
-    }
-    UpperName& upper = head.upper->second;
-    ExactPositions(head).AppendRange(first + 1, count - 1);
-    upper.all.AppendRange(first + 1, count - 1);
-    upper.runStart = first;
-    upper.runIndex = head.vectorIndex;
-    upper.runStep = static_cast<int>(step);
-    if (head.exact != nullptr) {
-        // A name with lower case: every element is dirty.
-        m_dirty.AppendRange(first + 1, count - 1);
-        for (int position = first + 1; position < first + count; ++position) {
-            FileNameText(position);
-        }
-    }
 }
 
 // Files every node of the name with its vector index; the name is no run

@@ -254,7 +254,6 @@ private:
     // `length`: the node's port name's length when known, else kUnmeasured.
     static constexpr size_t kUnmeasured = ~static_cast<size_t>(0);
     void FilePortName(int position, size_t length = kUnmeasured);
-    void FilePortElements(int first, int count, size_t length);
     void FileWithIndexes(UpperName& upper);
     void UnfilePortName(int position);
     void FilePinName(int position);

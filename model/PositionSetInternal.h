@@ -51,8 +51,6 @@ public:
         }
     }
     void Erase(int position);
-    // Adds the `count` positions from `first` on, all above every entry.
-    void AppendRange(int first, int count);
 
 private:
     static constexpr int kNone = -1;      // no entry (m_first: the set is empty)
@@ -157,24 +155,6 @@ inline void PositionSet::Erase(int position)
     auto it = std::lower_bound(begin, items.end(), position);
     if (it != items.end() && *it == position)
         items.erase(it);
-}
-
-inline void PositionSet::AppendRange(int first, int count)
-{
-    if (count <= 0)
-        return;
-    if (m_first != kInVector && Size() + static_cast<std::size_t>(count) <= 2) {
-        for (int k = 0; k < count; ++k)
-            Insert(first + k);
-        return;
-    }
-    if (m_first != kInVector)
-        MoveToVector(static_cast<std::size_t>(count));
-    std::vector<int>& items = m_more->items;
-    const std::size_t at = items.size();
-    items.resize(at + static_cast<std::size_t>(count));
-    for (int k = 0; k < count; ++k)
-        items[at + static_cast<std::size_t>(k)] = first + k;
 }
 
 inline void PositionSet::PopFront()

@@ -109,9 +109,10 @@ TEST(ContainersPositionSet, RandomChangesMatchAStdSet)
                 // A range above every entry, as a vector port's elements come.
                 const int first = plain.empty() ? position : *plain.rbegin() + 1 + position % 3;
                 const int count = static_cast<int>(random() % 5);
-                set.AppendRange(first, count);
-                for (int k = 0; k < count; ++k)
+                for (int k = 0; k < count; ++k) {
+                    set.Insert(first + k);
                     plain.insert(first + k);
+                }
                 break;
             }
             }
