@@ -239,71 +239,11 @@ BSCAN_ALWAYS_INLINE inline bool PackPinName(std::string_view pin, uint64_t& key)
     return true;
 }
 
-// Puts one number's run of packed pins in order, given the count of places
-// where a pin is smaller than the one before it. A pin map usually lists
-// them in order, or in a few ordered stretches (a listing that starts again
-// from the first letters): the stretches are merged one after the other, in
-// time linear in the run for each. A run in more disorder is sorted.
-void SortRun(uint64_t* begin, uint64_t* end, size_t descents)
+// Sorts the packed pins and keeps one of each run of equal keys.
+void SortUniquePackedPins(std::vector<uint64_t>& keys)
 {
-    const size_t kMostStretches = 4;
-    if (descents == 0)
-        return;
-    if (descents + 1 > kMostStretches) {
-        std::sort(begin, end);
-        return;
-    }
-    for (uint64_t* sortedEnd = std::is_sorted_until(begin, end); sortedEnd != end;) {
-        uint64_t* const next = std::is_sorted_until(sortedEnd, end);
-        std::inplace_merge(begin, sortedEnd, next);
-        sortedEnd = next;
-    }
-}
-
-// Sorts the packed pins, whose numbers' keys (the top 16 bits) lie from
-// `low` to `high`, and keeps one of each run of equal keys. Grid pins have
-// few distinct numbers, so the keys are first placed by their number,
-// keeping their order within one number and counting, as each is placed,
-// where it is smaller than the one placed before it; then each number's run
-// that is out of order is put in order (SortRun). Numbers spread wider than
-// the count of pins are left to std::sort.
-void SortUniquePackedPins(std::vector<uint64_t>& keys, unsigned low, unsigned high)
-{
-    const size_t count = keys.size();
-    if (count < 64 || high - low >= count) {
-        std::sort(keys.begin(), keys.end());
-        keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
-        return;
-    }
-    const size_t numbers = high - low + 1;
-    std::vector<uint32_t> starts(numbers + 1, 0);
-    for (uint64_t key : keys)
-        ++starts[(key >> 48) - low + 1];
-    for (size_t n = 1; n <= numbers; ++n)
-        starts[n] += starts[n - 1];
-    std::vector<uint32_t> next(starts.begin(), starts.end() - 1);
-    std::vector<uint32_t> descents(numbers, 0);
-    // placed[0] is a zero before the first run: a key placed first in its
-    // run is compared with the key before the run, smaller, or that zero.
-    std::vector<uint64_t> placed(count + 1);
-    uint64_t* const runs = placed.data() + 1;
-    for (uint64_t key : keys) {
-        const size_t number = static_cast<size_t>(key >> 48) - low;
-        const uint32_t at = next[number]++;
-        runs[at] = key;
-        descents[number] += key < runs[static_cast<ptrdiff_t>(at) - 1];
-    }
-    for (size_t n = 0; n < numbers; ++n)
-        SortRun(runs + starts[n], runs + starts[n + 1], descents[n]);
-    // One of each run of equal keys is moved to the front, over the zero.
-    uint64_t* kept = placed.data();
-    *kept = runs[0];
-    for (size_t i = 1; i < count; ++i) {
-        if (runs[i] != *kept)
-            *++kept = runs[i];
-    }
-    placed.resize(static_cast<size_t>(kept - placed.data()) + 1);
-    keys.swap(placed);
+    std::sort(keys.begin(), keys.end());
+    keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
 }
 
 // The pair a sorted packed pin stands for, appended to `parts` (with room
@@ -453,8 +393,6 @@ int BScanParser::ReadPackageDB(char* path)
         bool numbered = false;
         bool longLetters = false;
         std::vector<uint64_t> keys;
-        unsigned lowNumber = 0xFFFF;               // the least and greatest top 16 bits of the keys
-        unsigned highNumber = 0;
         WalkPinMapStringViews(value, [&](std::string_view, int, std::string_view pin) BSCAN_ALWAYS_INLINE {
             if (!sawLetter && !HoldsLetter(pin)) {
                 numbered = true;
@@ -467,9 +405,6 @@ int BScanParser::ReadPackageDB(char* path)
                 return false;
             }
             keys.push_back(key);
-            const unsigned top = static_cast<unsigned>(key >> 48);
-            lowNumber = top < lowNumber ? top : lowNumber;
-            highNumber = top > highNumber ? top : highNumber;
             return true;
         });
         if (numbered || !sawLetter)
@@ -477,7 +412,7 @@ int BScanParser::ReadPackageDB(char* path)
 
         PackagePinMap* package = nullptr;
         if (!longLetters) {
-            SortUniquePackedPins(keys, lowNumber, highNumber);
+            SortUniquePackedPins(keys);
             // The room for the pairs, the package and its table are made
             // before the pairs are listed, so that both are filled in one
             // pass. Should the package fail, the pairs are listed still, as
