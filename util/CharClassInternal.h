@@ -15,6 +15,14 @@
 //   kLetter     A to Z and a to z
 //   kText       the characters a BSDL file may hold: tab, line feed,
 //               carriage return and the bytes 32 to 127
+//   kDash       '-' (a comment's name drops it with white space)
+//   kQuote      '"'
+//   kNul        the NUL byte
+//   kLineFeed   line feed alone
+//   kParen      '(' and ')'
+//   kSemicolon  ';'
+//   kColon      ':'
+//   kComma      ','
 #ifndef BSCAN_CHARCLASSINTERNAL_H
 #define BSCAN_CHARCLASSINTERNAL_H
 
@@ -22,7 +30,7 @@
 
 namespace bscan_util {
 
-enum CharClass : uint8_t {
+enum CharClass : uint16_t {
     kSpace = 1u << 0,
     kCSpace = 1u << 1,
     kLineSpace = 1u << 2,
@@ -31,10 +39,18 @@ enum CharClass : uint8_t {
     kDigit = 1u << 5,
     kLetter = 1u << 6,
     kText = 1u << 7,
+    kDash = 1u << 8,
+    kQuote = 1u << 9,
+    kNul = 1u << 10,
+    kLineFeed = 1u << 11,
+    kParen = 1u << 12,
+    kSemicolon = 1u << 13,
+    kColon = 1u << 14,
+    kComma = 1u << 15,
 };
 
 struct CharClassTable {
-    uint8_t of[256];
+    uint16_t of[256];
     constexpr CharClassTable() : of()
     {
         for (int c = 32; c < 128; ++c)
@@ -57,6 +73,15 @@ struct CharClassTable {
             of[c] |= kLetter;
         for (int c = 'a'; c <= 'z'; ++c)
             of[c] |= kLetter;
+        of['-'] |= kDash;
+        of['"'] |= kQuote;
+        of[0] |= kNul;
+        of['\n'] |= kLineFeed;
+        of['('] |= kParen;
+        of[')'] |= kParen;
+        of[';'] |= kSemicolon;
+        of[':'] |= kColon;
+        of[','] |= kComma;
     }
 };
 
