@@ -23,6 +23,7 @@
 //   kSemicolon  ';'
 //   kColon      ':'
 //   kComma      ','
+//   kSafeSignal X, x, 0 and 1: the safe value of an entry in its usual form
 #ifndef BSCAN_CHARCLASSINTERNAL_H
 #define BSCAN_CHARCLASSINTERNAL_H
 
@@ -30,7 +31,7 @@
 
 namespace bscan_util {
 
-enum CharClass : uint16_t {
+enum CharClass : uint32_t {
     kSpace = 1u << 0,
     kCSpace = 1u << 1,
     kLineSpace = 1u << 2,
@@ -47,10 +48,11 @@ enum CharClass : uint16_t {
     kSemicolon = 1u << 13,
     kColon = 1u << 14,
     kComma = 1u << 15,
+    kSafeSignal = 1u << 16,
 };
 
 struct CharClassTable {
-    uint16_t of[256];
+    uint32_t of[256];
     constexpr CharClassTable() : of()
     {
         for (int c = 32; c < 128; ++c)
@@ -82,6 +84,8 @@ struct CharClassTable {
         of[';'] |= kSemicolon;
         of[':'] |= kColon;
         of[','] |= kComma;
+        for (int c : {'X', 'x', '0', '1'})
+            of[c] |= kSafeSignal;
     }
 };
 
