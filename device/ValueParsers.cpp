@@ -100,7 +100,7 @@ public:
         std::size_t i = m_current.offset + 1;
         while (i < n) {
             const char c = text[i];
-            const unsigned char kind = kCharacterClasses[static_cast<unsigned char>(c)];
+            const unsigned kind = CharacterClasses(c);
             if (kind & kBlankCharacter) {
                 ++i;
                 continue;
@@ -130,7 +130,7 @@ public:
             // The character and the run of field characters after it (text[n]
             // is '\0', a blank: the run stops at the end).
             ++i;
-            while (IsFieldCharacter(static_cast<unsigned char>(text[i])))
+            while (IsFieldCharacter(text[i]))
                 ++i;
             last = i;
             previousEnd = i;

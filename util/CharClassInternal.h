@@ -24,6 +24,11 @@
 //   kColon      ':'
 //   kComma      ','
 //   kSafeSignal X, x, 0 and 1: the safe value of an entry in its usual form
+//   kUnderscore '_'
+//   kDot        '.'
+//   kBracket    '[' and ']'
+//   kAmpersand  '&'
+//   kStar       '*'
 #ifndef BSCAN_CHARCLASSINTERNAL_H
 #define BSCAN_CHARCLASSINTERNAL_H
 
@@ -49,6 +54,11 @@ enum CharClass : uint32_t {
     kColon = 1u << 14,
     kComma = 1u << 15,
     kSafeSignal = 1u << 16,
+    kUnderscore = 1u << 17,
+    kDot = 1u << 18,
+    kBracket = 1u << 19,
+    kAmpersand = 1u << 20,
+    kStar = 1u << 21,
 };
 
 struct CharClassTable {
@@ -86,6 +96,12 @@ struct CharClassTable {
         of[','] |= kComma;
         for (int c : {'X', 'x', '0', '1'})
             of[c] |= kSafeSignal;
+        of['_'] |= kUnderscore;
+        of['.'] |= kDot;
+        of['['] |= kBracket;
+        of[']'] |= kBracket;
+        of['&'] |= kAmpersand;
+        of['*'] |= kStar;
     }
 };
 
