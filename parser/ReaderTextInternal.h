@@ -158,7 +158,7 @@ inline int ReaderAtoi(std::string_view text)
 
     const char* at = text.data();
     const char* const end = at + text.size();
-    while (at < end && (*at == ' ' || static_cast<unsigned char>(*at - '\t') <= '\r' - '\t'))
+    while (at < end && bscan_util::IsCSpace(*at))
         ++at;
     bool negative = false;
     if (at < end && (*at == '+' || *at == '-')) {
