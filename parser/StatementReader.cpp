@@ -454,7 +454,8 @@ int CompleteStatementWithOneOf(PhysicalLineSource& source, long long& lineNumber
                                std::string& statement, const char* terminators)
 {
     // One table look-up a character: find_first_of would search the whole
-    // set once for every character of the statement.
+    // set once for every character of the statement. The set is the
+    // caller's, so its table is made here, not kept in util/CharClassInternal.h.
     bool isTerminator[256] = {};
     for (const char* t = terminators ? terminators : ""; *t != '\0'; ++t)
         isTerminator[static_cast<unsigned char>(*t)] = true;
