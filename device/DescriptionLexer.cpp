@@ -4,13 +4,6 @@
 
 namespace bscan_device {
 
-namespace {
-
-inline bool IsWordChar(unsigned char c) { return kCharacterClasses[c] & kWordCharacter; }
-inline bool IsBlank(unsigned char c) { return kCharacterClasses[c] & kBlankCharacter; }
-
-}  // namespace
-
 void TokenizeFile(const std::string& text, std::vector<Token>& out)
 {
     const std::size_t n = text.size();
@@ -22,10 +15,10 @@ void TokenizeFile(const std::string& text, std::vector<Token>& out)
         if (c == '\n') {
             ++line;
             ++i;
-        } else if (IsBlank(c)) {
+        } else if (IsBlankCharacter(c)) {
             // The run of blanks up to the line's end, in one go.
             ++i;
-            while (i < n && text[i] != '\n' && IsBlank(static_cast<unsigned char>(text[i])))
+            while (i < n && text[i] != '\n' && IsBlankCharacter(text[i]))
                 ++i;
         } else if (c == '-' && i + 1 < n && text[i + 1] == '-') {
             const void* end = std::memchr(text.data() + i, '\n', n - i);
@@ -39,9 +32,9 @@ void TokenizeFile(const std::string& text, std::vector<Token>& out)
             out.push_back(Token{TokenKind::String, '"', start, i - start, line});
             if (i < n && text[i] == '"')
                 ++i;
-        } else if (IsWordChar(c)) {
+        } else if (IsWordCharacter(c)) {
             std::size_t start = i;
-            while (IsWordChar(static_cast<unsigned char>(text[i])))     // text[n] is '\0', no word character
+            while (IsWordCharacter(text[i]))     // text[n] is '\0', no word character
                 ++i;
             out.push_back(Token{TokenKind::Word, 0, start, i - start, line});
         } else if (c == ':' && i + 1 < n && text[i + 1] == '=') {

@@ -10,47 +10,30 @@
 #include <string_view>
 #include <vector>
 
+#include "util/CharClassInternal.h"
+
 namespace bscan_device {
 
 enum class TokenKind : unsigned char { Word, String, Symbol };
 
-// Character classes of the tokenizers, one table lookup each.
-enum : unsigned char {
-    kOtherCharacter = 0,
-    kBlankCharacter = 1,
-    kWordCharacter = 2,
-    kValueSymbolCharacter = 4,
-    kFieldBreakCharacter = 8,     // '(', ')' and ','
-};
-struct CharacterClassTable {
-    unsigned char classes[256];
-};
-constexpr CharacterClassTable MakeCharacterClasses()
-{
-    CharacterClassTable table{};
-    const char blanks[] = {' ', '\t', '\r', '\n', '\f', '\v', '\0'};
-    const char valueSymbols[] = {'(', ')', ',', ':', ';', '[', ']', '&', '*', '"'};
-    const char fieldBreaks[] = {'(', ')', ','};
-    for (char c : blanks)
-        table.classes[static_cast<unsigned char>(c)] |= kBlankCharacter;
-    for (int c = 0; c < 256; ++c)
-        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '.')
-            table.classes[c] |= kWordCharacter;
-    for (char c : valueSymbols)
-        table.classes[static_cast<unsigned char>(c)] |= kValueSymbolCharacter;
-    for (char c : fieldBreaks)
-        table.classes[static_cast<unsigned char>(c)] |= kFieldBreakCharacter;
-    return table;
-}
-// Made at compile time: a lookup is one load from a fixed address.
-inline constexpr CharacterClassTable kCharacterClassTable = MakeCharacterClasses();
-inline constexpr const unsigned char* kCharacterClasses = kCharacterClassTable.classes;   // 256 entries
-inline bool IsBlankCharacter(unsigned char c) { return kCharacterClasses[c] & kBlankCharacter; }
+// The tokenizers' classes, unions of the library's character classes:
+// blanks are white space as the C library's isspace has it plus NUL; a
+// word holds letters, digits, '_' and '.'; a string value's symbols are
+// ( ) , : ; [ ] & * and '"'; '(', ')' and ',' break a field.
+constexpr unsigned kBlankCharacter = bscan_util::kCSpace | bscan_util::kNul;
+constexpr unsigned kWordCharacter =
+    bscan_util::kLetter | bscan_util::kDigit | bscan_util::kUnderscore | bscan_util::kDot;
+constexpr unsigned kFieldBreakCharacter = bscan_util::kParen | bscan_util::kComma;
+constexpr unsigned kValueSymbolCharacter = kFieldBreakCharacter | bscan_util::kColon | bscan_util::kSemicolon |
+                                           bscan_util::kBracket | bscan_util::kAmpersand | bscan_util::kStar |
+                                           bscan_util::kQuote;
+
+// The classes of `c`, to test several at one look.
+inline unsigned CharacterClasses(char c) { return bscan_util::kCharClass.of[static_cast<unsigned char>(c)]; }
+inline bool IsBlankCharacter(char c) { return bscan_util::IsCharOf(c, kBlankCharacter); }
+inline bool IsWordCharacter(char c) { return bscan_util::IsCharOf(c, kWordCharacter); }
 // Neither a blank nor '(', ')', ',': a character inside a field's text.
-inline bool IsFieldCharacter(unsigned char c)
-{
-    return !(kCharacterClasses[c] & (kBlankCharacter | kFieldBreakCharacter));
-}
+inline bool IsFieldCharacter(char c) { return !bscan_util::IsCharOf(c, kBlankCharacter | kFieldBreakCharacter); }
 
 struct Token {
     TokenKind kind;
@@ -74,14 +57,14 @@ inline bool NextValueToken(const std::string& text, std::size_t& offset, Token& 
 {
     const std::size_t n = text.size();
     std::size_t i = offset;
-    while (i < n && IsBlankCharacter(static_cast<unsigned char>(text[i])))
+    while (i < n && IsBlankCharacter(text[i]))
         ++i;
     if (i >= n) {
         offset = n;
         return false;
     }
     const unsigned char c = static_cast<unsigned char>(text[i]);
-    if (kCharacterClasses[c] & kValueSymbolCharacter) {
+    if (bscan_util::IsCharOf(static_cast<char>(c), kValueSymbolCharacter)) {
         token = Token{TokenKind::Symbol, static_cast<char>(c), i, 1, 0};
         offset = i + 1;
         return true;
@@ -89,7 +72,7 @@ inline bool NextValueToken(const std::string& text, std::size_t& offset, Token& 
     // The word runs to a blank or a symbol; the '\0' a string holds after
     // its last character is a blank, so the run stops at the end.
     std::size_t start = i;
-    while (!(kCharacterClasses[static_cast<unsigned char>(text[i])] & (kBlankCharacter | kValueSymbolCharacter)))
+    while (!bscan_util::IsCharOf(text[i], kBlankCharacter | kValueSymbolCharacter))
         ++i;
     token = Token{TokenKind::Word, 0, start, i - start, 0};
     offset = i;

@@ -5,7 +5,6 @@
 // statements ended by ';'), not the core's reader, so it sees what the file
 // says even where the core stops or cuts.
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
@@ -13,6 +12,7 @@
 #include "device/DescriptionLexerInternal.h"
 #include "device/DeviceDescriptionInternal.h"
 #include "device/ValueParsersInternal.h"
+#include "util/CharClassInternal.h"
 
 namespace bscan_device {
 
@@ -229,7 +229,7 @@ void FileWalk::ReadDeclaration(std::size_t first, std::size_t end)
                 if (m_tokens[r].kind != TokenKind::Word)
                     continue;
                 std::string word = TokenText(m_text, m_tokens[r]);
-                if (!word.empty() && std::isdigit(static_cast<unsigned char>(word[0])))
+                if (!word.empty() && bscan_util::IsDigit(word[0]))
                     numbers.push_back(word.size() < 19 ? std::atoll(word.c_str()) : 0);
             }
             if (numbers.size() == 2) {
@@ -395,10 +395,10 @@ void FileWalk::ReadConstant()
 long long NumberOf(const std::string& text)
 {
     std::size_t b = text.find_first_not_of(" \t\r\n\"");
-    if (b == std::string::npos || !std::isdigit(static_cast<unsigned char>(text[b])))
+    if (b == std::string::npos || !bscan_util::IsDigit(text[b]))
         return -1;
     std::size_t e = b;
-    while (e < text.size() && std::isdigit(static_cast<unsigned char>(text[e])))
+    while (e < text.size() && bscan_util::IsDigit(text[e]))
         ++e;
     if (e - b > 18)
         return -1;

@@ -5,6 +5,7 @@
 #include "device/DescriptionLexerInternal.h"
 #include "device/DeviceDescriptionInternal.h"
 #include "device/ValueParsersInternal.h"
+#include "util/CharClassInternal.h"
 
 namespace bscan_device {
 
@@ -100,7 +101,7 @@ public:
         std::size_t i = m_current.offset + 1;
         while (i < n) {
             const char c = text[i];
-            const unsigned char kind = kCharacterClasses[static_cast<unsigned char>(c)];
+            const unsigned kind = CharacterClasses(c);
             if (kind & kBlankCharacter) {
                 ++i;
                 continue;
@@ -130,7 +131,7 @@ public:
             // The character and the run of field characters after it (text[n]
             // is '\0', a blank: the run stops at the end).
             ++i;
-            while (IsFieldCharacter(static_cast<unsigned char>(text[i])))
+            while (IsFieldCharacter(text[i]))
                 ++i;
             last = i;
             previousEnd = i;
@@ -250,7 +251,7 @@ void ReadCellEntries(JoinedValue& value, std::deque<std::string>& kept, std::vec
             const std::string_view port = entry.port;
             const std::size_t open = port.find('(');
             std::size_t nameEnd = open == std::string_view::npos ? port.size() : open;
-            while (nameEnd > 0 && (port[nameEnd - 1] == ' ' || port[nameEnd - 1] == '\t'))
+            while (nameEnd > 0 && bscan_util::IsBlank(port[nameEnd - 1]))
                 --nameEnd;
             entry.portName = port.substr(0, nameEnd);
             if (open != std::string_view::npos) {
@@ -258,9 +259,9 @@ void ReadCellEntries(JoinedValue& value, std::deque<std::string>& kept, std::vec
                 std::size_t to = port.find(')', from);
                 if (to == std::string_view::npos)
                     to = port.size();
-                while (from < to && (port[from] == ' ' || port[from] == '\t'))
+                while (from < to && bscan_util::IsBlank(port[from]))
                     ++from;
-                while (to > from && (port[to - 1] == ' ' || port[to - 1] == '\t'))
+                while (to > from && bscan_util::IsBlank(port[to - 1]))
                     --to;
                 entry.portIndex = Number(port, from, to - from);
             }
@@ -449,7 +450,7 @@ bool ReadIdcodePattern(const std::string& value, long long line, BScanIdcode& ou
 {
     std::string pattern;
     for (char c : value) {
-        if (c == ' ' || c == '\t' || c == '\r' || c == '\n')
+        if (bscan_util::IsSpace(c))
             continue;
         if (c == 'x')
             c = 'X';

@@ -111,21 +111,9 @@ struct ListedEntry {
 
 enum class SplitState { Between, Entry, AfterEntry, Comment };
 
-// The characters a comment's name keeps, by character: all but '-' and
-// white space (as ReaderIsWhiteSpace has it), 1 for those kept.
-struct CommentKeptTable {
-    unsigned char of[256];
-    constexpr CommentKeptTable() : of()
-    {
-        for (int c = 0; c < 256; ++c)
-            of[c] = kReaderWhiteSpace.of[c] || c == '-' ? 0 : 1;
-    }
-};
-
-constexpr CommentKeptTable kCommentKept;
-
-// Appends the characters of a comment's text that its name keeps: every
-// character is written and the end moves on past the kept ones.
+// Appends the characters of a comment's text that its name keeps (all but
+// white space and '-'): every character is written and the end moves on
+// past the kept ones.
 void AppendCommentText(std::string& comments, const char* text, size_t length)
 {
     const size_t oldSize = comments.size();
@@ -134,20 +122,15 @@ void AppendCommentText(std::string& comments, const char* text, size_t length)
     for (size_t i = 0; i < length; ++i) {
         const char c = text[i];
         *out = c;
-        out += kCommentKept.of[static_cast<unsigned char>(c)];
+        out += !bscan_util::IsCharOf(c, bscan_util::kSpace | bscan_util::kDash);
     }
     comments.resize(static_cast<size_t>(out - comments.data()));
-}
-
-inline bool IsBlank(const char* text, size_t at)
-{
-    return ReaderIsWhiteSpace(text[at]);
 }
 
 // The end of [start, end) with its trailing white space removed.
 inline size_t TrimmedEnd(const char* text, size_t start, size_t end)
 {
-    while (end > start && IsBlank(text, end - 1))
+    while (end > start && bscan_util::IsSpace(text[end - 1]))
         --end;
     return end;
 }
@@ -155,7 +138,7 @@ inline size_t TrimmedEnd(const char* text, size_t start, size_t end)
 // The start of [start, end) with its leading white space removed.
 inline size_t TrimmedStart(const char* text, size_t start, size_t end)
 {
-    while (start < end && IsBlank(text, start))
+    while (start < end && bscan_util::IsSpace(text[start]))
         ++start;
     return start;
 }
@@ -242,7 +225,7 @@ int SplitEntries(char* data, size_t size, const Presets& presets, std::vector<En
                 commentStart = comments.size();
                 afterComment = SplitState::AfterEntry;
                 state = SplitState::Comment;
-            } else if (!ReaderIsWhiteSpace(c)) {
+            } else if (!bscan_util::IsSpace(c)) {
                 return BSDL_ERR_BAD_VALUE;
             }
             break;

@@ -303,7 +303,7 @@ bool BeginsWithConstant(const char* raw, size_t end)
     static const char kWord[] = "constant";
     const size_t length = sizeof kWord - 1;
     size_t start = 0;
-    while (start < end && ReaderIsWhiteSpace(raw[start]))
+    while (start < end && bscan_util::IsSpace(raw[start]))
         ++start;
     return end - start >= length && std::memcmp(raw + start, kWord, length) == 0;
 }
@@ -379,7 +379,7 @@ int BScanParser::ReadPackageDB(char* path)
         // The value as text (up to a NUL byte, were there one), trimmed at
         // its end; the walk reads it in place.
         std::string_view value(buffer.GetText());
-        while (!value.empty() && ReaderIsWhiteSpace(value.back()))
+        while (!value.empty() && bscan_util::IsSpace(value.back()))
             value.remove_suffix(1);
         if (value.empty())
             return BSDL_OK;

@@ -61,7 +61,7 @@ private:
 
 inline size_t SkipWhiteSpace(std::string_view text, size_t offset)
 {
-    while (offset < text.size() && ReaderIsWhiteSpace(text[offset]))
+    while (offset < text.size() && bscan_util::IsSpace(text[offset]))
         ++offset;
     return offset;
 }
@@ -69,7 +69,7 @@ inline size_t SkipWhiteSpace(std::string_view text, size_t offset)
 inline std::string_view TrimEnd(std::string_view text)
 {
     size_t length = text.size();
-    while (length > 0 && ReaderIsWhiteSpace(text[length - 1]))
+    while (length > 0 && bscan_util::IsSpace(text[length - 1]))
         --length;
     return text.substr(0, length);
 }

@@ -52,7 +52,7 @@ inline std::string_view After(std::string_view text, size_t at)
 inline std::string_view TrimFront(std::string_view text)
 {
     size_t start = 0;
-    while (start < text.size() && ReaderIsWhiteSpace(text[start]))
+    while (start < text.size() && bscan_util::IsSpace(text[start]))
         ++start;
     return text.substr(start);
 }
@@ -60,32 +60,19 @@ inline std::string_view TrimFront(std::string_view text)
 inline std::string_view TrimBack(std::string_view text)
 {
     size_t length = text.size();
-    while (length > 0 && ReaderIsWhiteSpace(text[length - 1]))
+    while (length > 0 && bscan_util::IsSpace(text[length - 1]))
         --length;
     return text.substr(0, length);
 }
 
-// The characters that end a word of a declaration: blank, tab and newline
-// (a carriage return does not separate), one table lookup per character.
-struct SeparatorTable {
-    bool of[256];
-    constexpr SeparatorTable() : of()
-    {
-        of[static_cast<unsigned char>(' ')] = true;
-        of[static_cast<unsigned char>('\t')] = true;
-        of[static_cast<unsigned char>('\n')] = true;
-    }
-};
-
-constexpr SeparatorTable kSeparator;
-
-// The first blank, tab or newline.
+// The first blank, tab or newline (a carriage return does not end a word
+// of a declaration).
 inline size_t FindSeparator(std::string_view text)
 {
     const char* data = text.data();
     const size_t size = text.size();
     for (size_t i = 0; i < size; ++i) {
-        if (kSeparator.of[static_cast<unsigned char>(data[i])])
+        if (bscan_util::IsSeparator(data[i]))
             return i;
     }
     return std::string_view::npos;
@@ -209,7 +196,7 @@ void ForEachName(std::string_view list, Named named)
     ReaderForEachEither(data, 0, size, ',', ',', [&](size_t comma) {
         named(TrimBack(list.substr(start, comma - start)));
         start = comma + 1;
-        while (start < size && ReaderIsWhiteSpace(data[start]))
+        while (start < size && bscan_util::IsSpace(data[start]))
             ++start;
         return true;
     });
@@ -271,24 +258,11 @@ bool RoomFor(size_t length, std::string& declaration)
 }
 
 // The stops of the walk over the usual declaration: white space, the
-// list's separators, the parentheses (which only other forms hold) and the
-// ';' end a name; white space, the parentheses and the ';' end the mode
-// word. The usual line ends with ';', so every walk stops within it.
-struct UsualStopTable {
-    bool name[256];
-    bool mode[256];
-    constexpr UsualStopTable() : name(), mode()
-    {
-        for (char c : {' ', '\t', '\r', '\n', '(', ')', ';'}) {
-            name[static_cast<unsigned char>(c)] = true;
-            mode[static_cast<unsigned char>(c)] = true;
-        }
-        name[static_cast<unsigned char>(':')] = true;
-        name[static_cast<unsigned char>(',')] = true;
-    }
-};
-
-constexpr UsualStopTable kUsualStop;
+// parentheses (which only other forms hold) and the ';' end the mode word;
+// the list's separators ':' and ',' also end a name. The usual line ends
+// with ';', so every walk stops within it.
+constexpr unsigned kUsualModeStop = bscan_util::kSpace | bscan_util::kParen | bscan_util::kSemicolon;
+constexpr unsigned kUsualNameStop = kUsualModeStop | bscan_util::kColon | bscan_util::kComma;
 
 // The usual declaration, one name and a scalar type ending the line with
 // ';' and no parenthesis anywhere (`NAME : mode bit;`), cut in one walk:
@@ -312,32 +286,32 @@ bool CutUsualDeclaration(const char* text, size_t size, UsualCut& cut)
         return false;
     // Each walk ends at the closing ';' at the latest.
     size_t at = 0;
-    while (!kUsualStop.name[static_cast<unsigned char>(text[at])])
+    while (!bscan_util::IsCharOf(text[at], kUsualNameStop))
         ++at;
     if (at == 0)
         return false;
     cut.nameEnd = at;
-    while (ReaderIsWhiteSpace(text[at]))
+    while (bscan_util::IsSpace(text[at]))
         ++at;
     if (text[at] != ':')
         return false;
     ++at;
-    while (ReaderIsWhiteSpace(text[at]))
+    while (bscan_util::IsSpace(text[at]))
         ++at;
     cut.modeStart = at;
-    while (!kUsualStop.mode[static_cast<unsigned char>(text[at])])
+    while (!bscan_util::IsCharOf(text[at], kUsualModeStop))
         ++at;
     // The mode word ends at a blank, tab or newline (a carriage return in
     // it, a parenthesis or a missing type are other forms).
     const char stop = text[at];
-    if ((stop != ' ' && stop != '\t' && stop != '\n') || at >= kUsualRoom)
+    if (!bscan_util::IsSeparator(stop) || at >= kUsualRoom)
         return false;
     cut.modeEnd = at;
     // The type: scalar, without a parenthesis.
     if (ReaderFindEither(text, at + 1, size, '(', ')') != size)
         return false;
     size_t typeStart = at + 1;
-    while (ReaderIsWhiteSpace(text[typeStart]))
+    while (bscan_util::IsSpace(text[typeStart]))
         ++typeStart;
     const std::string_view type(text + typeStart, size - typeStart);
     return type.size() < sizeof "bit_vector" - 1 || !HoldsBitVector(type);

@@ -21,6 +21,7 @@
 #include "util/KString.h"
 #include "util/Platform.h"
 #include "util/AccelerateInternal.h"
+#include "util/CharClassInternal.h"
 
 // The byte searches' accelerator: 16 bytes a look where the processor has
 // SSE2, unless the accelerators are compiled out (BSCAN_PLAIN); at run time
@@ -56,27 +57,6 @@ inline unsigned ReaderLowestBit(unsigned mask)
     }
     return index;
 #endif
-}
-
-// The white space of the text helpers (blank, tab, carriage return, line
-// feed), as KIsWhiteSpace has it, inline for the per-character loops of the
-// readers: one look into a table of the 256 byte values.
-struct ReaderWhiteSpaceTable {
-    bool of[256];
-    constexpr ReaderWhiteSpaceTable() : of()
-    {
-        of[static_cast<unsigned char>(' ')] = true;
-        of[static_cast<unsigned char>('\t')] = true;
-        of[static_cast<unsigned char>('\r')] = true;
-        of[static_cast<unsigned char>('\n')] = true;
-    }
-};
-
-inline constexpr ReaderWhiteSpaceTable kReaderWhiteSpace{};
-
-inline bool ReaderIsWhiteSpace(char c)
-{
-    return kReaderWhiteSpace.of[static_cast<unsigned char>(c)];
 }
 
 #if BSCAN_READER_SSE2
@@ -178,7 +158,7 @@ inline int ReaderAtoi(std::string_view text)
 
     const char* at = text.data();
     const char* const end = at + text.size();
-    while (at < end && (*at == ' ' || static_cast<unsigned char>(*at - '\t') <= '\r' - '\t'))
+    while (at < end && bscan_util::IsCSpace(*at))
         ++at;
     bool negative = false;
     if (at < end && (*at == '+' || *at == '-')) {

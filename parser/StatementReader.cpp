@@ -134,7 +134,7 @@ namespace {
 // space before it stripped.
 inline size_t CommentEnd(const char* raw, size_t at, size_t end)
 {
-    while (end > at && ReaderIsWhiteSpace(raw[end - 1]))
+    while (end > at && bscan_util::IsSpace(raw[end - 1]))
         --end;
     return end;
 }
@@ -143,9 +143,9 @@ inline size_t CommentEnd(const char* raw, size_t at, size_t end)
 // is left.
 inline bool StripWhiteSpace(const char* raw, size_t& start, size_t& end)
 {
-    while (start < end && ReaderIsWhiteSpace(raw[start]))
+    while (start < end && bscan_util::IsSpace(raw[start]))
         ++start;
-    while (end > start && ReaderIsWhiteSpace(raw[end - 1]))
+    while (end > start && bscan_util::IsSpace(raw[end - 1]))
         --end;
     return end > start;
 }
@@ -260,24 +260,12 @@ inline size_t FindPieceStop(const char* text, size_t from, size_t end)
 #endif
     for (; from < end; ++from) {
         const char c = text[from];
-        if (c == '"' || c == '-' || c == '\n' || c == '\0')
+        if (bscan_util::IsCharOf(c, bscan_util::kQuote | bscan_util::kDash | bscan_util::kLineFeed | bscan_util::kNul))
             return from;
     }
     return end;
 }
 
-inline bool IsBlankOrTab(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-// A blank, tab or carriage return: white space that does not end a line.
-inline bool IsLineSpace(char c)
-{
-    const uint64_t kLineSpace = uint64_t{1} << ' ' | uint64_t{1} << '\t' | uint64_t{1} << '\r';
-    const unsigned char u = static_cast<unsigned char>(c);
-    return u <= ' ' && (kLineSpace >> u & 1) != 0;
-}
 
 // Takes the value's lines that are in the plainest form of a piece's line
 // straight out of the bytes the source holds, one after another: white
@@ -309,7 +297,7 @@ bool TakePlainPieces(PhysicalLineSource& source, long long& lineNumber, KByteBuf
         while (!last) {
             const size_t limit = count - line < kLongestRead ? count : line + kLongestRead;
             size_t at = line;
-            while (at < limit && IsLineSpace(text[at]))
+            while (at < limit && bscan_util::IsLineSpace(text[at]))
                 ++at;
             if (at == limit)
                 break;
@@ -339,19 +327,19 @@ bool TakePlainPieces(PhysicalLineSource& source, long long& lineNumber, KByteBuf
                 closesValue = false;
             } else {
                 at = close + 1;
-                while (at < limit && IsBlankOrTab(text[at]))
+                while (at < limit && bscan_util::IsBlank(text[at]))
                     ++at;
                 if (at == limit || (text[at] != '&' && text[at] != ';'))
                     break;
                 closesValue = text[at] == ';' && !std::memchr(text + open + 1, ';', close - open - 1);
                 ++at;
-                while (at < limit && IsBlankOrTab(text[at]))
+                while (at < limit && bscan_util::IsBlank(text[at]))
                     ++at;
                 if (limit - at > 2 && text[at] == '-' && text[at + 1] == '-') {
                     dash = at;
                     at = ReaderFindEither(text, at + 2, limit, '\n', '\0');
                 } else {
-                    while (at < limit && IsLineSpace(text[at]))
+                    while (at < limit && bscan_util::IsLineSpace(text[at]))
                         ++at;
                 }
                 if (at == limit || text[at] != '\n')
@@ -360,10 +348,10 @@ bool TakePlainPieces(PhysicalLineSource& source, long long& lineNumber, KByteBuf
             }
 
             size_t first = open + 1;
-            while (first < close && ReaderIsWhiteSpace(text[first]))
+            while (first < close && bscan_util::IsSpace(text[first]))
                 ++first;
             size_t stop = close;
-            while (stop > first && ReaderIsWhiteSpace(text[stop - 1]))
+            while (stop > first && bscan_util::IsSpace(text[stop - 1]))
                 --stop;
             size_t commentLength = 0;
             if (dash != 0 && keepComments) {
@@ -466,7 +454,8 @@ int CompleteStatementWithOneOf(PhysicalLineSource& source, long long& lineNumber
                                std::string& statement, const char* terminators)
 {
     // One table look-up a character: find_first_of would search the whole
-    // set once for every character of the statement.
+    // set once for every character of the statement. The set is the
+    // caller's, so its table is made here, not kept in util/CharClassInternal.h.
     bool isTerminator[256] = {};
     for (const char* t = terminators ? terminators : ""; *t != '\0'; ++t)
         isTerminator[static_cast<unsigned char>(*t)] = true;
@@ -498,7 +487,7 @@ int GatherStringValue(PhysicalLineSource& source, long long& lineNumber, const c
             std::string_view piece(statement);
             const size_t close = piece.find('"');
             piece = piece.substr(0, close == std::string_view::npos ? 0 : close);
-            while (!piece.empty() && ReaderIsWhiteSpace(piece.back()))
+            while (!piece.empty() && bscan_util::IsSpace(piece.back()))
                 piece.remove_suffix(1);
             if (EndsAtFirstSemicolon(statement)) {
                 buffer->WriteData(piece.data(), piece.size());
@@ -550,7 +539,7 @@ int GatherStringValue(PhysicalLineSource& source, long long& lineNumber, const c
             const size_t quote = view.front() == '"' ? 0 : view.find('"');
             if (quote != std::string_view::npos)
                 view.remove_prefix(quote + 1);
-            while (!view.empty() && ReaderIsWhiteSpace(view.front()))
+            while (!view.empty() && bscan_util::IsSpace(view.front()))
                 view.remove_prefix(1);
             if (!HoldsPieceEnd(view)) {
                 rest.assign(view);
@@ -563,7 +552,7 @@ int GatherStringValue(PhysicalLineSource& source, long long& lineNumber, const c
             // space removed.
             const size_t close = view.find('"');
             size_t length = close == std::string_view::npos ? 0 : close;
-            while (length > 0 && ReaderIsWhiteSpace(view[length - 1]))
+            while (length > 0 && bscan_util::IsSpace(view[length - 1]))
                 --length;
             KByteBufferPieces::Append(*buffer, view.data(), length, comment, commentLength);
             if (EndsAtFirstSemicolon(view))

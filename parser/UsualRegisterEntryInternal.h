@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "util/CharClassInternal.h"
 #include "util/CompilerInternal.h"
 #include "model/CellVocabularyInternal.h"
 #include "model/Signals.h"
@@ -19,6 +20,8 @@
 #include "parser/RegisterValueWordsInternal.h"
 
 namespace boundary_register {
+
+using bscan_util::IsDigit;
 
 const size_t kNoComment = static_cast<size_t>(-1);
 
@@ -47,53 +50,23 @@ struct Presets {
     int count;
 };
 
-// The characters skipped between entries (NUL, '"' and white space), one
-// table lookup per character.
-struct SkippedTable {
-    bool of[256];
-    constexpr SkippedTable() : of()
-    {
-        of[0] = true;
-        of[static_cast<unsigned char>('"')] = true;
-        of[static_cast<unsigned char>(' ')] = true;
-        of[static_cast<unsigned char>('\t')] = true;
-        of[static_cast<unsigned char>('\r')] = true;
-        of[static_cast<unsigned char>('\n')] = true;
-    }
-};
-
-constexpr SkippedTable kSkipped;
+// The characters skipped between entries: NUL, '"' and white space.
 
 inline bool IsSkipped(char c)
 {
-    return kSkipped.of[static_cast<unsigned char>(c)];
+    return bscan_util::IsCharOf(c, bscan_util::kSpace | bscan_util::kQuote | bscan_util::kNul);
 }
 
 #if !defined(BSCAN_PLAIN)
 
-// The safe values of one character, as usual entries write them (X, x, 1
-// or 0), by character: the value plus one, 0 for any other character.
-struct SafeCharTable {
-    unsigned char of[256];
-    constexpr SafeCharTable() : of()
-    {
-        of[static_cast<unsigned char>('X')] = SIGNAL_X + 1;
-        of[static_cast<unsigned char>('x')] = SIGNAL_X + 1;
-        of[static_cast<unsigned char>('1')] = SIGNAL_HIGH + 1;
-        of[static_cast<unsigned char>('0')] = SIGNAL_LOW + 1;
-    }
-};
-
-constexpr SafeCharTable kSafeChars;
-
-// A safe value of one character, as usual entries write it, told by one
-// table lookup.
+// A safe value of one character, as usual entries write it: X or x, or
+// 1 or 0 (SIGNAL_HIGH and SIGNAL_LOW are those digits' values).
+static_assert(SIGNAL_LOW == 0 && SIGNAL_HIGH == 1, "a safe digit's value is the digit");
 inline bool ConvertSafeChar(char c, eSignal& value)
 {
-    const unsigned entry = kSafeChars.of[static_cast<unsigned char>(c)];
-    if (entry == 0)
+    if (!bscan_util::IsCharOf(c, bscan_util::kSafeSignal))
         return false;
-    value = static_cast<eSignal>(entry - 1);
+    value = bscan_util::IsDigit(c) ? static_cast<eSignal>(c - '0') : SIGNAL_X;
     return true;
 }
 
@@ -122,11 +95,6 @@ inline size_t WordEnd(const char* text, size_t at)
     while (IsWordChar(text[at]))
         ++at;
     return at;
-}
-
-inline bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
 }
 
 // A control cell number: mostly a few digits, or -1.

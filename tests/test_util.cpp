@@ -7,6 +7,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "device/DescriptionLexerInternal.h"
 #include "parser/BScanReturnCodes.h"
 #include "util/CharClassInternal.h"
 #include "util/ErrorHandler.h"
@@ -88,6 +89,36 @@ TEST(UtilCharClass, EachClassHoldsExactlyItsBytes)
         EXPECT_EQ(IsLetter(c), (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z'));
         EXPECT_EQ(IsText(c), b == 9 || b == 10 || b == 13 || (b >= 32 && b <= 127));
         EXPECT_EQ(IsCharOf(c, kDigit | kLetter), IsDigit(c) || IsLetter(c));
+    }
+}
+
+// The single-character bits the readers build their sets from, each
+// against its bytes, and the unions the light pass's tokenizers use
+// against the sets they were first written with.
+TEST(UtilCharClass, PunctuationBitsAndReaderUnions)
+{
+    using namespace bscan_util;
+    const struct {
+        unsigned bit;
+        const char* bytes;
+    } singles[] = {
+        {kDash, "-"}, {kQuote, "\""}, {kLineFeed, "\n"}, {kParen, "()"}, {kSemicolon, ";"},
+        {kColon, ":"}, {kComma, ","}, {kSafeSignal, "Xx01"}, {kUnderscore, "_"}, {kDot, "."},
+        {kBracket, "[]"}, {kAmpersand, "&"}, {kStar, "*"},
+    };
+    for (int b = 0; b < 256; ++b) {
+        const char c = static_cast<char>(b);
+        SCOPED_TRACE(b);
+        for (const auto& single : singles)
+            EXPECT_EQ(IsCharOf(c, single.bit), b != 0 && std::strchr(single.bytes, b) != nullptr);
+        EXPECT_EQ(IsCharOf(c, kNul), b == 0);
+        const bool cSpace = b == ' ' || (b >= '\t' && b <= '\r');
+        EXPECT_EQ(bscan_device::IsBlankCharacter(c), cSpace || b == 0);
+        EXPECT_EQ(bscan_device::IsWordCharacter(c),
+                  (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') || b == '_' || b == '.');
+        EXPECT_EQ(IsCharOf(c, bscan_device::kValueSymbolCharacter),
+                  b != 0 && std::strchr("(),:;[]&*\"", b) != nullptr);
+        EXPECT_EQ(bscan_device::IsFieldCharacter(c), !(cSpace || b == 0 || b == '(' || b == ')' || b == ','));
     }
 }
 

@@ -15,6 +15,20 @@
 //   kLetter     A to Z and a to z
 //   kText       the characters a BSDL file may hold: tab, line feed,
 //               carriage return and the bytes 32 to 127
+//   kDash       '-' (a comment's name drops it with white space)
+//   kQuote      '"'
+//   kNul        the NUL byte
+//   kLineFeed   line feed alone
+//   kParen      '(' and ')'
+//   kSemicolon  ';'
+//   kColon      ':'
+//   kComma      ','
+//   kSafeSignal X, x, 0 and 1: the safe value of an entry in its usual form
+//   kUnderscore '_'
+//   kDot        '.'
+//   kBracket    '[' and ']'
+//   kAmpersand  '&'
+//   kStar       '*'
 #ifndef BSCAN_CHARCLASSINTERNAL_H
 #define BSCAN_CHARCLASSINTERNAL_H
 
@@ -22,7 +36,7 @@
 
 namespace bscan_util {
 
-enum CharClass : uint8_t {
+enum CharClass : uint32_t {
     kSpace = 1u << 0,
     kCSpace = 1u << 1,
     kLineSpace = 1u << 2,
@@ -31,10 +45,24 @@ enum CharClass : uint8_t {
     kDigit = 1u << 5,
     kLetter = 1u << 6,
     kText = 1u << 7,
+    kDash = 1u << 8,
+    kQuote = 1u << 9,
+    kNul = 1u << 10,
+    kLineFeed = 1u << 11,
+    kParen = 1u << 12,
+    kSemicolon = 1u << 13,
+    kColon = 1u << 14,
+    kComma = 1u << 15,
+    kSafeSignal = 1u << 16,
+    kUnderscore = 1u << 17,
+    kDot = 1u << 18,
+    kBracket = 1u << 19,
+    kAmpersand = 1u << 20,
+    kStar = 1u << 21,
 };
 
 struct CharClassTable {
-    uint8_t of[256];
+    uint32_t of[256];
     constexpr CharClassTable() : of()
     {
         for (int c = 32; c < 128; ++c)
@@ -57,6 +85,23 @@ struct CharClassTable {
             of[c] |= kLetter;
         for (int c = 'a'; c <= 'z'; ++c)
             of[c] |= kLetter;
+        of['-'] |= kDash;
+        of['"'] |= kQuote;
+        of[0] |= kNul;
+        of['\n'] |= kLineFeed;
+        of['('] |= kParen;
+        of[')'] |= kParen;
+        of[';'] |= kSemicolon;
+        of[':'] |= kColon;
+        of[','] |= kComma;
+        for (int c : {'X', 'x', '0', '1'})
+            of[c] |= kSafeSignal;
+        of['_'] |= kUnderscore;
+        of['.'] |= kDot;
+        of['['] |= kBracket;
+        of[']'] |= kBracket;
+        of['&'] |= kAmpersand;
+        of['*'] |= kStar;
     }
 };
 
