@@ -22,23 +22,18 @@ KByteBuffer& KByteBuffer::operator=(const KByteBuffer& other)
 }
 
 KByteBuffer::KByteBuffer(KByteBuffer&& other) noexcept
-    : m_bytes(other.m_bytes), m_size(other.m_size), m_capacity(other.m_capacity)
+    : m_bytes(std::exchange(other.m_bytes, nullptr)), m_size(std::exchange(other.m_size, 0)),
+      m_capacity(std::exchange(other.m_capacity, 0))
 {
-    other.m_bytes = nullptr;
-    other.m_size = 0;
-    other.m_capacity = 0;
 }
 
 KByteBuffer& KByteBuffer::operator=(KByteBuffer&& other) noexcept
 {
     if (this != &other) {
         std::free(m_bytes);
-        m_bytes = other.m_bytes;
-        m_size = other.m_size;
-        m_capacity = other.m_capacity;
-        other.m_bytes = nullptr;
-        other.m_size = 0;
-        other.m_capacity = 0;
+        m_bytes = std::exchange(other.m_bytes, nullptr);
+        m_size = std::exchange(other.m_size, 0);
+        m_capacity = std::exchange(other.m_capacity, 0);
     }
     return *this;
 }

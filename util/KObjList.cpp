@@ -6,17 +6,9 @@
 
 KObjList::KObjList() : m_items(m_inline), m_count(0), m_capacity(kInlineCount), m_inline() {}
 
-KObjList::KObjList(const KObjList& other)
-    : KObject(other), m_items(m_inline), m_count(0), m_capacity(kInlineCount), m_inline()
+KObjList::KObjList(const KObjList& other) : KObjList()
 {
-    if (other.m_count > kInlineCount) {
-        m_items = new KObject*[static_cast<size_t>(other.m_count)];
-        m_capacity = other.m_count;
-    }
-    if (other.m_count > 0) {
-        std::memcpy(m_items, other.m_items, sizeof(KObject*) * static_cast<size_t>(other.m_count));
-    }
-    m_count = other.m_count;
+    *this = other;
 }
 
 // On std::bad_alloc the list stays as it was.
@@ -26,12 +18,7 @@ KObjList& KObjList::operator=(const KObjList& other)
         return *this;
     }
     if (other.m_count > m_capacity) {
-        KObject** items = new KObject*[static_cast<size_t>(other.m_count)];
-        if (m_items != m_inline) {
-            delete[] m_items;
-        }
-        m_items = items;
-        m_capacity = other.m_count;
+        Reallocate(other.m_count);
     }
     KObject::operator=(other);
     if (other.m_count > 0) {
@@ -48,20 +35,25 @@ KObjList::~KObjList()
     }
 }
 
+// A heap array of `capacity` pointers holding the ones held so far.
+void KObjList::Reallocate(int capacity)
+{
+    KObject** items = new KObject*[static_cast<size_t>(capacity)];
+    std::memcpy(items, m_items, sizeof(KObject*) * static_cast<size_t>(m_count));
+    if (m_items != m_inline) {
+        delete[] m_items;
+    }
+    m_items = items;
+    m_capacity = capacity;
+}
+
 void KObjList::AddTail(KObject* obj)
 {
     if (m_count == m_capacity) {
         if (m_capacity > (1 << 29)) {
             throw std::bad_alloc();  // the count would leave int's range
         }
-        int capacity = m_capacity * 2;
-        KObject** items = new KObject*[static_cast<size_t>(capacity)];
-        std::memcpy(items, m_items, sizeof(KObject*) * static_cast<size_t>(m_count));
-        if (m_items != m_inline) {
-            delete[] m_items;
-        }
-        m_items = items;
-        m_capacity = capacity;
+        Reallocate(m_capacity * 2);
     }
     m_items[m_count++] = obj;
 }

@@ -27,6 +27,8 @@ public:
 private:
     static const int kInlineCount = 2;
 
+    void Reallocate(int capacity);
+
     KObject** m_items;                              // m_inline or a heap array
     int m_count;
     int m_capacity;

@@ -1,9 +1,11 @@
-// Working directory, case-insensitive comparison and in-place case
-// conversion for POSIX systems and Windows.
+// Working directory, case-insensitive comparison and case conversion for
+// POSIX systems and Windows.
 #include "util/Platform.h"
 
 #include <cerrno>
 #include <vector>
+
+#include "util/AsciiCaseInternal.h"
 
 #ifdef _WIN32
 #  include <direct.h>
@@ -12,20 +14,6 @@
 #  include <strings.h>
 #  include <unistd.h>
 #endif
-
-namespace {
-
-char AsciiUpper(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-char AsciiLower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-}  // namespace
 
 namespace bscan_platform {
 
@@ -71,34 +59,10 @@ int CompareNoCase(const char* a, const char* b)
 #endif
 }
 
-char* ToUpper(char* text)
-{
-    if (text) {
-        for (char* p = text; *p; ++p)
-            *p = AsciiUpper(*p);
-    }
-    return text;
-}
-
-char* ToLower(char* text)
-{
-    if (text) {
-        for (char* p = text; *p; ++p)
-            *p = AsciiLower(*p);
-    }
-    return text;
-}
-
 void ToUpper(std::string& text)
 {
     for (char& c : text)
-        c = AsciiUpper(c);
-}
-
-void ToLower(std::string& text)
-{
-    for (char& c : text)
-        c = AsciiLower(c);
+        c = bscan_text::UpperChar(c);
 }
 
 }  // namespace bscan_platform

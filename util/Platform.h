@@ -1,5 +1,5 @@
 // Thin platform layer: working directory, case-insensitive comparison and
-// in-place case conversion, so the rest of the code stays portable.
+// case conversion, so the rest of the code stays portable.
 // Internal to the library: neither exported nor installed.
 #ifndef BSCAN_PLATFORM_H
 #define BSCAN_PLATFORM_H
@@ -15,11 +15,8 @@ bool GetWorkingDir(std::string& dir);
 bool ChangeDir(const char* dir);
 // Byte-wise comparison ignoring ASCII case (like _stricmp / strcasecmp).
 int CompareNoCase(const char* a, const char* b);
-// In-place ASCII case conversion (like _strupr / _strlwr); return `text`.
-char* ToUpper(char* text);
-char* ToLower(char* text);
+// In-place ASCII case conversion (like _strupr).
 void ToUpper(std::string& text);
-void ToLower(std::string& text);
 
 // The eight bytes of `word` with a-z upper-cased, all at once: a byte's
 // top bit is set in `atLeastA` when its low seven bits are 'a' or above,
