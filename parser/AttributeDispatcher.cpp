@@ -1,34 +1,24 @@
 // The attribute dispatcher: every body line that begins with "attribute"
-// comes here. The statement's head is gathered up to the line holding
-// " is ", the attribute it names is recognised and the statement is handed,
-// head and all, to that attribute's reader; any other attribute is skipped
-// up to its ';'.
+// comes here. The head is gathered up to the line holding " is ", and the
+// statement, head and all, goes to the reader of the attribute it names;
+// any other attribute is skipped up to its ';'.
 //
-// Recognition is in two steps. First the head is searched, case-sensitively,
-// for the keywords below in this order; the first one that occurs anywhere
-// in the head selects the branch, wherever it stands. Then the attribute's
-// name (the word after "attribute") must equal that keyword exactly.
-//
-// A head in which a keyword occurs but whose attribute name is another word
-// (an entity named after a keyword, with an attribute this library does not
-// read) is skipped up to its ';' exactly like an unrecognised attribute, so
-// the rest of the statement never reaches the entity reader as lines of
-// their own.
+// The head is searched, case-sensitively, for the keywords below in their
+// order; the first that occurs anywhere in it selects the branch. The
+// attribute's name (the word after "attribute") must then equal that
+// keyword exactly, or the statement is skipped up to its ';' like an
+// unrecognised one, so that its rest never reaches the entity reader.
 //
 // The instruction register description is made at the first attribute
-// statement of all, read or skipped; the register access description at the
-// first head that selects the REGISTER_ACCESS branch. When there is no
-// memory for one, it stays absent and the readers that need it answer with
-// their own codes.
+// statement of all, the register access description at the first head that
+// selects the REGISTER_ACCESS branch; without memory for one it stays
+// absent and the readers that need it answer with their own codes. The pin
+// map reader's result is not passed on: a pin map string that cannot be
+// read leaves the ports without pins but does not stop the reading.
 //
-// The pin-map reader's result is not passed on: a pin map string that
-// cannot be read leaves the ports without pins but does not stop the
-// reading.
-//
-// The whole head is handed to the reader, including the blank added after
-// the first line: a string value that stands whole on that line (closing
-// quote and ';' included) is therefore followed by a blank, and the string
-// value reader goes on reading lines after it until one ends a piece.
+// The blank added after the first line is handed on too: a string value
+// standing whole on that line is followed by it, and the string value
+// reader reads on after it until a line ends a piece.
 #include <new>
 
 #include "parser/BScanParser.h"

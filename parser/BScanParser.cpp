@@ -1,18 +1,11 @@
 // The parser object: construction, deep copies, destruction, the shared
 // input stream, file handling, Reset, accessors and ProcessException.
 //
-// Decisions of this implementation:
-// - Copies are deep: a copied or assigned parser owns its own pin map,
-//   descriptions, package list, error handler, presets and texts. Should
-//   memory run out while copying, the parts that could not be copied stay
-//   empty (null) rather than shared.
-// - SetDefaultDir saves the working directory with a buffer that grows to
-//   the path's length, so any path length is handled. When the working
-//   directory cannot be read at all, the directory is not entered (there
-//   would be no way back) and the result is BSDL_ERR_DIRECTORY.
-// - Initialize when Reset could not make an error handler: the parser goes
-//   on without messages; the message file is not loaded and the result
-//   is 0.
+// Should memory run out while copying a parser, the parts that could not
+// be copied stay empty (null) rather than shared. SetDefaultDir handles a
+// working directory of any length; when it cannot be read, the directory
+// is not entered (there would be no way back) and the result is
+// BSDL_ERR_DIRECTORY.
 #include "parser/BScanParser.h"
 
 #include <cstdio>
@@ -199,13 +192,10 @@ void BScanParser::ReleaseAll()
     m_pinMap = nullptr;
     delete[] m_componentName;
     m_componentName = nullptr;
-    ClearBuffers();
-    if (m_packagePinMaps) {
-        while (!m_packagePinMaps->IsEmpty())
-            delete m_packagePinMaps->RemoveTail();
-        delete m_packagePinMaps;
-        m_packagePinMaps = nullptr;
-    }
+    delete m_errorHandler;
+    m_errorHandler = nullptr;
+    DeletePackages(m_packagePinMaps);
+    m_packagePinMaps = nullptr;
     delete[] m_presetValues;
     m_presetValues = nullptr;
     delete[] m_presetMask;
@@ -221,10 +211,13 @@ void BScanParser::ReleaseAll()
     m_columnNumber = 0;
 }
 
-void BScanParser::ClearBuffers()
+void BScanParser::DeletePackages(KObjList* packages)
 {
-    delete m_errorHandler;
-    m_errorHandler = nullptr;
+    if (!packages)
+        return;
+    while (!packages->IsEmpty())
+        delete packages->RemoveTail();
+    delete packages;
 }
 
 // --- the shared input stream and file handling -------------------------
@@ -300,7 +293,6 @@ int BScanParser::Initialize(const char* bsdlFile, const char* defaultDir)
     if (result < 0)
         return result;
 
-    // Without an error handler the parser works on without messages.
     if (!m_errorHandler)
         return BSDL_OK;
     m_errorHandler->SetDefaultDir(defaultDir);
@@ -311,7 +303,7 @@ int BScanParser::Reset()
 {
     m_lineNumber = 0;
     m_columnNumber = 0;
-    ClearBuffers();
+    delete m_errorHandler;
     m_errorHandler = new (std::nothrow) ErrorHandler;
     return BSDL_OK;
 }
@@ -406,46 +398,13 @@ int BScanParser::ProcessException(int id, unsigned long subId, const char* text)
         }
         const ErrorElement* element = m_errorHandler->GetErrorElement(
             static_cast<uint16_t>(id), static_cast<uint16_t>(subId));
-        if (!element) {
-            if (!FormatTwoNumbers(message, "XML Parser Error At Line %d, Column %d.", line, column))
-                return -1;
-            m_errorHandler->SetErrorOccured(message.c_str());
-            return -1;
-        }
-        const char* format = element->GetErrorMessage();
+        const char* format =
+            element ? element->GetErrorMessage() : "XML Parser Error At Line %d, Column %d.";
         if (!FormatTwoNumbers(message, format ? format : "", line, column))
             return -1;
         m_errorHandler->SetErrorOccured(message.c_str());
-        return static_cast<int>(element->GetResultNumber());
+        return element ? static_cast<int>(element->GetResultNumber()) : -1;
     } catch (const std::exception&) {
         return -1;
     }
-}
-
-// --- character classes -------------------------------------------------
-
-int BScanParser::IsChar(char c)
-{
-    unsigned char b = static_cast<unsigned char>(c);
-    return (b == 9 || b == 10 || b == 13 || (b >= 32 && b <= 127)) ? 1 : 0;
-}
-
-int BScanParser::IsDigit(char c)
-{
-    return (c >= '0' && c <= '9') ? 1 : 0;
-}
-
-int BScanParser::IsLetter(char c)
-{
-    return ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) ? 1 : 0;
-}
-
-int BScanParser::IsNewLine(char c)
-{
-    return (c == 13 || c == 10) ? 1 : 0;
-}
-
-int BScanParser::IsWhiteSpace(char c)
-{
-    return (c == 9 || c == 10 || c == 13 || c == 32) ? 1 : 0;
 }

@@ -7,28 +7,23 @@
 // the differential-pair accessors. Including this header gives every class
 // of the library.
 //
-// The input stream: there is one input stream for the whole library, shared
-// by every parser. Initialize of any parser opens the file into it (closing
-// whatever was open), Read of any parser reads from it, CloseFile or the
-// destruction of any parser closes it. Only one parser at a time may be
-// between Initialize and the end of its Read. The library reads the stream
-// ahead in blocks of its own, through the standard fread.
+// There is one input stream for the whole library, shared by every parser:
+// Initialize of any parser opens the file into it (closing whatever was
+// open), Read of any parser reads from it, CloseFile or the destruction of
+// any parser closes it. Only one parser at a time may be between Initialize
+// and the end of its Read.
 //
 // Copying is deep: a copied or assigned parser owns its own pin map,
-// descriptions, package list, error handler, presets and texts, so both
-// objects can be used and destroyed independently. The shared input stream
-// is not owned by a parser and is not copied.
+// descriptions, package list, error handler, presets and texts; the shared
+// input stream is not copied.
 //
-// Statement buffers: the readers have no length limits of their own. They
-// work on growable texts (the std::string forms of the statement reader);
-// the char* forms of the statement reader are kept for derived classes and
-// require the caller's buffer to hold the whole statement.
-//
-// Ceilings far above any real device protect against absurd declarations:
-// a BOUNDARY_LENGTH above BSCAN_MAX_BOUNDARY_LENGTH is refused with
-// BSDL_ERR_BAD_VALUE, a port declaration that would take the pin map above
-// BSCAN_MAX_PORT_NODES nodes with BSDL_ERR_NO_MEMORY (both in
-// model/BScanPinMap.h).
+// The readers have no length limits of their own; the char* forms of the
+// statement reader are kept for derived classes and need the caller's
+// buffer to hold the whole statement. Ceilings far above any real device
+// refuse absurd declarations: a BOUNDARY_LENGTH above
+// BSCAN_MAX_BOUNDARY_LENGTH (BSDL_ERR_BAD_VALUE) and a port declaration
+// that would take the pin map above BSCAN_MAX_PORT_NODES nodes
+// (BSDL_ERR_NO_MEMORY), both in model/BScanPinMap.h.
 #ifndef BSCAN_BSCANPARSER_H
 #define BSCAN_BSCANPARSER_H
 
@@ -160,12 +155,8 @@ protected:
     CRegisterAccessDesc* m_registerAccessDesc;
 
 private:
-    int IsChar(char c);
-    int IsDigit(char c);
-    int IsLetter(char c);
-    int IsNewLine(char c);
-    int IsWhiteSpace(char c);
-    void ClearBuffers();
+    // Deletes a package list and the packages in it.
+    static void DeletePackages(KObjList* packages);
     void CopyFrom(const BScanParser& other);
     void ReleaseAll();
 };

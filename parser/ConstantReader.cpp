@@ -41,12 +41,8 @@ int BScanParser::ReadConstant(FILE* file, char* line)
     if (ks.Find(statement, "PIN_MAP_STRING") >= 0) {
         if (IsTypeWord(statement, "PIN_MAP_STRING"))
             ReadBSCANPinMap(file, &statement[0]);
-        return BSDL_OK;
-    }
-    if (ks.Find(statement, "BOUNDARY_REGISTER") >= 0) {
-        if (IsTypeWord(statement, "BOUNDARY_REGISTER"))
-            return ReadBSCANBoundaryRegister(file, &statement[0]);
-        return BSDL_OK;
+    } else if (ks.Find(statement, "BOUNDARY_REGISTER") >= 0 && IsTypeWord(statement, "BOUNDARY_REGISTER")) {
+        return ReadBSCANBoundaryRegister(file, &statement[0]);
     }
     return BSDL_OK;
 }

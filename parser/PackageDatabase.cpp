@@ -17,13 +17,16 @@
 // initialised a second time builds its package from its own file only.
 // The package list is replaced only when a new package has been built; a
 // numbered package, a missing pin map constant or a failure leave it as it
-// was. The pre-pass's stream is closed on every way out.
+// was.
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "parser/BScanParser.h"
@@ -31,6 +34,7 @@
 #include "parser/PinMapStringInternal.h"
 #include "parser/ReaderTextInternal.h"
 #include "parser/StatementReaderInternal.h"
+#include "util/AsciiCaseInternal.h"
 #include "util/CharClassInternal.h"
 #include "util/CompilerInternal.h"
 
@@ -56,73 +60,32 @@ void PackagePinMap::ReserveShortNames(size_t count)
     m_shortNames.clear();
     m_shortNames.Reserve(count);
     m_short = true;
-    m_shortCount = 0;
+    m_count = 0;
 }
 
 namespace {
 
-// The digits of 00 to 99, two by two: a pin number is written two digits
-// at a time.
-const char kDigitPairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
-
-inline size_t DigitCount(unsigned number)
+// The decimal digits of a pin's number, written at `out` (room for five);
+// returns how many.
+size_t WriteNumber(char* out, uint16_t number)
 {
-    return number < 10 ? 1 : number < 100 ? 2 : number < 1000 ? 3 : number < 10000 ? 4 : 5;
-}
-
-// Writes the `count` decimal digits of `number` at `out`.
-inline void WriteDigits(char* out, unsigned number, size_t count)
-{
-    char* at = out + count;
-    while (number >= 100) {
-        const unsigned pair = number % 100;
-        number /= 100;
-        at -= 2;
-        std::memcpy(at, kDigitPairs + 2 * pair, 2);
-    }
-    if (number >= 10) {
-        at -= 2;
-        std::memcpy(at, kDigitPairs + 2 * number, 2);
-    } else {
-        *--at = static_cast<char>('0' + number);
-    }
+    return static_cast<size_t>(std::to_chars(out, out + 5, number).ptr - out);
 }
 
 }  // namespace
 
 void PackagePinMap::AddGridPins(const std::vector<std::pair<std::string, uint16_t>>& parts)
 {
-    // The room for every name (letters, digits and NUL), the offsets and
-    // the table is made first; writing and filing the names then allocates
-    // nothing.
-    size_t textLength = 0;
-    for (const auto& pin : parts)
-        textLength += pin.first.size() + DigitCount(pin.second) + 1;
-    const size_t count = m_offsets.size() + parts.size();
-    m_offsets.reserve(count);
-    m_text.reserve(m_text.size() + textLength);
     m_named.Reserve(parts.size());
-    const size_t first = m_text.size();
-    m_text.resize(first + textLength);
-
-    size_t offset = first;
+    std::string name;
     for (const auto& pin : parts) {
-        char* const name = m_text.data() + offset;
-        const size_t letters = pin.first.size();
-        const size_t digits = DigitCount(pin.second);
-        std::memcpy(name, pin.first.data(), letters);
-        WriteDigits(name + letters, pin.second, digits);
-        const size_t length = letters + digits;
-        name[length] = '\0';
-        m_offsets.push_back(offset);
+        char digits[5];
+        name.assign(pin.first).append(digits, WriteNumber(digits, pin.second));
+        ++m_count;
         // A name filed before keeps its first position.
-        auto* entry = m_named.InsertHashed(bscan_util::HashBytes(name, length), SameName(name, length));
+        auto* entry = m_named.Insert(name.data(), name.size());
         if (entry->second == 0)
-            entry->second = static_cast<int>(m_offsets.size());
-        offset += length + 1;
+            entry->second = m_count;
     }
 }
 
@@ -133,7 +96,7 @@ int PackagePinMap::FindPin(const char* pin) const
 
 int PackagePinMap::FindNamedPin(const char* pin, size_t length) const
 {
-    const auto* entry = m_named.FindHashed(bscan_util::HashBytes(pin, length), SameName(pin, length));
+    const auto* entry = m_named.find(pin, length);
     return entry != nullptr ? entry->second : 0;
 }
 
@@ -143,27 +106,6 @@ namespace {
 
 using bscan_util::IsDigit;
 using bscan_util::IsLetter;
-
-// Closes the pre-pass's stream however the pre-pass ends.
-class StreamCloser {
-public:
-    explicit StreamCloser(FILE* stream) : m_stream(stream) {}
-    ~StreamCloser()
-    {
-        if (m_stream)
-            std::fclose(m_stream);
-    }
-    StreamCloser(const StreamCloser&) = delete;
-    StreamCloser& operator=(const StreamCloser&) = delete;
-
-private:
-    FILE* m_stream;
-};
-
-bool HoldsLetter(std::string_view text)
-{
-    return std::any_of(text.begin(), text.end(), IsLetter);
-}
 
 // A word of the statement: from `from` on, leading white space removed,
 // cut before the first blank, newline, tab or ':'.
@@ -178,26 +120,24 @@ std::string WordFrom(const std::string& statement, int from)
     return word;
 }
 
-// Fills `parts` (empty) with the pin's letters and the value of its digits.
-void SplitPinName(std::string_view pin, std::pair<std::string, uint16_t>& parts)
+// The pin's letters and the value of its digits.
+std::pair<std::string, uint16_t> SplitPinName(std::string_view pin)
 {
-    uint16_t number = 0;
+    std::pair<std::string, uint16_t> parts;
     for (char c : pin) {
         if (IsLetter(c))
             parts.first.push_back(c);
-        else if (c >= '0' && c <= '9')
-            number = static_cast<uint16_t>(number * 10 + (c - '0'));
+        else if (IsDigit(c))
+            parts.second = static_cast<uint16_t>(parts.second * 10 + (c - '0'));
     }
-    parts.second = number;
+    return parts;
 }
 
+// Larger numbers first, then shorter letters, then by the letters' bytes.
 bool ComesBefore(const std::pair<std::string, uint16_t>& a, const std::pair<std::string, uint16_t>& b)
 {
-    if (a.second != b.second)
-        return a.second > b.second;
-    if (a.first.size() != b.first.size())
-        return a.first.size() < b.first.size();
-    return a.first < b.first;
+    return std::make_tuple(b.second, a.first.size(), std::cref(a.first)) <
+           std::make_tuple(a.second, b.first.size(), std::cref(b.first));
 }
 
 // A pin of at most three letters as one 64-bit integer that orders it as
@@ -239,13 +179,6 @@ BSCAN_ALWAYS_INLINE inline bool PackPinName(std::string_view pin, uint64_t& key)
     return true;
 }
 
-// Sorts the packed pins and keeps one of each run of equal keys.
-void SortUniquePackedPins(std::vector<uint64_t>& keys)
-{
-    std::sort(keys.begin(), keys.end());
-    keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
-}
-
 // The pair a sorted packed pin stands for, appended to `parts` (with room
 // for it).
 inline void AppendPinNamePart(uint64_t key, std::vector<std::pair<std::string, uint16_t>>& parts)
@@ -270,7 +203,6 @@ inline void AppendPinNamePart(uint64_t key, std::vector<std::pair<std::string, u
 // for them) as short names: each pin's letters, then the digits of its
 // number; in one pass, which allocates nothing. The pins of one number
 // come together, so its digits are written once for all of them.
-// (Kept out of line: the pre-pass's registers are busy with the walk.)
 BSCAN_NOINLINE
 void ListAndFileShortPins(const std::vector<uint64_t>& keys, std::vector<std::pair<std::string, uint16_t>>& parts,
                           PackagePinMap& package)
@@ -282,11 +214,8 @@ void ListAndFileShortPins(const std::vector<uint64_t>& keys, std::vector<std::pa
         const unsigned top = static_cast<unsigned>(key >> 48);
         if (top != lastTop) {
             lastTop = top;
-            char text[PackagePinMap::kLongestShortName];
-            const unsigned number = 0xFFFF - top;
-            const size_t count = DigitCount(number);
-            WriteDigits(text, number, count);
-            digits = PackagePinMap::ShortName(text, count);
+            char text[5];
+            digits = PackagePinMap::ShortName(text, WriteNumber(text, static_cast<uint16_t>(0xFFFF - top)));
         }
         const unsigned letters = static_cast<unsigned>(key >> 40) & 0xFF;
         const uint64_t name = (key >> 32 & 0xFF) | (key >> 16 & 0xFF00) | (key & 0xFF0000);
@@ -315,12 +244,11 @@ int BScanParser::ReadPackageDB(char* path)
     m_pinNameParts.clear();
     if (!path)
         return BSDL_ERR_PACKAGE_FILE;
-    FILE* stream = std::fopen(path, "r");
+    std::unique_ptr<FILE, int (*)(FILE*)> stream(std::fopen(path, "r"), std::fclose);
     if (!stream)
         return BSDL_ERR_PACKAGE_FILE;
-    StreamCloser closer(stream);
     // Nobody else reads this stream: it may be read in blocks.
-    PhysicalLineSource source(stream);
+    PhysicalLineSource source(stream.get());
     source.ReadAhead();
 
     try {
@@ -355,11 +283,7 @@ int BScanParser::ReadPackageDB(char* path)
             int type = ks.Find(statement, "PIN_MAP_STRING");
             if (type < 0)
                 continue;
-            packageName = WordFrom(statement, ks.Find(statement, ' '));
-            for (char& c : packageName) {
-                if (c >= 'A' && c <= 'Z')
-                    c = static_cast<char>(c - 'A' + 'a');
-            }
+            packageName = bscan_text::Lower(WordFrom(statement, ks.Find(statement, ' ')));
             if (WordFrom(statement, type) == "PIN_MAP_STRING")
                 break;
         }
@@ -376,13 +300,8 @@ int BScanParser::ReadPackageDB(char* path)
         int assembled = GatherStringValue(source, m_lineNumber, start.c_str(), &buffer, false);
         if (assembled < 0)
             return assembled;
-        // The value as text (up to a NUL byte, were there one), trimmed at
-        // its end; the walk reads it in place.
-        std::string_view value(buffer.GetText());
-        while (!value.empty() && bscan_util::IsSpace(value.back()))
-            value.remove_suffix(1);
-        if (value.empty())
-            return BSDL_OK;
+        // The value as text (up to a NUL byte, were there one), read in place.
+        const std::string_view value(buffer.GetText());
 
         // The first pin decides the kind of package. The reference splits
         // every pin into its letters and number and sorts the pairs. The
@@ -394,7 +313,7 @@ int BScanParser::ReadPackageDB(char* path)
         bool longLetters = false;
         std::vector<uint64_t> keys;
         WalkPinMapStringViews(value, [&](std::string_view, int, std::string_view pin) BSCAN_ALWAYS_INLINE {
-            if (!sawLetter && !HoldsLetter(pin)) {
+            if (!sawLetter && std::none_of(pin.begin(), pin.end(), IsLetter)) {
                 numbered = true;
                 return false;
             }
@@ -410,20 +329,20 @@ int BScanParser::ReadPackageDB(char* path)
         if (numbered || !sawLetter)
             return BSDL_OK;
 
-        PackagePinMap* package = nullptr;
+        std::unique_ptr<PackagePinMap> package;
         if (!longLetters) {
-            SortUniquePackedPins(keys);
+            std::sort(keys.begin(), keys.end());
+            keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
             // The room for the pairs, the package and its table are made
             // before the pairs are listed, so that both are filled in one
             // pass. Should the package fail, the pairs are listed still, as
             // they are when the package cannot be made after them.
             m_pinNameParts.reserve(m_pinNameParts.size() + keys.size());
             try {
-                package = new PackagePinMap();
+                package.reset(new PackagePinMap());
                 package->SetName(packageName.c_str());
                 package->ReserveShortNames(keys.size());
             } catch (const std::bad_alloc&) {
-                delete package;
                 for (uint64_t key : keys)
                     AppendPinNamePart(key, m_pinNameParts);
                 return BSDL_ERR_NO_MEMORY;
@@ -432,44 +351,23 @@ int BScanParser::ReadPackageDB(char* path)
         } else {
             std::vector<uint64_t>().swap(keys);
             WalkPinMapStringViews(value, [&](std::string_view, int, std::string_view pin) {
-                m_pinNameParts.emplace_back();
-                try {
-                    SplitPinName(pin, m_pinNameParts.back());
-                } catch (...) {
-                    m_pinNameParts.pop_back();
-                    throw;
-                }
+                m_pinNameParts.push_back(SplitPinName(pin));
                 return true;
             });
             // Equal pairs sort next to each other; one of each is kept.
             std::sort(m_pinNameParts.begin(), m_pinNameParts.end(), ComesBefore);
             m_pinNameParts.erase(std::unique(m_pinNameParts.begin(), m_pinNameParts.end()),
                                  m_pinNameParts.end());
-            package = new PackagePinMap();
-            try {
-                package->SetName(packageName.c_str());
-                package->AddGridPins(m_pinNameParts);
-            } catch (...) {
-                delete package;
-                throw;
-            }
+            package.reset(new PackagePinMap());
+            package->SetName(packageName.c_str());
+            package->AddGridPins(m_pinNameParts);
         }
 
-        KObjList* packages = nullptr;
-        try {
-            packages = new KObjList();
-            packages->AddTail(package);
-        } catch (...) {
-            delete packages;
-            delete package;
-            throw;
-        }
-        if (m_packagePinMaps) {
-            while (!m_packagePinMaps->IsEmpty())
-                delete m_packagePinMaps->RemoveTail();
-            delete m_packagePinMaps;
-        }
-        m_packagePinMaps = packages;
+        auto packages = std::make_unique<KObjList>();
+        packages->AddTail(package.get());
+        package.release();
+        DeletePackages(m_packagePinMaps);
+        m_packagePinMaps = packages.release();
         return BSDL_OK;
     } catch (const std::bad_alloc&) {
         return BSDL_ERR_NO_MEMORY;

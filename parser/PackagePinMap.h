@@ -4,15 +4,11 @@
 //
 // Every name of a package is its letters followed by the decimal digits of
 // its number (VCC and 0 give VCC0), and no name is there twice. A package
-// is filled once, one of two ways:
-// - the usual grid package, whose pins have at most three letters, has
-//   names of at most eight bytes (three letters, five digits): each is kept
-//   as one integer made of its bytes, filed with its position; a name
-//   looked up is made into its integer, so that finding it compares one
-//   integer;
-// - pins with more letters are kept as text, each name followed by a NUL,
-//   with the offset where each begins, and filed by the names' bytes.
-// Either way a package of thousands of pins is a handful of allocations.
+// is filled once, one of two ways: as text (AddGridPins), or, as the
+// accelerator for the usual grid package whose pins have at most three
+// letters, as short names of at most eight bytes (three letters, five
+// digits), each kept as one integer made of its bytes, so that finding a
+// name compares one integer.
 #ifndef BSCAN_PACKAGEPINMAP_H
 #define BSCAN_PACKAGEPINMAP_H
 
@@ -57,10 +53,9 @@ public:
     // FileShortName files each, in their order.
     void ReserveShortNames(size_t count);
     // Files a short name (not filed before) at the next position.
-    void FileShortName(uint64_t name) { m_shortNames[static_cast<long long>(name)] = ++m_shortCount; }
+    void FileShortName(uint64_t name) { m_shortNames[static_cast<long long>(name)] = ++m_count; }
 
-    // Adds the pins of `parts` (letters and number each), in their order;
-    // on failure (std::bad_alloc) none of them is added.
+    // Adds the pins of `parts` (letters and number each), in their order.
     void AddGridPins(const std::vector<std::pair<std::string, uint16_t>>& parts);
 
     // Position of the pin named exactly `pin` (of `length` bytes, or up to
@@ -88,32 +83,16 @@ private:
         return value;
     }
 
-    struct InText {};
-
     // FindPin among the names kept as text.
     int FindNamedPin(const char* pin, size_t length) const;
-    // Tells the entry of the name `pin` (`length` bytes).
-    auto SameName(const char* pin, size_t length) const
-    {
-        return [this, pin, length](const bscan_util::HashTable<InText, int>::Entry& entry) {
-            const char* name = m_text.data() + m_offsets[static_cast<size_t>(entry.second - 1)];
-            size_t i = 0;
-            while (i < length && name[i] == pin[i])
-                ++i;
-            return i == length && name[length] == '\0';
-        };
-    }
 
     std::string m_name;
+    int m_count = 0;                               // the pins filed, either way
     // Short names to their positions, from 1.
     bool m_short = false;
     bscan_util::HashTable<long long, int> m_shortNames;
-    int m_shortCount = 0;
-    // Names as text. A name is filed by its bytes under the position (from
-    // 1) of its first pin; the key is the text at m_offsets[position - 1].
-    std::vector<char> m_text;                      // every pin name, each followed by a NUL
-    std::vector<size_t> m_offsets;                 // where pin name i begins in m_text
-    bscan_util::HashTable<InText, int> m_named;
+    // Names as text to their positions, from 1.
+    bscan_util::HashTable<std::string, int> m_named;
 };
 
 #endif

@@ -85,12 +85,9 @@ int BScanParser::ReadBSCANPinMap(FILE* file, char* statement)
     if (result < 0)
         return result;
 
-    // The selected package is looked up once for the whole string. The
-    // value is this reader's own buffer, and the walk never looks back at
-    // what lies before the entry it is reading: the port name and the pin
-    // are handed on in place, each ended by a NUL written over the
-    // character behind it (white space, ':', ',' or ')', all already
-    // passed, or the value's own NUL); an empty one is the empty text.
+    // The walk never looks back, so the port name and the pin are handed on
+    // in place in this reader's own buffer, each ended by a NUL written over
+    // the character behind it (already passed); an empty one is "".
     const PackagePinMap* selected = SelectedPackage(m_packagePinMaps, m_packageType);
     const std::string_view value(buffer.GetText());
     char* const writable = const_cast<char*>(value.data());

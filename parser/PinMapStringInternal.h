@@ -16,22 +16,14 @@
 //   is one pin as it stands.
 // Each pin is handed to the callback with the current port name and its
 // place in its entry's list (0 for the first); the callback returns false
-// to stop the walk. The walk is linear in the value's length. The callback
-// is a template parameter, so that calling it per pin costs no indirect
-// call; it is handed either views into the value or strings holding
-// copies.
+// to stop the walk. The walk is linear in the value's length.
 #ifndef BSCAN_PINMAPSTRINGINTERNAL_H
 #define BSCAN_PINMAPSTRINGINTERNAL_H
 
-#include <string>
 #include <string_view>
 
 #include "parser/ReaderTextInternal.h"
 #include "util/CompilerInternal.h"
-
-// Pin handlers (lambdas) are marked BSCAN_ALWAYS_INLINE to be made part of
-// the walk that calls them, which the compiler would otherwise call once
-// per pin.
 
 namespace pin_map_string {
 
@@ -81,10 +73,9 @@ bool HandPins(std::string_view pins, std::string_view portName, PinHandler& onPi
     int place = 0;
     size_t start = 0;
     while (start < pins.size()) {
-        const size_t found = ReaderFind(pins.data(), start, pins.size(), ',');
-        const size_t comma = found < pins.size() ? found : std::string_view::npos;
+        const size_t comma = ReaderFind(pins.data(), start, pins.size(), ',');
         std::string_view pin;
-        if (comma != std::string_view::npos && comma > start) {
+        if (comma < pins.size() && comma > start) {
             pin = TrimEnd(std::string_view(pins.data() + start, comma - start));
             start = SkipWhiteSpace(pins, comma + 1);
         } else {
@@ -154,27 +145,6 @@ bool WalkPinMapStringViews(std::string_view value, PinHandler onPin)
             return false;
     }
     return true;
-}
-
-// The same walk for a handler taking
-// onPin(const std::string& portName, int place, const std::string& pin):
-// the port name and the pin are copied into two strings reused from pin to
-// pin.
-template <typename PinHandler>
-bool WalkPinMapString(std::string_view value, PinHandler onPin)
-{
-    std::string portName;
-    std::string_view lastPort;
-    std::string pin;
-    return WalkPinMapStringViews(value, [&](std::string_view port, int place, std::string_view text) {
-        if (port.data() != lastPort.data() || port.size() != lastPort.size()) {
-            portName.assign(port);
-            lastPort = port;
-        }
-        pin.assign(text);
-        return onPin(static_cast<const std::string&>(portName), place,
-                     static_cast<const std::string&>(pin));
-    });
 }
 
 #endif

@@ -26,13 +26,11 @@
 // The byte searches' accelerator: 16 bytes a look where the processor has
 // SSE2, unless the accelerators are compiled out (BSCAN_PLAIN); at run time
 // it serves only while bscan_accelerate::On().
-#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
-#if !defined(BSCAN_PLAIN)
+#if !defined(BSCAN_PLAIN) && \
+    (defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2))
 #include <emmintrin.h>
 #define BSCAN_READER_SSE2 1
-#endif
-#endif
-#ifndef BSCAN_READER_SSE2
+#else
 #define BSCAN_READER_SSE2 0
 #endif
 
@@ -81,9 +79,7 @@ inline size_t ReaderFindBy16(size_t from, size_t end, StopsIn stopsIn)
 
 // The position of the first byte in [from, end) of `text` that is `a` or
 // `b`; `end` when there is none. The bytes text[0] to text[end - 1] must be
-// readable: the accelerator (SSE2) looks at 16 bytes at a time, and its
-// last look may begin before `from` (the bytes before `from` are then left
-// out of the result).
+// readable: the SSE2 search's last look at 16 bytes may begin before `from`.
 inline size_t ReaderFindEither(const char* text, size_t from, size_t end, char a, char b)
 {
 #if BSCAN_READER_SSE2
@@ -109,8 +105,7 @@ inline size_t ReaderFind(const char* text, size_t from, size_t end, char c)
 
 // Calls found(position) for every byte in [from, end) of `text` that is `a`
 // or `b`, in order, until it returns false. The same bytes must be readable
-// as for ReaderFindEither; one look at 16 bytes serves all the bytes found
-// in them.
+// as for ReaderFindEither.
 template <class Found>
 inline void ReaderForEachEither(const char* text, size_t from, size_t end, char a, char b,
                                 Found found)
@@ -142,8 +137,7 @@ inline void ReaderForEachEither(const char* text, size_t from, size_t end, char 
 
 inline int ReaderAtoi(std::string_view text)
 {
-    // A text that begins with fewer than nine digits, the usual case, is
-    // read in one short loop; any other goes through the whole rule.
+    // The usual text, fewer than nine digits at its start, in a short loop.
     size_t digits = 0;
     int quick = 0;
     while (digits < text.size() && digits < 9) {

@@ -1,17 +1,13 @@
 // The statement reader: the file as prepared lines, completed statements
-// and assembled string values.
-//
-// A physical read takes at most 254 characters (fgets with 255), so a
-// longer line of the file arrives in several reads, each counted as a line.
-// A prepared line is one read with everything from the first "--" removed
-// and white space stripped at both ends; empty prepared lines are skipped.
-// Statements and string values are growable texts: nothing limits their
-// length, and each line is appended once, so reading is linear in the size
-// of the file.
+// and assembled string values. A line longer than one physical read arrives
+// in several reads, each counted as a line. Statements and string values
+// are growable texts with no length limit; each line is appended once, so
+// reading is linear in the size of the file.
 //
 // Results: 0, -4 when the end-of-file indicator was already set before a
 // read, -3 when a read returned nothing (also for a null stream), -6 for a
 // missing output buffer, -7 when memory runs out while a text grows.
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <exception>
@@ -25,36 +21,19 @@
 
 namespace {
 
-// fgets count of one physical read: at most 254 characters and the NUL.
-const int kPhysicalReadSize = static_cast<int>(bscan_util::kReadLength) + 1;
-
 // Size of a read-ahead block; a block is refilled while it holds less than
 // one full read.
 const size_t kBlockSize = 64 * 1024;
 
 const char* const kStringPieceEnds = "&;";
 
+char g_sharedBlockBytes[kBlockSize];
+
 // The first "--" of a text, or null.
 const char* FindDoubleDash(const char* text, size_t length)
 {
-    const char* p = text;
-    const char* const last = text + length;
-    while (last - p >= 2) {
-        p = static_cast<const char*>(std::memchr(p, '-', static_cast<size_t>(last - p - 1)));
-        if (!p)
-            return nullptr;
-        if (p[1] == '-')
-            return p;
-        p += 2;
-    }
-    return nullptr;
-}
-
-// Copies a completed statement back into a caller's buffer.
-int CopyBack(char* statement, const std::string& completed, int result)
-{
-    std::memcpy(statement, completed.c_str(), completed.size() + 1);
-    return result;
+    const size_t at = std::string_view(text, length).find("--");
+    return at == std::string_view::npos ? nullptr : text + at;
 }
 
 // True when the text's first ';' is its last character: it ends with one
@@ -66,15 +45,21 @@ bool EndsAtFirstSemicolon(std::string_view text)
     return std::memchr(text.data(), ';', text.size() - 1) == nullptr;
 }
 
-// True when the text holds a '&' or a ';' (the ends of kStringPieceEnds).
-// Looked for from the back: a piece's line normally ends with one.
-bool HoldsPieceEnd(std::string_view text)
+// Completes a caller's statement buffer in place with `complete`, which
+// takes the statement as a growable text.
+template <class Complete>
+int CompleteInPlace(char* statement, Complete complete)
 {
-    for (size_t i = text.size(); i > 0; --i) {
-        if (text[i - 1] == '&' || text[i - 1] == ';')
-            return true;
+    if (!statement)
+        return BSDL_ERR_NO_BUFFER;
+    try {
+        std::string completed(statement);
+        const int result = complete(completed);
+        std::memcpy(statement, completed.c_str(), completed.size() + 1);
+        return result;
+    } catch (const std::bad_alloc&) {
+        return BSDL_ERR_NO_MEMORY;
     }
-    return false;
 }
 
 }  // namespace
@@ -82,11 +67,6 @@ bool HoldsPieceEnd(std::string_view text)
 // --- physical reads -----------------------------------------------------
 
 FILE* g_sharedBlockStream = nullptr;
-
-namespace {
-char g_sharedBlockBytes[kBlockSize];
-}  // namespace
-
 ReadBlock g_sharedBlock{g_sharedBlockBytes, kBlockSize};
 
 void ShareReadBlock(FILE* stream)
@@ -108,12 +88,12 @@ void PhysicalLineSource::ReadAhead()
 }
 
 // Moves what is left of the block to its front and fills the rest from the
-// stream. False when nothing more can be read.
-bool PhysicalLineSource::Refill()
+// stream.
+void PhysicalLineSource::Refill()
 {
     ReadBlock& block = *m_block;
     if (block.streamDone)
-        return false;
+        return;
     size_t left = block.end - block.begin;
     std::memmove(block.bytes, block.bytes + block.begin, left);
     block.begin = 0;
@@ -123,7 +103,6 @@ bool PhysicalLineSource::Refill()
     block.end += got;
     if (got < wanted)
         block.streamDone = true;
-    return got > 0;
 }
 
 // --- the reader's steps -------------------------------------------------
@@ -139,6 +118,16 @@ inline size_t CommentEnd(const char* raw, size_t at, size_t end)
     return end;
 }
 
+// Copies a read's comment, which starts at raw[at], into `comment`: with
+// its "--", stripped at its end, and the marker "*". Returns its length.
+inline size_t CopyComment(const char* raw, size_t at, size_t end, char* comment)
+{
+    const size_t length = CommentEnd(raw, at, end) - at;
+    std::memcpy(comment, raw + at, length);
+    comment[length] = '*';
+    return length + 1;
+}
+
 // Strips white space at both ends of raw[start, end); false when nothing
 // is left.
 inline bool StripWhiteSpace(const char* raw, size_t& start, size_t& end)
@@ -150,7 +139,6 @@ inline bool StripWhiteSpace(const char* raw, size_t& start, size_t& end)
     return end > start;
 }
 
-// The preparation of a read, inline in the reading loop.
 inline bool Prepare(const char* raw, size_t end, PreparedLine& line, std::string* comment)
 {
     if (comment)
@@ -182,8 +170,7 @@ BSCAN_ALWAYS_INLINE inline int ReadCounted(PhysicalLineSource& source, long long
     return result;
 }
 
-// Reads until a prepared line is not empty, inline in the loops that
-// every line of a statement passes through.
+// Reads until a prepared line is not empty.
 inline int ReadPrepared(PhysicalLineSource& source, long long& lineNumber, PreparedLine& line,
                         std::string* comment)
 {
@@ -198,10 +185,8 @@ inline int ReadPrepared(PhysicalLineSource& source, long long& lineNumber, Prepa
     }
 }
 
-// Completion: `found(statement, from)` tells whether the terminator occurs
-// at or after `from`. Nothing is read when the statement already holds it.
-// Otherwise a blank is appended, then prepared lines with no separator,
-// and the terminator is looked for in the line just appended only.
+// Completion (see the header): `found(statement, from)` tells whether the
+// terminator occurs at or after `from`, the start of the line just appended.
 template <class Found>
 int Complete(PhysicalLineSource& source, long long& lineNumber, std::string& statement, Found found)
 {
@@ -228,11 +213,9 @@ int Complete(PhysicalLineSource& source, long long& lineNumber, std::string& sta
 
 // The first byte of text[from, end) at which the walk over a piece stops:
 // a double quote, '-', a line end or a NUL byte; `end` when there is none.
-// Only text[0, end) is looked at; where the processor has SSE2 the search
-// looks at 16 bytes at a time, its last look possibly beginning before
-// `from` (those bytes are then left out), and it also stops at the other
-// control characters up to the line end (byte values 1 to 9), which a
-// piece's walk then leaves to the general steps.
+// The SSE2 search reads text[0, end) 16 bytes a look and also stops at the
+// control characters 1 to 9, which the walk then leaves to the general
+// steps.
 inline size_t FindPieceStop(const char* text, size_t from, size_t end)
 {
 #if BSCAN_READER_SSE2
@@ -266,23 +249,16 @@ inline size_t FindPieceStop(const char* text, size_t from, size_t end)
     return end;
 }
 
-
-// Takes the value's lines that are in the plainest form of a piece's line
-// straight out of the bytes the source holds, one after another: white
-// space without line ends, a double quote, the piece (no double quote,
-// '-', line end or NUL byte in it), the closing quote, blanks or tabs
-// around one '&' or ';', then either a comment ("--" and any text without
-// a NUL byte) or carriage returns, blanks and tabs, and the line end, all
-// within one read's 254 characters. Such a line is one whole read, its
-// first "--" starts its comment, and it is in the usual form of a piece's
-// line once the comment is removed; so each is counted as a line and its
-// piece, stripped of white space, appended (with its comment when comments
-// are kept) as the general steps would. Lines that hold only white space,
-// or white space and a comment without a NUL byte, are only counted, as
-// the general steps find nothing in them once the comment is removed. The
-// walk stops before the first line of any other form, at the end of the
-// bytes held, or after the value's last line: one closed by ';' whose
-// piece holds no ';'. True when it took the value's last line.
+// Takes the value's lines of the plainest form straight out of the bytes
+// the source holds: white space, a quoted piece without '"', '-', line end
+// or NUL byte, blanks or tabs around one '&' or ';', then a comment without
+// a NUL byte or white space, and the line end, all within one read. Each is
+// one whole read that the general steps would prepare to that piece; it is
+// counted and its piece (and comment, when kept) appended as they would.
+// Lines of white space, or of white space and such a comment, are only
+// counted. Stops before a line of any other form, at the end of the bytes
+// held, or after the value's last line (closed by ';', its piece holding
+// no ';'); true in that last case.
 bool TakePlainPieces(PhysicalLineSource& source, long long& lineNumber, KByteBuffer& buffer,
                      bool keepComments, char* comment)
 {
@@ -290,12 +266,11 @@ bool TakePlainPieces(PhysicalLineSource& source, long long& lineNumber, KByteBuf
     size_t count;
     if (!source.Buffered(text, count))
         return false;
-    const size_t kLongestRead = bscan_util::kReadLength;
     size_t line = 0;                               // where the next line starts
     bool last = false;
     try {
         while (!last) {
-            const size_t limit = count - line < kLongestRead ? count : line + kLongestRead;
+            const size_t limit = std::min(count, line + bscan_util::kReadLength);
             size_t at = line;
             while (at < limit && bscan_util::IsLineSpace(text[at]))
                 ++at;
@@ -348,18 +323,10 @@ bool TakePlainPieces(PhysicalLineSource& source, long long& lineNumber, KByteBuf
             }
 
             size_t first = open + 1;
-            while (first < close && bscan_util::IsSpace(text[first]))
-                ++first;
             size_t stop = close;
-            while (stop > first && bscan_util::IsSpace(text[stop - 1]))
-                --stop;
-            size_t commentLength = 0;
-            if (dash != 0 && keepComments) {
-                // The comment with its "--", stripped at its end, and "*".
-                commentLength = CommentEnd(text, dash, end) - dash;
-                std::memcpy(comment, text + dash, commentLength);
-                comment[commentLength++] = '*';
-            }
+            StripWhiteSpace(text, first, stop);
+            const size_t commentLength =
+                dash != 0 && keepComments ? CopyComment(text, dash, end, comment) : 0;
             line = end + 1;
             ++lineNumber;
             last = closesValue;
@@ -387,23 +354,18 @@ inline size_t FindLineStop(const char* text, size_t from, size_t end)
     return end;
 }
 
-// Takes reads straight out of the bytes the source holds while each is a
-// whole line without a '-' or NUL byte (so without a comment) that
-// prepares to nothing, counting each; then takes the next such read that
-// prepares to a text, and gives it in `line`. `taken` tells how many reads
-// were taken. False when it stopped before a read of any other form (or
-// one running past the bytes held), which is left in the stream.
-bool TakePlainLine(PhysicalLineSource& source, long long& lineNumber, PreparedLine& line, int& taken)
+}  // namespace
+
+bool TakeBufferedLine(PhysicalLineSource& source, long long& lineNumber, PreparedLine& line, int& taken)
 {
     taken = 0;
     const char* text;
     size_t count;
     if (!source.Buffered(text, count))
         return false;
-    const size_t kLongestRead = bscan_util::kReadLength;
     size_t start = 0;                              // where the next read starts
     for (;;) {
-        const size_t limit = count - start < kLongestRead ? count : start + kLongestRead;
+        const size_t limit = std::min(count, start + bscan_util::kReadLength);
         const size_t end = FindLineStop(text, start, limit);
         if (end == limit || text[end] != '\n') {
             source.Take(start);
@@ -423,22 +385,9 @@ bool TakePlainLine(PhysicalLineSource& source, long long& lineNumber, PreparedLi
     }
 }
 
-}  // namespace
-
 bool PrepareRead(const char* raw, size_t end, PreparedLine& line, std::string* comment)
 {
     return Prepare(raw, end, line, comment);
-}
-
-bool TakeBufferedLine(PhysicalLineSource& source, long long& lineNumber, PreparedLine& line, int& taken)
-{
-    return TakePlainLine(source, lineNumber, line, taken);
-}
-
-int ReadPreparedLine(PhysicalLineSource& source, long long& lineNumber, PreparedLine& line,
-                     std::string* comment)
-{
-    return ReadPrepared(source, lineNumber, line, comment);
 }
 
 int CompleteStatementWithText(PhysicalLineSource& source, long long& lineNumber,
@@ -453,9 +402,7 @@ int CompleteStatementWithText(PhysicalLineSource& source, long long& lineNumber,
 int CompleteStatementWithOneOf(PhysicalLineSource& source, long long& lineNumber,
                                std::string& statement, const char* terminators)
 {
-    // One table look-up a character: find_first_of would search the whole
-    // set once for every character of the statement. The set is the
-    // caller's, so its table is made here, not kept in util/CharClassInternal.h.
+    // One table look-up a character rather than a search of the set.
     bool isTerminator[256] = {};
     for (const char* t = terminators ? terminators : ""; *t != '\0'; ++t)
         isTerminator[static_cast<unsigned char>(*t)] = true;
@@ -498,12 +445,10 @@ int GatherStringValue(PhysicalLineSource& source, long long& lineNumber, const c
             buffer->WriteData(piece.data(), piece.size()).WriteData(' ');
         }
 
-        // Each read is prepared here, in place in the source's buffer: the
-        // read's comment is only located, and copied only when it is kept
-        // for a line that holds a piece; the piece is copied only when it
+        // Each read is prepared in place; a piece is copied only when it
         // runs on over further lines.
         std::string rest;
-        char comment[kPhysicalReadSize + 1];       // a read's comment and its marker "*"
+        char comment[bscan_util::kReadLength + 1]; // a read's comment and its marker "*"
         for (;;) {
             // The lines in the plainest form are taken in one walk; the
             // first other line is read and taken apart here.
@@ -514,24 +459,16 @@ int GatherStringValue(PhysicalLineSource& source, long long& lineNumber, const c
             int result = ReadCounted(source, lineNumber, raw, end);
             if (result < 0)
                 return result;
-            // The comment runs from the first "--", stripped at its end.
-            const char* commentText = nullptr;
             size_t commentLength = 0;
             if (const char* dash = FindDoubleDash(raw, end)) {
                 const size_t at = static_cast<size_t>(dash - raw);
-                if (keepComments) {
-                    commentText = dash;
-                    commentLength = CommentEnd(raw, at, end) - at;
-                }
+                if (keepComments)
+                    commentLength = CopyComment(raw, at, end, comment);
                 end = at;
             }
             size_t start = 0;
             if (!StripWhiteSpace(raw, start, end))
                 continue;
-            if (commentText) {
-                std::memcpy(comment, commentText, commentLength);
-                comment[commentLength++] = '*';
-            }
 
             // The piece starts after the line's first double quote (or is
             // the whole line without one), leading white space removed.
@@ -541,7 +478,7 @@ int GatherStringValue(PhysicalLineSource& source, long long& lineNumber, const c
                 view.remove_prefix(quote + 1);
             while (!view.empty() && bscan_util::IsSpace(view.front()))
                 view.remove_prefix(1);
-            if (!HoldsPieceEnd(view)) {
+            if (view.find_last_of(kStringPieceEnds) == std::string_view::npos) {
                 rest.assign(view);
                 result = CompleteStatementWithOneOf(source, lineNumber, rest, kStringPieceEnds);
                 if (result < 0)
@@ -575,7 +512,7 @@ int BScanParser::GetLine(FILE* file, std::string& line, std::string* comment)
         // A line without a comment is taken straight out of the stream's
         // buffered bytes; any other read goes through the general steps.
         int taken;
-        const bool plain = TakePlainLine(source, m_lineNumber, prepared, taken);
+        const bool plain = TakeBufferedLine(source, m_lineNumber, prepared, taken);
         if (taken > 0 && comment)
             comment->clear();
         if (!plain) {
@@ -583,8 +520,6 @@ int BScanParser::GetLine(FILE* file, std::string& line, std::string* comment)
             if (result < 0)
                 return result;
         }
-        // Emptied and refilled: for a line of its usual size the text's
-        // room is reused without a replace's overlap checks.
         line.clear();
         line.append(prepared.text, prepared.length);
     } catch (const std::bad_alloc&) {
@@ -638,7 +573,7 @@ int BScanParser::GetLine(FILE* file, char* line, char* comment)
     long long before = m_lineNumber;
     int result;
     try {
-        result = ReadPreparedLine(source, m_lineNumber, prepared, comment ? &captured : nullptr);
+        result = ReadPrepared(source, m_lineNumber, prepared, comment ? &captured : nullptr);
     } catch (const std::bad_alloc&) {
         return BSDL_ERR_NO_MEMORY;
     }
@@ -655,14 +590,9 @@ int BScanParser::GetLine(FILE* file, char* line, char* comment)
 
 int BScanParser::CompleteStatement(FILE* file, char* statement, char* terminator)
 {
-    if (!statement)
-        return BSDL_ERR_NO_BUFFER;
-    try {
-        std::string completed(statement);
-        return CopyBack(statement, completed, CompleteStatement(file, completed, static_cast<const char*>(terminator)));
-    } catch (const std::bad_alloc&) {
-        return BSDL_ERR_NO_MEMORY;
-    }
+    return CompleteInPlace(statement, [&](std::string& completed) {
+        return CompleteStatement(file, completed, static_cast<const char*>(terminator));
+    });
 }
 
 int BScanParser::CompleteStatement(FILE* file, char* statement)
@@ -672,25 +602,14 @@ int BScanParser::CompleteStatement(FILE* file, char* statement)
 
 int BScanParser::CompleteStatement(FILE* file, char* statement, char terminator)
 {
-    if (!statement)
-        return BSDL_ERR_NO_BUFFER;
-    try {
-        std::string completed(statement);
-        return CopyBack(statement, completed, CompleteStatement(file, completed, terminator));
-    } catch (const std::bad_alloc&) {
-        return BSDL_ERR_NO_MEMORY;
-    }
+    return CompleteInPlace(statement, [&](std::string& completed) {
+        return CompleteStatement(file, completed, terminator);
+    });
 }
 
 int BScanParser::CompleteStatementWithOneOf(FILE* file, char* statement, char* terminators)
 {
-    if (!statement)
-        return BSDL_ERR_NO_BUFFER;
-    try {
-        std::string completed(statement);
-        return CopyBack(statement, completed,
-                        CompleteStatementWithOneOf(file, completed, static_cast<const char*>(terminators)));
-    } catch (const std::bad_alloc&) {
-        return BSDL_ERR_NO_MEMORY;
-    }
+    return CompleteInPlace(statement, [&](std::string& completed) {
+        return CompleteStatementWithOneOf(file, completed, static_cast<const char*>(terminators));
+    });
 }

@@ -1,28 +1,19 @@
 // The statement reader's steps over a source of physical reads (internal,
-// not installed): used by the parser's statement reader on its shared input
-// stream and by the package pre-pass on a stream of its own.
+// not installed), shared by the parser's readers and the package pre-pass.
 //
-// A physical read takes at most 254 characters, split where
-// fgets(raw, 255, stream) splits them; a read's text ends at its first NUL
-// byte, as a C string read by fgets does. The source answers:
-// - BSDL_OK with the read's text and length;
-// - BSDL_ERR_END_OF_FILE when the end-of-file indicator was already set
-//   before the read;
-// - BSDL_ERR_READ when a read returned nothing (also for a null stream).
+// A physical read takes what fgets(raw, 255, stream) takes: at most 254
+// characters, up to and with a line end; its text ends at its first NUL
+// byte. Read answers BSDL_OK, BSDL_ERR_END_OF_FILE when the end-of-file
+// indicator was set before the read, or BSDL_ERR_READ when a read returned
+// nothing (also for a null stream).
 //
-// Reads come one fgets each (the reference), or, as an accelerator (see
-// util/AccelerateInternal.h), out of a block of bytes read ahead from the
-// stream with fread: then the same reads are cut out of the block,
-// with the same texts and the same answers at the end of the stream (the
-// indicator is set by a read that ran into the end before its 254
-// characters or its line end). A block is used for a stream that only the
-// library reads through its sources: the package pre-pass's own stream
-// (ReadAhead), and the library's shared input stream, whose block is kept
-// across sources and parsers from the opening of the file to its closing
-// (ShareReadBlock). Any other stream, such as one a derived class hands to
-// a reader, is read one fgets per read, so that each read takes from it
-// exactly what one fgets takes and nothing is read ahead. When no block can
-// be allocated the pre-pass stays with one fgets per read.
+// The reference reads one fgets each. The accelerator cuts the same reads,
+// with the same answers at the end of the stream, out of a block read ahead
+// with fread. It serves only streams nobody else reads: the pre-pass's own
+// stream (ReadAhead; it stays with fgets when no block can be allocated) and
+// the shared input stream, whose block lives from the opening of the file to
+// its closing (ShareReadBlock). Any other stream, such as one a derived class
+// hands to a reader, is read one fgets per read, so nothing is read ahead.
 #ifndef BSCAN_STATEMENTREADERINTERNAL_H
 #define BSCAN_STATEMENTREADERINTERNAL_H
 
@@ -39,40 +30,6 @@
 #include "util/KByteBuffer.h"
 #include "util/ShortBytesInternal.h"
 
-
-// Cuts a read out of `count` (at most 254) bytes of input at `start`: it
-// takes them up to and with the first line end, or all of them when they
-// hold none; `length` is that up to the first NUL byte. False when they
-// hold no line end and are fewer than 254 (the read would run on past
-// them).
-inline bool CutRead(const char* start, size_t count, size_t& taken, size_t& length)
-{
-    // The first line end or NUL byte.
-    const void* newlineAt = std::memchr(start, '\n', count);
-    size_t at = newlineAt ? static_cast<size_t>(static_cast<const char*>(newlineAt) - start) : count;
-    if (const void* nul = std::memchr(start, '\0', at))
-        at = static_cast<size_t>(static_cast<const char*>(nul) - start);
-    if (at < count && start[at] == '\n') {
-        taken = at + 1;
-        length = taken;
-        return true;
-    }
-    const size_t kLongestRead = bscan_util::kReadLength;
-    if (at == count) {
-        if (count < kLongestRead)
-            return false;
-        taken = count;
-        length = count;
-        return true;
-    }
-    // A NUL byte ends the text; the read still runs to its line end.
-    const void* newline = std::memchr(start + at, '\n', count - at);
-    if (!newline && count < kLongestRead)
-        return false;
-    taken = newline ? static_cast<size_t>(static_cast<const char*>(newline) - start) + 1 : count;
-    length = at;
-    return true;
-}
 
 // Bytes read ahead from a stream and not yet cut into reads.
 struct ReadBlock {
@@ -120,7 +77,7 @@ public:
 
 private:
     int ReadFromBlock(const char*& text, size_t& length);
-    bool Refill();
+    void Refill();
 
     static constexpr size_t kLongestRead = bscan_util::kReadLength;
 
@@ -131,8 +88,7 @@ private:
     char m_raw[bscan_util::kReadLength + 1];       // one fgets: one read and its NUL
 };
 
-// One fgets per read unless reading from a block; always inline, as every
-// line of the file passes here.
+// Always inline: every line of the file passes here.
 BSCAN_ALWAYS_INLINE inline int PhysicalLineSource::Read(const char*& text, size_t& length)
 {
 #if !defined(BSCAN_PLAIN)
@@ -171,8 +127,6 @@ inline void PhysicalLineSource::Take(size_t count)
         m_block->begin += count;
 }
 
-// Cuts the next read out of the block, inline as every line of the file
-// is read here.
 inline int PhysicalLineSource::ReadFromBlock(const char*& text, size_t& length)
 {
     ReadBlock& block = *m_block;
@@ -186,28 +140,27 @@ inline int PhysicalLineSource::ReadFromBlock(const char*& text, size_t& length)
         return BSDL_ERR_READ;
     }
     // A read stops after its line end or at 254 characters; one that finds
-    // neither has run into the end of the stream.
+    // neither has run into the end of the stream. Its text ends at its
+    // first NUL byte.
     const size_t count = available < kLongestRead ? available : kLongestRead;
     const char* start = block.bytes + block.begin;
-    size_t taken;
-    if (!CutRead(start, count, taken, length)) {
-        // No line end: the read has run into the end of the stream.
-        taken = count;
+    const void* newline = std::memchr(start, '\n', count);
+    const size_t taken =
+        newline ? static_cast<size_t>(static_cast<const char*>(newline) - start) + 1 : count;
+    if (!newline && count < kLongestRead)
         block.endSeen = true;
-        const void* nul = std::memchr(start, '\0', taken);
-        length = nul ? static_cast<size_t>(static_cast<const char*>(nul) - start) : taken;
-    }
+    const void* nul = std::memchr(start, '\0', taken);
+    length = nul ? static_cast<size_t>(static_cast<const char*>(nul) - start) : taken;
     block.begin += taken;
     text = start;
     return BSDL_OK;
 }
 
-// Appends a string value's piece, with its comment, to a byte buffer in
-// one go when the buffer has room for all of it: the same bytes as
-// WriteData for the piece, a blank and the comment when there is one, and
-// a blank. Without room it writes them one by one through WriteData (which
-// grows the buffer), so that running out of memory leaves the buffer as
-// those writes leave it.
+// Appends a string value's piece to a byte buffer: the same bytes as
+// WriteData for the piece, a blank and the comment when there is one, and a
+// blank; in one go when the buffer has room for all of them, else through
+// WriteData (which grows the buffer), so that running out of memory leaves
+// the buffer as those writes leave it.
 struct KByteBufferPieces {
     // A piece without a comment: the piece and a blank.
     static void AppendPiece(KByteBuffer& buffer, const char* piece, size_t length)
@@ -260,19 +213,11 @@ struct PreparedLine {
 // read's comment, with its "--", stripped at its end, followed by "*".
 bool PrepareRead(const char* raw, size_t end, PreparedLine& line, std::string* comment);
 
-// Reads until a prepared line is not empty; each read counts a line. When
-// `comment` is given it is emptied for every read and receives that read's
-// comment, with its "--", stripped at its end, followed by the marker "*".
-int ReadPreparedLine(PhysicalLineSource& source, long long& lineNumber, PreparedLine& line,
-                     std::string* comment);
-
-// Takes reads straight out of the bytes the source holds while each is a
-// whole line without a '-' or NUL byte that prepares to nothing, counting
-// each, then the next such read that prepares to a text, given in `line`
-// (what a read of a prepared line gives for it). `taken` tells how many
-// reads were taken. False when it stopped before a read of any other form
-// (or one running past the bytes held), which is left in the stream for
-// the general steps.
+// Takes whole lines without a '-' or NUL byte straight out of the bytes
+// the source holds, counting each, up to the first that prepares to a
+// text, given in `line`; `taken` tells how many were taken. False when it
+// stopped before a read of any other form (or one running past the bytes
+// held), which is left for the general steps.
 bool TakeBufferedLine(PhysicalLineSource& source, long long& lineNumber, PreparedLine& line, int& taken);
 
 // Statement completion: nothing is read when the statement already holds
