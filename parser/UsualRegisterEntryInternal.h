@@ -2,7 +2,7 @@
 // most entries, in their usual form, are read in one walk straight into
 // the reader's list, with their values; any other entry is left to the
 // reference steps of parser/BoundaryRegisterReader.cpp, which give the same
-// for every entry. Also the presets both use.
+// for every entry. Also the list's entries and the presets both use.
 #ifndef BSCAN_USUALREGISTERENTRYINTERNAL_H
 #define BSCAN_USUALREGISTERENTRYINTERNAL_H
 
@@ -15,6 +15,7 @@
 #include "util/CharClassInternal.h"
 #include "util/CompilerInternal.h"
 #include "model/CellVocabularyInternal.h"
+#include "model/PinMapAccessInternal.h"
 #include "model/Signals.h"
 #include "parser/ReaderTextInternal.h"
 #include "parser/RegisterValueWordsInternal.h"
@@ -29,20 +30,30 @@ const size_t kNoComment = static_cast<size_t>(-1);
 // reference, which gives the same.
 const size_t kMaxUsualLength = 0xFFFF;
 
-// The host's presets for cell `number`, when they cover it.
-inline bool PresetValue(const unsigned char* values, const unsigned char* mask, int count,
-                        int number, eSignal& value)
-{
-    if (values == nullptr || mask == nullptr || number < 0 || number >= count)
-        return false;
-    if (mask[number] != 0 && values[number] == 0)
-        value = SIGNAL_LOW;
-    else if (mask[number] != 0 && values[number] == 1)
-        value = SIGNAL_HIGH;
-    else
-        value = SIGNAL_X;
-    return true;
-}
+// An entry of the string value: where its text lies in the value and
+// where its comment name lies in the comment texts (none: kNoComment). An
+// entry in its usual form is read whole in phase 1 and kept compact, as
+// the pin map's PackedEntry: its numbers, its values (the initial value
+// already set from the presets), its cell type and function told from their
+// texts, and its port name as offsets from its start, ended in place by a
+// NUL written over the character behind it (the port "*" as the empty text
+// of the NUL behind the cell type). Any other entry keeps its length, to be
+// cut into fields in phase 2.
+struct ListedEntry {
+    size_t start;
+    size_t comment;
+    size_t length;                      // any other entry
+    PinMapAccess::PackedEntry packed;   // a usual entry
+    bool usual;
+
+    // Left unset: a usual entry is read straight into the list's new last
+    // element, and every other one is given all its members.
+    ListedEntry() {}
+    ListedEntry(size_t entryStart, size_t entryLength)
+        : start(entryStart), comment(kNoComment), length(entryLength), packed(), usual(false)
+    {
+    }
+};
 
 struct Presets {
     const unsigned char* values;
@@ -50,8 +61,18 @@ struct Presets {
     int count;
 };
 
-// The characters skipped between entries: NUL, '"' and white space.
+// A cell's initial value from the host's presets, when they cover its
+// number: 0 and 1 let through by the mask give LOW and HIGH, the rest X.
+inline void PresetValue(const Presets& presets, int number, eSignal& value)
+{
+    if (presets.values == nullptr || presets.mask == nullptr || number < 0 ||
+        number >= presets.count)
+        return;
+    const unsigned char preset = presets.mask[number] != 0 ? presets.values[number] : 2;
+    value = preset == 0 ? SIGNAL_LOW : (preset == 1 ? SIGNAL_HIGH : SIGNAL_X);
+}
 
+// The characters skipped between entries: NUL, '"' and white space.
 inline bool IsSkipped(char c)
 {
     return bscan_util::IsCharOf(c, bscan_util::kSpace | bscan_util::kQuote | bscan_util::kNul);
@@ -97,32 +118,26 @@ inline size_t WordEnd(const char* text, size_t at)
     return at;
 }
 
-// A control cell number: mostly a few digits, or -1.
-inline int ReadControlCell(const char* text, size_t length)
+// One to eight digits from text[at] as a number, with `at` moved behind
+// them; false when there are none or more.
+inline bool ReadDigits(const char* text, size_t& at, int& number)
 {
-    if (length >= 1 && length <= 8) {
-        int value = 0;
-        size_t at = 0;
-        for (; at < length && IsDigit(text[at]); ++at)
-            value = value * 10 + (text[at] - '0');
-        if (at == length)
-            return value;
+    const size_t first = at;
+    number = 0;
+    for (; IsDigit(text[at]); ++at) {
+        if (at - first == 8)
+            return false;
+        number = number * 10 + (text[at] - '0');
     }
-    return ReaderAtoi(std::string_view(text, length));
+    return at != first;
 }
 
-// The number before '(' (one to eight digits) and the blanks after it;
-// returns the offset behind the '(' or 0 when there is none.
+// The number before '(' and the blanks after it; returns the offset behind
+// the '(' or 0 when there is none.
 inline size_t ReadEntryNumber(const char* text, int& number)
 {
     size_t at = 0;
-    number = 0;
-    for (; IsDigit(text[at]); ++at) {
-        if (at == 8)
-            return 0;
-        number = number * 10 + (text[at] - '0');
-    }
-    if (at == 0)
+    if (!ReadDigits(text, at, number))
         return 0;
     while (text[at] == ' ')
         ++at;
@@ -149,13 +164,8 @@ inline bool ReadPortField(const char* text, size_t start, size_t& at, PortParts&
         fields.star = true;
         ++at;
     } else if (at > start && text[at] == '(') {
-        const size_t digit = ++at;
-        for (; IsDigit(text[at]); ++at) {
-            if (at - digit == 8)
-                return false;
-            fields.vectorIndex = fields.vectorIndex * 10 + (text[at] - '0');
-        }
-        if (at == digit || text[at] != ')')
+        ++at;
+        if (!ReadDigits(text, at, fields.vectorIndex) || text[at] != ')')
             return false;
         ++at;
     }
@@ -187,8 +197,8 @@ inline size_t TightWordEnd(const char* text, size_t& at, char next)
 // left as it was and `item` is to be dropped). Its texts are ended in
 // place (the splitting reads on behind the entry and never looks at it
 // again).
-template <class Packed>
-BSCAN_NOINLINE size_t ReadUsualEntry(char* text, const Presets& presets, Packed& item)
+BSCAN_NOINLINE
+inline size_t ReadUsualEntry(char* text, const Presets& presets, PinMapAccess::PackedEntry& item)
 {
     int number;
     size_t at = ReadEntryNumber(text, number);
@@ -234,8 +244,7 @@ BSCAN_NOINLINE size_t ReadUsualEntry(char* text, const Presets& presets, Packed&
     if (!ConvertSafeChar(text[at], safe))
         return 0;
     eSignal value = safe;
-    if (presets.values != nullptr)
-        PresetValue(presets.values, presets.mask, presets.count, number, value);
+    PresetValue(presets, number, value);
     item.safe = static_cast<uint8_t>(safe);
     item.value = static_cast<uint8_t>(value);
     ++at;
@@ -265,11 +274,11 @@ BSCAN_NOINLINE size_t ReadUsualEntry(char* text, const Presets& presets, Packed&
         } else if (stateLength == 5 && (FourBytes(text + stateStart) & 0x80808080u) == 0 &&
                    (text[stateStart + 4] == '0' || text[stateStart + 4] == '1')) {
             const uint32_t lower = FourBytes(text + stateStart) | 0x20202020u;
-            const int digit = text[stateStart + 4] - '0';
+            const bool one = text[stateStart + 4] == '1';
             if (lower == FourBytes("weak"))
-                disabledState = digit != 0 ? SIGNAL_WEAK1 : SIGNAL_WEAK0;
+                disabledState = one ? SIGNAL_WEAK1 : SIGNAL_WEAK0;
             else if (lower == FourBytes("pull"))
-                disabledState = digit != 0 ? SIGNAL_PULL1 : SIGNAL_PULL0;
+                disabledState = one ? SIGNAL_PULL1 : SIGNAL_PULL0;
             else
                 return 0;
         } else if (!ConvertDisabledState(std::string_view(text + stateStart, stateLength),
@@ -277,7 +286,12 @@ BSCAN_NOINLINE size_t ReadUsualEntry(char* text, const Presets& presets, Packed&
             return 0;
         }
         item.disableResult = static_cast<uint8_t>(disabledState);
-        item.controlCell = ReadControlCell(text + cellAt, controlEnd - cellAt);
+        // The control cell: mostly a few digits, or -1.
+        size_t digitsEnd = cellAt;
+        int control;
+        item.controlCell = ReadDigits(text, digitsEnd, control) && digitsEnd == controlEnd
+                               ? control
+                               : ReaderAtoi(std::string_view(text + cellAt, controlEnd - cellAt));
         at = stateEnd;
     } else if (text[at] == ')') {
         item.controlCell = -1;
@@ -297,35 +311,21 @@ BSCAN_NOINLINE size_t ReadUsualEntry(char* text, const Presets& presets, Packed&
     return length;
 }
 
-// Reads the entry at data[at] when it is in its usual form and appends it
-// to the list; returns its length, 0 when it is not in that form. While
-// the list has room, the entry is read straight into a new last element,
-// which is dropped again when the entry is not in that form; a full list
-// grows only for an entry that is.
-template <class Entry>
-size_t TakeUsualEntry(char* data, size_t at, const Presets& presets,
-                      std::vector<Entry>& entries)
+// Reads the entry at data[at] straight into a new last element of the list
+// when it is in its usual form; returns its length, or 0 with the element
+// dropped again when it is not.
+inline size_t TakeUsualEntry(char* data, size_t at, const Presets& presets,
+                             std::vector<ListedEntry>& entries)
 {
-    if (entries.size() != entries.capacity()) {
-        Entry& item = entries.emplace_back();
-        const size_t length = ReadUsualEntry(data + at, presets, item.packed);
-        if (length == 0) {
-            entries.pop_back();
-            return 0;
-        }
-        item.start = at;
-        item.comment = kNoComment;
-        item.usual = true;
-        return length;
-    }
-    Entry item;
+    ListedEntry& item = entries.emplace_back();
     const size_t length = ReadUsualEntry(data + at, presets, item.packed);
-    if (length == 0)
+    if (length == 0) {
+        entries.pop_back();
         return 0;
+    }
     item.start = at;
     item.comment = kNoComment;
     item.usual = true;
-    entries.push_back(item);
     return length;
 }
 
@@ -338,13 +338,10 @@ enum class UsualRunEnd { Between, AfterEntry, OtherEntry };
 // Reads the usual entries that follow one another from data[at], which
 // starts an entry, as the splitting would one at a time: each entry with
 // the ',' right behind it and the characters skipped before the next one.
-// Returns where the run stops, and how in `end`. Kept out of line, so that
-// the walk over a run of entries, the usual case, keeps its values in
-// registers.
-template <class Entry>
+// Returns where the run stops, and how in `end`.
 BSCAN_NOINLINE
-size_t TakeUsualEntries(char* data, size_t size, size_t at, const Presets& presets,
-                        std::vector<Entry>& entries, UsualRunEnd& end)
+inline size_t TakeUsualEntries(char* data, size_t size, size_t at, const Presets& presets,
+                               std::vector<ListedEntry>& entries, UsualRunEnd& end)
 {
     for (;;) {
         const size_t length = TakeUsualEntry(data, at, presets, entries);
