@@ -57,7 +57,6 @@
 // Entries and comment names of any length are read in full. Running out of
 // memory gives BSDL_ERR_NO_MEMORY.
 #include <algorithm>
-#include <cstring>
 #include <deque>
 #include <new>
 #include <stdexcept>
@@ -79,17 +78,10 @@ namespace {
 
 enum class SplitState { Between, Entry, AfterEntry, Comment };
 
-// Appends the characters of a comment's text that its name keeps: all but
-// white space and '-'.
-void AppendCommentText(std::string& comments, const char* text, size_t length)
+// The characters a comment's name drops: white space and '-'.
+inline bool IsDroppedFromComment(char c)
 {
-    const size_t oldSize = comments.size();
-    comments.append(text, length);
-    const auto dropped = [](char c) {
-        return bscan_util::IsCharOf(c, bscan_util::kSpace | bscan_util::kDash);
-    };
-    comments.erase(std::remove_if(comments.begin() + oldSize, comments.end(), dropped),
-                   comments.end());
+    return bscan_util::IsCharOf(c, bscan_util::kSpace | bscan_util::kDash);
 }
 
 inline std::string_view TrimFront(std::string_view text)
@@ -159,11 +151,7 @@ int SplitEntries(char* data, size_t size, const Presets& presets,
             // the entry is left unfinished.
             size_t close = size;
             ReaderForEachEither(data, i, size, '(', ')', [&](size_t at) {
-                if (data[at] == '(') {
-                    ++depth;
-                    return true;
-                }
-                --depth;
+                depth += data[at] == '(' ? 1 : -1;
                 if (depth > 0)
                     return true;
                 close = at;
@@ -195,7 +183,10 @@ int SplitEntries(char* data, size_t size, const Presets& presets,
         case SplitState::Comment: {
             // Up to the next '*', keeping all but '-' and white space.
             const size_t star = ReaderFind(data, i, size, '*');
-            AppendCommentText(comments, data + i, star - i);
+            comments.append(data + i, star - i);
+            comments.erase(std::remove_if(comments.end() - (star - i), comments.end(),
+                                          IsDroppedFromComment),
+                           comments.end());
             i = star;
             if (i == size)
                 break;
@@ -214,10 +205,7 @@ int SplitEntries(char* data, size_t size, const Presets& presets,
     return entries.empty() ? BSDL_ERR_BAD_VALUE : BSDL_OK;
 }
 
-// Takes the next field off the front of `rest`: the text before the first
-// ',' with its trailing white space removed, leaving the text after it with
-// its leading white space removed. Without a ',' the field is empty and the
-// rest stays whole.
+// Takes the next field off the front of `rest`, as phase 2 above has it.
 std::string_view TakeField(std::string_view& rest)
 {
     const size_t comma = rest.find(',');
@@ -229,13 +217,10 @@ std::string_view TakeField(std::string_view& rest)
 }
 
 // Phase 2 for one entry: returns AddNewRegister's result or
-// BSDL_ERR_BAD_VALUE for a value the tables do not know. The cell type,
-// port name and function are handed to AddNewRegister as writable
-// zero-terminated texts, written one after the other into `texts`, which
-// is kept across the entries so that its storage is reused.
+// BSDL_ERR_BAD_VALUE for a value the tables do not know.
 BSCAN_NOINLINE
 int StoreEntry(BScanPinMap& pinMap, std::string_view entry, const char* commentName,
-               const Presets& presets, std::string& texts)
+               const Presets& presets)
 {
     int controlCell = -1;
     int vectorIndex = 0;
@@ -254,26 +239,7 @@ int StoreEntry(BScanPinMap& pinMap, std::string_view entry, const char* commentN
         rest = TrimFront(TrimBack(entry.substr(start, close - start)));
     }
 
-    // The three texts are parts of the entry, in its order and apart from
-    // each other: the entry is copied once into `texts`, and each text is
-    // ended by a NUL written over the character behind it in the copy (an
-    // empty text is the NUL behind the copy).
-    const char* data = entry.data();
-    const size_t size = entry.size();
-    if (texts.size() < size + 1)
-        texts.resize(size + 1);
-    char* const copy = &texts[0];
-    std::memcpy(copy, data, size);
-    copy[size] = '\0';
-    const auto textOf = [copy, data, size](std::string_view field) {
-        if (field.empty())
-            return copy + size;
-        char* begin = copy + (field.data() - data);
-        begin[field.size()] = '\0';
-        return begin;
-    };
-
-    char* cellType = textOf(TakeField(rest));
+    std::string cellType(TakeField(rest));
 
     // A port "*" names no port; a port "name(index)" names a vector element
     // (an index without its ')' is 0).
@@ -286,9 +252,8 @@ int StoreEntry(BScanPinMap& pinMap, std::string_view entry, const char* commentN
         if (index != std::string_view::npos && end != std::string_view::npos)
             vectorIndex = ReaderAtoi(port.substr(index + 1, end - index - 1));
     }
-    char* portText = textOf(portName);
-
-    char* function = textOf(TakeField(rest));
+    std::string portText(portName);
+    std::string function(TakeField(rest));
 
     // The safe value is the fourth field when a ',' follows it, else the
     // whole rest.
@@ -312,8 +277,9 @@ int StoreEntry(BScanPinMap& pinMap, std::string_view entry, const char* commentN
             return BSDL_ERR_BAD_VALUE;
     }
 
-    return pinMap.AddNewRegister(number, cellType, portText, vectorIndex, function, safe,
-                                 controlCell, disableValue, disabledState, value, commentName);
+    return pinMap.AddNewRegister(number, &cellType[0], &portText[0], vectorIndex, &function[0],
+                                 safe, controlCell, disableValue, disabledState, value,
+                                 commentName);
 }
 
 // A pair whose negative leg names no cell: every port loses its
@@ -350,7 +316,7 @@ void ResolveDifferentialPairs(BScanPinMap& pinMap, std::deque<CDifferentialPair>
         const int n = negative->GetBoundaryCellPosition();
         pair.SetNegativeBScanPosition(n);
 
-        const std::string negativeName = pair.GetNegativeElement();
+        std::string negativeName = pair.GetNegativeElement();
         *negative = *positive;
         negative->SetPinName(negativeName.c_str());
         negative->SetOriginalPinName(negativeName.c_str());
@@ -364,8 +330,7 @@ void ResolveDifferentialPairs(BScanPinMap& pinMap, std::deque<CDifferentialPair>
             negative->SetControlCell(previous);
         }
 
-        std::string lookup = negativeName;
-        KPinNode* port = pinMap.GetPortwName(&lookup[0]);
+        KPinNode* port = pinMap.GetPortwName(&negativeName[0]);
         if (port != nullptr) {
             negative->SetPinNode(port);
             port->AssociateBScanCell(negative);
@@ -378,25 +343,21 @@ void ResolveDifferentialPairs(BScanPinMap& pinMap, std::deque<CDifferentialPair>
 int BScanParser::ReadBSCANBoundaryRegister(FILE* file, char* statement)
 {
     try {
-        KString ks;
-        std::string buffer(statement != nullptr ? statement : "");
+        // The value begins behind the statement's first '"'.
+        const std::string_view line(statement != nullptr ? statement : "");
+        const size_t quote = line.find('"');
         std::string begin;
-        const int quote = ks.Find(buffer, '"');
-        if (quote > 0) {
-            ks.Right(begin, buffer, static_cast<int>(buffer.size()) - quote - 1);
-            ks.TrimLeft(begin);
-        }
+        if (quote != std::string_view::npos && quote > 0)
+            begin = TrimFront(line.substr(quote + 1));
 
         KByteBuffer value;
         int result = GetCompleteStringValue(file, begin.c_str(), &value, true);
         if (result < 0)
             return result;
 
-        // An entry takes some twenty characters at least, so the list is
-        // sized once for most values instead of growing step by step; when
-        // that much memory is not to be had, it grows as the entries come.
-        // The gathered value is this reader's own buffer: the usual entries
-        // have their texts ended in place in it.
+        // The list is sized once for most values (an entry takes some twenty
+        // characters at least). The usual entries have their texts ended in
+        // place in the gathered value, this reader's own buffer.
         char* const data = const_cast<char*>(value.GetText());
         const size_t size = static_cast<size_t>(value.GetTotalSize());
         std::vector<ListedEntry> entries;
@@ -413,14 +374,13 @@ int BScanParser::ReadBSCANBoundaryRegister(FILE* file, char* statement)
         if (m_pinMap == nullptr)
             return BSDL_ERR_NO_PIN_MAP;
 
-        std::string texts;
         for (const ListedEntry& item : entries) {
             const char* commentName = item.comment == kNoComment ? "" : comments.c_str() + item.comment;
             if (item.usual) {
                 result = PinMapAccess::AddRegister(*m_pinMap, data + item.start, item.packed, commentName);
             } else {
                 const std::string_view entry(data + item.start, item.length);
-                result = StoreEntry(*m_pinMap, entry, commentName, presets, texts);
+                result = StoreEntry(*m_pinMap, entry, commentName, presets);
             }
             if (result < 0)
                 break;

@@ -37,9 +37,8 @@
 
 namespace {
 
-// Cutting steps on views with the clamping rules of the text helpers: a
-// missing separator (npos) leaves nothing before it and the whole text
-// after it. The views point into the declaration, nothing is copied.
+// Cutting steps with the clamping rules of the text helpers: a missing
+// separator (npos) leaves nothing before it and the whole text after it.
 inline std::string_view Before(std::string_view text, size_t at)
 {
     return at == std::string_view::npos ? std::string_view() : text.substr(0, at);
@@ -130,9 +129,8 @@ bool IsInoutWord(std::string_view text)
 }
 
 // A piece of the (writable) declaration ended by a NUL in place for as
-// long as the object lives: the character behind it is put back at the
-// end. An empty piece is the object's own empty text (it may have no
-// place at all). Pieces handed on at the same time never end at one place.
+// long as the object lives (an empty piece is the object's own empty
+// text). Pieces handed on at the same time never end at one place.
 class EndedInPlace {
 public:
     explicit EndedInPlace(std::string_view piece)
@@ -202,9 +200,7 @@ constexpr unsigned kUsualNameStop = kUsualModeStop | bscan_util::kColon | bscan_
 // ';' and no parenthesis anywhere (`NAME : mode bit;`), cut in one walk:
 // the name is text[0, nameEnd), the mode word text[modeStart, modeEnd).
 // Such a line neither ends the clause nor sets the end text, and the
-// general cutting gives these very pieces. Any other line is left to the
-// general steps (false), and so are the rare ones with a ';' in the name
-// or the mode word.
+// general cutting gives these very pieces; any other line is left to it.
 struct UsualCut {
     size_t nameEnd;
     size_t modeStart;
@@ -237,24 +233,17 @@ bool CutUsualDeclaration(const char* text, size_t size, UsualCut& cut)
         ++at;
     // The mode word ends at a blank, tab or newline (a carriage return in
     // it, a parenthesis or a missing type are other forms).
-    const char stop = text[at];
-    if (!bscan_util::IsSeparator(stop) || at >= kUsualRoom)
+    if (!bscan_util::IsSeparator(text[at]) || at >= kUsualRoom)
         return false;
     cut.modeEnd = at;
     // The type: scalar, without a parenthesis.
     if (ReaderFindEither(text, at + 1, size, '(', ')') != size)
         return false;
-    size_t typeStart = at + 1;
-    while (bscan_util::IsSpace(text[typeStart]))
-        ++typeStart;
-    return !HoldsBitVector(std::string_view(text + typeStart, size - typeStart));
+    return !HoldsBitVector(TrimFront(std::string_view(text + at + 1, size - at - 1)));
 }
 
-// Makes the port of a usual declaration (see CutUsualDeclaration) as the
-// general steps make it: the map made when there is none, the ceiling
-// checked, an inout port's name recorded as an I/O name, then the node.
-// The name and the mode word are copied out of the line and each ended by
-// a NUL there (the pin map copies what it keeps).
+// Makes the port of a usual declaration as CreatePort makes it, from a
+// copy of the line's name and mode word (the pin map copies what it keeps).
 int MakeUsualPort(BScanPinMap*& pinMap, const char* text, const UsualCut& cut)
 {
     try {
@@ -291,8 +280,7 @@ int BScanParser::ReadPort(FILE* file, char* line)
         result = CreatePort(&end[0]);
         UpdateEndText(end, end);
     }
-    bool ended = HoldsClauseEnd(end);
-    if (ended || result != BSDL_OK)
+    if (HoldsClauseEnd(end) || result != BSDL_OK)
         return result;
 
     std::string declaration;
@@ -319,7 +307,7 @@ int BScanParser::ReadPort(FILE* file, char* line)
             }
             if (usual) {
                 result = MakeUsualPort(m_pinMap, taken.text, cut);
-                if (ended || result != BSDL_OK)
+                if (result != BSDL_OK)
                     return result;
                 continue;
             }
@@ -339,8 +327,7 @@ int BScanParser::ReadPort(FILE* file, char* line)
             return BSDL_OK;
 
         // The end text is looked at again only when it was set anew.
-        if (UpdateEndText(end, declaration))
-            ended = HoldsClauseEnd(end);
+        const bool ended = UpdateEndText(end, declaration) && HoldsClauseEnd(end);
         result = CreatePort(&declaration[0]);
         if (ended || result != BSDL_OK)
             return result;
@@ -378,10 +365,8 @@ int BScanParser::CreatePort(char* declaration)
         }
 
         // The ceiling is checked before anything of the declaration is kept.
-        // Names and the mode word are handed to the pin map where they lie
-        // in the declaration, each ended by a NUL in place while it is
-        // handed on (the pin map copies what it keeps). An empty piece may
-        // lie anywhere: it is handed on as the empty text.
+        // Names and the mode word are handed on where they lie (the pin map
+        // copies what it keeps).
         const size_t count = CountNames(namesList);
         int64_t perName = 1;
         if (vector) {

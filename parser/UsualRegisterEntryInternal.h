@@ -32,13 +32,9 @@ const size_t kMaxUsualLength = 0xFFFF;
 
 // An entry of the string value: where its text lies in the value and
 // where its comment name lies in the comment texts (none: kNoComment). An
-// entry in its usual form is read whole in phase 1 and kept compact, as
-// the pin map's PackedEntry: its numbers, its values (the initial value
-// already set from the presets), its cell type and function told from their
-// texts, and its port name as offsets from its start, ended in place by a
-// NUL written over the character behind it (the port "*" as the empty text
-// of the NUL behind the cell type). Any other entry keeps its length, to be
-// cut into fields in phase 2.
+// entry in its usual form is read whole in phase 1 into the pin map's
+// PackedEntry; any other entry keeps its length, to be cut into fields in
+// phase 2.
 struct ListedEntry {
     size_t start;
     size_t comment;
@@ -101,16 +97,13 @@ inline uint32_t FourBytes(const char* text)
 
 // The characters of a word of an entry in its usual form: the bytes
 // above ','. All that ends a field (NUL, white space, ',', '(', ')' and
-// '*') lies at or below it; the few other characters there ('!' to '+'
-// and control characters) also end a word, and as none of them may follow
-// a field in the usual form, an entry holding one is read by the reference.
+// '*') lies at or below it; an entry holding one of the other bytes there
+// ('!' to '+', control characters) is read by the reference.
 inline bool IsWordChar(char c)
 {
     return static_cast<unsigned char>(c) > static_cast<unsigned char>(',');
 }
 
-// The end of the word at text[at]: the first character at or after `at`
-// that is not a word character.
 inline size_t WordEnd(const char* text, size_t at)
 {
     while (IsWordChar(text[at]))
@@ -146,32 +139,6 @@ inline size_t ReadEntryNumber(const char* text, int& number)
     return at + 1;
 }
 
-// What the reading of a port field finds: where its name ends, whether it
-// is "*" and its index.
-struct PortParts {
-    int vectorIndex;
-    bool star;
-    size_t nameEnd;
-};
-
-// The port field from `start`, whose word ends at `at`: "*", a word or
-// word(digits) with at most eight digits. Moves `at` behind it; false
-// when it is none of these.
-inline bool ReadPortField(const char* text, size_t start, size_t& at, PortParts& fields)
-{
-    fields.nameEnd = at;
-    if (at == start && text[at] == '*') {
-        fields.star = true;
-        ++at;
-    } else if (at > start && text[at] == '(') {
-        ++at;
-        if (!ReadDigits(text, at, fields.vectorIndex) || text[at] != ')')
-            return false;
-        ++at;
-    }
-    return at != start;
-}
-
 // The end of a field of the entries most files hold: the field starts
 // after at most one blank, is a word and is directly followed by `next`.
 // Returns the word's end, or 0 when the field is not so written.
@@ -182,21 +149,19 @@ inline size_t TightWordEnd(const char* text, size_t& at, char next)
     return end > at && text[end] == next ? end : 0;
 }
 
-// Reads the entry at the start of `text` when it is in the form most files
-// hold,
+// Reads the entry at the start of `text` into `item` when it is in the
+// form most files hold,
 //     digits (cell, port, function, safe)
 //     digits (cell, port, function, safe, ccell, disval, rslt)
 // with at most eight digits, blanks only before '(' and at most one before
-// a field, each field a word (see IsWordChar) directly followed by its ','
-// or the closing ')', the port as ReadPortField has it and values the
-// tables know, together with its values, straight into the list's element
-// `item`; returns the entry's length. For such an entry its ')' is the one
-// that brings the nesting depth back to 0, and the reference's cutting
-// gives exactly these fields. Any other entry, or one longer than
-// kMaxUsualLength, is left to the reference (the result is 0, the text is
-// left as it was and `item` is to be dropped). Its texts are ended in
-// place (the splitting reads on behind the entry and never looks at it
-// again).
+// a field, each field a word directly followed by its ',' or the closing
+// ')', the port "*", a word or word(digits) and values the tables know;
+// returns the entry's length. For such an entry its ')' is the one that
+// brings the nesting depth back to 0, and the reference's cutting gives
+// exactly these fields. Any other entry, or one longer than
+// kMaxUsualLength, is left to the reference: the result is 0 and the text
+// is left as it was. The port name is ended in place (the splitting never
+// looks at an entry again).
 BSCAN_NOINLINE
 inline size_t ReadUsualEntry(char* text, const Presets& presets, PinMapAccess::PackedEntry& item)
 {
@@ -206,7 +171,6 @@ inline size_t ReadUsualEntry(char* text, const Presets& presets, PinMapAccess::P
         return 0;
     item.number = number;
 
-    // The cell type.
     size_t cellStart = at;
     const size_t cellEnd = TightWordEnd(text, cellStart, ',');
     if (cellEnd == 0)
@@ -217,19 +181,28 @@ inline size_t ReadUsualEntry(char* text, const Presets& presets, PinMapAccess::P
     // The port; "*" is the empty text of the NUL behind the cell type.
     at = cellEnd + 1;
     at += text[at] == ' ';
-    const size_t port = at;
-    PortParts parts;
-    parts.vectorIndex = 0;
-    parts.star = false;
-    at = WordEnd(text, at);
-    if (!ReadPortField(text, port, at, parts) || text[at] != ',')
+    size_t portStart = at;
+    size_t portEnd = WordEnd(text, at);
+    int portIndex = 0;
+    at = portEnd;
+    if (at == portStart) {
+        if (text[at] != '*')
+            return 0;
+        portStart = cellEnd;
+        portEnd = cellEnd;
+        ++at;
+    } else if (text[at] == '(') {
+        ++at;
+        if (!ReadDigits(text, at, portIndex) || text[at] != ')')
+            return 0;
+        ++at;
+    }
+    if (text[at] != ',')
         return 0;
-    const size_t portEnd = parts.star ? cellEnd : parts.nameEnd;
-    item.portStart = static_cast<uint16_t>(parts.star ? cellEnd : port);
+    item.portStart = static_cast<uint16_t>(portStart);
     item.portEnd = static_cast<uint16_t>(portEnd);
-    item.portIndex = parts.star ? 0 : parts.vectorIndex;
+    item.portIndex = portIndex;
 
-    // The function.
     size_t functionStart = at + 1;
     const size_t functionEnd = TightWordEnd(text, functionStart, ',');
     if (functionEnd == 0)
@@ -259,7 +232,7 @@ inline size_t ReadUsualEntry(char* text, const Presets& presets, PinMapAccess::P
         at += text[at] == ' ';
         if ((text[at] != '0' && text[at] != '1') || text[at + 1] != ',')
             return 0;
-        item.disableValue = static_cast<uint8_t>(text[at] == '1' ? SIGNAL_HIGH : SIGNAL_LOW);
+        item.disableValue = static_cast<uint8_t>(text[at] - '0');
         size_t stateStart = at + 2;
         const size_t stateEnd = TightWordEnd(text, stateStart, ')');
         if (stateEnd == 0)
@@ -303,29 +276,8 @@ inline size_t ReadUsualEntry(char* text, const Presets& presets, PinMapAccess::P
     const size_t length = at + 1;
     if (length > kMaxUsualLength)
         return 0;
-
-    // The port name is ended in place (the port "*" by the NUL behind the
-    // cell type).
     text[cellEnd] = '\0';
     text[portEnd] = '\0';
-    return length;
-}
-
-// Reads the entry at data[at] straight into a new last element of the list
-// when it is in its usual form; returns its length, or 0 with the element
-// dropped again when it is not.
-inline size_t TakeUsualEntry(char* data, size_t at, const Presets& presets,
-                             std::vector<ListedEntry>& entries)
-{
-    ListedEntry& item = entries.emplace_back();
-    const size_t length = ReadUsualEntry(data + at, presets, item.packed);
-    if (length == 0) {
-        entries.pop_back();
-        return 0;
-    }
-    item.start = at;
-    item.comment = kNoComment;
-    item.usual = true;
     return length;
 }
 
@@ -338,17 +290,24 @@ enum class UsualRunEnd { Between, AfterEntry, OtherEntry };
 // Reads the usual entries that follow one another from data[at], which
 // starts an entry, as the splitting would one at a time: each entry with
 // the ',' right behind it and the characters skipped before the next one.
-// Returns where the run stops, and how in `end`.
+// Each is read straight into a new last element of the list, dropped again
+// when the entry is not in its usual form. Returns where the run stops, and
+// how in `end`.
 BSCAN_NOINLINE
 inline size_t TakeUsualEntries(char* data, size_t size, size_t at, const Presets& presets,
                                std::vector<ListedEntry>& entries, UsualRunEnd& end)
 {
     for (;;) {
-        const size_t length = TakeUsualEntry(data, at, presets, entries);
+        ListedEntry& item = entries.emplace_back();
+        const size_t length = ReadUsualEntry(data + at, presets, item.packed);
         if (length == 0) {
+            entries.pop_back();
             end = UsualRunEnd::OtherEntry;
             return at;
         }
+        item.start = at;
+        item.comment = kNoComment;
+        item.usual = true;
         at += length;
         if (at == size || data[at] != ',') {
             end = UsualRunEnd::AfterEntry;
