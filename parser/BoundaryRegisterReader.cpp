@@ -25,9 +25,8 @@
 // parentheses, kept as offsets into the gathered value and cut into fields
 // in phase 2 (the reference). The accelerator (parser/
 // UsualRegisterEntryInternal.h) reads an entry in its usual form whole
-// where the walk finds it, in one pass that gives its end and its fields
-// at once, straight into the pin map's entry that phase 2 then only hands
-// over.
+// where the walk finds it, straight into the pin map's entry that phase 2
+// then only hands over.
 //
 // Phase 2 needs the pin map (else BSDL_ERR_NO_PIN_MAP, nothing stored) and
 // stores the entries in order with AddNewRegister. An entry reads
@@ -57,10 +56,7 @@
 //
 // Entries and comment names of any length are read in full. Running out of
 // memory gives BSDL_ERR_NO_MEMORY.
-#include <cctype>
-#include <climits>
-#include <cstdint>
-#include <cstring>
+#include <algorithm>
 #include <deque>
 #include <new>
 #include <stdexcept>
@@ -75,80 +71,38 @@
 #include "parser/UsualRegisterEntryInternal.h"
 #include "util/AccelerateInternal.h"
 #include "util/CompilerInternal.h"
-#include "util/Platform.h"
 
 using namespace boundary_register;
 
 namespace {
 
-// An entry of the string value: where its text lies in the value and
-// where its comment name lies in the comment texts (none: kNoComment). An
-// entry in its usual form is read whole in phase 1 and kept compact, as
-// the pin map's PackedEntry (model/PinMapAccessInternal.h; the reading
-// below takes it as the template parameter `Packed`): its
-// numbers, its values (the initial value already set from the presets),
-// its cell type and function told from their texts, and its port name as
-// offsets from its start, ended in place by a NUL written over the
-// character behind it (the port "*" as the empty text of the NUL behind the
-// cell type). Any other entry keeps its length, to be cut into fields in
-// phase 2.
-template <class Packed>
-struct ListedEntry {
-    size_t start;
-    size_t comment;
-    size_t length;                 // any other entry
-    Packed packed;                 // a usual entry
-    bool usual;
-
-    // Left unset: a usual entry is read straight into the list's new last
-    // element, and every other one is given all its members.
-    ListedEntry() {}
-    ListedEntry(size_t entryStart, size_t entryLength)
-        : start(entryStart), comment(kNoComment), length(entryLength), packed(), usual(false)
-    {
-    }
-};
-
 enum class SplitState { Between, Entry, AfterEntry, Comment };
 
-// Appends the characters of a comment's text that its name keeps (all but
-// white space and '-'): every character is written and the end moves on
-// past the kept ones.
-void AppendCommentText(std::string& comments, const char* text, size_t length)
+// The characters a comment's name drops: white space and '-'.
+inline bool IsDroppedFromComment(char c)
 {
-    const size_t oldSize = comments.size();
-    comments.resize(oldSize + length);
-    char* out = &comments[0] + oldSize;
-    for (size_t i = 0; i < length; ++i) {
-        const char c = text[i];
-        *out = c;
-        out += !bscan_util::IsCharOf(c, bscan_util::kSpace | bscan_util::kDash);
-    }
-    comments.resize(static_cast<size_t>(out - comments.data()));
+    return bscan_util::IsCharOf(c, bscan_util::kSpace | bscan_util::kDash);
 }
 
-// The end of [start, end) with its trailing white space removed.
-inline size_t TrimmedEnd(const char* text, size_t start, size_t end)
+inline std::string_view TrimFront(std::string_view text)
 {
-    while (end > start && bscan_util::IsSpace(text[end - 1]))
-        --end;
-    return end;
+    while (!text.empty() && bscan_util::IsSpace(text.front()))
+        text.remove_prefix(1);
+    return text;
 }
 
-// The start of [start, end) with its leading white space removed.
-inline size_t TrimmedStart(const char* text, size_t start, size_t end)
+inline std::string_view TrimBack(std::string_view text)
 {
-    while (start < end && bscan_util::IsSpace(text[start]))
-        ++start;
-    return start;
+    while (!text.empty() && bscan_util::IsSpace(text.back()))
+        text.remove_suffix(1);
+    return text;
 }
 
 // Phase 1: splits the gathered value into entries. The comment names are
 // written one after the other into `comments`, each ended by a NUL, and the
 // entries refer to them by offset.
-template <class Entry>
-int SplitEntries(char* data, size_t size, const Presets& presets, std::vector<Entry>& entries,
-                 std::string& comments)
+int SplitEntries(char* data, size_t size, const Presets& presets,
+                 std::vector<ListedEntry>& entries, std::string& comments)
 {
     SplitState state = SplitState::Between;
     SplitState afterComment = SplitState::Between;
@@ -197,11 +151,7 @@ int SplitEntries(char* data, size_t size, const Presets& presets, std::vector<En
             // the entry is left unfinished.
             size_t close = size;
             ReaderForEachEither(data, i, size, '(', ')', [&](size_t at) {
-                if (data[at] == '(') {
-                    ++depth;
-                    return true;
-                }
-                --depth;
+                depth += data[at] == '(' ? 1 : -1;
                 if (depth > 0)
                     return true;
                 close = at;
@@ -233,7 +183,10 @@ int SplitEntries(char* data, size_t size, const Presets& presets, std::vector<En
         case SplitState::Comment: {
             // Up to the next '*', keeping all but '-' and white space.
             const size_t star = ReaderFind(data, i, size, '*');
-            AppendCommentText(comments, data + i, star - i);
+            comments.append(data + i, star - i);
+            comments.erase(std::remove_if(comments.end() - (star - i), comments.end(),
+                                          IsDroppedFromComment),
+                           comments.end());
             i = star;
             if (i == size)
                 break;
@@ -252,58 +205,22 @@ int SplitEntries(char* data, size_t size, const Presets& presets, std::vector<En
     return entries.empty() ? BSDL_ERR_BAD_VALUE : BSDL_OK;
 }
 
-// The fields of an entry's body. The fields are taken from the front, each
-// up to the next ',' with the white space around it dropped; once the
-// commas run out, every further field is empty and the rest stays the text
-// after the last comma. So one pass that notes the first commas gives the
-// bounds of every field: field k (from 1) runs from after comma k - 1 to
-// comma k, and the rest after k fields starts after comma k.
-struct EntryFields {
-    static const int kMaxCommas = 6;   // the seventh field is the whole rest
-    const char* text;
-    size_t bodyEnd;
-    size_t starts[kMaxCommas + 1];     // starts[k]: the rest after k fields
-    size_t commas[kMaxCommas];
-    int count;                         // commas noted
-
-    EntryFields(const char* entryText, size_t bodyStart, size_t end)
-        : text(entryText), bodyEnd(end), count(0)
-    {
-        starts[0] = bodyStart;
-        ReaderForEachEither(text, bodyStart, bodyEnd, ',', ',', [this](size_t at) {
-            commas[count] = at;
-            starts[count + 1] = TrimmedStart(text, at + 1, bodyEnd);
-            return ++count < kMaxCommas;
-        });
-    }
-
-    // Field k (from 1): empty when fewer than k commas were found.
-    std::string_view Field(int k) const
-    {
-        if (k > count)
-            return std::string_view();
-        const size_t start = starts[k - 1];
-        return std::string_view(text + start, TrimmedEnd(text, start, commas[k - 1]) - start);
-    }
-
-    // The rest after k fields were taken.
-    std::string_view RestAfter(int k) const
-    {
-        const size_t start = starts[k < count ? k : count];
-        return std::string_view(text + start, bodyEnd - start);
-    }
-};
+// Takes the next field off the front of `rest`, as phase 2 above has it.
+std::string_view TakeField(std::string_view& rest)
+{
+    const size_t comma = rest.find(',');
+    if (comma == std::string_view::npos)
+        return std::string_view();
+    const std::string_view field = TrimBack(rest.substr(0, comma));
+    rest = TrimFront(rest.substr(comma + 1));
+    return field;
+}
 
 // Phase 2 for one entry: returns AddNewRegister's result or
-// BSDL_ERR_BAD_VALUE for a value the tables do not know. The cell type,
-// port name and function are handed to AddNewRegister as writable
-// zero-terminated texts, written one after the other into `texts`, which
-// is kept across the entries so that its storage is reused. It is kept
-// out of line: inlined into the loop over the entries, it only made that
-// loop's register use worse.
+// BSDL_ERR_BAD_VALUE for a value the tables do not know.
 BSCAN_NOINLINE
 int StoreEntry(BScanPinMap& pinMap, std::string_view entry, const char* commentName,
-               const Presets& presets, std::string& texts)
+               const Presets& presets)
 {
     int controlCell = -1;
     int vectorIndex = 0;
@@ -313,99 +230,56 @@ int StoreEntry(BScanPinMap& pinMap, std::string_view entry, const char* commentN
 
     // The number before the first '(' (none: 0), the fields between it and
     // the last ')' (none: no fields), trimmed.
-    const char* data = entry.data();
-    const size_t size = entry.size();
-    const size_t open = ReaderFind(data, 0, size, '(');
-    const int number = open == size ? 0 : ReaderAtoi(std::string_view(data, open));
-
-    size_t close = size;
-    while (close > 0 && data[close - 1] != ')')
-        --close;
-    size_t bodyStart = 0;
-    size_t bodyEnd = 0;
-    if (close > 0) {
-        bodyEnd = close - 1;
-        if (open < size)
-            bodyStart = open < bodyEnd ? open + 1 : bodyEnd;
+    const size_t open = entry.find('(');
+    const int number = open == std::string_view::npos ? 0 : ReaderAtoi(entry.substr(0, open));
+    const size_t close = entry.rfind(')');
+    std::string_view rest;
+    if (close != std::string_view::npos) {
+        const size_t start = open == std::string_view::npos ? 0 : std::min(open + 1, close);
+        rest = TrimFront(TrimBack(entry.substr(start, close - start)));
     }
-    bodyEnd = TrimmedEnd(data, bodyStart, bodyEnd);
-    bodyStart = TrimmedStart(data, bodyStart, bodyEnd);
-    const EntryFields fields(data, bodyStart, bodyEnd);
 
-    // The three texts are parts of the entry, in its order and apart from
-    // each other: the entry is copied once into `texts`, and each text is
-    // ended by a NUL written over the character behind it in the copy (an
-    // empty text is the NUL behind the copy).
-    if (texts.size() < size + 1)
-        texts.resize(size + 1);
-    char* const copy = &texts[0];
-    std::memcpy(copy, data, size);
-    copy[size] = '\0';
-    const auto textOf = [copy, data, size](std::string_view field) {
-        if (field.empty())
-            return copy + size;
-        char* begin = copy + (field.data() - data);
-        begin[field.size()] = '\0';
-        return begin;
-    };
-
-    char* cellType = textOf(fields.Field(1));
+    std::string cellType(TakeField(rest));
 
     // A port "*" names no port; a port "name(index)" names a vector element
     // (an index without its ')' is 0).
-    const std::string_view port = fields.Field(2);
-    bool star = false;
-    size_t index = std::string_view::npos;
-    for (size_t k = port.size(); k-- > 0;) {
-        if (port[k] == '*')
-            star = true;
-        else if (port[k] == '(')
-            index = k;
-    }
+    const std::string_view port = TakeField(rest);
+    const size_t index = port.find('(');
     std::string_view portName;
-    if (!star) {
-        if (index == std::string_view::npos) {
-            portName = port;
-        } else {
-            const size_t nameEnd = TrimmedEnd(port.data(), 0, index);
-            const size_t nameStart = TrimmedStart(port.data(), 0, nameEnd);
-            portName = port.substr(nameStart, nameEnd - nameStart);
-            const std::string_view text = port.substr(index + 1);
-            const size_t end = text.find(')');
-            if (end != std::string_view::npos)
-                vectorIndex = ReaderAtoi(text.substr(0, end));
-        }
+    if (port.find('*') == std::string_view::npos) {
+        portName = TrimFront(TrimBack(port.substr(0, index)));
+        const size_t end = port.find(')', index);
+        if (index != std::string_view::npos && end != std::string_view::npos)
+            vectorIndex = ReaderAtoi(port.substr(index + 1, end - index - 1));
     }
-    char* portText = textOf(portName);
-
-    char* function = textOf(fields.Field(3));
+    std::string portText(portName);
+    std::string function(TakeField(rest));
 
     // The safe value is the fourth field when a ',' follows it, else the
     // whole rest.
-    std::string_view text;
-    std::string_view rest;
-    if (fields.count >= 4 && fields.commas[3] > fields.starts[3]) {
-        text = fields.Field(4);
-        rest = fields.RestAfter(4);
-    } else {
-        text = fields.RestAfter(3);
-    }
+    std::string_view text = rest;
+    const size_t comma = rest.find(',');
+    if (comma != std::string_view::npos && comma > 0)
+        text = TakeField(rest);
+    else
+        rest = std::string_view();
     if (!ConvertSafeValue(text, safe))
         return BSDL_ERR_BAD_VALUE;
 
     eSignal value = safe;
-    PresetValue(presets.values, presets.mask, presets.count, number, value);
+    PresetValue(presets, number, value);
 
     if (!rest.empty()) {
-        controlCell = ReaderAtoi(fields.Field(5));
-        if (!ConvertDisableValue(fields.Field(6), disableValue))
+        controlCell = ReaderAtoi(TakeField(rest));
+        if (!ConvertDisableValue(TakeField(rest), disableValue))
             return BSDL_ERR_BAD_VALUE;
-        if (!ConvertDisabledState(fields.RestAfter(6), disabledState))
+        if (!ConvertDisabledState(rest, disabledState))
             return BSDL_ERR_BAD_VALUE;
     }
 
-    return pinMap.AddNewRegister(number, cellType, portText, vectorIndex, function, safe,
-                                 controlCell, disableValue, disabledState, value, commentName);
+    return pinMap.AddNewRegister(number, &cellType[0], &portText[0], vectorIndex, &function[0],
+                                 safe, controlCell, disableValue, disabledState, value,
+                                 commentName);
 }
 
 // A pair whose negative leg names no cell: every port loses its
@@ -416,12 +290,10 @@ void DropDifferentialPairs(BScanPinMap& pinMap, std::deque<CDifferentialPair>& p
     const int count = ports != nullptr ? ports->GetCount() : 0;
     for (int i = 0; i < count; ++i) {
         KPinNode* port = static_cast<KPinNode*>(ports->GetAt(i));
-        if (port == nullptr)
-            continue;
-        if (port->IsPositive())
+        if (port != nullptr) {
             port->SetPositive(false);
-        if (port->IsNegative())
             port->SetNegative(false);
+        }
     }
     pairs.clear();
 }
@@ -444,7 +316,7 @@ void ResolveDifferentialPairs(BScanPinMap& pinMap, std::deque<CDifferentialPair>
         const int n = negative->GetBoundaryCellPosition();
         pair.SetNegativeBScanPosition(n);
 
-        const std::string negativeName = pair.GetNegativeElement();
+        std::string negativeName = pair.GetNegativeElement();
         *negative = *positive;
         negative->SetPinName(negativeName.c_str());
         negative->SetOriginalPinName(negativeName.c_str());
@@ -458,8 +330,7 @@ void ResolveDifferentialPairs(BScanPinMap& pinMap, std::deque<CDifferentialPair>
             negative->SetControlCell(previous);
         }
 
-        std::string lookup = negativeName;
-        KPinNode* port = pinMap.GetPortwName(&lookup[0]);
+        KPinNode* port = pinMap.GetPortwName(&negativeName[0]);
         if (port != nullptr) {
             negative->SetPinNode(port);
             port->AssociateBScanCell(negative);
@@ -472,29 +343,24 @@ void ResolveDifferentialPairs(BScanPinMap& pinMap, std::deque<CDifferentialPair>
 int BScanParser::ReadBSCANBoundaryRegister(FILE* file, char* statement)
 {
     try {
-        KString ks;
-        std::string buffer(statement != nullptr ? statement : "");
+        // The value begins behind the statement's first '"'.
+        const std::string_view line(statement != nullptr ? statement : "");
+        const size_t quote = line.find('"');
         std::string begin;
-        const int quote = ks.Find(buffer, '"');
-        if (quote > 0) {
-            ks.Right(begin, buffer, static_cast<int>(buffer.size()) - quote - 1);
-            ks.TrimLeft(begin);
-        }
+        if (quote != std::string_view::npos && quote > 0)
+            begin = TrimFront(line.substr(quote + 1));
 
         KByteBuffer value;
         int result = GetCompleteStringValue(file, begin.c_str(), &value, true);
         if (result < 0)
             return result;
 
-        // An entry takes some twenty characters at least, so the list is
-        // sized once for most values instead of growing step by step; when
-        // that much memory is not to be had, it grows as the entries come.
-        // The gathered value is this reader's own buffer: the usual entries
-        // have their texts ended in place in it.
+        // The list is sized once for most values (an entry takes some twenty
+        // characters at least). The usual entries have their texts ended in
+        // place in the gathered value, this reader's own buffer.
         char* const data = const_cast<char*>(value.GetText());
         const size_t size = static_cast<size_t>(value.GetTotalSize());
-        using Entry = ListedEntry<PinMapAccess::PackedEntry>;
-        std::vector<Entry> entries;
+        std::vector<ListedEntry> entries;
         try {
             entries.reserve(size / 32 + 1);
         } catch (const std::bad_alloc&) {
@@ -508,14 +374,13 @@ int BScanParser::ReadBSCANBoundaryRegister(FILE* file, char* statement)
         if (m_pinMap == nullptr)
             return BSDL_ERR_NO_PIN_MAP;
 
-        std::string texts;
-        for (const Entry& item : entries) {
+        for (const ListedEntry& item : entries) {
             const char* commentName = item.comment == kNoComment ? "" : comments.c_str() + item.comment;
             if (item.usual) {
                 result = PinMapAccess::AddRegister(*m_pinMap, data + item.start, item.packed, commentName);
             } else {
                 const std::string_view entry(data + item.start, item.length);
-                result = StoreEntry(*m_pinMap, entry, commentName, presets, texts);
+                result = StoreEntry(*m_pinMap, entry, commentName, presets);
             }
             if (result < 0)
                 break;

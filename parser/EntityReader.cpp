@@ -22,6 +22,7 @@
 #include <new>
 
 #include "parser/BScanParser.h"
+#include "util/AsciiCaseInternal.h"
 
 int BScanParser::Read()
 {
@@ -119,11 +120,7 @@ int BScanParser::ReadGeneric(FILE* file, char* text)
         ks.TrimLeft(package);
         ks.Left(package, package, ks.Find(package, '"'));
         ks.TrimRight(package);
-        for (char& c : package) {
-            if (c >= 'A' && c <= 'Z')
-                c = static_cast<char>(c - 'A' + 'a');
-        }
-        SetPackageType(package.c_str());
+        SetPackageType(bscan_text::Lower(package).c_str());
     }
     return result;
 }

@@ -27,7 +27,7 @@
 // (pairs of earlier statements count); otherwise 0. Pairs recorded and
 // ports marked before an error stay. Texts of any length are read in full;
 // running out of memory gives BSDL_ERR_NO_MEMORY.
-#include <cctype>
+#include <algorithm>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -45,6 +45,13 @@ std::string Stripped(const std::string& text, size_t start, size_t end)
     while (end > start && KIsWhiteSpace(text[end - 1]))
         --end;
     return text.substr(start, end - start);
+}
+
+// The text between `open` and `close`, trimmed (empty when `close` is not
+// behind `open`).
+std::string Inside(const std::string& text, size_t open, size_t close)
+{
+    return Stripped(text, open + 1, std::max(close, open + 1));
 }
 
 // Where one element of a comma-separated list ends, scanning `text` from
@@ -117,10 +124,7 @@ int BScanParser::ReadPortGroupingAttribute(FILE* file, const char* statement)
         ks.Left(text, buffer, ks.Find(buffer, ';'));
         ks.Right(text, text, static_cast<int>(text.size()) - ks.Find(text, '"'));
         ks.Trim(text);
-        for (char& c : text) {
-            if (c == '"' || c == '&')
-                c = ' ';
-        }
+        std::replace_if(text.begin(), text.end(), [](char c) { return c == '"' || c == '&'; }, ' ');
 
         std::vector<std::string> groups;
         if (!SplitGroups(text, groups) || groups.empty())
@@ -130,19 +134,14 @@ int BScanParser::ReadPortGroupingAttribute(FILE* file, const char* statement)
             const int open = ks.Find(group, '(');
             if (open < 0)
                 return BSDL_ERR_FILE;
-            std::string kind;
-            ks.Left(kind, group, open);
-            ks.Trim(kind);
+            const std::string kind = Stripped(group, 0, static_cast<size_t>(open));
             if (!EqualsNoCase(kind, "Differential_Voltage") &&
                 !EqualsNoCase(kind, "Differential_Current"))
                 return BSDL_ERR_FILE;
             const int close = ks.ReverseFind(group, ')');
             if (close < 0)
                 return BSDL_ERR_FILE;
-            std::string content;
-            ks.Left(content, group, close);
-            ks.Right(content, content, static_cast<int>(content.size()) - open - 1);
-            ks.Trim(content);
+            const std::string content = Inside(group, open, close);
 
             auto pairDone = [](int opens, int closes) { return opens == 1 && closes == 1; };
             size_t start = 0;
@@ -162,21 +161,13 @@ int BScanParser::ReadPortGroupingAttribute(FILE* file, const char* statement)
                 more = end == ElementEnd::Comma;
                 start = separator + 1;
 
-                std::string names;
-                ks.Left(names, pair, ks.ReverseFind(pair, ')'));
-                ks.Right(names, names, static_cast<int>(names.size()) - ks.Find(pair, '(') - 1);
-                ks.Trim(names);
-                const int comma = ks.Find(names, ',');
-                if (comma < 0)
+                // A pair holds both a '(' and a ')'.
+                const std::string names = Inside(pair, pair.find('('), pair.rfind(')'));
+                const size_t comma = names.find(',');
+                if (comma == std::string::npos || comma == 0 || comma + 1 == names.size())
                     return BSDL_ERR_FILE;
-                std::string positive;
-                std::string negative;
-                ks.Left(positive, names, comma);
-                ks.Right(negative, names, static_cast<int>(names.size()) - comma - 1);
-                if (positive.empty() || negative.empty())
-                    return BSDL_ERR_FILE;
-                ks.Trim(positive);
-                ks.Trim(negative);
+                std::string positive = Stripped(names, 0, comma);
+                std::string negative = Stripped(names, comma + 1, names.size());
                 bscan_platform::ToUpper(positive);
                 bscan_platform::ToUpper(negative);
 

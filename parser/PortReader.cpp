@@ -24,6 +24,7 @@
 //
 // A declaration that would take the pin map above BSCAN_MAX_PORT_NODES
 // nodes is refused with BSDL_ERR_NO_MEMORY before any of it is made.
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <new>
@@ -36,9 +37,8 @@
 
 namespace {
 
-// Cutting steps on views with the clamping rules of the text helpers: a
-// missing separator (npos) leaves nothing before it and the whole text
-// after it. The views point into the declaration, nothing is copied.
+// Cutting steps with the clamping rules of the text helpers: a missing
+// separator (npos) leaves nothing before it and the whole text after it.
 inline std::string_view Before(std::string_view text, size_t at)
 {
     return at == std::string_view::npos ? std::string_view() : text.substr(0, at);
@@ -69,13 +69,8 @@ inline std::string_view TrimBack(std::string_view text)
 // of a declaration).
 inline size_t FindSeparator(std::string_view text)
 {
-    const char* data = text.data();
-    const size_t size = text.size();
-    for (size_t i = 0; i < size; ++i) {
-        if (bscan_util::IsSeparator(data[i]))
-            return i;
-    }
-    return std::string_view::npos;
+    const auto at = std::find_if(text.begin(), text.end(), bscan_util::IsSeparator);
+    return at == text.end() ? std::string_view::npos : static_cast<size_t>(at - text.begin());
 }
 
 inline bool HoldsClauseEnd(std::string_view text)
@@ -93,18 +88,11 @@ bool BeginsWithClauseEnd(std::string_view text)
 // the end text; a declaration without one leaves the end text as it was.
 // `end` and `declaration` may be the same text. Returns whether the end
 // text was set.
-// The first parenthesis of either kind is looked for once: most
-// declarations hold none.
 bool UpdateEndText(std::string& end, const std::string& declaration)
 {
     const std::string_view text(declaration);
-    const char* data = text.data();
-    const size_t size = text.size();
-    const size_t first = ReaderFindEither(data, 0, size, '(', ')');
-    if (first == size)
-        return false;
-    const size_t open = data[first] == '(' ? first : ReaderFind(data, first + 1, size, '(');
-    if (open < size && open > 0) {
+    const size_t open = text.find('(');
+    if (open != std::string_view::npos && open > 0) {
         const std::string_view range = TrimFront(text.substr(open + 1));
         const size_t close = range.find(')');
         if (close == std::string_view::npos || close == 0)
@@ -112,27 +100,18 @@ bool UpdateEndText(std::string& end, const std::string& declaration)
         end.assign(TrimFront(range.substr(close + 1)));
         return true;
     }
-    const size_t close = data[first] == ')' ? first : ReaderFind(data, first + 1, size, ')');
-    if (close >= size || close == 0)
+    const size_t close = text.find(')');
+    if (close == std::string_view::npos || close == 0)
         return false;
     end.assign(TrimFront(text.substr(close)));
     return true;
 }
 
 // Whether a type names a vector: it holds "bit_vector".
-bool HoldsBitVector(std::string_view type)
+inline bool HoldsBitVector(std::string_view type)
 {
-    static const char kWord[] = "bit_vector";
-    const size_t length = sizeof kWord - 1;
-    if (type.size() < length)
-        return false;
-    const char* data = type.data();
-    const size_t starts = type.size() - length + 1;   // the places the word may begin
-    for (size_t at = ReaderFind(data, 0, starts, 'b'); at < starts; at = ReaderFind(data, at + 1, starts, 'b')) {
-        if (std::memcmp(data + at, kWord, length) == 0)
-            return true;
-    }
-    return false;
+    const std::string_view word("bit_vector");
+    return type.size() >= word.size() && type.find(word) != std::string_view::npos;
 }
 
 // Whether a mode word is inout in any case of its ASCII letters. Setting
@@ -142,18 +121,16 @@ bool IsInoutWord(std::string_view text)
 {
     if (text.size() != 5)
         return false;
-    const char* data = text.data();
     std::uint32_t head;
-    std::memcpy(&head, data, 4);
+    std::memcpy(&head, text.data(), 4);
     std::uint32_t want;
     std::memcpy(&want, "inou", 4);
-    return (head | 0x20202020u) == want && (data[4] | 0x20) == 't';
+    return (head | 0x20202020u) == want && (text[4] | 0x20) == 't';
 }
 
 // A piece of the (writable) declaration ended by a NUL in place for as
-// long as the object lives: the character behind it is put back at the
-// end. An empty piece is the object's own empty text (it may have no
-// place at all). Pieces handed on at the same time never end at one place.
+// long as the object lives (an empty piece is the object's own empty
+// text). Pieces handed on at the same time never end at one place.
 class EndedInPlace {
 public:
     explicit EndedInPlace(std::string_view piece)
@@ -185,8 +162,6 @@ private:
 // Calls named(name) for each name of a declaration's names list, in the
 // order written. A name ends at the next ',' (trailing white space
 // removed); the next one begins after the white space behind that comma.
-// The commas are found in one pass over the list (16 bytes a look), so a
-// list of any length is cut in one walk.
 template <class Named>
 void ForEachName(std::string_view list, Named named)
 {
@@ -204,57 +179,14 @@ void ForEachName(std::string_view list, Named named)
         named(list.substr(start));
 }
 
-// The number of names ForEachName hands on for a list holding a comma:
-// one for each comma, and the text behind the last one when there is any
-// (the list ends with no white space).
+// The number of names ForEachName hands on (a list without a comma is one
+// name, even when empty): one for each comma, and the text behind the last
+// one when there is any (the list ends with no white space).
 size_t CountNames(std::string_view list)
 {
-    size_t commas = 0;
-    ReaderForEachEither(list.data(), 0, list.size(), ',', ',', [&commas](size_t) {
-        ++commas;
-        return true;
-    });
-    return commas + (list.back() != ',' ? 1 : 0);
-}
-
-// Takes the next line when it lies whole, without a comment, in the
-// stream's buffered bytes (blank lines before it counted and passed): true
-// then, with `line` pointing at it; false when the general steps must read
-// on from where it stopped.
-inline bool TakeUsualLine(FILE* file, long long& lineNumber, PreparedLine& line)
-{
-    PhysicalLineSource source(file);
-    int taken;
-    return TakeBufferedLine(source, lineNumber, line, taken);
-}
-
-// Copies a line into `declaration`, whose room is reused; false when the
-// text cannot hold it.
-bool CopyLine(const PreparedLine& line, std::string& declaration)
-{
-    try {
-        declaration.clear();
-        declaration.append(line.text, line.length);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    return true;
-}
-
-// Whether `declaration`, emptied and refilled with `length` bytes, keeps
-// its room: what a refill would allocate is allocated here (and its
-// failure told), so that a line read without the copy leaves the text as
-// ready for the next line as the copy would have.
-bool RoomFor(size_t length, std::string& declaration)
-{
-    if (declaration.capacity() >= length)
-        return true;
-    try {
-        declaration.reserve(length);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    return true;
+    if (list.empty())
+        return 1;
+    return static_cast<size_t>(std::count(list.begin(), list.end(), ',')) + (list.back() != ',');
 }
 
 // The stops of the walk over the usual declaration: white space, the
@@ -268,9 +200,7 @@ constexpr unsigned kUsualNameStop = kUsualModeStop | bscan_util::kColon | bscan_
 // ';' and no parenthesis anywhere (`NAME : mode bit;`), cut in one walk:
 // the name is text[0, nameEnd), the mode word text[modeStart, modeEnd).
 // Such a line neither ends the clause nor sets the end text, and the
-// general cutting gives these very pieces. Any other line is left to the
-// general steps (false), and so are the rare ones with a ';' in the name
-// or the mode word.
+// general cutting gives these very pieces; any other line is left to it.
 struct UsualCut {
     size_t nameEnd;
     size_t modeStart;
@@ -303,25 +233,17 @@ bool CutUsualDeclaration(const char* text, size_t size, UsualCut& cut)
         ++at;
     // The mode word ends at a blank, tab or newline (a carriage return in
     // it, a parenthesis or a missing type are other forms).
-    const char stop = text[at];
-    if (!bscan_util::IsSeparator(stop) || at >= kUsualRoom)
+    if (!bscan_util::IsSeparator(text[at]) || at >= kUsualRoom)
         return false;
     cut.modeEnd = at;
     // The type: scalar, without a parenthesis.
     if (ReaderFindEither(text, at + 1, size, '(', ')') != size)
         return false;
-    size_t typeStart = at + 1;
-    while (bscan_util::IsSpace(text[typeStart]))
-        ++typeStart;
-    const std::string_view type(text + typeStart, size - typeStart);
-    return type.size() < sizeof "bit_vector" - 1 || !HoldsBitVector(type);
+    return !HoldsBitVector(TrimFront(std::string_view(text + at + 1, size - at - 1)));
 }
 
-// Makes the port of a usual declaration (see CutUsualDeclaration) as the
-// general steps make it: the map made when there is none, the ceiling
-// checked, an inout port's name recorded as an I/O name, then the node.
-// The name and the mode word are copied out of the line and each ended by
-// a NUL there (the pin map copies what it keeps).
+// Makes the port of a usual declaration as CreatePort makes it, from a
+// copy of the line's name and mode word (the pin map copies what it keeps).
 int MakeUsualPort(BScanPinMap*& pinMap, const char* text, const UsualCut& cut)
 {
     try {
@@ -343,15 +265,6 @@ int MakeUsualPort(BScanPinMap*& pinMap, const char* text, const UsualCut& cut)
     return BSDL_OK;
 }
 
-// Whether a declaration holds a ';' (most end with one).
-inline bool HoldsSemicolon(const std::string& declaration)
-{
-    const size_t size = declaration.size();
-    if (size > 0 && declaration[size - 1] == ';')
-        return true;
-    return std::memchr(declaration.data(), ';', size) != nullptr;
-}
-
 }  // namespace
 
 int BScanParser::ReadPort(FILE* file, char* line)
@@ -367,8 +280,7 @@ int BScanParser::ReadPort(FILE* file, char* line)
         result = CreatePort(&end[0]);
         UpdateEndText(end, end);
     }
-    bool ended = HoldsClauseEnd(end);
-    if (ended || result != BSDL_OK)
+    if (HoldsClauseEnd(end) || result != BSDL_OK)
         return result;
 
     std::string declaration;
@@ -377,19 +289,28 @@ int BScanParser::ReadPort(FILE* file, char* line)
         // straight out of the stream's buffered bytes; the usual form
         // (`NAME : mode bit;`) is made into its port at once. Any other
         // line is read by the general steps.
+        PhysicalLineSource source(file);
         PreparedLine taken;
-        if (TakeUsualLine(file, m_lineNumber, taken)) {
+        int takenCount;
+        if (TakeBufferedLine(source, m_lineNumber, taken, takenCount)) {
             UsualCut cut;
-            if (CutUsualDeclaration(taken.text, taken.length, cut)) {
-                if (!RoomFor(taken.length, declaration))
-                    return BSDL_ERR_NO_MEMORY;
+            const bool usual = CutUsualDeclaration(taken.text, taken.length, cut);
+            try {
+                // A usual line is not copied, but the text keeps the room a
+                // copy would give it.
+                if (!usual)
+                    declaration.assign(taken.text, taken.length);
+                else if (declaration.capacity() < taken.length)
+                    declaration.reserve(taken.length);
+            } catch (const std::bad_alloc&) {
+                return BSDL_ERR_NO_MEMORY;
+            }
+            if (usual) {
                 result = MakeUsualPort(m_pinMap, taken.text, cut);
-                if (ended || result != BSDL_OK)
+                if (result != BSDL_OK)
                     return result;
                 continue;
             }
-            if (!CopyLine(taken, declaration))
-                return BSDL_ERR_NO_MEMORY;
         } else {
             int got = GetLine(file, declaration, nullptr);
             if (got < 0)
@@ -397,7 +318,7 @@ int BScanParser::ReadPort(FILE* file, char* line)
         }
         // A declaration ends with its ';' on its first line, as a rule:
         // only one without a ';' is completed.
-        if (!HoldsSemicolon(declaration)) {
+        if (declaration.find(';') == std::string::npos) {
             int got = CompleteStatement(file, declaration, ';');
             if (got < 0)
                 return got;
@@ -406,8 +327,7 @@ int BScanParser::ReadPort(FILE* file, char* line)
             return BSDL_OK;
 
         // The end text is looked at again only when it was set anew.
-        if (UpdateEndText(end, declaration))
-            ended = HoldsClauseEnd(end);
+        const bool ended = UpdateEndText(end, declaration) && HoldsClauseEnd(end);
         result = CreatePort(&declaration[0]);
         if (ended || result != BSDL_OK)
             return result;
@@ -422,8 +342,7 @@ int BScanParser::CreatePort(char* declaration)
 
         // names : mode type
         const std::string_view text(declaration ? declaration : "");
-        const size_t found = ReaderFind(text.data(), 0, text.size(), ':');
-        const size_t colon = found < text.size() ? found : std::string_view::npos;
+        const size_t colon = text.find(':');
         const std::string_view namesList = TrimBack(Before(text, colon));
         const std::string_view remainder = TrimFront(After(text, colon));
 
@@ -446,14 +365,9 @@ int BScanParser::CreatePort(char* declaration)
         }
 
         // The ceiling is checked before anything of the declaration is kept.
-        // Names and the mode word are handed to the pin map where they lie
-        // in the declaration, each ended by a NUL in place while it is
-        // handed on (the pin map copies what it keeps). An empty piece may
-        // lie anywhere: it is handed on as the empty text.
-        // Most declarations name one port: a list without a comma is that
-        // one name as it stands, and is not walked again below.
-        const bool single = ReaderFind(namesList.data(), 0, namesList.size(), ',') == namesList.size();
-        const size_t count = single ? 1 : CountNames(namesList);
+        // Names and the mode word are handed on where they lie (the pin map
+        // copies what it keeps).
+        const size_t count = CountNames(namesList);
         int64_t perName = 1;
         if (vector) {
             int64_t span = static_cast<int64_t>(right) - left;
@@ -482,10 +396,7 @@ int BScanParser::CreatePort(char* declaration)
             else
                 m_pinMap->AddNewPorts(name.Text(), modeText, 1, true);
         };
-        if (single)
-            add(namesList);
-        else
-            ForEachName(namesList, add);
+        ForEachName(namesList, add);
         return BSDL_OK;
     } catch (const std::bad_alloc&) {
         return BSDL_ERR_NO_MEMORY;

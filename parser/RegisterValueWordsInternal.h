@@ -4,41 +4,39 @@
 #ifndef BSCAN_REGISTERVALUEWORDSINTERNAL_H
 #define BSCAN_REGISTERVALUEWORDSINTERNAL_H
 
-#include <cstdint>
 #include <cstring>
 #include <string_view>
 
 #include "model/Signals.h"
+#include "util/AsciiCaseInternal.h"
 #include "util/Platform.h"
 
 namespace boundary_register {
 
-// A whole text compared with a word without regard to case, as the
-// platform's compare has it; a text holding a NUL matches no word. A text
-// of plain ASCII is compared here (the words hold no 'I', the one ASCII
-// letter some locales fold differently); a text with other bytes goes to
-// the platform's compare.
-inline bool EqualsWordNoCase(std::string_view text, const char* word, size_t wordLength)
+// A whole text compared with an upper-case word without regard to case, as
+// the platform's compare has it; a text holding a NUL matches no word. The
+// ASCII bytes are compared here (the words hold no 'I', the one ASCII
+// letter some locales fold differently); a text that matches but for bytes
+// above 0x7F goes to the platform's compare.
+inline bool EqualsWordNoCase(std::string_view text, const char* word)
 {
     char copy[8];
-    if (text.size() != wordLength || wordLength >= sizeof copy)
+    const size_t length = std::strlen(word);
+    if (text.size() != length || length >= sizeof copy)
         return false;
     bool plain = true;
-    bool equal = true;
-    for (size_t i = 0; i < wordLength; ++i) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c == '\0')
+    for (size_t i = 0; i < length; ++i) {
+        if (text[i] == '\0')
             return false;
-        if (c >= 0x80)
+        if (static_cast<unsigned char>(text[i]) >= 0x80)
             plain = false;
-        const char upper = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-        if (upper != word[i])
-            equal = false;
-        copy[i] = static_cast<char>(c);
+        else if (bscan_text::UpperChar(text[i]) != word[i])
+            return false;
     }
     if (plain)
-        return equal;
-    copy[wordLength] = '\0';
+        return true;
+    std::memcpy(copy, text.data(), length);
+    copy[length] = '\0';
     return bscan_platform::CompareNoCase(copy, word) == 0;
 }
 
@@ -56,33 +54,30 @@ inline bool ConvertDisableValue(std::string_view text, eSignal& value)
 // A safe value is a disable value or X in either case.
 inline bool ConvertSafeValue(std::string_view text, eSignal& value)
 {
-    if (EqualsWordNoCase(text, "X", 1)) {
+    if (EqualsWordNoCase(text, "X")) {
         value = SIGNAL_X;
         return true;
     }
     return ConvertDisableValue(text, value);
 }
 
+// Z, or WEAK or PULL followed by 0 or 1.
 inline bool ConvertDisabledState(std::string_view text, eSignal& value)
 {
-    if (text.size() == 1 && (text[0] == 'Z' || text[0] == 'z')) {
+    if (EqualsWordNoCase(text, "Z")) {
         value = SIGNAL_Z;
         return true;
     }
-    static const struct {
-        const char* word;
-        size_t length;
-        eSignal value;
-    } states[] = {{"WEAK0", 5, SIGNAL_WEAK0}, {"WEAK1", 5, SIGNAL_WEAK1},
-                  {"PULL0", 5, SIGNAL_PULL0}, {"PULL1", 5, SIGNAL_PULL1},
-                  {"Z", 1, SIGNAL_Z}};
-    for (const auto& state : states) {
-        if (EqualsWordNoCase(text, state.word, state.length)) {
-            value = state.value;
-            return true;
-        }
-    }
-    return false;
+    if (text.size() != 5 || (text[4] != '0' && text[4] != '1'))
+        return false;
+    const bool one = text[4] == '1';
+    if (EqualsWordNoCase(text.substr(0, 4), "WEAK"))
+        value = one ? SIGNAL_WEAK1 : SIGNAL_WEAK0;
+    else if (EqualsWordNoCase(text.substr(0, 4), "PULL"))
+        value = one ? SIGNAL_PULL1 : SIGNAL_PULL0;
+    else
+        return false;
+    return true;
 }
 
 }  // namespace boundary_register

@@ -11,6 +11,7 @@
 // the arrays cannot be allocated the old presets stay and the result is
 // BSDL_ERR_NO_MEMORY; otherwise the result is 0.
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include "parser/BScanParser.h"
@@ -21,26 +22,21 @@ int BScanParser::SetBSCANBitArray(unsigned char* values, int count, unsigned cha
         count = 0;
     const size_t size = static_cast<size_t>(count) + 1;
 
-    unsigned char* newValues = nullptr;
-    unsigned char* newMask = nullptr;
-    try {
-        newValues = new unsigned char[size]();
-        newMask = new unsigned char[size]();
-    } catch (const std::bad_alloc&) {
-        delete[] newValues;
+    std::unique_ptr<unsigned char[]> newValues(new (std::nothrow) unsigned char[size]());
+    std::unique_ptr<unsigned char[]> newMask(new (std::nothrow) unsigned char[size]());
+    if (!newValues || !newMask)
         return BSDL_ERR_NO_MEMORY;
-    }
 
     if (values != nullptr && count > 0)
-        std::memcpy(newValues, values, static_cast<size_t>(count));
-    std::memset(newMask, 0xFF, static_cast<size_t>(count));
+        std::memcpy(newValues.get(), values, static_cast<size_t>(count));
+    std::memset(newMask.get(), 0xFF, static_cast<size_t>(count));
     if (mask != nullptr && count > 0)
-        std::memcpy(newMask, mask, static_cast<size_t>(count));
+        std::memcpy(newMask.get(), mask, static_cast<size_t>(count));
 
     delete[] m_presetValues;
     delete[] m_presetMask;
-    m_presetValues = newValues;
-    m_presetMask = newMask;
+    m_presetValues = newValues.release();
+    m_presetMask = newMask.release();
     m_presetCount = count;
     return BSDL_OK;
 }

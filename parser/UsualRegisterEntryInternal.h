@@ -2,7 +2,7 @@
 // most entries, in their usual form, are read in one walk straight into
 // the reader's list, with their values; any other entry is left to the
 // reference steps of parser/BoundaryRegisterReader.cpp, which give the same
-// for every entry. Also the presets both use.
+// for every entry. Also the list's entries and the presets both use.
 #ifndef BSCAN_USUALREGISTERENTRYINTERNAL_H
 #define BSCAN_USUALREGISTERENTRYINTERNAL_H
 
@@ -15,6 +15,7 @@
 #include "util/CharClassInternal.h"
 #include "util/CompilerInternal.h"
 #include "model/CellVocabularyInternal.h"
+#include "model/PinMapAccessInternal.h"
 #include "model/Signals.h"
 #include "parser/ReaderTextInternal.h"
 #include "parser/RegisterValueWordsInternal.h"
@@ -29,20 +30,26 @@ const size_t kNoComment = static_cast<size_t>(-1);
 // reference, which gives the same.
 const size_t kMaxUsualLength = 0xFFFF;
 
-// The host's presets for cell `number`, when they cover it.
-inline bool PresetValue(const unsigned char* values, const unsigned char* mask, int count,
-                        int number, eSignal& value)
-{
-    if (values == nullptr || mask == nullptr || number < 0 || number >= count)
-        return false;
-    if (mask[number] != 0 && values[number] == 0)
-        value = SIGNAL_LOW;
-    else if (mask[number] != 0 && values[number] == 1)
-        value = SIGNAL_HIGH;
-    else
-        value = SIGNAL_X;
-    return true;
-}
+// An entry of the string value: where its text lies in the value and
+// where its comment name lies in the comment texts (none: kNoComment). An
+// entry in its usual form is read whole in phase 1 into the pin map's
+// PackedEntry; any other entry keeps its length, to be cut into fields in
+// phase 2.
+struct ListedEntry {
+    size_t start;
+    size_t comment;
+    size_t length;                      // any other entry
+    PinMapAccess::PackedEntry packed;   // a usual entry
+    bool usual;
+
+    // Left unset: a usual entry is read straight into the list's new last
+    // element, and every other one is given all its members.
+    ListedEntry() {}
+    ListedEntry(size_t entryStart, size_t entryLength)
+        : start(entryStart), comment(kNoComment), length(entryLength), packed(), usual(false)
+    {
+    }
+};
 
 struct Presets {
     const unsigned char* values;
@@ -50,8 +57,18 @@ struct Presets {
     int count;
 };
 
-// The characters skipped between entries: NUL, '"' and white space.
+// A cell's initial value from the host's presets, when they cover its
+// number: 0 and 1 let through by the mask give LOW and HIGH, the rest X.
+inline void PresetValue(const Presets& presets, int number, eSignal& value)
+{
+    if (presets.values == nullptr || presets.mask == nullptr || number < 0 ||
+        number >= presets.count)
+        return;
+    const unsigned char preset = presets.mask[number] != 0 ? presets.values[number] : 2;
+    value = preset == 0 ? SIGNAL_LOW : (preset == 1 ? SIGNAL_HIGH : SIGNAL_X);
+}
 
+// The characters skipped between entries: NUL, '"' and white space.
 inline bool IsSkipped(char c)
 {
     return bscan_util::IsCharOf(c, bscan_util::kSpace | bscan_util::kQuote | bscan_util::kNul);
@@ -80,16 +97,13 @@ inline uint32_t FourBytes(const char* text)
 
 // The characters of a word of an entry in its usual form: the bytes
 // above ','. All that ends a field (NUL, white space, ',', '(', ')' and
-// '*') lies at or below it; the few other characters there ('!' to '+'
-// and control characters) also end a word, and as none of them may follow
-// a field in the usual form, an entry holding one is read by the reference.
+// '*') lies at or below it; an entry holding one of the other bytes there
+// ('!' to '+', control characters) is read by the reference.
 inline bool IsWordChar(char c)
 {
     return static_cast<unsigned char>(c) > static_cast<unsigned char>(',');
 }
 
-// The end of the word at text[at]: the first character at or after `at`
-// that is not a word character.
 inline size_t WordEnd(const char* text, size_t at)
 {
     while (IsWordChar(text[at]))
@@ -97,69 +111,32 @@ inline size_t WordEnd(const char* text, size_t at)
     return at;
 }
 
-// A control cell number: mostly a few digits, or -1.
-inline int ReadControlCell(const char* text, size_t length)
+// One to eight digits from text[at] as a number, with `at` moved behind
+// them; false when there are none or more.
+inline bool ReadDigits(const char* text, size_t& at, int& number)
 {
-    if (length >= 1 && length <= 8) {
-        int value = 0;
-        size_t at = 0;
-        for (; at < length && IsDigit(text[at]); ++at)
-            value = value * 10 + (text[at] - '0');
-        if (at == length)
-            return value;
+    const size_t first = at;
+    number = 0;
+    for (; IsDigit(text[at]); ++at) {
+        if (at - first == 8)
+            return false;
+        number = number * 10 + (text[at] - '0');
     }
-    return ReaderAtoi(std::string_view(text, length));
+    return at != first;
 }
 
-// The number before '(' (one to eight digits) and the blanks after it;
-// returns the offset behind the '(' or 0 when there is none.
+// The number before '(' and the blanks after it; returns the offset behind
+// the '(' or 0 when there is none.
 inline size_t ReadEntryNumber(const char* text, int& number)
 {
     size_t at = 0;
-    number = 0;
-    for (; IsDigit(text[at]); ++at) {
-        if (at == 8)
-            return 0;
-        number = number * 10 + (text[at] - '0');
-    }
-    if (at == 0)
+    if (!ReadDigits(text, at, number))
         return 0;
     while (text[at] == ' ')
         ++at;
     if (text[at] != '(')
         return 0;
     return at + 1;
-}
-
-// What the reading of a port field finds: where its name ends, whether it
-// is "*" and its index.
-struct PortParts {
-    int vectorIndex;
-    bool star;
-    size_t nameEnd;
-};
-
-// The port field from `start`, whose word ends at `at`: "*", a word or
-// word(digits) with at most eight digits. Moves `at` behind it; false
-// when it is none of these.
-inline bool ReadPortField(const char* text, size_t start, size_t& at, PortParts& fields)
-{
-    fields.nameEnd = at;
-    if (at == start && text[at] == '*') {
-        fields.star = true;
-        ++at;
-    } else if (at > start && text[at] == '(') {
-        const size_t digit = ++at;
-        for (; IsDigit(text[at]); ++at) {
-            if (at - digit == 8)
-                return false;
-            fields.vectorIndex = fields.vectorIndex * 10 + (text[at] - '0');
-        }
-        if (at == digit || text[at] != ')')
-            return false;
-        ++at;
-    }
-    return at != start;
 }
 
 // The end of a field of the entries most files hold: the field starts
@@ -172,23 +149,21 @@ inline size_t TightWordEnd(const char* text, size_t& at, char next)
     return end > at && text[end] == next ? end : 0;
 }
 
-// Reads the entry at the start of `text` when it is in the form most files
-// hold,
+// Reads the entry at the start of `text` into `item` when it is in the
+// form most files hold,
 //     digits (cell, port, function, safe)
 //     digits (cell, port, function, safe, ccell, disval, rslt)
 // with at most eight digits, blanks only before '(' and at most one before
-// a field, each field a word (see IsWordChar) directly followed by its ','
-// or the closing ')', the port as ReadPortField has it and values the
-// tables know, together with its values, straight into the list's element
-// `item`; returns the entry's length. For such an entry its ')' is the one
-// that brings the nesting depth back to 0, and the reference's cutting
-// gives exactly these fields. Any other entry, or one longer than
-// kMaxUsualLength, is left to the reference (the result is 0, the text is
-// left as it was and `item` is to be dropped). Its texts are ended in
-// place (the splitting reads on behind the entry and never looks at it
-// again).
-template <class Packed>
-BSCAN_NOINLINE size_t ReadUsualEntry(char* text, const Presets& presets, Packed& item)
+// a field, each field a word directly followed by its ',' or the closing
+// ')', the port "*", a word or word(digits) and values the tables know;
+// returns the entry's length. For such an entry its ')' is the one that
+// brings the nesting depth back to 0, and the reference's cutting gives
+// exactly these fields. Any other entry, or one longer than
+// kMaxUsualLength, is left to the reference: the result is 0 and the text
+// is left as it was. The port name is ended in place (the splitting never
+// looks at an entry again).
+BSCAN_NOINLINE
+inline size_t ReadUsualEntry(char* text, const Presets& presets, PinMapAccess::PackedEntry& item)
 {
     int number;
     size_t at = ReadEntryNumber(text, number);
@@ -196,7 +171,6 @@ BSCAN_NOINLINE size_t ReadUsualEntry(char* text, const Presets& presets, Packed&
         return 0;
     item.number = number;
 
-    // The cell type.
     size_t cellStart = at;
     const size_t cellEnd = TightWordEnd(text, cellStart, ',');
     if (cellEnd == 0)
@@ -207,19 +181,28 @@ BSCAN_NOINLINE size_t ReadUsualEntry(char* text, const Presets& presets, Packed&
     // The port; "*" is the empty text of the NUL behind the cell type.
     at = cellEnd + 1;
     at += text[at] == ' ';
-    const size_t port = at;
-    PortParts parts;
-    parts.vectorIndex = 0;
-    parts.star = false;
-    at = WordEnd(text, at);
-    if (!ReadPortField(text, port, at, parts) || text[at] != ',')
+    size_t portStart = at;
+    size_t portEnd = WordEnd(text, at);
+    int portIndex = 0;
+    at = portEnd;
+    if (at == portStart) {
+        if (text[at] != '*')
+            return 0;
+        portStart = cellEnd;
+        portEnd = cellEnd;
+        ++at;
+    } else if (text[at] == '(') {
+        ++at;
+        if (!ReadDigits(text, at, portIndex) || text[at] != ')')
+            return 0;
+        ++at;
+    }
+    if (text[at] != ',')
         return 0;
-    const size_t portEnd = parts.star ? cellEnd : parts.nameEnd;
-    item.portStart = static_cast<uint16_t>(parts.star ? cellEnd : port);
+    item.portStart = static_cast<uint16_t>(portStart);
     item.portEnd = static_cast<uint16_t>(portEnd);
-    item.portIndex = parts.star ? 0 : parts.vectorIndex;
+    item.portIndex = portIndex;
 
-    // The function.
     size_t functionStart = at + 1;
     const size_t functionEnd = TightWordEnd(text, functionStart, ',');
     if (functionEnd == 0)
@@ -234,8 +217,7 @@ BSCAN_NOINLINE size_t ReadUsualEntry(char* text, const Presets& presets, Packed&
     if (!ConvertSafeChar(text[at], safe))
         return 0;
     eSignal value = safe;
-    if (presets.values != nullptr)
-        PresetValue(presets.values, presets.mask, presets.count, number, value);
+    PresetValue(presets, number, value);
     item.safe = static_cast<uint8_t>(safe);
     item.value = static_cast<uint8_t>(value);
     ++at;
@@ -250,7 +232,7 @@ BSCAN_NOINLINE size_t ReadUsualEntry(char* text, const Presets& presets, Packed&
         at += text[at] == ' ';
         if ((text[at] != '0' && text[at] != '1') || text[at + 1] != ',')
             return 0;
-        item.disableValue = static_cast<uint8_t>(text[at] == '1' ? SIGNAL_HIGH : SIGNAL_LOW);
+        item.disableValue = static_cast<uint8_t>(text[at] - '0');
         size_t stateStart = at + 2;
         const size_t stateEnd = TightWordEnd(text, stateStart, ')');
         if (stateEnd == 0)
@@ -265,11 +247,11 @@ BSCAN_NOINLINE size_t ReadUsualEntry(char* text, const Presets& presets, Packed&
         } else if (stateLength == 5 && (FourBytes(text + stateStart) & 0x80808080u) == 0 &&
                    (text[stateStart + 4] == '0' || text[stateStart + 4] == '1')) {
             const uint32_t lower = FourBytes(text + stateStart) | 0x20202020u;
-            const int digit = text[stateStart + 4] - '0';
+            const bool one = text[stateStart + 4] == '1';
             if (lower == FourBytes("weak"))
-                disabledState = digit != 0 ? SIGNAL_WEAK1 : SIGNAL_WEAK0;
+                disabledState = one ? SIGNAL_WEAK1 : SIGNAL_WEAK0;
             else if (lower == FourBytes("pull"))
-                disabledState = digit != 0 ? SIGNAL_PULL1 : SIGNAL_PULL0;
+                disabledState = one ? SIGNAL_PULL1 : SIGNAL_PULL0;
             else
                 return 0;
         } else if (!ConvertDisabledState(std::string_view(text + stateStart, stateLength),
@@ -277,7 +259,12 @@ BSCAN_NOINLINE size_t ReadUsualEntry(char* text, const Presets& presets, Packed&
             return 0;
         }
         item.disableResult = static_cast<uint8_t>(disabledState);
-        item.controlCell = ReadControlCell(text + cellAt, controlEnd - cellAt);
+        // The control cell: mostly a few digits, or -1.
+        size_t digitsEnd = cellAt;
+        int control;
+        item.controlCell = ReadDigits(text, digitsEnd, control) && digitsEnd == controlEnd
+                               ? control
+                               : ReaderAtoi(std::string_view(text + cellAt, controlEnd - cellAt));
         at = stateEnd;
     } else if (text[at] == ')') {
         item.controlCell = -1;
@@ -289,43 +276,8 @@ BSCAN_NOINLINE size_t ReadUsualEntry(char* text, const Presets& presets, Packed&
     const size_t length = at + 1;
     if (length > kMaxUsualLength)
         return 0;
-
-    // The port name is ended in place (the port "*" by the NUL behind the
-    // cell type).
     text[cellEnd] = '\0';
     text[portEnd] = '\0';
-    return length;
-}
-
-// Reads the entry at data[at] when it is in its usual form and appends it
-// to the list; returns its length, 0 when it is not in that form. While
-// the list has room, the entry is read straight into a new last element,
-// which is dropped again when the entry is not in that form; a full list
-// grows only for an entry that is.
-template <class Entry>
-size_t TakeUsualEntry(char* data, size_t at, const Presets& presets,
-                      std::vector<Entry>& entries)
-{
-    if (entries.size() != entries.capacity()) {
-        Entry& item = entries.emplace_back();
-        const size_t length = ReadUsualEntry(data + at, presets, item.packed);
-        if (length == 0) {
-            entries.pop_back();
-            return 0;
-        }
-        item.start = at;
-        item.comment = kNoComment;
-        item.usual = true;
-        return length;
-    }
-    Entry item;
-    const size_t length = ReadUsualEntry(data + at, presets, item.packed);
-    if (length == 0)
-        return 0;
-    item.start = at;
-    item.comment = kNoComment;
-    item.usual = true;
-    entries.push_back(item);
     return length;
 }
 
@@ -338,20 +290,24 @@ enum class UsualRunEnd { Between, AfterEntry, OtherEntry };
 // Reads the usual entries that follow one another from data[at], which
 // starts an entry, as the splitting would one at a time: each entry with
 // the ',' right behind it and the characters skipped before the next one.
-// Returns where the run stops, and how in `end`. Kept out of line, so that
-// the walk over a run of entries, the usual case, keeps its values in
-// registers.
-template <class Entry>
+// Each is read straight into a new last element of the list, dropped again
+// when the entry is not in its usual form. Returns where the run stops, and
+// how in `end`.
 BSCAN_NOINLINE
-size_t TakeUsualEntries(char* data, size_t size, size_t at, const Presets& presets,
-                        std::vector<Entry>& entries, UsualRunEnd& end)
+inline size_t TakeUsualEntries(char* data, size_t size, size_t at, const Presets& presets,
+                               std::vector<ListedEntry>& entries, UsualRunEnd& end)
 {
     for (;;) {
-        const size_t length = TakeUsualEntry(data, at, presets, entries);
+        ListedEntry& item = entries.emplace_back();
+        const size_t length = ReadUsualEntry(data + at, presets, item.packed);
         if (length == 0) {
+            entries.pop_back();
             end = UsualRunEnd::OtherEntry;
             return at;
         }
+        item.start = at;
+        item.comment = kNoComment;
+        item.usual = true;
         at += length;
         if (at == size || data[at] != ',') {
             end = UsualRunEnd::AfterEntry;
