@@ -28,6 +28,18 @@ bool HasCells(const KPinNode* port)
     return cells != nullptr && !cells->IsEmpty();
 }
 
+// Gives the port of `pinNumber` the value; null when there is no such
+// port (`result` -1) or when it has no cells (`result` 0: nothing more to do).
+KPinNode* ValuedPort(BScanPinMap& map, int pinNumber, eSignal value, int& result)
+{
+    KPinNode* port = pinNumber < 0 ? nullptr : map.GetPort(pinNumber);
+    result = port == nullptr ? -1 : 0;
+    if (port != nullptr) {
+        port->SetPortValue(value);
+    }
+    return port != nullptr && HasCells(port) ? port : nullptr;
+}
+
 // `number` is a cell of the image (0 or above).
 void WriteBit(unsigned char* image, int number, bool high)
 {
@@ -394,12 +406,12 @@ KBScanCell* BScanPinMap::GetBScanCell(int number)
 
 KBScanCell* BScanPinMap::GetBScanCell(const char* pinName)
 {
-    return m_index->FirstCellWithPinName(pinName);
+    return m_index->FirstCellNamed(pinName, false);
 }
 
 KBScanCell* BScanPinMap::GetBScanCellByOriginalName(const char* name)
 {
-    return m_index->FirstCellWithOriginalName(name);
+    return m_index->FirstCellNamed(name, true);
 }
 
 const KBScanCell* BScanPinMap::GetBScanCellTable() const
@@ -463,15 +475,12 @@ int BScanPinMap::UpdateBScanBitArray(KPinNode* port)
 // then their bits.
 int BScanPinMap::setPort(int pinNumber, PortType direction, eSignal value)
 {
-    KPinNode* port = pinNumber < 0 ? nullptr : GetPort(pinNumber);
+    int result = 0;
+    KPinNode* port = ValuedPort(*this, pinNumber, value, result);
     if (port == nullptr) {
-        return -1;
+        return result;
     }
-    port->SetPortValue(value);
-    if (!HasCells(port)) {
-        return 0;
-    }
-    int result = port->SetBScanCell(direction, value);
+    result = port->SetBScanCell(direction, value);
     if (result < 0) {
         return result;
     }
@@ -482,19 +491,12 @@ int BScanPinMap::setPort(int pinNumber, PortType direction, eSignal value)
 // whatever the value; no cell value changes.
 int BScanPinMap::setPort(int pinNumber, PortType /*direction*/, eSignal value, bool /*flag*/)
 {
-    KPinNode* port = pinNumber < 0 ? nullptr : GetPort(pinNumber);
-    if (port == nullptr) {
-        return -1;
-    }
-    port->SetPortValue(value);
-    if (!HasCells(port)) {
-        return 0;
-    }
-    if (m_bscanBitArray == nullptr) {
-        return -1;
+    int result = 0;
+    KPinNode* port = ValuedPort(*this, pinNumber, value, result);
+    if (port == nullptr || m_bscanBitArray == nullptr) {
+        return port == nullptr ? result : -1;
     }
     const PortCellRoles cells = SelectPortCellRoles(port->GetBScanCells(), false);
-    int result = 0;
     for (KBScanCell* cell : {cells.input, cells.output}) {
         if (cell != nullptr) {
             result = SetBit(cell->m_boundaryCellPosition, SIGNAL_HIGH);

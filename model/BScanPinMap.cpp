@@ -340,7 +340,7 @@ KPinNode* BScanPinMap::GetPort(char* portName, int vectorIndex)
     if (portName == nullptr || *portName == '\0' || m_pinList->IsEmpty()) {
         return nullptr;
     }
-    return m_index->FirstNamedWithIndex(m_index->UpperCaseLookupText(portName), vectorIndex);
+    return m_index->FirstNamedWithIndex(portName, std::strlen(portName), vectorIndex);
 }
 
 KPinNode* BScanPinMap::GetPortwName(char* portName)
@@ -348,7 +348,7 @@ KPinNode* BScanPinMap::GetPortwName(char* portName)
     if (portName == nullptr || m_pinList->IsEmpty()) {
         return nullptr;
     }
-    return m_index->FirstNamed(m_index->UpperCaseLookupText(portName));
+    return m_index->FirstNamed(m_index->UpperCaseLookupText(portName, std::strlen(portName)));
 }
 
 KPinNode* BScanPinMap::GetPort(const char* pinName)
@@ -576,8 +576,7 @@ void BScanPinMap::SetIOName(const char* const name)
     }
     try {
         // A device declares its inout ports one after another: the list
-        // starts with room for a few dozen and doubles from there, so
-        // the small first growths (each moving every name) are skipped.
+        // starts with room for a few dozen and doubles from there.
         if (m_ioNames.size() == m_ioNames.capacity())
             m_ioNames.reserve(m_ioNames.empty() ? 64 : 2 * m_ioNames.capacity());
         m_ioNames.emplace_back(name);

@@ -5,20 +5,7 @@
 #include <cstring>
 #include <new>
 
-namespace {
-
-// Letters A-Z compare as a-z; every other byte compares as itself, so an
-// underscore (between the two cases) sorts before any letter.
-unsigned char FoldedByte(char ch)
-{
-    unsigned char c = static_cast<unsigned char>(ch);
-    if (c >= 'A' && c <= 'Z') {
-        c = static_cast<unsigned char>(c - 'A' + 'a');
-    }
-    return c;
-}
-
-}  // namespace
+#include "util/AsciiCaseInternal.h"
 
 // ---- CInstrOpcode ---------------------------------------------------------
 
@@ -37,9 +24,6 @@ CInstrOpcode::CInstrOpcode(const CInstrOpcode& other)
 
 CInstrOpcode& CInstrOpcode::operator=(const CInstrOpcode& other)
 {
-    if (this == &other) {
-        return *this;
-    }
     try {
         std::string instruction(other.m_instruction);
         std::vector<std::string> opcodes(other.m_opcodes);
@@ -97,13 +81,14 @@ const char* CInstrOpcode::GetOpcode(int index) const
 
 bool CInstrOpcode::operator<(const CInstrOpcode& other)
 {
-    // Compare the names byte by byte with folded letters; the terminating
-    // zero of the shorter name makes it the smaller one.
+    // Compare the names byte by byte with A-Z folded to a-z (so an
+    // underscore sorts before any letter); the terminating zero of the
+    // shorter name makes it the smaller one.
     const char* mine = m_instruction.c_str();
     const char* theirs = other.m_instruction.c_str();
     for (;; ++mine, ++theirs) {
-        unsigned char a = FoldedByte(*mine);
-        unsigned char b = FoldedByte(*theirs);
+        const auto a = static_cast<unsigned char>(bscan_text::LowerChar(*mine));
+        const auto b = static_cast<unsigned char>(bscan_text::LowerChar(*theirs));
         if (a != b) {
             return a > b;
         }
@@ -129,9 +114,6 @@ CInstrRegisterDesc::CInstrRegisterDesc(const CInstrRegisterDesc& other)
 
 CInstrRegisterDesc& CInstrRegisterDesc::operator=(const CInstrRegisterDesc& other)
 {
-    if (this == &other) {
-        return *this;
-    }
     try {
         std::string capture(other.m_instructionCapture);
         std::vector<CInstrOpcode> opcodes(other.m_instructionOpcodes);

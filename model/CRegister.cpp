@@ -23,9 +23,6 @@ CRegister::CRegister(const CRegister& other)
 
 CRegister& CRegister::operator=(const CRegister& other)
 {
-    if (this == &other) {
-        return *this;
-    }
     try {
         std::string name(other.m_registerName);
         std::vector<std::string> associations(other.m_associations);
@@ -94,9 +91,6 @@ CRegisterAccessDesc::CRegisterAccessDesc(const CRegisterAccessDesc& other)
 
 CRegisterAccessDesc& CRegisterAccessDesc::operator=(const CRegisterAccessDesc& other)
 {
-    if (this == &other) {
-        return *this;
-    }
     try {
         std::vector<CRegister> registers(other.m_registers);
         m_registers.swap(registers);
