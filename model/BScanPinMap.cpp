@@ -186,7 +186,6 @@ bool BScanPinMap::CopyFrom(const BScanPinMap& other)
             nodes[i] = node;
         }
 
-        // Cells and image.
         if (other.m_bscanCellTable != nullptr && other.m_bscanLength > 0) {
             int length = other.m_bscanLength;
             m_bscanCellTable = new KBScanCell[static_cast<size_t>(length)];
@@ -273,8 +272,7 @@ void BScanPinMap::AddNewPorts(char* name, char* type, int count, bool ascending)
     if (count < 1 || count > BSCAN_MAX_PORT_NODES - GetNumberOfPins()) {
         return;
     }
-    // Every node gets the same name and direction: the name is measured
-    // and the direction read once.
+    // Every node gets the same name and direction, measured and read once.
     // The nodes made are filed in the index together, as the elements of
     // one port (also when memory runs out before all are made).
     const size_t nameSize = name != nullptr ? std::strlen(name) + 1 : 0;

@@ -721,12 +721,11 @@ KBScanCell* PinMapIndex::FirstCellNamed(const char* name, bool original)
     }
     if (*name == '\0') {
         // Not indexed: default cells all bear the empty name.
-        for (int number = 0; number < m_tableLength; ++number) {
-            if (CellName(m_table[number], original).empty()) {
-                return &m_table[number];
-            }
-        }
-        return nullptr;
+        KBScanCell* const end = m_table + m_tableLength;
+        KBScanCell* const found = std::find_if(m_table, end, [&](const KBScanCell& cell) {
+            return CellName(cell, original).empty();
+        });
+        return found != end ? found : nullptr;
     }
     size_t length = std::strlen(name);
     // The first match among the cells filed so far is the first of the

@@ -56,7 +56,6 @@ private:
     };
 
     void InsertSlowly(int position);
-    void PopFront();
 
     int m_first = kNone;  // inline entries, m_first < m_second
     int m_second = kNone;
@@ -125,34 +124,28 @@ inline void PositionSet::Erase(int position)
         return;
     }
     std::vector<int>& items = m_more->items;
-    if (items[m_more->head] == position) {
-        PopFront();
+    std::size_t& head = m_more->head;
+    if (items[head] == position) {
+        ++head;
+        if (head == items.size()) {
+            items.clear();
+            head = 0;
+            m_first = kNone;  // empty: back to the inline entries
+            m_second = kNone;
+        } else if (head >= 64 && head * 2 >= items.size()) {
+            items.erase(items.begin(), items.begin() + static_cast<std::ptrdiff_t>(head));
+            head = 0;
+        }
         return;
     }
     if (items.back() == position) {
         items.pop_back();  // the first entry stays: the set is not empty
         return;
     }
-    auto begin = items.begin() + static_cast<std::ptrdiff_t>(m_more->head);
+    auto begin = items.begin() + static_cast<std::ptrdiff_t>(head);
     auto it = std::lower_bound(begin, items.end(), position);
     if (it != items.end() && *it == position)
         items.erase(it);
-}
-
-inline void PositionSet::PopFront()
-{
-    std::vector<int>& items = m_more->items;
-    std::size_t& head = m_more->head;
-    ++head;
-    if (head == items.size()) {
-        items.clear();
-        head = 0;
-        m_first = kNone;  // empty: back to the inline entries
-        m_second = kNone;
-    } else if (head >= 64 && head * 2 >= items.size()) {
-        items.erase(items.begin(), items.begin() + static_cast<std::ptrdiff_t>(head));
-        head = 0;
-    }
 }
 
 #endif
