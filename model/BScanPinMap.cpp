@@ -10,17 +10,13 @@
 #include <functional>
 #include <new>
 
+#include "model/CellRolesInternal.h"
 #include "model/PinMapAccessInternal.h"
 #include "model/PinMapIndex.h"
 #include "util/KUtilString.h"
 #include "util/ShortBytesInternal.h"
 
 namespace {
-
-bool IsInputFunction(CellFunction function)
-{
-    return function == FUNC_INPUT || function == FUNC_BIDIR || function == FUNC_BIDIR_IN;
-}
 
 KBScanCell* CellAt(const KObjList* cells, int i)
 {
@@ -161,11 +157,9 @@ bool BScanPinMap::CopyFrom(const BScanPinMap& other)
 
         // Nodes, with their own texts and their own cell list objects.
         int count = other.m_pinList->GetCount();
-        std::vector<KPinNode*> sourceNodes(static_cast<size_t>(count));
         std::vector<KPinNode*> nodes(static_cast<size_t>(count));
         for (int i = 0; i < count; ++i) {
             const KPinNode* source = static_cast<const KPinNode*>(other.m_pinList->GetAt(i));
-            sourceNodes[i] = const_cast<KPinNode*>(source);
             KPinNode* node = NewNode();
             if (node == nullptr) {
                 throw std::bad_alloc();
@@ -222,7 +216,7 @@ bool BScanPinMap::CopyFrom(const BScanPinMap& other)
                 return node;
             }
             int position = node->m_listPosition;
-            if (position < 0 || position >= count || sourceNodes[position] != node) {
+            if (position < 0 || position >= count || other.m_pinList->GetAt(position) != node) {
                 return node;
             }
             return nodes[position];
@@ -377,17 +371,8 @@ int BScanPinMap::GetPinIndexwPortName(char* portName)
     if (node == nullptr) {
         return -1;
     }
-    const KObjList* cells = node->m_bscanCells;
-    if (cells == nullptr) {
-        return 0;
-    }
-    for (int i = 0; i < cells->GetCount(); ++i) {
-        KBScanCell* cell = CellAt(cells, i);
-        if (IsInputFunction(cell->m_function)) {
-            return cell->m_boundaryCellPosition;
-        }
-    }
-    return 0;
+    const KBScanCell* input = SelectPortCellRoles(node->m_bscanCells, false).input;
+    return input != nullptr ? input->m_boundaryCellPosition : 0;
 }
 
 const char* BScanPinMap::GetPinName(int pinNumber)
