@@ -1,10 +1,6 @@
 // The pin map's boundary cell table and its scan bit image: sizing the
 // table, storing register entries, finding cells, and copying the values of
-// a driven port's cells into the image.
-//
-// Image layout: (length + 7) / 8 bytes; cell i in byte i / 8 under the mask
-// 0x80 >> (i % 8); a bit is 1 exactly when the value written was
-// SIGNAL_HIGH.
+// a driven port's cells into the image (laid out as BScanPinMap.h says).
 #include "model/BScanPinMap.h"
 
 #include <cstdint>
@@ -26,6 +22,18 @@ bool HasCells(const KPinNode* port)
 {
     const KObjList* cells = port->GetBScanCells();
     return cells != nullptr && !cells->IsEmpty();
+}
+
+// Gives the port of `pinNumber` the value; null when there is no such
+// port (`result` -1) or when it has no cells (`result` 0: nothing more to do).
+KPinNode* ValuedPort(BScanPinMap& map, int pinNumber, eSignal value, int& result)
+{
+    KPinNode* port = pinNumber < 0 ? nullptr : map.GetPort(pinNumber);
+    result = port == nullptr ? -1 : 0;
+    if (port != nullptr) {
+        port->SetPortValue(value);
+    }
+    return port != nullptr && HasCells(port) ? port : nullptr;
 }
 
 // `number` is a cell of the image (0 or above).
@@ -53,8 +61,7 @@ const char kDigitPairs[] =
 // Writes `value` in decimal (with a minus sign when negative) at `out`,
 // without a terminating zero; returns the number of characters. Indexes
 // below 10,000, the usual ones, are written by their digit count; larger
-// ones have their digits counted first and are then written from the last
-// ones back, two at a time.
+// ones from the last digits back, two at a time.
 BSCAN_ALWAYS_INLINE inline size_t WriteDecimal(int value, char* out)
 {
     unsigned int magnitude = value < 0 ? 0u - static_cast<unsigned int>(value)
@@ -197,13 +204,11 @@ bool LongPinName(const char* portName, size_t nameLength, int portIndex, std::st
 }
 
 // A cell's pin name is the (upper-cased) port name followed by the index in
-// decimal unless it is 0. This puts it together and hands it to `store`,
-// which fills the cell: a short name in a buffer on the stack, or, when
-// `textStays` (nothing the entry stores writes into the port text: a host's
-// texts may share their bytes, the reader's never do), a short name without
-// an index as the port text itself. A long name goes through a string of its
-// own, which only its path has; when memory runs out the result is -1 and
-// `store` is not called.
+// decimal unless it is 0. This hands it to `store`, which fills the cell: a
+// short name in a buffer on the stack, or as the port text itself when
+// there is no index and `textStays` (nothing stored writes into the port
+// text). A long name goes through a string of its own; when memory runs out
+// the result is -1 and `store` is not called.
 template <class Store>
 BSCAN_ALWAYS_INLINE inline int StoreWithPinName(const char* portName, size_t nameLength,
                                                int portIndex, bool textStays,
@@ -278,10 +283,9 @@ struct PinMapAccess::ArgumentParts {
 };
 
 // A packed entry of the boundary register reader as StoreRegister reads
-// it: each part taken from the entry where it is used, so that few of them
-// are kept across the calls. Its cell type and function were told as the
-// reader read the entry. Nothing the entry stores writes into its port
-// text, so a short port name without an index is stored as it lies.
+// it, each part taken from the entry where it is used. Its cell type and
+// function were told as the reader read the entry, and nothing stored
+// writes into its port text (the reader's own).
 struct PinMapAccess::PackedParts {
     char* text;
     const PackedEntry& entry;
@@ -394,12 +398,12 @@ KBScanCell* BScanPinMap::GetBScanCell(int number)
 
 KBScanCell* BScanPinMap::GetBScanCell(const char* pinName)
 {
-    return m_index->FirstCellWithPinName(pinName);
+    return m_index->FirstCellNamed(pinName, false);
 }
 
 KBScanCell* BScanPinMap::GetBScanCellByOriginalName(const char* name)
 {
-    return m_index->FirstCellWithOriginalName(name);
+    return m_index->FirstCellNamed(name, true);
 }
 
 const KBScanCell* BScanPinMap::GetBScanCellTable() const
@@ -463,15 +467,12 @@ int BScanPinMap::UpdateBScanBitArray(KPinNode* port)
 // then their bits.
 int BScanPinMap::setPort(int pinNumber, PortType direction, eSignal value)
 {
-    KPinNode* port = pinNumber < 0 ? nullptr : GetPort(pinNumber);
+    int result = 0;
+    KPinNode* port = ValuedPort(*this, pinNumber, value, result);
     if (port == nullptr) {
-        return -1;
+        return result;
     }
-    port->SetPortValue(value);
-    if (!HasCells(port)) {
-        return 0;
-    }
-    int result = port->SetBScanCell(direction, value);
+    result = port->SetBScanCell(direction, value);
     if (result < 0) {
         return result;
     }
@@ -482,19 +483,12 @@ int BScanPinMap::setPort(int pinNumber, PortType direction, eSignal value)
 // whatever the value; no cell value changes.
 int BScanPinMap::setPort(int pinNumber, PortType /*direction*/, eSignal value, bool /*flag*/)
 {
-    KPinNode* port = pinNumber < 0 ? nullptr : GetPort(pinNumber);
-    if (port == nullptr) {
-        return -1;
-    }
-    port->SetPortValue(value);
-    if (!HasCells(port)) {
-        return 0;
-    }
-    if (m_bscanBitArray == nullptr) {
-        return -1;
+    int result = 0;
+    KPinNode* port = ValuedPort(*this, pinNumber, value, result);
+    if (port == nullptr || m_bscanBitArray == nullptr) {
+        return port == nullptr ? result : -1;
     }
     const PortCellRoles cells = SelectPortCellRoles(port->GetBScanCells(), false);
-    int result = 0;
     for (KBScanCell* cell : {cells.input, cells.output}) {
         if (cell != nullptr) {
             result = SetBit(cell->m_boundaryCellPosition, SIGNAL_HIGH);

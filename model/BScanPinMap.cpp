@@ -10,17 +10,13 @@
 #include <functional>
 #include <new>
 
+#include "model/CellRolesInternal.h"
 #include "model/PinMapAccessInternal.h"
 #include "model/PinMapIndex.h"
 #include "util/KUtilString.h"
 #include "util/ShortBytesInternal.h"
 
 namespace {
-
-bool IsInputFunction(CellFunction function)
-{
-    return function == FUNC_INPUT || function == FUNC_BIDIR || function == FUNC_BIDIR_IN;
-}
 
 KBScanCell* CellAt(const KObjList* cells, int i)
 {
@@ -161,11 +157,9 @@ bool BScanPinMap::CopyFrom(const BScanPinMap& other)
 
         // Nodes, with their own texts and their own cell list objects.
         int count = other.m_pinList->GetCount();
-        std::vector<KPinNode*> sourceNodes(static_cast<size_t>(count));
         std::vector<KPinNode*> nodes(static_cast<size_t>(count));
         for (int i = 0; i < count; ++i) {
             const KPinNode* source = static_cast<const KPinNode*>(other.m_pinList->GetAt(i));
-            sourceNodes[i] = const_cast<KPinNode*>(source);
             KPinNode* node = NewNode();
             if (node == nullptr) {
                 throw std::bad_alloc();
@@ -186,7 +180,6 @@ bool BScanPinMap::CopyFrom(const BScanPinMap& other)
             nodes[i] = node;
         }
 
-        // Cells and image.
         if (other.m_bscanCellTable != nullptr && other.m_bscanLength > 0) {
             int length = other.m_bscanLength;
             m_bscanCellTable = new KBScanCell[static_cast<size_t>(length)];
@@ -223,7 +216,7 @@ bool BScanPinMap::CopyFrom(const BScanPinMap& other)
                 return node;
             }
             int position = node->m_listPosition;
-            if (position < 0 || position >= count || sourceNodes[position] != node) {
+            if (position < 0 || position >= count || other.m_pinList->GetAt(position) != node) {
                 return node;
             }
             return nodes[position];
@@ -273,8 +266,7 @@ void BScanPinMap::AddNewPorts(char* name, char* type, int count, bool ascending)
     if (count < 1 || count > BSCAN_MAX_PORT_NODES - GetNumberOfPins()) {
         return;
     }
-    // Every node gets the same name and direction: the name is measured
-    // and the direction read once.
+    // Every node gets the same name and direction, measured and read once.
     // The nodes made are filed in the index together, as the elements of
     // one port (also when memory runs out before all are made).
     const size_t nameSize = name != nullptr ? std::strlen(name) + 1 : 0;
@@ -340,7 +332,7 @@ KPinNode* BScanPinMap::GetPort(char* portName, int vectorIndex)
     if (portName == nullptr || *portName == '\0' || m_pinList->IsEmpty()) {
         return nullptr;
     }
-    return m_index->FirstNamedWithIndex(m_index->UpperCaseLookupText(portName), vectorIndex);
+    return m_index->FirstNamedWithIndex(portName, std::strlen(portName), vectorIndex);
 }
 
 KPinNode* BScanPinMap::GetPortwName(char* portName)
@@ -348,7 +340,7 @@ KPinNode* BScanPinMap::GetPortwName(char* portName)
     if (portName == nullptr || m_pinList->IsEmpty()) {
         return nullptr;
     }
-    return m_index->FirstNamed(m_index->UpperCaseLookupText(portName));
+    return m_index->FirstNamed(m_index->UpperCaseLookupText(portName, std::strlen(portName)));
 }
 
 KPinNode* BScanPinMap::GetPort(const char* pinName)
@@ -379,17 +371,8 @@ int BScanPinMap::GetPinIndexwPortName(char* portName)
     if (node == nullptr) {
         return -1;
     }
-    const KObjList* cells = node->m_bscanCells;
-    if (cells == nullptr) {
-        return 0;
-    }
-    for (int i = 0; i < cells->GetCount(); ++i) {
-        KBScanCell* cell = CellAt(cells, i);
-        if (IsInputFunction(cell->m_function)) {
-            return cell->m_boundaryCellPosition;
-        }
-    }
-    return 0;
+    const KBScanCell* input = SelectPortCellRoles(node->m_bscanCells, false).input;
+    return input != nullptr ? input->m_boundaryCellPosition : 0;
 }
 
 const char* BScanPinMap::GetPinName(int pinNumber)
@@ -576,8 +559,7 @@ void BScanPinMap::SetIOName(const char* const name)
     }
     try {
         // A device declares its inout ports one after another: the list
-        // starts with room for a few dozen and doubles from there, so
-        // the small first growths (each moving every name) are skipped.
+        // starts with room for a few dozen and doubles from there.
         if (m_ioNames.size() == m_ioNames.capacity())
             m_ioNames.reserve(m_ioNames.empty() ? 64 : 2 * m_ioNames.capacity());
         m_ioNames.emplace_back(name);

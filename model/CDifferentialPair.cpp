@@ -2,29 +2,15 @@
 // positions matched to them (-1 while unmatched).
 #include "model/CDifferentialPair.h"
 
-#include <new>
+#include "model/ValueCopyInternal.h"
 
-namespace {
-
-void StoreName(std::string& field, const char* name)
-{
-    if (name == nullptr) {
-        return;
-    }
-    try {
-        field = name;
-    } catch (const std::bad_alloc&) {
-        // Out of memory: the old name stays.
-    }
-}
-
-}  // namespace
+using value_copy::StoreText;
 
 CDifferentialPair::~CDifferentialPair() = default;
 
 void CDifferentialPair::SetPositiveElement(const char* name)
 {
-    StoreName(m_positiveElement, name);
+    StoreText(m_positiveElement, name);
 }
 
 const char* CDifferentialPair::GetPositiveElement() const
@@ -34,7 +20,7 @@ const char* CDifferentialPair::GetPositiveElement() const
 
 void CDifferentialPair::SetNegativeElement(const char* name)
 {
-    StoreName(m_negativeElement, name);
+    StoreText(m_negativeElement, name);
 }
 
 const char* CDifferentialPair::GetNegativeElement() const

@@ -5,49 +5,21 @@
 #include <cstring>
 #include <new>
 
-namespace {
+#include "model/ValueCopyInternal.h"
+#include "util/AsciiCaseInternal.h"
 
-// Letters A-Z compare as a-z; every other byte compares as itself, so an
-// underscore (between the two cases) sorts before any letter.
-unsigned char FoldedByte(char ch)
-{
-    unsigned char c = static_cast<unsigned char>(ch);
-    if (c >= 'A' && c <= 'Z') {
-        c = static_cast<unsigned char>(c - 'A' + 'a');
-    }
-    return c;
-}
-
-}  // namespace
+using value_copy::AssignAll;
 
 // ---- CInstrOpcode ---------------------------------------------------------
 
-// Copies never throw: when memory runs short the copy is left empty and
-// assignment leaves the target as it was.
 CInstrOpcode::CInstrOpcode(const CInstrOpcode& other)
 {
-    try {
-        m_instruction = other.m_instruction;
-        m_opcodes = other.m_opcodes;
-    } catch (const std::bad_alloc&) {
-        m_instruction.clear();
-        m_opcodes.clear();
-    }
+    AssignAll(std::tie(m_instruction, m_opcodes), std::tie(other.m_instruction, other.m_opcodes));
 }
 
 CInstrOpcode& CInstrOpcode::operator=(const CInstrOpcode& other)
 {
-    if (this == &other) {
-        return *this;
-    }
-    try {
-        std::string instruction(other.m_instruction);
-        std::vector<std::string> opcodes(other.m_opcodes);
-        m_instruction.swap(instruction);
-        m_opcodes.swap(opcodes);
-    } catch (const std::bad_alloc&) {
-        // Out of memory: the object stays as it was.
-    }
+    AssignAll(std::tie(m_instruction, m_opcodes), std::tie(other.m_instruction, other.m_opcodes));
     return *this;
 }
 
@@ -55,14 +27,7 @@ CInstrOpcode::~CInstrOpcode() = default;
 
 void CInstrOpcode::SetInstruction(const char* const name)
 {
-    if (name == nullptr) {
-        return;
-    }
-    try {
-        m_instruction = name;
-    } catch (const std::bad_alloc&) {
-        // Out of memory: the old name stays.
-    }
+    value_copy::StoreText(m_instruction, name);
 }
 
 const char* CInstrOpcode::GetInstruction() const
@@ -72,14 +37,7 @@ const char* CInstrOpcode::GetInstruction() const
 
 void CInstrOpcode::AddOpcode(const char* const opcode)
 {
-    if (opcode == nullptr) {
-        return;
-    }
-    try {
-        m_opcodes.emplace_back(opcode);
-    } catch (const std::bad_alloc&) {
-        // Out of memory: the list stays as it was.
-    }
+    value_copy::AddText(m_opcodes, opcode);
 }
 
 int CInstrOpcode::GetOpcodeCount() const
@@ -97,13 +55,14 @@ const char* CInstrOpcode::GetOpcode(int index) const
 
 bool CInstrOpcode::operator<(const CInstrOpcode& other)
 {
-    // Compare the names byte by byte with folded letters; the terminating
-    // zero of the shorter name makes it the smaller one.
+    // Compare the names byte by byte with A-Z folded to a-z (so an
+    // underscore sorts before any letter); the terminating zero of the
+    // shorter name makes it the smaller one.
     const char* mine = m_instruction.c_str();
     const char* theirs = other.m_instruction.c_str();
     for (;; ++mine, ++theirs) {
-        unsigned char a = FoldedByte(*mine);
-        unsigned char b = FoldedByte(*theirs);
+        const auto a = static_cast<unsigned char>(bscan_text::LowerChar(*mine));
+        const auto b = static_cast<unsigned char>(bscan_text::LowerChar(*theirs));
         if (a != b) {
             return a > b;
         }
@@ -118,29 +77,15 @@ bool CInstrOpcode::operator<(const CInstrOpcode& other)
 CInstrRegisterDesc::CInstrRegisterDesc(const CInstrRegisterDesc& other)
     : m_instructionLength(other.m_instructionLength)
 {
-    try {
-        m_instructionCapture = other.m_instructionCapture;
-        m_instructionOpcodes = other.m_instructionOpcodes;
-    } catch (const std::bad_alloc&) {
-        m_instructionCapture.clear();
-        m_instructionOpcodes.clear();
-    }
+    AssignAll(std::tie(m_instructionCapture, m_instructionOpcodes),
+              std::tie(other.m_instructionCapture, other.m_instructionOpcodes));
 }
 
 CInstrRegisterDesc& CInstrRegisterDesc::operator=(const CInstrRegisterDesc& other)
 {
-    if (this == &other) {
-        return *this;
-    }
-    try {
-        std::string capture(other.m_instructionCapture);
-        std::vector<CInstrOpcode> opcodes(other.m_instructionOpcodes);
-        m_instructionLength = other.m_instructionLength;
-        m_instructionCapture.swap(capture);
-        m_instructionOpcodes.swap(opcodes);
-    } catch (const std::bad_alloc&) {
-        // Out of memory: the object stays as it was.
-    }
+    AssignAll(std::tie(m_instructionLength, m_instructionCapture, m_instructionOpcodes),
+              std::tie(other.m_instructionLength, other.m_instructionCapture,
+                       other.m_instructionOpcodes));
     return *this;
 }
 
@@ -158,14 +103,7 @@ int CInstrRegisterDesc::GetInstructionLength() const
 
 void CInstrRegisterDesc::SetInstructionCapture(const char* const capture)
 {
-    if (capture == nullptr) {
-        return;
-    }
-    try {
-        m_instructionCapture = capture;
-    } catch (const std::bad_alloc&) {
-        // Out of memory: the old capture text stays.
-    }
+    value_copy::StoreText(m_instructionCapture, capture);
 }
 
 const char* CInstrRegisterDesc::GetInstructionCapture() const

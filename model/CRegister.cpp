@@ -6,34 +6,22 @@
 #include <cstring>
 #include <new>
 
+#include "model/ValueCopyInternal.h"
+
+using value_copy::AssignAll;
+
 // ---- CRegister ------------------------------------------------------------
 
-// Copies never throw: when memory runs short the copy is left empty and
-// assignment leaves the target as it was.
 CRegister::CRegister(const CRegister& other)
 {
-    try {
-        m_registerName = other.m_registerName;
-        m_associations = other.m_associations;
-    } catch (const std::bad_alloc&) {
-        m_registerName.clear();
-        m_associations.clear();
-    }
+    AssignAll(std::tie(m_registerName, m_associations),
+              std::tie(other.m_registerName, other.m_associations));
 }
 
 CRegister& CRegister::operator=(const CRegister& other)
 {
-    if (this == &other) {
-        return *this;
-    }
-    try {
-        std::string name(other.m_registerName);
-        std::vector<std::string> associations(other.m_associations);
-        m_registerName.swap(name);
-        m_associations.swap(associations);
-    } catch (const std::bad_alloc&) {
-        // Out of memory: the object stays as it was.
-    }
+    AssignAll(std::tie(m_registerName, m_associations),
+              std::tie(other.m_registerName, other.m_associations));
     return *this;
 }
 
@@ -41,14 +29,7 @@ CRegister::~CRegister() = default;
 
 void CRegister::SetRegisterName(const char* const name)
 {
-    if (name == nullptr) {
-        return;
-    }
-    try {
-        m_registerName = name;
-    } catch (const std::bad_alloc&) {
-        // Out of memory: the old name stays.
-    }
+    value_copy::StoreText(m_registerName, name);
 }
 
 const char* CRegister::GetRegisterName() const
@@ -58,14 +39,7 @@ const char* CRegister::GetRegisterName() const
 
 void CRegister::AddRegisterAssociation(const char* const instruction)
 {
-    if (instruction == nullptr) {
-        return;
-    }
-    try {
-        m_associations.emplace_back(instruction);
-    } catch (const std::bad_alloc&) {
-        // Out of memory: the list stays as it was.
-    }
+    value_copy::AddText(m_associations, instruction);
 }
 
 int CRegister::GetRegisterAssociationCount() const
@@ -85,24 +59,12 @@ const char* CRegister::GetRegisterAssocName(int index) const
 
 CRegisterAccessDesc::CRegisterAccessDesc(const CRegisterAccessDesc& other)
 {
-    try {
-        m_registers = other.m_registers;
-    } catch (const std::bad_alloc&) {
-        m_registers.clear();
-    }
+    AssignAll(std::tie(m_registers), std::tie(other.m_registers));
 }
 
 CRegisterAccessDesc& CRegisterAccessDesc::operator=(const CRegisterAccessDesc& other)
 {
-    if (this == &other) {
-        return *this;
-    }
-    try {
-        std::vector<CRegister> registers(other.m_registers);
-        m_registers.swap(registers);
-    } catch (const std::bad_alloc&) {
-        // Out of memory: the object stays as it was.
-    }
+    AssignAll(std::tie(m_registers), std::tie(other.m_registers));
     return *this;
 }
 

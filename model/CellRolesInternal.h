@@ -1,7 +1,5 @@
 // The one choice of the cells that play a port's roles (internal, not
-// installed), used by the port node when it drives a port, by the pin map
-// when it copies a driven port's cells into the image, and by the port
-// catalogue that hosts and the tool list ports with.
+// installed), used by the port node, the pin map and the port catalogue.
 //
 // The cell list is walked in order: input is the first INPUT, BIDIR_IN or
 // BIDIR cell; output the first OUTPUT2, OUTPUT3, BIDIR_OUT or BIDIR cell;
@@ -10,10 +8,8 @@
 //
 // stopAtObserve: the walk ends at the first OBSERVE_ONLY cell, so cells
 // after it play no role. Driving a port as an input works this way (the
-// observe-only cell takes the value, and a port's roles are what the walk
-// saw up to it); everything else walks the whole list. The two walks give
-// different roles only for a list that holds cells of input or output
-// functions after an observe-only cell.
+// observe-only cell takes the value); everything else walks the whole
+// list.
 #ifndef BSCAN_CELLROLESINTERNAL_H
 #define BSCAN_CELLROLESINTERNAL_H
 

@@ -152,24 +152,11 @@ BSCAN_ALWAYS_INLINE inline CellFunction FunctionOfShortWord(std::uint64_t upper,
 }
 
 // Upper-cases the function text of `length` bytes in place and returns the
-// function whose name it then is (FUNC_NONE for any other text). A text of
-// 4 to 8 bytes, every name but two, is upper-cased as one number and told
-// by that number, without reading back the bytes just written.
+// function whose name it then is (FUNC_NONE for any other text).
 BSCAN_ALWAYS_INLINE inline CellFunction UpperCasedFunction(char* text, size_t length)
 {
-    if (length < 4 || length > 8) {
-        UpperCaseInPlace(text, length);
-        return FunctionNamed(text, length);
-    }
-    const std::uint64_t word = ShortTextWord(text, length);
-    const std::uint64_t upper = UpperCasedWord(word);
-    if (upper != word) {
-        const std::uint32_t first = static_cast<std::uint32_t>(upper);
-        const std::uint32_t second = static_cast<std::uint32_t>(upper >> 32);
-        std::memcpy(text, &first, 4);
-        std::memcpy(text + length - 4, &second, 4);
-    }
-    return FunctionOfShortWord(upper, length);
+    UpperCaseInPlace(text, length);
+    return FunctionNamed(text, length);
 }
 
 // The function UpperCasedFunction gives for the text of `length` bytes,

@@ -11,7 +11,6 @@
 #include "model/CellVocabularyInternal.h"
 #include "model/PinMapAccessInternal.h"
 #include "model/PinMapIndex.h"
-#include "util/AsciiCaseInternal.h"
 
 namespace {
 
@@ -47,22 +46,6 @@ bool ReplaceName(std::string& field, const char* name, size_t length, bool repor
     } catch (const std::bad_alloc&) {
         return false;
     }
-}
-
-// The cell type a text names (see ConvertCellTypeToEnum), for the setter
-// as well.
-CellType CellTypeNamed(const char* text)
-{
-    if (text == nullptr) {
-        return CELL_TYPE_NONE;
-    }
-    // The names differ in their last character only: "bc_" in any case
-    // and one digit 0 to 7, nothing more.
-    if (bscan_text::LowerChar(text[0]) == 'b' && bscan_text::LowerChar(text[1]) == 'c' && text[2] == '_' &&
-        text[3] >= '0' && text[3] <= '7' && text[4] == '\0') {
-        return static_cast<CellType>(CELL_BC_0 + (text[3] - '0'));
-    }
-    return CELL_TYPE_NONE;
 }
 
 }  // namespace
@@ -108,9 +91,6 @@ KBScanCell::KBScanCell(const KBScanCell& other)
 // and that table's index hears of the name changes.
 KBScanCell& KBScanCell::operator=(const KBScanCell& other)
 {
-    if (this == &other) {
-        return *this;
-    }
     std::string pinName;
     std::string originalPinName;
     try {
@@ -136,10 +116,10 @@ KBScanCell& KBScanCell::operator=(const KBScanCell& other)
     m_originalPinName.swap(originalPinName);
     if (m_owner != nullptr) {
         if (m_pinName != pinName) {
-            m_owner->CellPinNameChanged(this, pinName);
+            m_owner->CellNameChanged(this, pinName, false);
         }
         if (m_originalPinName != originalPinName) {
-            m_owner->CellOriginalNameChanged(this, originalPinName);
+            m_owner->CellNameChanged(this, originalPinName, true);
         }
     }
     return *this;
@@ -170,7 +150,7 @@ void KBScanCell::SetCellType(CellType type)
 void KBScanCell::SetCellType(char* text)
 {
     if (text != nullptr) {
-        m_cellType = CellTypeNamed(text);
+        m_cellType = ConvertCellTypeToEnum(text);
     }
 }
 
@@ -178,7 +158,8 @@ void KBScanCell::SetCellType(char* text)
 // other text (surrounding blanks included) is no known type.
 CellType KBScanCell::ConvertCellTypeToEnum(const char* text) const
 {
-    return CellTypeNamed(text);
+    return text != nullptr ? cell_vocabulary::CellTypeNamed(text, std::strlen(text))
+                           : CELL_TYPE_NONE;
 }
 
 const KPinNode* KBScanCell::GetPinNode() const
@@ -239,26 +220,10 @@ void KBScanCell::SetPinName(const char* name)
 
 void PinMapAccess::SetCellPinName(KBScanCell& cell, const char* name, size_t length)
 {
-    if (cell.m_owner == nullptr || !cell.m_owner->FilesCellNames()) {
-        // No index to tell: the text is replaced unless it is the same.
-        if (cell.m_pinName.size() == length && bscan_util::EqualBytes(cell.m_pinName.data(), name, length)) {
-            return;
-        }
-        try {
-            if (cell.m_pinName.empty()) {
-                cell.m_pinName.append(name, length);  // the usual case, and cheaper than assign
-            } else {
-                cell.m_pinName.assign(name, length);
-            }
-        } catch (const std::bad_alloc&) {
-            // out of memory: the old text stays
-        }
-        return;
-    }
     std::string oldName;
-    if (ReplaceName(cell.m_pinName, name, length, cell.m_owner != nullptr && cell.m_owner->FilesCellNames(),
-                    oldName)) {
-        cell.m_owner->CellPinNameChanged(&cell, oldName);
+    if (ReplaceName(cell.m_pinName, name, length,
+                    cell.m_owner != nullptr && cell.m_owner->FilesCellNames(), oldName)) {
+        cell.m_owner->CellNameChanged(&cell, oldName, false);
     }
 }
 
@@ -275,6 +240,6 @@ void KBScanCell::SetOriginalPinName(const char* name)
     std::string oldName;
     if (ReplaceName(m_originalPinName, name, std::strlen(name),
                     m_owner != nullptr && m_owner->FilesCellNames(), oldName)) {
-        m_owner->CellOriginalNameChanged(this, oldName);
+        m_owner->CellNameChanged(this, oldName, true);
     }
 }

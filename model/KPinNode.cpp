@@ -159,8 +159,6 @@ KPinNode& KPinNode::operator=(const KPinNode& other)
     KObject::operator=(other);
     char* oldPortHeap = m_portName != m_portNameText ? m_portName : nullptr;
     char* oldPinHeap = m_pinName != m_pinNameText ? m_pinName : nullptr;
-    const bool pinNameChanged = !SameText(m_pinName, other.m_pinName);
-    int oldPinNumber = m_pinNumber;
 
     m_vectorIndex = other.m_vectorIndex;
     m_pinNumber = other.m_pinNumber;
@@ -177,15 +175,7 @@ KPinNode& KPinNode::operator=(const KPinNode& other)
     m_negative = other.m_negative;
 
     if (m_owner != nullptr) {
-        // The vector index may differ even when every text stays the
-        // same, so the index always re-files.
-        m_owner->PortNameChanged(this);
-        if (pinNameChanged) {
-            m_owner->PinNameChanged(this);
-        }
-        if (m_pinNumber != oldPinNumber) {
-            m_owner->PinNumberChanged(this);
-        }
+        m_owner->NodeChanged(this);  // refiles whatever differs from what it filed
     }
     delete[] oldPortHeap;
     delete[] oldPinHeap;
@@ -226,7 +216,7 @@ void KPinNode::SetPortName(char* name, size_t size)
     StoreText(m_portName, m_portNameText, name, size, copy);
     if (m_owner != nullptr) {
         // The index compares with what it filed, and follows the buffer.
-        m_owner->PortNameChanged(this);
+        m_owner->NodeChanged(this);
     }
     delete[] oldHeap;
 }
@@ -253,7 +243,7 @@ void KPinNode::SetPinName(char* name)
     char* oldHeap = m_pinName != m_pinNameText ? m_pinName : nullptr;
     StoreText(m_pinName, m_pinNameText, name, size, copy);
     if (changed) {
-        m_owner->PinNameChanged(this);
+        m_owner->NodeChanged(this);
     }
     delete[] oldHeap;
 }
@@ -265,10 +255,10 @@ int KPinNode::GetPinNumber() const
 
 void KPinNode::SetPinNumber(int number)
 {
-    int oldNumber = m_pinNumber;
+    const bool changed = number != m_pinNumber;
     m_pinNumber = number;
-    if (m_owner != nullptr && number != oldNumber) {
-        m_owner->PinNumberChanged(this);
+    if (changed && m_owner != nullptr && m_owner->FilesPinNumbers()) {
+        m_owner->NodeChanged(this);
     }
 }
 
@@ -365,28 +355,16 @@ int KPinNode::AssociateBScanCell(KBScanCell* cell)
     if (cell == nullptr) {
         return -1;
     }
-    bool admitted = false;
-    switch (m_portType) {
-    case PORT_IN:
-        admitted = cell->m_function == FUNC_INPUT || cell->m_function == FUNC_CLOCK ||
-                   cell->m_function == FUNC_OBSERVE_ONLY;
-        break;
-    case PORT_OUT:
-        admitted = cell->m_function == FUNC_OUTPUT2 || cell->m_function == FUNC_OUTPUT3;
-        break;
-    case PORT_INOUT:
-        admitted = cell->m_function == FUNC_INPUT || cell->m_function == FUNC_OUTPUT2 ||
-                   cell->m_function == FUNC_OUTPUT3 || cell->m_function == FUNC_BIDIR ||
-                   cell->m_function == FUNC_BIDIR_IN || cell->m_function == FUNC_BIDIR_OUT ||
-                   cell->m_function == FUNC_OBSERVE_ONLY;
-        break;
-    case PORT_BUFFER:
-        admitted = cell->m_function == FUNC_OUTPUT2;
-        break;
-    case PORT_NONE:
-        break;
-    }
-    if (!admitted) {
+    // The functions each direction admits, by PortType, one bit per CellFunction.
+    static const unsigned kAdmitted[] = {
+        1u << FUNC_INPUT | 1u << FUNC_CLOCK | 1u << FUNC_OBSERVE_ONLY,
+        1u << FUNC_OUTPUT2 | 1u << FUNC_OUTPUT3,
+        1u << FUNC_INPUT | 1u << FUNC_OUTPUT2 | 1u << FUNC_OUTPUT3 | 1u << FUNC_BIDIR |
+            1u << FUNC_BIDIR_IN | 1u << FUNC_BIDIR_OUT | 1u << FUNC_OBSERVE_ONLY,
+        1u << FUNC_OUTPUT2,
+        0u};
+    const unsigned function = static_cast<unsigned>(cell->m_function);
+    if (function >= 32 || (kAdmitted[m_portType] >> function & 1u) == 0) {
         return -1;
     }
     try {

@@ -1,13 +1,9 @@
 // The library's own steps on a pin map and its cells that the installed
 // headers do not show (internal, not installed). PinMapAccess is the one
-// friend of BScanPinMap, KBScanCell and KPinNode for them:
-// - the package pin map reader names and numbers a pin in one step;
-// - the boundary register reader stores an entry it read compactly
-//   (PackedEntry), through the same steps as AddNewRegister
-//   (StoreRegister, model/BScanCellTable.cpp);
-// - a cell's pin name set from a text of known length, and an entry's
-//   texts stored in its cell in one call (StoreEntryTexts,
-//   model/CellVocabularyInternal.h, inline where it is used).
+// friend of BScanPinMap, KBScanCell and KPinNode for them: the readers name
+// and number a pin in one step and store a compactly read register entry
+// through the same steps as AddNewRegister (StoreRegister,
+// model/BScanCellTable.cpp; StoreEntryTexts, model/CellVocabularyInternal.h).
 #ifndef BSCAN_PINMAPACCESSINTERNAL_H
 #define BSCAN_PINMAPACCESSINTERNAL_H
 

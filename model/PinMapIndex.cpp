@@ -14,11 +14,6 @@
 
 namespace {
 
-bool IsLower(char c)
-{
-    return c >= 'a' && c <= 'z';
-}
-
 using bscan_text::UpperChar;
 
 std::string UpperOf(std::string_view text)
@@ -28,15 +23,8 @@ std::string UpperOf(std::string_view text)
 
 bool HasLowerCase(const char* text, size_t length)
 {
-    return std::any_of(text, text + length, IsLower);
+    return std::any_of(text, text + length, [](char c) { return c >= 'a' && c <= 'z'; });
 }
-
-bool HasLowerCase(const std::string& text)
-{
-    return HasLowerCase(text.data(), text.size());
-}
-
-const std::string kNoText;
 
 const char* TextOrEmpty(const char* text)
 {
@@ -47,8 +35,8 @@ const char* TextOrEmpty(const char* text)
 // alike; they are filed in maps of their own). With `Write` the text is
 // upper-cased in place on the way. `lower` is set when the text held a
 // lower-case letter.
-template <bool Write>
-inline std::size_t UpperCasedHashOf(char* text, size_t length, bool& lower)
+template <bool Write = false>
+inline std::size_t UpperCasedHash(const char* text, size_t length, bool& lower)
 {
     std::uint64_t h = bscan_util::kHashStart;
     for (size_t i = 0; i < length; ++i) {
@@ -56,48 +44,35 @@ inline std::size_t UpperCasedHashOf(char* text, size_t length, bool& lower)
         if (upper != text[i]) {
             lower = true;
             if (Write)
-                text[i] = upper;
+                const_cast<char*>(text)[i] = upper;
         }
         h = bscan_util::HashStep(h, upper);
     }
     return bscan_util::HashMix(h);
 }
 
-// The hash of a text upper-cased (the text stays as it is); `lowerCase`
-// (when given) tells whether it holds a lower-case letter.
-std::size_t UpperCasedHash(const char* text, size_t length, bool* lowerCase = nullptr)
+std::size_t UpperCasedHash(const char* text, size_t length)
 {
     bool lower = false;
-    const std::size_t hash = UpperCasedHashOf<false>(const_cast<char*>(text), length, lower);
-    if (lowerCase != nullptr)
-        *lowerCase = lower;
-    return hash;
-}
-
-std::size_t CellNameHash(const char* text, size_t length)
-{
-    return UpperCasedHash(text, length);
-}
-
-// Upper-cases the text in place and returns the hash of the result;
-// `changed` tells whether a byte changed.
-std::size_t UpperCaseInPlaceAndHash(char* text, size_t length, bool& changed)
-{
-    changed = false;
-    return UpperCasedHashOf<true>(text, length, changed);
+    return UpperCasedHash(text, length, lower);
 }
 
 // True when the `length` bytes at `name` equal `text` once a-z are
 // upper-cased in both.
 bool EqualUpperCased(const std::string& text, const char* name, size_t length)
 {
-    if (text.size() != length)
-        return false;
-    for (size_t i = 0; i < length; ++i) {
-        if (UpperChar(text[i]) != UpperChar(name[i]))
-            return false;
+    return bscan_text::SameText(text, std::string_view(name, length));
+}
+
+// Takes `position` out of the positions of `entry`, and the entry out of
+// `map` once it holds none.
+template <typename Map>
+void ErasePosition(Map& map, typename Map::Entry* entry, int position)
+{
+    entry->second.Erase(position);
+    if (entry->second.Empty()) {
+        map.erase(entry);
     }
-    return true;
 }
 
 }  // namespace
@@ -119,14 +94,8 @@ void PinMapIndex::Rebuild()
     m_nameless = Positions();
     m_dirty = Positions();
     m_nameText.clear();
-    m_cellNames[0].clear();
-    m_cellNames[1].clear();
     m_pinNamesFiled = false;
     m_pinNumbersFiled = false;
-    m_cellNamesFiled[0] = false;
-    m_cellNamesFiled[1] = false;
-    m_cellsFiledUpTo[0] = 0;
-    m_cellsFiledUpTo[1] = 0;
 
     int count = m_list->GetCount();
     m_nodes.reserve(static_cast<size_t>(count));
@@ -138,9 +107,7 @@ void PinMapIndex::Rebuild()
         m_nodes.push_back(node);
         FilePortName(position);
     }
-    for (int number = 0; number < m_tableLength; ++number) {
-        m_table[number].m_owner = this;
-    }
+    TableReplaced(m_table, m_tableLength);
     m_stale = false;
 }
 
@@ -179,15 +146,11 @@ void PinMapIndex::PortAppended(int count, size_t nameLength, KPinNode* last)
     try {
         for (int position = first; position < first + count; ++position) {
             FilePortName(position, nameLength);
-        }
-        if (m_pinNamesFiled || m_pinNumbersFiled) {
-            for (int position = first; position < first + count; ++position) {
-                if (m_pinNamesFiled) {
-                    FilePinName(position);
-                }
-                if (m_pinNumbersFiled) {
-                    FilePinNumber(position);
-                }
+            if (m_pinNamesFiled) {
+                FilePinName(position);
+            }
+            if (m_pinNumbersFiled) {
+                FilePinNumber(position);
             }
         }
     } catch (const std::bad_alloc&) {
@@ -199,12 +162,11 @@ void PinMapIndex::TableReplaced(KBScanCell* table, int length)
 {
     m_table = table;
     m_tableLength = table != nullptr ? length : 0;
-    m_cellNames[0].clear();
-    m_cellNames[1].clear();
-    m_cellNamesFiled[0] = false;  // filed when lookups by cell name add up
-    m_cellNamesFiled[1] = false;
-    m_cellsFiledUpTo[0] = 0;
-    m_cellsFiledUpTo[1] = 0;
+    for (int original = 0; original < 2; ++original) {
+        m_cellNames[original].clear();
+        m_cellNamesFiled[original] = false;  // filed when lookups by cell name need it
+        m_cellsFiledUpTo[original] = 0;
+    }
     for (int number = 0; number < m_tableLength; ++number) {
         m_table[number].m_owner = this;
     }
@@ -212,34 +174,22 @@ void PinMapIndex::TableReplaced(KBScanCell* table, int length)
 
 // --- Indexes filed on first use ----------------------------------------
 
-bool PinMapIndex::PinNamesFiled()
+// Files every node in `map` with `file` unless `filed`; out of memory the
+// map is emptied again and stays unfiled.
+template <typename Map>
+bool PinMapIndex::FiledOnFirstUse(bool& filed, Map& map, void (PinMapIndex::*file)(int))
 {
-    if (!m_pinNamesFiled) {
+    if (!filed) {
         try {
             for (size_t position = 0; position < m_nodes.size(); ++position) {
-                FilePinName(static_cast<int>(position));
+                (this->*file)(static_cast<int>(position));
             }
-            m_pinNamesFiled = true;
+            filed = true;
         } catch (const std::bad_alloc&) {
-            m_pinName.clear();
+            map.clear();
         }
     }
-    return m_pinNamesFiled;
-}
-
-bool PinMapIndex::PinNumbersFiled()
-{
-    if (!m_pinNumbersFiled) {
-        try {
-            for (size_t position = 0; position < m_nodes.size(); ++position) {
-                FilePinNumber(static_cast<int>(position));
-            }
-            m_pinNumbersFiled = true;
-        } catch (const std::bad_alloc&) {
-            m_pinNumber.clear();
-        }
-    }
-    return m_pinNumbersFiled;
+    return filed;
 }
 
 // --- Filing nodes ------------------------------------------------------
@@ -256,18 +206,6 @@ const std::string& PinMapIndex::CellName(const KBScanCell& cell, bool original)
     return original ? cell.m_originalPinName : cell.m_pinName;
 }
 
-// The entry of the cells whose name, upper-cased, is `name` upper-cased
-// (`length` bytes); null when none. An entry's name is its first cell's.
-PinMapIndex::CellNameMap::Entry* PinMapIndex::FindCellName(const CellNameMap& map,
-                                                           const char* name, size_t length,
-                                                           size_t hash, bool original) const
-{
-    return map.FindHashed(hash, [&](const CellNameMap::Entry& entry) {
-        return !entry.second.Empty() &&
-               EqualUpperCased(CellName(m_table[entry.second.First()], original), name, length);
-    });
-}
-
 // Files cell `number` under its name (an empty name is not filed).
 void PinMapIndex::FileCellName(int number, bool original)
 {
@@ -276,7 +214,7 @@ void PinMapIndex::FileCellName(int number, bool original)
         return;
     }
     CellNameMap::Entry* entry = m_cellNames[original].InsertHashed(
-        CellNameHash(name.data(), name.size()), [&](const CellNameMap::Entry& found) {
+        UpperCasedHash(name.data(), name.size()), [&](const CellNameMap::Entry& found) {
             return !found.second.Empty() &&
                    EqualUpperCased(CellName(m_table[found.second.First()], original),
                                    name.data(), name.size());
@@ -290,16 +228,12 @@ void PinMapIndex::UnfileCellName(int number, const std::string& oldName, bool or
 {
     CellNameMap& map = m_cellNames[original];
     CellNameMap::Entry* entry =
-        map.FindHashed(CellNameHash(oldName.data(), oldName.size()),
+        map.FindHashed(UpperCasedHash(oldName.data(), oldName.size()),
                        [&](const CellNameMap::Entry& found) {
                            return found.second.Contains(number);
                        });
-    if (entry == nullptr) {
-        return;
-    }
-    entry->second.Erase(number);
-    if (entry->second.Empty()) {
-        map.erase(entry);
+    if (entry != nullptr) {
+        ErasePosition(map, entry, number);
     }
 }
 
@@ -318,11 +252,6 @@ std::string_view PinMapIndex::FiledPortName(const NodeKeys& keys)
 PinMapIndex::Positions& PinMapIndex::ExactPositions(const NodeKeys& keys)
 {
     return keys.exact != nullptr ? keys.exact->second : keys.upper->second.exact;
-}
-
-const std::string& PinMapIndex::FiledPinName(const NodeKeys& keys)
-{
-    return keys.pin != nullptr ? keys.pin->first : kNoText;
 }
 
 void PinMapIndex::FilePortName(int position, size_t length)
@@ -344,7 +273,7 @@ void PinMapIndex::FilePortName(int position, size_t length)
     // Both maps are hashed by the name upper-cased. A name holds lower
     // case exactly when it has an exact-name entry of its own.
     bool lowerCase = false;
-    const size_t hash = UpperCasedHash(name, length, &lowerCase);
+    const size_t hash = UpperCasedHash(name, length, lowerCase);
     if (lowerCase) {
         keys.exact = m_exactName.Insert(name, length, hash);
         keys.upper = m_upperName.Insert(UpperOf(keys.exact->first).c_str(), length, hash);
@@ -416,29 +345,29 @@ void PinMapIndex::UnfilePortName(int position)
     if (!keys.upper->second.indexed && keys.upper->second.all.Size() >= 2) {
         FileWithIndexes(keys.upper->second);  // a run with a node gone is none
     }
-    NameEntry* exact = keys.exact;
+    UnfileExactName(position);
     UpperEntry* upper = keys.upper;
-    keys.exact = nullptr;
     keys.upper = nullptr;
-    if (exact != nullptr) {
-        exact->second.Erase(position);
-        if (exact->second.Empty()) {
-            m_exactName.erase(exact);
-        }
-    } else {
-        upper->second.exact.Erase(position);
-    }
     m_dirty.Erase(position);
     upper->second.all.Erase(position);
     auto index = m_indexed.find(IndexedKey(upper->second.id, keys.vectorIndex));
     if (index != m_indexed.end()) {
-        index->second.Erase(position);
-        if (index->second.Empty()) {
-            m_indexed.erase(index);
-        }
+        ErasePosition(m_indexed, index, position);
     }
     if (upper->second.all.Empty()) {
         m_upperName.erase(upper);
+    }
+}
+
+// Takes a named node out of the nodes of its exact port name.
+void PinMapIndex::UnfileExactName(int position)
+{
+    NodeKeys& keys = m_keys[position];
+    if (keys.exact != nullptr) {
+        ErasePosition(m_exactName, keys.exact, position);
+        keys.exact = nullptr;
+    } else {
+        keys.upper->second.exact.Erase(position);
     }
 }
 
@@ -447,17 +376,8 @@ void PinMapIndex::UnfilePortName(int position)
 void PinMapIndex::RefileCase(int position, const std::string& newName)
 {
     NodeKeys& keys = m_keys[position];
-    NameEntry* old = keys.exact;
-    if (old != nullptr) {
-        keys.exact = nullptr;
-        old->second.Erase(position);
-        if (old->second.Empty()) {
-            m_exactName.erase(old);
-        }
-    } else {
-        keys.upper->second.exact.Erase(position);
-    }
-    if (HasLowerCase(newName)) {
+    UnfileExactName(position);
+    if (HasLowerCase(newName.data(), newName.size())) {
         NameEntry* exact = m_exactName.Insert(newName.data(), newName.size(),
                                               UpperCasedHash(newName.data(), newName.size()));
         exact->second.Insert(position);
@@ -487,13 +407,9 @@ void PinMapIndex::FilePinName(int position)
 void PinMapIndex::UnfilePinName(int position)
 {
     NodeKeys& keys = m_keys[position];
-    NameEntry* entry = keys.pin;
-    if (entry != nullptr) {
+    if (keys.pin != nullptr) {
+        ErasePosition(m_pinName, keys.pin, position);
         keys.pin = nullptr;
-        entry->second.Erase(position);
-        if (entry->second.Empty()) {
-            m_pinName.erase(entry);
-        }
     }
 }
 
@@ -508,16 +424,9 @@ void PinMapIndex::FilePinNumber(int position)
 
 void PinMapIndex::UnfilePinNumber(int position)
 {
-    const NodeKeys& keys = m_keys[position];
-    if (keys.pinNumber < 1) {
-        return;
-    }
-    auto it = m_pinNumber.find(keys.pinNumber);
+    auto it = m_pinNumber.find(m_keys[position].pinNumber);  // only 1 and above are filed
     if (it != m_pinNumber.end()) {
-        it->second.Erase(position);
-        if (it->second.Empty()) {
-            m_pinNumber.erase(it);
-        }
+        ErasePosition(m_pinNumber, it, position);
     }
 }
 
@@ -564,7 +473,7 @@ void PinMapIndex::Refresh(int position)
     if (keys.vectorIndex != node->m_vectorIndex || filed != portName) {
         std::string name(portName);
         if (keys.vectorIndex == node->m_vectorIndex && !name.empty() && !filed.empty() &&
-            UpperOf(name) == UpperOf(filed)) {
+            bscan_text::SameText(name, filed)) {
             RefileCase(position, name);
             TrackNameText(position);
         } else {
@@ -575,7 +484,9 @@ void PinMapIndex::Refresh(int position)
         TrackNameText(position);  // maybe the same text in a new buffer
     }
 
-    if (m_pinNamesFiled && FiledPinName(keys) != TextOrEmpty(node->m_pinName)) {
+    const std::string_view filedPin =
+        keys.pin != nullptr ? std::string_view(keys.pin->first) : std::string_view();
+    if (m_pinNamesFiled && filedPin != TextOrEmpty(node->m_pinName)) {
         UnfilePinName(position);
         FilePinName(position);
     }
@@ -610,7 +521,7 @@ int PinMapIndex::NumberOf(const KBScanCell* cell) const
     return static_cast<int>(cell - m_table);
 }
 
-void PinMapIndex::PortNameChanged(KPinNode* node)
+void PinMapIndex::NodeChanged(KPinNode* node)
 {
     int position = PositionOf(node);
     if (m_stale || position < 0) {
@@ -621,32 +532,6 @@ void PinMapIndex::PortNameChanged(KPinNode* node)
     } catch (const std::bad_alloc&) {
         m_stale = true;
     }
-}
-
-void PinMapIndex::PinNameChanged(KPinNode* node)
-{
-    if (!m_pinNamesFiled) {
-        return;  // nothing filed by pin name yet
-    }
-    PortNameChanged(node);  // Refresh refiles whatever differs
-}
-
-void PinMapIndex::PinNumberChanged(KPinNode* node)
-{
-    if (!m_pinNumbersFiled) {
-        return;  // nothing filed by pin number yet
-    }
-    PortNameChanged(node);
-}
-
-void PinMapIndex::CellPinNameChanged(KBScanCell* cell, const std::string& oldName)
-{
-    CellNameChanged(cell, oldName, false);
-}
-
-void PinMapIndex::CellOriginalNameChanged(KBScanCell* cell, const std::string& oldName)
-{
-    CellNameChanged(cell, oldName, true);
 }
 
 void PinMapIndex::CellNameChanged(KBScanCell* cell, const std::string& oldName, bool original)
@@ -670,15 +555,10 @@ void PinMapIndex::CellNameChanged(KBScanCell* cell, const std::string& oldName, 
 
 // --- Lookups -----------------------------------------------------------
 
-PinMapIndex::LookupText PinMapIndex::UpperCaseLookupText(char* text)
-{
-    return UpperCaseLookupText(text, std::strlen(text));
-}
-
 PinMapIndex::LookupText PinMapIndex::UpperCaseLookupText(char* text, size_t length)
 {
     bool changed = false;
-    LookupText lookup{text, length, UpperCaseInPlaceAndHash(text, length, changed)};
+    LookupText lookup{text, length, UpperCasedHash<true>(text, length, changed)};
     if (changed && !m_stale) {
         LookupTextChanged(text);
     }
@@ -721,7 +601,8 @@ void PinMapIndex::UpperCaseDirtyNamesUpTo(int last)
 
 KPinNode* PinMapIndex::FirstWithPinNumber(int number)
 {
-    if (number < 1 || !Fresh() || !PinNumbersFiled()) {
+    if (number < 1 || !Fresh() ||
+        !FiledOnFirstUse(m_pinNumbersFiled, m_pinNumber, &PinMapIndex::FilePinNumber)) {
         return nullptr;
     }
     auto it = m_pinNumber.find(number);
@@ -730,7 +611,8 @@ KPinNode* PinMapIndex::FirstWithPinNumber(int number)
 
 KPinNode* PinMapIndex::FirstWithPinName(const char* pinName)
 {
-    if (pinName == nullptr || *pinName == '\0' || !Fresh() || !PinNamesFiled()) {
+    if (pinName == nullptr || *pinName == '\0' || !Fresh() ||
+        !FiledOnFirstUse(m_pinNamesFiled, m_pinName, &PinMapIndex::FilePinName)) {
         return nullptr;
     }
     auto it = m_pinName.find(pinName, std::strlen(pinName));
@@ -756,9 +638,15 @@ KPinNode* PinMapIndex::FirstNamed(const LookupText& name)
     }
 }
 
-// FirstNamedWithIndex, inline in both its entry points.
-BSCAN_ALWAYS_INLINE inline KPinNode* PinMapIndex::FindNamedWithIndex(const LookupText& name, int vectorIndex)
+// UpperCaseLookupText's steps are repeated here, inline: every register
+// entry of a file is stored through this lookup.
+KPinNode* PinMapIndex::FirstNamedWithIndex(char* text, size_t length, int vectorIndex)
 {
+    bool changed = false;
+    const LookupText name{text, length, UpperCasedHash<true>(text, length, changed)};
+    if (changed && !m_stale) {
+        LookupTextChanged(text);
+    }
     if (!Fresh()) {
         return nullptr;
     }
@@ -798,21 +686,6 @@ BSCAN_ALWAYS_INLINE inline KPinNode* PinMapIndex::FindNamedWithIndex(const Looku
     }
 }
 
-KPinNode* PinMapIndex::FirstNamedWithIndex(const LookupText& name, int vectorIndex)
-{
-    return FindNamedWithIndex(name, vectorIndex);
-}
-
-KPinNode* PinMapIndex::FirstNamedWithIndex(char* text, size_t length, int vectorIndex)
-{
-    bool changed = false;
-    const LookupText lookup{text, length, UpperCaseInPlaceAndHash(text, length, changed)};
-    if (changed && !m_stale) {
-        LookupTextChanged(text);
-    }
-    return FindNamedWithIndex(lookup, vectorIndex);
-}
-
 // NthWithExactName when the node after the one found last is not filed
 // under `name` (or the index must be rebuilt first).
 KPinNode* PinMapIndex::NthWithExactNameLookedUp(const char* name, int occurrence)
@@ -824,7 +697,7 @@ KPinNode* PinMapIndex::NthWithExactNameLookedUp(const char* name, int occurrence
     // hashed) and whether it holds lower case, found in one pass.
     const size_t length = std::strlen(name);
     bool lowerCase = false;
-    const size_t hash = UpperCasedHash(name, length, &lowerCase);
+    const size_t hash = UpperCasedHash(name, length, lowerCase);
     const Positions* exact = nullptr;
     if (lowerCase) {
         auto it = m_exactName.find(name, length, hash);
@@ -841,27 +714,31 @@ KPinNode* PinMapIndex::NthWithExactNameLookedUp(const char* name, int occurrence
     return m_nodes[position];
 }
 
-KBScanCell* PinMapIndex::FirstCellIn(const char* name, bool original)
+KBScanCell* PinMapIndex::FirstCellNamed(const char* name, bool original)
 {
     if (name == nullptr || m_table == nullptr || !Fresh()) {
         return nullptr;
     }
     if (*name == '\0') {
         // Not indexed: default cells all bear the empty name.
-        for (int number = 0; number < m_tableLength; ++number) {
-            if (CellName(m_table[number], original).empty()) {
-                return &m_table[number];
-            }
-        }
-        return nullptr;
+        KBScanCell* const end = m_table + m_tableLength;
+        KBScanCell* const found = std::find_if(m_table, end, [&](const KBScanCell& cell) {
+            return CellName(cell, original).empty();
+        });
+        return found != end ? found : nullptr;
     }
     size_t length = std::strlen(name);
     // The first match among the cells filed so far is the first of the
     // table; else it lies beyond them.
-    const size_t hash = CellNameHash(name, length);
+    const size_t hash = UpperCasedHash(name, length);
     if (m_cellNamesFiled[original]) {
+        // An entry's name is its first cell's.
         CellNameMap::Entry* entry =
-            FindCellName(m_cellNames[original], name, length, hash, original);
+            m_cellNames[original].FindHashed(hash, [&](const CellNameMap::Entry& found) {
+                return !found.second.Empty() &&
+                       EqualUpperCased(CellName(m_table[found.second.First()], original), name,
+                                       length);
+            });
         if (entry != nullptr) {
             return &m_table[entry->second.First()];
         }
@@ -871,12 +748,11 @@ KBScanCell* PinMapIndex::FirstCellIn(const char* name, bool original)
 
 // Files the cells not filed yet, in table order, up to and including the
 // first whose name, upper-cased, is `name` upper-cased (`hash`: its
-// CellNameHash), and returns that cell; files them all and returns null
+// UpperCasedHash), and returns that cell; files them all and returns null
 // when none is. Out of memory, nothing stays filed and null is returned.
 KBScanCell* PinMapIndex::FileCellNamesUpToMatch(const char* name, size_t length, size_t hash,
                                                 bool original)
 {
-    CellNameMap& map = m_cellNames[original];
     try {
         m_cellNamesFiled[original] = true;
         std::string KBScanCell::*const field =
@@ -894,7 +770,7 @@ KBScanCell* PinMapIndex::FileCellNamesUpToMatch(const char* name, size_t length,
             const char* const chars = text.data();
             const size_t textHash = UpperCasedHash(chars, textLength);
             CellNameMap::Entry* entry =
-                map.InsertHashed(textHash, [&](const CellNameMap::Entry& found) {
+                m_cellNames[original].InsertHashed(textHash, [&](const CellNameMap::Entry& found) {
                     return !found.second.Empty() &&
                            EqualUpperCased(table[found.second.First()].*field, chars,
                                            textLength);
@@ -909,19 +785,9 @@ KBScanCell* PinMapIndex::FileCellNamesUpToMatch(const char* name, size_t length,
         m_cellsFiledUpTo[original] = count;
         return nullptr;
     } catch (const std::bad_alloc&) {
-        map.clear();
+        m_cellNames[original].clear();
         m_cellNamesFiled[original] = false;
         m_cellsFiledUpTo[original] = 0;
         return nullptr;
     }
-}
-
-KBScanCell* PinMapIndex::FirstCellWithPinName(const char* name)
-{
-    return FirstCellIn(name, false);
-}
-
-KBScanCell* PinMapIndex::FirstCellWithOriginalName(const char* name)
-{
-    return FirstCellIn(name, true);
 }

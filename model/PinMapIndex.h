@@ -5,40 +5,29 @@
 // scan: a lookup by port name upper-cases the stored port name of every
 // node it examines. The index keeps, beside the list:
 //   - exact port names, upper-cased port names, and upper-cased port names
-//     with the vector index, each to the sorted list positions of the
-//     nodes that bear them (the last only for names of two or more nodes
-//     that are no run: the node of a name of its own is checked by its
-//     vector index, and the nodes of a run, a vector port's elements one
-//     after the other with indexes one apart, are found by arithmetic; an
-//     exact name without lower-case letters is kept with its upper-cased
-//     entry, so the usual upper-case names are filed once);
+//     with the vector index, each to the sorted list positions of its
+//     nodes (the last only for names of two or more nodes that are no run:
+//     a vector port's elements one after the other with indexes one apart
+//     are found by arithmetic; an exact name without lower-case letters is
+//     kept with its upper-cased entry);
 //   - pin names and pin numbers (1 and above) to sorted positions;
-//   - the sorted positions of nameless nodes (no port name, or the empty
-//     text) and of nodes whose stored port name still holds a lower-case
-//     letter ("dirty" nodes);
+//   - the positions of nameless nodes (no port name, or the empty text) and
+//     of "dirty" nodes, whose stored port name still holds lower case;
 //   - upper-cased cell pin names and original names to sorted cell numbers
-//     (the empty name is not indexed: a table of default cells would put
-//     every cell under it; a lookup of the empty name scans the table).
-//     These keep no text of their own: an entry's name is the name of its
-//     first cell, which the cell name hooks keep true.
-// Reading a file only builds the map; the indexes it never asks for there
-// (pin names, pin numbers) are filed on their first use and kept up to
-// date from then on, so that building a big map pays for none of them.
-// The cell names of one kind (pin names or
-// original names) are filed in table order, only as far as the lookups
-// need: a lookup that finds nothing among the cells filed so far files the
-// next ones until it files a match (or the table ends), so a reader
-// pairing cells near the start of a big table never files the rest of it.
-// With those, a lookup finds its first match in constant time and then
-// upper-cases exactly the dirty nodes up to the match (all of them when
-// nothing matches; up to the first nameless node in the lookup by name and
-// vector index), each once, in list order.
+//     (not the empty name, which every default cell bears: a lookup of it
+//     scans the table). An entry's name is the name of its first cell.
+// Pin names and pin numbers are filed on their first lookup, and the cell
+// names of one kind in table order only as far as a lookup needs, so that
+// reading a file pays for none of what it never asks for.
+// A lookup finds its first match in constant time and then upper-cases
+// exactly the dirty nodes up to the match (all of them when nothing
+// matches; up to the first nameless node in the lookup by name and vector
+// index), each once, in list order.
 //
 // For every node the index remembers the keys under which it filed the
 // node, so a change can be refiled whatever the caller says the old value
-// was. Nodes and cells that belong to a pin map point at its index
-// (m_owner) and report every change made through their setters with the
-// hooks below, so the index stays exact whatever a host renames.
+// was. Nodes and cells of a pin map point at its index (m_owner) and report
+// every change made through their setters with the hooks below.
 //
 // Running out of memory while the index is updated leaves it marked stale;
 // the next lookup rebuilds it from the list and the table, and finds
@@ -71,16 +60,13 @@ class PinMapIndex {
 public:
     // Hooks, called by KPinNode and KBScanCell after a change; the node or
     // cell already holds the new value. A node is refiled by comparing it
-    // with the keys it was filed under; a cell passes its old name.
-    void PortNameChanged(KPinNode* node);
-    void PinNameChanged(KPinNode* node);
-    void PinNumberChanged(KPinNode* node);
-    void CellPinNameChanged(KBScanCell* cell, const std::string& oldName);
-    void CellOriginalNameChanged(KBScanCell* cell, const std::string& oldName);
-    // False while PinNameChanged has nothing to do: a node may then change
-    // its pin name without calling it.
+    // with the keys it was filed under; a cell passes its old pin name
+    // (`original` false) or original name (true).
+    void NodeChanged(KPinNode* node);
+    void CellNameChanged(KBScanCell* cell, const std::string& oldName, bool original);
+    // False while nothing is filed by pin name (number): a node may then
+    // change its pin name (number) without calling NodeChanged.
     bool FilesPinNames() const { return m_pinNamesFiled; }
-    // False while PinNumberChanged has nothing to do.
     bool FilesPinNumbers() const { return m_pinNumbersFiled; }
     // True while the index waits to be rebuilt (out of memory).
     bool Stale() const { return m_stale; }
@@ -110,20 +96,17 @@ public:
     // The cell table was replaced (null and 0 for none).
     void TableReplaced(KBScanCell* table, int length);
 
-    // Upper-cases a lookup text in place, measuring and hashing it on the
-    // way. When the text is the stored port name of one of the nodes, that
-    // node's name has changed with it.
-    // A lookup text as UpperCaseLookupText left it, with its length and
-    // its hash (that of its text upper-cased: the port-name maps, exact
-    // names too, are all hashed by the name upper-cased).
+    // A lookup text upper-cased in place, with its length and its hash
+    // (the port-name maps, exact names too, are all hashed by the name
+    // upper-cased).
     struct LookupText {
         const char* text;
         size_t length;
         size_t hash;
     };
-    LookupText UpperCaseLookupText(char* text);
-    // The same for a text whose length the caller knows: `length` bytes,
-    // none of them NUL, followed by a NUL.
+    // Upper-cases `length` bytes (none of them NUL, followed by a NUL) in
+    // place, hashing them on the way. When the text is the stored port
+    // name of one of the nodes, that node's name has changed with it.
     LookupText UpperCaseLookupText(char* text, size_t length);
 
     // The first node whose pin number is `number` (1 and above); null when
@@ -136,12 +119,9 @@ public:
     // upper-case text `name`; upper-cases the stored names of all named
     // nodes up to it (of all of them when none matches).
     KPinNode* FirstNamed(const LookupText& name);
-    // As FirstNamed, also requiring the vector index, and stopping at the
-    // first nameless node: no node behind it is examined.
-    KPinNode* FirstNamedWithIndex(const LookupText& name, int vectorIndex);
-    // The same for a lookup text not upper-cased yet: `length` bytes, none
-    // of them NUL, followed by a NUL, upper-cased in place first exactly as
-    // UpperCaseLookupText does. One call for the two steps.
+    // As FirstNamed for the text UpperCaseLookupText(text, length) makes,
+    // also requiring the vector index, and stopping at the first nameless
+    // node: no node behind it is examined.
     KPinNode* FirstNamedWithIndex(char* text, size_t length, int vectorIndex);
     // The node at which the count of nodes whose port name equals `name`
     // exactly reaches occurrence + 1; null when there are fewer.
@@ -170,11 +150,10 @@ public:
         return NthWithExactNameLookedUp(name, occurrence);
     }
 
-    // The first cell of the table (lowest number) whose pin name,
-    // respectively original pin name, equals `name` without regard to
+    // The first cell of the table (lowest number) whose pin name
+    // (`original`: original pin name) equals `name` without regard to
     // case; null when none.
-    KBScanCell* FirstCellWithPinName(const char* name);
-    KBScanCell* FirstCellWithOriginalName(const char* name);
+    KBScanCell* FirstCellNamed(const char* name, bool original);
 
 private:
     using Positions = PositionSet;
@@ -233,19 +212,18 @@ private:
     }
     KPinNode* NthWithExactNameLookedUp(const char* name, int occurrence);
     void LookupTextChanged(const char* text);
-    KPinNode* FindNamedWithIndex(const LookupText& name, int vectorIndex);
     static std::string_view FiledPortName(const NodeKeys& keys);
     static Positions& ExactPositions(const NodeKeys& keys);
-    static const std::string& FiledPinName(const NodeKeys& keys);
 
     // True when the index stands, rebuilding it first when it is stale.
     bool Fresh() { return !m_stale || RebuildStale(); }
     bool RebuildStale();
-    bool PinNamesFiled();
-    bool PinNumbersFiled();
+    template <typename Map>
+    bool FiledOnFirstUse(bool& filed, Map& map, void (PinMapIndex::*file)(int));
     int PositionOf(const KPinNode* node) const;
     int NumberOf(const KBScanCell* cell) const;
     void Refresh(int position);
+    void UnfileExactName(int position);
     void RefileCase(int position, const std::string& newName);
     void TrackNameText(int position);
     void FileNameText(int position);
@@ -270,14 +248,10 @@ private:
 
     static long long IndexedKey(long long nameId, int vectorIndex);
     static const std::string& CellName(const KBScanCell& cell, bool original);
-    CellNameMap::Entry* FindCellName(const CellNameMap& map, const char* name, size_t length,
-                                     size_t hash, bool original) const;
     KBScanCell* FileCellNamesUpToMatch(const char* name, size_t length, size_t hash,
                                        bool original);
     void FileCellName(int number, bool original);
-    void CellNameChanged(KBScanCell* cell, const std::string& oldName, bool original);
     void UnfileCellName(int number, const std::string& oldName, bool original);
-    KBScanCell* FirstCellIn(const char* name, bool original);
 
     const KObjList* m_list;
     std::vector<KPinNode*> m_nodes;           // the list, by position

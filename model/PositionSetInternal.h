@@ -22,13 +22,7 @@ public:
             return m_more->items.size() - m_more->head;
         return (m_first >= 0 ? 1u : 0u) + (m_second >= 0 ? 1u : 0u);
     }
-    // Size() == 1, told from the inline entries without counting.
-    bool Single() const
-    {
-        if (m_first >= 0)
-            return m_second == kNone;
-        return m_first == kInVector && m_more->items.size() - m_more->head == 1;
-    }
+    bool Single() const { return Size() == 1; }
     int First() const { return m_first == kInVector ? m_more->items[m_more->head] : m_first; }
     int At(std::size_t k) const
     {
@@ -62,9 +56,6 @@ private:
     };
 
     void InsertSlowly(int position);
-    void PopFront();
-    // Moves the inline entries to the vector, with room for `more` others.
-    void MoveToVector(std::size_t more);
 
     int m_first = kNone;  // inline entries, m_first < m_second
     int m_second = kNone;
@@ -80,29 +71,9 @@ inline bool PositionSet::Contains(int position) const
                               position);
 }
 
-inline void PositionSet::MoveToVector(std::size_t more)
-{
-    // Memory is taken before anything changes.
-    if (!m_more)
-        m_more.reset(new More);
-    std::vector<int>& items = m_more->items;
-    items.clear();
-    items.reserve(Size() + more);
-    m_more->head = 0;
-    if (m_first >= 0)
-        items.push_back(m_first);
-    if (m_second >= 0)
-        items.push_back(m_second);
-    m_first = kInVector;
-    m_second = kNone;
-}
-
+// Called by Insert for a set that is not empty.
 inline void PositionSet::InsertSlowly(int position)
 {
-    if (m_first == kNone) {
-        m_first = position;
-        return;
-    }
     if (m_first >= 0) {
         if (position == m_first || position == m_second)
             return;
@@ -111,7 +82,17 @@ inline void PositionSet::InsertSlowly(int position)
             m_first = std::min(position, m_first);
             return;
         }
-        MoveToVector(2);  // a third entry: all three go to the vector
+        // A third entry: all three go to the vector, its memory taken
+        // before anything changes.
+        if (!m_more)
+            m_more.reset(new More);
+        m_more->items.clear();
+        m_more->items.reserve(4);
+        m_more->head = 0;
+        m_more->items.push_back(m_first);
+        m_more->items.push_back(m_second);
+        m_first = kInVector;
+        m_second = kNone;
     }
     std::vector<int>& items = m_more->items;
     if (position > items.back()) {
@@ -143,34 +124,28 @@ inline void PositionSet::Erase(int position)
         return;
     }
     std::vector<int>& items = m_more->items;
-    if (items[m_more->head] == position) {
-        PopFront();
+    std::size_t& head = m_more->head;
+    if (items[head] == position) {
+        ++head;
+        if (head == items.size()) {
+            items.clear();
+            head = 0;
+            m_first = kNone;  // empty: back to the inline entries
+            m_second = kNone;
+        } else if (head >= 64 && head * 2 >= items.size()) {
+            items.erase(items.begin(), items.begin() + static_cast<std::ptrdiff_t>(head));
+            head = 0;
+        }
         return;
     }
     if (items.back() == position) {
         items.pop_back();  // the first entry stays: the set is not empty
         return;
     }
-    auto begin = items.begin() + static_cast<std::ptrdiff_t>(m_more->head);
+    auto begin = items.begin() + static_cast<std::ptrdiff_t>(head);
     auto it = std::lower_bound(begin, items.end(), position);
     if (it != items.end() && *it == position)
         items.erase(it);
-}
-
-inline void PositionSet::PopFront()
-{
-    std::vector<int>& items = m_more->items;
-    std::size_t& head = m_more->head;
-    ++head;
-    if (head == items.size()) {
-        items.clear();
-        head = 0;
-        m_first = kNone;  // empty: back to the inline entries
-        m_second = kNone;
-    } else if (head >= 64 && head * 2 >= items.size()) {
-        items.erase(items.begin(), items.begin() + static_cast<std::ptrdiff_t>(head));
-        head = 0;
-    }
 }
 
 #endif
