@@ -30,8 +30,6 @@ const int kMessageFields = 3;
 // and so does a copy that cannot be made.
 void ReplaceText(char*& field, const char* text)
 {
-    if (!text)
-        return;
     char* copy = util_strdup(text);
     if (!copy)
         return;
@@ -93,23 +91,7 @@ bool FormatTwoNumbers(std::string& out, const char* format, int first, int secon
 
 // --- construction, copying, destruction --------------------------------
 
-BScanParser::BScanParser()
-    : m_errorHandler(nullptr),
-      m_bsdlFilename(nullptr),
-      m_defaultDir(nullptr),
-      m_lineNumber(0),
-      m_columnNumber(0),
-      m_pinMap(nullptr),
-      m_componentName(nullptr),
-      m_packagePinMaps(nullptr),
-      m_packageType(nullptr),
-      m_presetValues(nullptr),
-      m_presetMask(nullptr),
-      m_presetCount(0),
-      m_instrRegisterDesc(nullptr),
-      m_registerAccessDesc(nullptr)
-{
-}
+BScanParser::BScanParser() = default;
 
 BScanParser::BScanParser(const BScanParser& other) : BScanParser()
 {
@@ -213,9 +195,7 @@ void BScanParser::ReleaseAll()
 
 void BScanParser::DeletePackages(KObjList* packages)
 {
-    if (!packages)
-        return;
-    while (!packages->IsEmpty())
+    while (packages && !packages->IsEmpty())
         delete packages->RemoveTail();
     delete packages;
 }

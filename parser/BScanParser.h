@@ -138,21 +138,21 @@ protected:
     static FILE* SharedStream();
 
     std::vector<std::pair<std::string, uint16_t>> m_pinNameParts;
-    ErrorHandler* m_errorHandler;
+    ErrorHandler* m_errorHandler = nullptr;
     std::deque<CDifferentialPair> m_differentialPairs;
-    char* m_bsdlFilename;
-    char* m_defaultDir;
-    long long m_lineNumber;
-    long long m_columnNumber;
-    BScanPinMap* m_pinMap;
-    char* m_componentName;
-    KObjList* m_packagePinMaps;
-    char* m_packageType;
-    unsigned char* m_presetValues;
-    unsigned char* m_presetMask;
-    int m_presetCount;                              // number of cells the presets cover
-    CInstrRegisterDesc* m_instrRegisterDesc;
-    CRegisterAccessDesc* m_registerAccessDesc;
+    char* m_bsdlFilename = nullptr;
+    char* m_defaultDir = nullptr;
+    long long m_lineNumber = 0;
+    long long m_columnNumber = 0;
+    BScanPinMap* m_pinMap = nullptr;
+    char* m_componentName = nullptr;
+    KObjList* m_packagePinMaps = nullptr;
+    char* m_packageType = nullptr;
+    unsigned char* m_presetValues = nullptr;
+    unsigned char* m_presetMask = nullptr;
+    int m_presetCount = 0;                          // number of cells the presets cover
+    CInstrRegisterDesc* m_instrRegisterDesc = nullptr;
+    CRegisterAccessDesc* m_registerAccessDesc = nullptr;
 
 private:
     // Deletes a package list and the packages in it.

@@ -1,18 +1,13 @@
 // Constant statements. Two constant types are read: PIN_MAP_STRING (the
-// package pins of the ports) and BOUNDARY_REGISTER; every other constant is
-// ignored, and the string pieces of its value, each on a line beginning
-// with a double quote, are skipped by the entity reader.
+// package pins of the ports) and BOUNDARY_REGISTER; any other constant is
+// ignored, its string pieces skipped by the entity reader.
 //
-// The statement is completed up to the line holding ":=" only: the value
-// that follows is left to the reader called. The type is recognised by the
-// first occurrence of the type word in the statement, cut at the next
-// blank, newline, tab or ':', which must equal the type word exactly; so a
-// constant whose name holds the type word followed by more characters
-// (PIN_MAP_STRING_B) is ignored, whatever its type. A type word with no such
-// separator after it (standing after the ":=") is no type word either.
-//
-// A pin map string that cannot be read does not stop the reading: the
-// ports keep the pins they have, and the result is 0.
+// The statement is completed up to the line holding ":=" only; the value is
+// left to the reader called. The type is the first occurrence of the type
+// word in the statement, cut at the next blank, newline, tab or ':', which
+// must equal the type word exactly: a constant named PIN_MAP_STRING_B is
+// ignored, whatever its type, and so is a type word standing after ":=".
+// A pin map string that cannot be read does not stop the reading.
 #include "parser/BScanParser.h"
 
 namespace {

@@ -1,23 +1,20 @@
 // The package database: a pre-pass over the BSDL file, on a stream of its
-// own, that lists the pins of a grid package (pins named with letters and
-// digits, A1, B12, AA3) in a fixed order, so that a pin's number is its
-// position in that list, counted from 1.
+// own, that lists the pins of a grid package (A1, B12, AA3) in a fixed
+// order, so that a pin's number is its position in that list, counted
+// from 1.
 //
 // Only the file's first constant of type PIN_MAP_STRING is read; its name,
-// in lower case, is the package's name. The first pin decides the kind of
-// package: when it holds no letter, the package is numbered (its pins are
-// their own numbers) and no list is built. Otherwise every pin is split into
-// its letters and the value of its digits (other characters dropped, the
-// value kept as an unsigned 16-bit number), equal pairs are kept once, and
-// the pairs are sorted by number (larger first), then by the length of the
-// letters (shorter first), then by the letters' bytes; the list holds them
-// written as letters followed by the number (VCC stands as VCC0).
+// in lower case, is the package's name. When its first pin holds no letter
+// the package is numbered and no list is built. Otherwise every pin is
+// split into its letters and the value of its digits (other characters
+// dropped, kept as an unsigned 16-bit number), equal pairs are kept once,
+// and the pairs are sorted by number (larger first), then by the length of
+// the letters (shorter first), then by their bytes; the list holds them as
+// letters followed by the number (VCC stands as VCC0).
 //
-// m_pinNameParts is emptied at the start of every pre-pass, so a parser
-// initialised a second time builds its package from its own file only.
-// The package list is replaced only when a new package has been built; a
-// numbered package, a missing pin map constant or a failure leave it as it
-// was.
+// m_pinNameParts is emptied at the start of every pre-pass. The package
+// list is replaced only when a new package has been built; a numbered
+// package, a missing pin map constant or a failure leave it as it was.
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
@@ -40,17 +37,10 @@
 
 // --- PackagePinMap --------------------------------------------------------
 
-PackagePinMap::~PackagePinMap() = default;
-
 void PackagePinMap::SetName(const char* name)
 {
     if (name)
         m_name = name;
-}
-
-const char* PackagePinMap::GetName() const
-{
-    return m_name.c_str();
 }
 
 // --- short names ----------------------------------------------------------
@@ -87,11 +77,6 @@ void PackagePinMap::AddGridPins(const std::vector<std::pair<std::string, uint16_
         if (entry->second == 0)
             entry->second = m_count;
     }
-}
-
-int PackagePinMap::FindPin(const char* pin) const
-{
-    return pin ? FindPin(pin, std::strlen(pin)) : 0;
 }
 
 int PackagePinMap::FindNamedPin(const char* pin, size_t length) const
@@ -198,11 +183,9 @@ inline void AppendPinNamePart(uint64_t key, std::vector<std::pair<std::string, u
         part.first.push_back(static_cast<char>(key >> 16));
 }
 
-// Appends to `parts` (with room for them) the pairs the sorted packed pins
-// stand for and files them in `package` (its table of short names made
-// for them) as short names: each pin's letters, then the digits of its
-// number; in one pass, which allocates nothing. The pins of one number
-// come together, so its digits are written once for all of them.
+// Appends the pairs the sorted packed pins stand for to `parts` (with room
+// for them) and files each in `package` as a short name, in one pass that
+// allocates nothing; a number's digits are written once for all its pins.
 BSCAN_NOINLINE
 void ListAndFileShortPins(const std::vector<uint64_t>& keys, std::vector<std::pair<std::string, uint16_t>>& parts,
                           PackagePinMap& package)
@@ -223,10 +206,8 @@ void ListAndFileShortPins(const std::vector<uint64_t>& keys, std::vector<std::pa
     }
 }
 
-// True when the prepared line of a read begins with "constant" (the
-// word's first occurrence is at its very beginning): the read holds the
-// word right after its leading white space. (The prepared line is then not
-// empty, and no "--" comes before the word.)
+// True when the prepared line of a read begins with "constant": the read
+// holds the word right after its leading white space.
 bool BeginsWithConstant(const char* raw, size_t end)
 {
     static const char kWord[] = "constant";
@@ -256,9 +237,8 @@ int BScanParser::ReadPackageDB(char* path)
         std::string line;
         std::string statement;
         std::string packageName;
-        // Find the first constant of type PIN_MAP_STRING: the first read
-        // whose prepared line begins with "constant". Only such a read is
-        // prepared; any other is just counted.
+        // The first constant of type PIN_MAP_STRING; only a read whose
+        // prepared line begins with "constant" is prepared.
         for (;;) {
             const char* raw;
             size_t end;
@@ -269,8 +249,7 @@ int BScanParser::ReadPackageDB(char* path)
                 continue;
             PreparedLine prepared;
             PrepareRead(raw, end, prepared, nullptr);
-            // A line that cannot be copied ends the search, as a read that
-            // fails does.
+            // A line that cannot be copied ends the search like a failed read.
             try {
                 line.assign(prepared.text, prepared.length);
             } catch (const std::bad_alloc&) {
@@ -304,10 +283,9 @@ int BScanParser::ReadPackageDB(char* path)
         const std::string_view value(buffer.GetText());
 
         // The first pin decides the kind of package. The reference splits
-        // every pin into its letters and number and sorts the pairs. The
-        // accelerator packs pins of at most three letters, the usual ones,
-        // into integer keys that sort and compare cheaply; the first pin
-        // with more letters sends the whole value to the reference.
+        // every pin into its letters and number and sorts the pairs; the
+        // accelerator packs pins of at most three letters into integer keys,
+        // and the first pin with more sends the whole value to the reference.
         bool sawLetter = false;
         bool numbered = false;
         bool longLetters = false;
@@ -349,7 +327,6 @@ int BScanParser::ReadPackageDB(char* path)
             }
             ListAndFileShortPins(keys, m_pinNameParts, *package);
         } else {
-            std::vector<uint64_t>().swap(keys);
             WalkPinMapStringViews(value, [&](std::string_view, int, std::string_view pin) {
                 m_pinNameParts.push_back(SplitPinName(pin));
                 return true;

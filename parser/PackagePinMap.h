@@ -27,10 +27,10 @@ public:
     PackagePinMap() = default;
     PackagePinMap(const PackagePinMap&) = default;
     PackagePinMap& operator=(const PackagePinMap&) = delete;
-    ~PackagePinMap() override;
+    ~PackagePinMap() override = default;
 
     void SetName(const char* name);
-    const char* GetName() const;
+    const char* GetName() const { return m_name.c_str(); }
 
     // The longest name a table of short names holds: three letters and
     // five digits.
@@ -58,9 +58,8 @@ public:
     // Adds the pins of `parts` (letters and number each), in their order.
     void AddGridPins(const std::vector<std::pair<std::string, uint16_t>>& parts);
 
-    // Position of the pin named exactly `pin` (of `length` bytes, or up to
-    // its NUL), counted from 1; 0 when none.
-    int FindPin(const char* pin) const;
+    // Position of the pin named exactly `pin` (of `length` bytes), counted
+    // from 1; 0 when none.
     int FindPin(const char* pin, size_t length) const
     {
         if (!m_short)

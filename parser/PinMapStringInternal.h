@@ -1,22 +1,19 @@
 // Cutting a pin map string into entries and pins (internal, not
 // installed); shared by the package pre-pass and the pin map reader.
 //
-// The value is the string as assembled from its quoted pieces (quotes and
-// '&' removed, pieces joined by a blank). Entries are PORT : pin or
-// PORT : (pin, pin, ...), separated by commas:
+// The value is the string assembled from its quoted pieces. Entries are
+// PORT : pin or PORT : (pin, pin, ...), separated by commas:
 // - an entry with a ':' (not at its very beginning) sets the current port
-//   name; an entry without one keeps the name the previous entry set (empty
-//   at the start), so "A : 1, 2" gives pin 1 and then pin 2 to port A, each
-//   at place 0;
+//   name; one without keeps the previous entry's (empty at the start), so
+//   "A : 1, 2" gives pins 1 and 2 to port A, each at place 0;
 // - a parenthesised list runs to the first ')' (the empty list when there
 //   is none, the text after the '(' then being read on as further
 //   entries); text between the ')' and the next comma is ignored;
 // - an unparenthesised entry runs to the next comma, or is the last entry;
 // - a list is cut into pins at its commas; a list beginning with a comma
 //   is one pin as it stands.
-// Each pin is handed to the callback with the current port name and its
-// place in its entry's list (0 for the first); the callback returns false
-// to stop the walk. The walk is linear in the value's length.
+// Each pin goes to the callback with the port name and its place in its
+// entry's list (0 for the first); the callback returns false to stop.
 #ifndef BSCAN_PINMAPSTRINGINTERNAL_H
 #define BSCAN_PINMAPSTRINGINTERNAL_H
 
@@ -28,18 +25,17 @@
 namespace pin_map_string {
 
 // The next position of one character at or after an offset that only
-// grows during the walk; each character is looked up once and kept until
-// the walk has passed it.
+// grows during the walk; a position found is kept until the walk reaches
+// it.
 class NextOf {
 public:
     NextOf(std::string_view text, char ch) : m_text(text), m_ch(ch) {}
 
     size_t From(size_t offset)
     {
-        if (!m_searched || (m_position != std::string_view::npos && m_position < offset)) {
+        if (m_position <= offset) {
             const size_t at = ReaderFind(m_text.data(), offset, m_text.size(), m_ch);
             m_position = at < m_text.size() ? at : std::string_view::npos;
-            m_searched = true;
         }
         return m_position;
     }
@@ -47,8 +43,7 @@ public:
 private:
     std::string_view m_text;
     char m_ch;
-    size_t m_position = std::string_view::npos;
-    bool m_searched = false;
+    size_t m_position = 0;                         // looked up again once reached; npos: none
 };
 
 inline size_t SkipWhiteSpace(std::string_view text, size_t offset)

@@ -13,6 +13,7 @@
 #ifndef BSCAN_READERTEXTINTERNAL_H
 #define BSCAN_READERTEXTINTERNAL_H
 
+#include <algorithm>
 #include <climits>
 #include <string>
 #include <string_view>
@@ -110,46 +111,15 @@ template <class Found>
 inline void ReaderForEachEither(const char* text, size_t from, size_t end, char a, char b,
                                 Found found)
 {
-#if BSCAN_READER_SSE2
-    if (bscan_accelerate::On() && end >= 16) {
-        const __m128i wantA = _mm_set1_epi8(a);
-        const __m128i wantB = _mm_set1_epi8(b);
-        while (from < end) {
-            const size_t at = end - from >= 16 ? from : end - 16;
-            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
-            unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(
-                _mm_or_si128(_mm_cmpeq_epi8(chunk, wantA), _mm_cmpeq_epi8(chunk, wantB))));
-            mask >>= from - at;
-            for (; mask != 0; mask &= mask - 1) {
-                if (!found(from + ReaderLowestBit(mask)))
-                    return;
-            }
-            from = at + 16;
-        }
-        return;
-    }
-#endif
-    for (; from < end; ++from) {
-        if ((text[from] == a || text[from] == b) && !found(from))
+    for (from = ReaderFindEither(text, from, end, a, b); from < end;
+         from = ReaderFindEither(text, from + 1, end, a, b)) {
+        if (!found(from))
             return;
     }
 }
 
 inline int ReaderAtoi(std::string_view text)
 {
-    // The usual text, fewer than nine digits at its start, in a short loop.
-    size_t digits = 0;
-    int quick = 0;
-    while (digits < text.size() && digits < 9) {
-        const unsigned digit = static_cast<unsigned char>(text[digits]) - static_cast<unsigned>('0');
-        if (digit > 9)
-            break;
-        quick = quick * 10 + static_cast<int>(digit);
-        ++digits;
-    }
-    if (digits > 0 && digits < 9)
-        return quick;
-
     const char* at = text.data();
     const char* const end = at + text.size();
     while (at < end && bscan_util::IsCSpace(*at))
@@ -167,13 +137,7 @@ inline int ReaderAtoi(std::string_view text)
         if (value <= static_cast<long long>(INT_MAX) + 1)
             value = value * 10 + digit;
     }
-    if (negative)
-        value = -value;
-    if (value > INT_MAX)
-        return INT_MAX;
-    if (value < INT_MIN)
-        return INT_MIN;
-    return static_cast<int>(value);
+    return static_cast<int>(std::clamp<long long>(negative ? -value : value, INT_MIN, INT_MAX));
 }
 
 inline std::string LastWordOfStatement(const std::string& statement)
@@ -226,9 +190,7 @@ public:
 
     bool Next(std::string& name, std::string& list)
     {
-        if (m_offset >= m_value.size())
-            return false;
-        size_t close = m_value.find(')', m_offset);
+        const size_t close = m_value.find(')', m_offset);
         if (close == std::string::npos)
             return false;
         std::string entry(m_value, m_offset, close + 1 - m_offset);
@@ -248,10 +210,7 @@ public:
         else
             list.assign(entry, open + 1, entry.size() - open - 2);
         ks.Trim(list);
-        for (char& c : list) {
-            if (c == '"' || c == '&')
-                c = ' ';
-        }
+        std::replace_if(list.begin(), list.end(), [](char c) { return c == '"' || c == '&'; }, ' ');
         return true;
     }
 

@@ -40,9 +40,7 @@ const char* FindDoubleDash(const char* text, size_t length)
 // and holds no other.
 bool EndsAtFirstSemicolon(std::string_view text)
 {
-    if (text.empty() || text.back() != ';')
-        return false;
-    return std::memchr(text.data(), ';', text.size() - 1) == nullptr;
+    return !text.empty() && text.back() == ';' && text.find(';') == text.size() - 1;
 }
 
 // Completes a caller's statement buffer in place with `complete`, which
@@ -82,8 +80,7 @@ void PhysicalLineSource::ReadAhead()
     m_ownBytes.reset(new (std::nothrow) char[kBlockSize]);
     if (!m_ownBytes)
         return;
-    m_ownBlock.bytes = m_ownBytes.get();
-    m_ownBlock.capacity = kBlockSize;
+    m_ownBlock = ReadBlock{m_ownBytes.get(), kBlockSize};
     m_block = &m_ownBlock;
 }
 
@@ -160,16 +157,6 @@ inline bool Prepare(const char* raw, size_t end, PreparedLine& line, std::string
     return true;
 }
 
-// One physical read, counted as a line of the file.
-BSCAN_ALWAYS_INLINE inline int ReadCounted(PhysicalLineSource& source, long long& lineNumber, const char*& raw,
-                       size_t& end)
-{
-    int result = source.Read(raw, end);
-    if (result >= 0)
-        ++lineNumber;
-    return result;
-}
-
 // Reads until a prepared line is not empty.
 inline int ReadPrepared(PhysicalLineSource& source, long long& lineNumber, PreparedLine& line,
                         std::string* comment)
@@ -177,9 +164,10 @@ inline int ReadPrepared(PhysicalLineSource& source, long long& lineNumber, Prepa
     for (;;) {
         const char* raw;
         size_t end;
-        int result = ReadCounted(source, lineNumber, raw, end);
+        int result = source.Read(raw, end);
         if (result < 0)
             return result;
+        ++lineNumber;
         if (Prepare(raw, end, line, comment))
             return BSDL_OK;
     }
@@ -241,18 +229,16 @@ inline size_t FindPieceStop(const char* text, size_t from, size_t end)
         return from < end ? ReaderFindBy16(from, end, stopsIn) : end;
     }
 #endif
-    for (; from < end; ++from) {
-        const char c = text[from];
-        if (bscan_util::IsCharOf(c, bscan_util::kQuote | bscan_util::kDash | bscan_util::kLineFeed | bscan_util::kNul))
-            return from;
-    }
-    return end;
+    using namespace bscan_util;
+    while (from < end && !IsCharOf(text[from], kQuote | kDash | kLineFeed | kNul))
+        ++from;
+    return from;
 }
 
 // Takes the value's lines of the plainest form straight out of the bytes
 // the source holds: white space, a quoted piece without '"', '-', line end
 // or NUL byte, blanks or tabs around one '&' or ';', then a comment without
-// a NUL byte or white space, and the line end, all within one read. Each is
+// a NUL byte or else white space, and the line end, all within one read. Each is
 // one whole read that the general steps would prepare to that piece; it is
 // counted and its piece (and comment, when kept) appended as they would.
 // Lines of white space, or of white space and such a comment, are only
@@ -295,11 +281,10 @@ bool TakePlainPieces(PhysicalLineSource& source, long long& lineNumber, KByteBuf
             // return).
             size_t end;                            // the line end
             size_t dash = 0;                       // the comment's "--", if any
-            bool closesValue;
+            bool closesValue = false;
             if (limit - close > 4 && text[close + 1] == ' ' && text[close + 2] == '&' &&
                 (text[close + 3] == '\n' || (text[close + 3] == '\r' && text[close + 4] == '\n'))) {
                 end = text[close + 3] == '\n' ? close + 3 : close + 4;
-                closesValue = false;
             } else {
                 at = close + 1;
                 while (at < limit && bscan_util::IsBlank(text[at]))
@@ -330,8 +315,9 @@ bool TakePlainPieces(PhysicalLineSource& source, long long& lineNumber, KByteBuf
             line = end + 1;
             ++lineNumber;
             last = closesValue;
+            // Told apart so that the usual piece, without a comment, tests none.
             if (commentLength == 0)
-                KByteBufferPieces::AppendPiece(buffer, text + first, stop - first);
+                KByteBufferPieces::Append(buffer, text + first, stop - first, nullptr, 0);
             else
                 KByteBufferPieces::Append(buffer, text + first, stop - first, comment, commentLength);
         }
@@ -355,6 +341,11 @@ inline size_t FindLineStop(const char* text, size_t from, size_t end)
 }
 
 }  // namespace
+
+bool PrepareRead(const char* raw, size_t end, PreparedLine& line, std::string* comment)
+{
+    return Prepare(raw, end, line, comment);
+}
 
 bool TakeBufferedLine(PhysicalLineSource& source, long long& lineNumber, PreparedLine& line, int& taken)
 {
@@ -385,11 +376,6 @@ bool TakeBufferedLine(PhysicalLineSource& source, long long& lineNumber, Prepare
     }
 }
 
-bool PrepareRead(const char* raw, size_t end, PreparedLine& line, std::string* comment)
-{
-    return Prepare(raw, end, line, comment);
-}
-
 int CompleteStatementWithText(PhysicalLineSource& source, long long& lineNumber,
                               std::string& statement, const char* terminator)
 {
@@ -402,16 +388,9 @@ int CompleteStatementWithText(PhysicalLineSource& source, long long& lineNumber,
 int CompleteStatementWithOneOf(PhysicalLineSource& source, long long& lineNumber,
                                std::string& statement, const char* terminators)
 {
-    // One table look-up a character rather than a search of the set.
-    bool isTerminator[256] = {};
-    for (const char* t = terminators ? terminators : ""; *t != '\0'; ++t)
-        isTerminator[static_cast<unsigned char>(*t)] = true;
-    return Complete(source, lineNumber, statement, [&isTerminator](const std::string& s, size_t from) {
-        for (size_t i = from; i < s.size(); ++i) {
-            if (isTerminator[static_cast<unsigned char>(s[i])])
-                return true;
-        }
-        return false;
+    const char* set = terminators ? terminators : "";
+    return Complete(source, lineNumber, statement, [set](const std::string& s, size_t from) {
+        return s.find_first_of(set, from) != std::string::npos;
     });
 }
 
@@ -456,9 +435,10 @@ int GatherStringValue(PhysicalLineSource& source, long long& lineNumber, const c
                 return BSDL_OK;
             const char* raw;
             size_t end;
-            int result = ReadCounted(source, lineNumber, raw, end);
+            int result = source.Read(raw, end);
             if (result < 0)
                 return result;
+            ++lineNumber;
             size_t commentLength = 0;
             if (const char* dash = FindDoubleDash(raw, end)) {
                 const size_t at = static_cast<size_t>(dash - raw);
@@ -543,8 +523,7 @@ int BScanParser::CompleteStatement(FILE* file, std::string& statement, char term
 {
     PhysicalLineSource source(file);
     return Complete(source, m_lineNumber, statement, [terminator](const std::string& s, size_t from) {
-        return terminator != '\0' && from < s.size() &&
-               std::memchr(s.data() + from, terminator, s.size() - from) != nullptr;
+        return terminator != '\0' && s.find(terminator, from) != std::string::npos;
     });
 }
 

@@ -17,6 +17,7 @@
 #ifndef BSCAN_STATEMENTREADERINTERNAL_H
 #define BSCAN_STATEMENTREADERINTERNAL_H
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
@@ -30,7 +31,6 @@
 #include "util/KByteBuffer.h"
 #include "util/ShortBytesInternal.h"
 
-
 // Bytes read ahead from a stream and not yet cut into reads.
 struct ReadBlock {
     char* bytes = nullptr;
@@ -42,9 +42,7 @@ struct ReadBlock {
 };
 
 // The shared input stream's block: ShareReadBlock(stream) makes `stream`
-// the stream read through it, with the block emptied (null: none). Called
-// when the shared stream is opened (with the stream when the accelerators
-// are on) or closed.
+// (null: none) the stream read through it, with the block emptied.
 extern FILE* g_sharedBlockStream;
 extern ReadBlock g_sharedBlock;
 void ShareReadBlock(FILE* stream);
@@ -56,8 +54,6 @@ public:
           m_block(stream && stream == g_sharedBlockStream ? &g_sharedBlock : nullptr)
     {
     }
-    PhysicalLineSource(const PhysicalLineSource&) = delete;
-    PhysicalLineSource& operator=(const PhysicalLineSource&) = delete;
 
     // Reads the stream in blocks from now on when the accelerators are on;
     // only for a stream that no one else reads.
@@ -78,8 +74,6 @@ public:
 private:
     int ReadFromBlock(const char*& text, size_t& length);
     void Refill();
-
-    static constexpr size_t kLongestRead = bscan_util::kReadLength;
 
     FILE* m_stream;
     ReadBlock* m_block;                            // null: one fgets per read
@@ -106,19 +100,17 @@ BSCAN_ALWAYS_INLINE inline int PhysicalLineSource::Read(const char*& text, size_
     return BSDL_OK;
 }
 
-inline bool PhysicalLineSource::Buffered(const char*& start, size_t& count)
+inline bool PhysicalLineSource::Buffered([[maybe_unused]] const char*& start,
+                                         [[maybe_unused]] size_t& count)
 {
-#if defined(BSCAN_PLAIN)
-    (void)start;
-    (void)count;
-    return false;
-#else
-    if (!m_block || m_block->endSeen || m_block->begin == m_block->end)
-        return false;
-    start = m_block->bytes + m_block->begin;
-    count = m_block->end - m_block->begin;
-    return true;
+#if !defined(BSCAN_PLAIN)
+    if (m_block && !m_block->endSeen && m_block->begin != m_block->end) {
+        start = m_block->bytes + m_block->begin;
+        count = m_block->end - m_block->begin;
+        return true;
+    }
 #endif
+    return false;
 }
 
 inline void PhysicalLineSource::Take(size_t count)
@@ -132,7 +124,7 @@ inline int PhysicalLineSource::ReadFromBlock(const char*& text, size_t& length)
     ReadBlock& block = *m_block;
     if (block.endSeen)
         return BSDL_ERR_END_OF_FILE;
-    if (block.end - block.begin < kLongestRead)
+    if (block.end - block.begin < bscan_util::kReadLength)
         Refill();
     const size_t available = block.end - block.begin;
     if (available == 0) {
@@ -142,12 +134,12 @@ inline int PhysicalLineSource::ReadFromBlock(const char*& text, size_t& length)
     // A read stops after its line end or at 254 characters; one that finds
     // neither has run into the end of the stream. Its text ends at its
     // first NUL byte.
-    const size_t count = available < kLongestRead ? available : kLongestRead;
+    const size_t count = std::min(available, bscan_util::kReadLength);
     const char* start = block.bytes + block.begin;
     const void* newline = std::memchr(start, '\n', count);
     const size_t taken =
         newline ? static_cast<size_t>(static_cast<const char*>(newline) - start) + 1 : count;
-    if (!newline && count < kLongestRead)
+    if (!newline && count < bscan_util::kReadLength)
         block.endSeen = true;
     const void* nul = std::memchr(start, '\0', taken);
     length = nul ? static_cast<size_t>(static_cast<const char*>(nul) - start) : taken;
@@ -162,22 +154,8 @@ inline int PhysicalLineSource::ReadFromBlock(const char*& text, size_t& length)
 // WriteData (which grows the buffer), so that running out of memory leaves
 // the buffer as those writes leave it.
 struct KByteBufferPieces {
-    // A piece without a comment: the piece and a blank.
-    static void AppendPiece(KByteBuffer& buffer, const char* piece, size_t length)
-    {
-        if (buffer.m_capacity - buffer.m_size <= length + 1) {
-            buffer.WriteData(piece, length).WriteData(' ');
-            return;
-        }
-        char* out = buffer.m_bytes + buffer.m_size;
-        bscan_util::MoveShortBytes(out, piece, length);
-        out[length] = ' ';
-        out[length + 1] = '\0';
-        buffer.m_size += length + 1;
-    }
-
-    static void Append(KByteBuffer& buffer, const char* piece, size_t length, const char* comment,
-                       size_t commentLength)
+    BSCAN_ALWAYS_INLINE static void Append(KByteBuffer& buffer, const char* piece, size_t length,
+                                           const char* comment, size_t commentLength)
     {
         const size_t total = length + 1 + (commentLength > 0 ? commentLength + 1 : 0);
         if (buffer.m_capacity - buffer.m_size <= total) {
