@@ -2,31 +2,22 @@
 // then ties the negative legs of the differential pairs to cells.
 //
 // Phase 1 gathers the string value with its comments kept (each commented
-// piece is followed by "-- text*") and walks it once, character by
-// character, in four states:
+// piece is followed by "-- text*") and walks it once in four states:
 //   Between     blanks, tabs, line ends, NULs and '"' are skipped; '-'
 //               starts a comment; anything else starts an entry (that
 //               first character is not counted for the nesting depth).
-//   Entry       characters belong to the entry; '(' and ')' track the
-//               nesting depth; the ')' that returns it to 0 completes the
-//               entry, a ')' below 0 fails with BSDL_ERR_BAD_VALUE.
+//   Entry       '(' and ')' track the nesting depth; the ')' that returns it
+//               to 0 completes the entry, one below 0 fails (BAD_VALUE).
 //   AfterEntry  ',' leads back to Between, white space is skipped, '-'
-//               starts a comment, anything else fails with
-//               BSDL_ERR_BAD_VALUE.
+//               starts a comment, anything else fails (BAD_VALUE).
 //   Comment     '-' and white space are dropped, '*' ends the comment and
-//               gives its text to the entry completed last (a comment
-//               before the first entry names nothing); the walk then goes
-//               back to the state the comment started from.
-// Because a comment may follow AfterEntry, a comment behind the last entry
-// of the string (which has no comma after it) names that entry, and a ','
-// on a later piece still separates entries. An unfinished entry or comment
-// at the end is dropped; no entry at all fails with BSDL_ERR_BAD_VALUE.
-// The walk is linear in the length of the string. An entry is found by its
-// parentheses, kept as offsets into the gathered value and cut into fields
-// in phase 2 (the reference). The accelerator (parser/
-// UsualRegisterEntryInternal.h) reads an entry in its usual form whole
-// where the walk finds it, straight into the pin map's entry that phase 2
-// then only hands over.
+//               gives its text to the entry completed last (if any); the
+//               walk then goes back to the state the comment started from.
+// So a comment behind the last entry of the string names that entry, and a
+// ',' on a later piece still separates entries. An unfinished entry or
+// comment at the end is dropped; no entry at all fails with BAD_VALUE. The
+// accelerator (parser/UsualRegisterEntryInternal.h) reads an entry in its
+// usual form whole where the walk finds it; phase 2 cuts any other entry.
 //
 // Phase 2 needs the pin map (else BSDL_ERR_NO_PIN_MAP, nothing stored) and
 // stores the entries in order with AddNewRegister. An entry reads
@@ -54,8 +45,7 @@
 // cell and the negative cell's control cell; when the negative element
 // names a port, the negative cell serves that port.
 //
-// Entries and comment names of any length are read in full. Running out of
-// memory gives BSDL_ERR_NO_MEMORY.
+// Running out of memory gives BSDL_ERR_NO_MEMORY.
 #include <algorithm>
 #include <deque>
 #include <new>
@@ -98,9 +88,8 @@ inline std::string_view TrimBack(std::string_view text)
     return text;
 }
 
-// Phase 1: splits the gathered value into entries. The comment names are
-// written one after the other into `comments`, each ended by a NUL, and the
-// entries refer to them by offset.
+// Phase 1. The comment names are written one after the other into
+// `comments`, each ended by a NUL; the entries refer to them by offset.
 int SplitEntries(char* data, size_t size, const Presets& presets,
                  std::vector<ListedEntry>& entries, std::string& comments)
 {
@@ -355,9 +344,8 @@ int BScanParser::ReadBSCANBoundaryRegister(FILE* file, char* statement)
         if (result < 0)
             return result;
 
-        // The list is sized once for most values (an entry takes some twenty
-        // characters at least). The usual entries have their texts ended in
-        // place in the gathered value, this reader's own buffer.
+        // Sized once for most values; the usual entries have their texts
+        // ended in place in the gathered value, this reader's own buffer.
         char* const data = const_cast<char*>(value.GetText());
         const size_t size = static_cast<size_t>(value.GetTotalSize());
         std::vector<ListedEntry> entries;

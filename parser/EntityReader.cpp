@@ -2,23 +2,19 @@
 // with an entity; the entity reader takes the entity's name and generic
 // clause and then walks the body one statement at a time, recognising each
 // statement by the lower-case keyword its first line begins with (a
-// case-sensitive prefix test, so "port" also takes a line beginning with
-// "portx" and "end" one beginning with "endpoint"):
+// case-sensitive prefix test: "port" also takes "portx", "end" "endpoint"):
 //
 //   port       the port clause               ReadPort
 //   use        skipped (must stand on one line)
 //   attribute  an attribute statement        ReadAttribute
 //   constant   a constant statement          ReadConstant
 //   end        the end of the entity: reading stops with 0
-//   "          a string piece that the reader of its statement left
-//              unread (the value of a skipped constant): skipped
+//   "          a string piece left unread (a skipped constant's): skipped
 //
 // Any other line gives BSDL_ERR_SYNTAX. The first negative result of any
-// reader ends the reading and is returned; what was stored stays.
-//
-// Malformed headers: an entity name with nothing after it on the header
-// (no blank, tab or newline follows it) is read as the empty name, and the
-// whole text after "entity" is taken as the rest of the header.
+// reader ends the reading and is returned; what was stored stays. An entity
+// name with no blank, tab or newline after it on the header is read as the
+// empty name, and the whole text after "entity" as the rest of the header.
 #include <new>
 
 #include "parser/BScanParser.h"

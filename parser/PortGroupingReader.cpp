@@ -3,30 +3,23 @@
 //     KIND ( (P, N), (P, N), ... ), KIND ( ... ), ...
 //
 // The statement is completed to its ';', cut there, everything before the
-// first '"' dropped, and every '"' and '&' blanked, so that the quoted
-// pieces of the value form one text. The text is split into groups by
-// counting parentheses: a group ends where the counts of '(' and ')' are
-// equal with at least one ')' seen, and must be followed by ',' or the end
-// of the text. Each group's content (between its first '(' and last ')')
-// is split into pairs the same way, a pair ending where both counts are
-// exactly 1; content in which no pair ends (no parentheses, or names with
-// parentheses of their own) is passed over. Each pair, as soon as it is
-// split off, gives a positive and a negative name (around its first ','),
-// upper-cased; the named ports are marked positive and negative, and a
-// CDifferentialPair with both positions at -1 is appended to the parser's
-// list, in file order.
-//
-// Without a pin map, or for a name that matches no port, no port is
-// touched but the pair is still recorded, its names upper-cased all the
-// same: recorded pairs always hold upper-case names.
+// first '"' dropped, and every '"' and '&' blanked. The text is split into
+// groups by counting parentheses: a group ends where the counts of '(' and
+// ')' are equal with at least one ')' seen, and must be followed by ',' or
+// the end of the text. A group's content (between its first '(' and last
+// ')') is split into pairs the same way, a pair ending where both counts are
+// exactly 1; content in which no pair ends is passed over. Each pair gives
+// a positive and a negative name (around its first ','), upper-cased; the
+// named ports are marked positive and negative, and a CDifferentialPair with
+// both positions at -1 is appended to the parser's list, in file order,
+// even without a pin map or a port of that name.
 //
 // Results: the statement reader's code when the statement cannot be
 // completed; BSDL_ERR_FILE for every format error (no group, a group not
 // followed by ',', unbalanced parentheses, an unknown kind, a pair without
 // ',' or with an empty name) and when the parser holds no pair at the end
-// (pairs of earlier statements count); otherwise 0. Pairs recorded and
-// ports marked before an error stay. Texts of any length are read in full;
-// running out of memory gives BSDL_ERR_NO_MEMORY.
+// (pairs of earlier statements count); otherwise 0. What was recorded
+// before an error stays. Running out of memory gives BSDL_ERR_NO_MEMORY.
 #include <algorithm>
 #include <new>
 #include <stdexcept>
@@ -99,10 +92,6 @@ bool SplitGroups(const std::string& text, std::vector<std::string>& groups)
             return opens == closes;                 // trailing text without parentheses
         if (end == ElementEnd::Stray)
             return false;
-        if (end == ElementEnd::End) {
-            groups.push_back(Stripped(text, start, text.size()));
-            return true;
-        }
         groups.push_back(Stripped(text, start, separator));
         start = separator + 1;
     }
@@ -144,9 +133,9 @@ int BScanParser::ReadPortGroupingAttribute(FILE* file, const char* statement)
             const std::string content = Inside(group, open, close);
 
             auto pairDone = [](int opens, int closes) { return opens == 1 && closes == 1; };
+            // Behind a last pair, start lies past the end.
             size_t start = 0;
-            bool more = true;
-            while (more) {
+            while (start <= content.size()) {
                 size_t separator = 0;
                 int opens = 0;
                 int closes = 0;
@@ -156,9 +145,7 @@ int BScanParser::ReadPortGroupingAttribute(FILE* file, const char* statement)
                     break;                          // no pair ends: the rest of the group is passed over
                 if (end == ElementEnd::Stray)
                     return BSDL_ERR_FILE;
-                std::string pair = end == ElementEnd::End ? content.substr(start)
-                                                          : content.substr(start, separator - start);
-                more = end == ElementEnd::Comma;
+                const std::string pair = content.substr(start, separator - start);
                 start = separator + 1;
 
                 // A pair holds both a '(' and a ')'.

@@ -51,18 +51,16 @@ inline std::string_view After(std::string_view text, size_t at)
 
 inline std::string_view TrimFront(std::string_view text)
 {
-    size_t start = 0;
-    while (start < text.size() && bscan_util::IsSpace(text[start]))
-        ++start;
-    return text.substr(start);
+    while (!text.empty() && bscan_util::IsSpace(text.front()))
+        text.remove_prefix(1);
+    return text;
 }
 
 inline std::string_view TrimBack(std::string_view text)
 {
-    size_t length = text.size();
-    while (length > 0 && bscan_util::IsSpace(text[length - 1]))
-        --length;
-    return text.substr(0, length);
+    while (!text.empty() && bscan_util::IsSpace(text.back()))
+        text.remove_suffix(1);
+    return text;
 }
 
 // The first blank, tab or newline (a carriage return does not end a word
@@ -90,20 +88,16 @@ bool BeginsWithClauseEnd(std::string_view text)
 // text was set.
 bool UpdateEndText(std::string& end, const std::string& declaration)
 {
+    // A vector's range begins at a '(' after the names; the ')' of a scalar
+    // declaration stays in the end text.
     const std::string_view text(declaration);
     const size_t open = text.find('(');
-    if (open != std::string_view::npos && open > 0) {
-        const std::string_view range = TrimFront(text.substr(open + 1));
-        const size_t close = range.find(')');
-        if (close == std::string_view::npos || close == 0)
-            return false;
-        end.assign(TrimFront(range.substr(close + 1)));
-        return true;
-    }
-    const size_t close = text.find(')');
+    const bool ranged = open != std::string_view::npos && open > 0;
+    const std::string_view range = ranged ? TrimFront(text.substr(open + 1)) : text;
+    const size_t close = range.find(')');
     if (close == std::string_view::npos || close == 0)
         return false;
-    end.assign(TrimFront(text.substr(close)));
+    end.assign(TrimFront(range.substr(ranged ? close + 1 : close)));
     return true;
 }
 
@@ -127,37 +121,6 @@ bool IsInoutWord(std::string_view text)
     std::memcpy(&want, "inou", 4);
     return (head | 0x20202020u) == want && (text[4] | 0x20) == 't';
 }
-
-// A piece of the (writable) declaration ended by a NUL in place for as
-// long as the object lives (an empty piece is the object's own empty
-// text). Pieces handed on at the same time never end at one place.
-class EndedInPlace {
-public:
-    explicit EndedInPlace(std::string_view piece)
-    {
-        if (piece.empty())
-            return;
-        m_text = const_cast<char*>(piece.data());
-        m_end = m_text + piece.size();
-        m_saved = *m_end;
-        *m_end = '\0';
-    }
-    ~EndedInPlace()
-    {
-        if (m_end != nullptr)
-            *m_end = m_saved;
-    }
-    EndedInPlace(const EndedInPlace&) = delete;
-    EndedInPlace& operator=(const EndedInPlace&) = delete;
-
-    char* Text() { return m_text; }
-
-private:
-    char m_none[1] = {'\0'};
-    char* m_text = m_none;
-    char* m_end = nullptr;
-    char m_saved = '\0';
-};
 
 // Calls named(name) for each name of a declaration's names list, in the
 // order written. A name ends at the next ',' (trailing white space
@@ -295,21 +258,16 @@ int BScanParser::ReadPort(FILE* file, char* line)
         if (TakeBufferedLine(source, m_lineNumber, taken, takenCount)) {
             UsualCut cut;
             const bool usual = CutUsualDeclaration(taken.text, taken.length, cut);
-            try {
-                // A usual line is not copied, but the text keeps the room a
-                // copy would give it.
-                if (!usual)
-                    declaration.assign(taken.text, taken.length);
-                else if (declaration.capacity() < taken.length)
-                    declaration.reserve(taken.length);
-            } catch (const std::bad_alloc&) {
-                return BSDL_ERR_NO_MEMORY;
-            }
             if (usual) {
                 result = MakeUsualPort(m_pinMap, taken.text, cut);
                 if (result != BSDL_OK)
                     return result;
                 continue;
+            }
+            try {
+                declaration.assign(taken.text, taken.length);
+            } catch (const std::bad_alloc&) {
+                return BSDL_ERR_NO_MEMORY;
             }
         } else {
             int got = GetLine(file, declaration, nullptr);
@@ -365,8 +323,6 @@ int BScanParser::CreatePort(char* declaration)
         }
 
         // The ceiling is checked before anything of the declaration is kept.
-        // Names and the mode word are handed on where they lie (the pin map
-        // copies what it keeps).
         const size_t count = CountNames(namesList);
         int64_t perName = 1;
         if (vector) {
@@ -378,23 +334,18 @@ int BScanParser::CreatePort(char* declaration)
         if (total > BSCAN_MAX_PORT_NODES)
             return BSDL_ERR_NO_MEMORY;
 
-        if (IsInoutWord(mode)) {
-            EndedInPlace names(namesList);
-            m_pinMap->SetIOName(names.Text());
-        }
+        if (IsInoutWord(mode))
+            m_pinMap->SetIOName(std::string(namesList).c_str());
         if (namesList.empty())
             return BSDL_OK;
 
-        // The mode word lies behind the names list's ':', so it never ends
-        // where a name does.
-        EndedInPlace modeWord(mode);
-        char* const modeText = modeWord.Text();
+        std::string modeText(mode);
         const auto add = [&](std::string_view text) {
-            EndedInPlace name(text);
+            std::string name(text);
             if (vector)
-                m_pinMap->AddNewPorts(name.Text(), modeText, left, right);
+                m_pinMap->AddNewPorts(&name[0], &modeText[0], left, right);
             else
-                m_pinMap->AddNewPorts(name.Text(), modeText, 1, true);
+                m_pinMap->AddNewPorts(&name[0], &modeText[0], 1, true);
         };
         ForEachName(namesList, add);
         return BSDL_OK;

@@ -42,12 +42,9 @@ inline bool EqualsWordNoCase(std::string_view text, const char* word)
 
 inline bool ConvertDisableValue(std::string_view text, eSignal& value)
 {
-    if (text == "1")
-        value = SIGNAL_HIGH;
-    else if (text == "0")
-        value = SIGNAL_LOW;
-    else
+    if (text != "1" && text != "0")
         return false;
+    value = text == "1" ? SIGNAL_HIGH : SIGNAL_LOW;
     return true;
 }
 

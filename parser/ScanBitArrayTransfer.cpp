@@ -1,15 +1,10 @@
-// Cell presets given by the host before a file is read.
-//
-// SetBSCANBitArray keeps one value byte and one mask byte per cell number;
-// the boundary register reader gives each cell it stores the preset of its
-// number as initial value. Both arrays are count + 1 bytes long, replaced
-// as a whole by every call and kept across Reset and Initialize; the mask
-// defaults to all 0xFF, so that without a mask every value byte applies.
-//
-// A negative count is taken as 0. Null values with a positive count preset
-// every value byte to 0 (SIGNAL_LOW where the mask lets it through). When
-// the arrays cannot be allocated the old presets stay and the result is
-// BSDL_ERR_NO_MEMORY; otherwise the result is 0.
+// Cell presets given by the host before a file is read: one value byte and
+// one mask byte per cell number, the preset a stored cell takes as initial
+// value. Both arrays are count + 1 bytes long, replaced as a whole by every
+// call and kept across Reset and Initialize; the mask defaults to all 0xFF.
+// A negative count is taken as 0; null values preset every value byte to 0.
+// When the arrays cannot be allocated the old presets stay and the result
+// is BSDL_ERR_NO_MEMORY.
 #include <cstring>
 #include <memory>
 #include <new>

@@ -8,7 +8,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -85,14 +84,6 @@ inline bool ConvertSafeChar(char c, eSignal& value)
         return false;
     value = bscan_util::IsDigit(c) ? static_cast<eSignal>(c - '0') : SIGNAL_X;
     return true;
-}
-
-// Four bytes of a text as one number, to compare them at once.
-inline uint32_t FourBytes(const char* text)
-{
-    uint32_t bytes;
-    std::memcpy(&bytes, text, 4);
-    return bytes;
 }
 
 // The characters of a word of an entry in its usual form: the bytes
@@ -237,27 +228,13 @@ inline size_t ReadUsualEntry(char* text, const Presets& presets, PinMapAccess::P
         const size_t stateEnd = TightWordEnd(text, stateStart, ')');
         if (stateEnd == 0)
             return 0;
-        // "Z" or "z", the usual state, and the four five-letter states of
-        // plain ASCII are told here as ConvertDisabledState tells them;
-        // any other text goes to it.
+        // "Z" or "z", the usual state, is told here; any other goes to
+        // ConvertDisabledState.
         eSignal disabledState = SIGNAL_Z;
-        const size_t stateLength = stateEnd - stateStart;
-        if (stateLength == 1 && (text[stateStart] | 0x20) == 'z') {
-            // SIGNAL_Z
-        } else if (stateLength == 5 && (FourBytes(text + stateStart) & 0x80808080u) == 0 &&
-                   (text[stateStart + 4] == '0' || text[stateStart + 4] == '1')) {
-            const uint32_t lower = FourBytes(text + stateStart) | 0x20202020u;
-            const bool one = text[stateStart + 4] == '1';
-            if (lower == FourBytes("weak"))
-                disabledState = one ? SIGNAL_WEAK1 : SIGNAL_WEAK0;
-            else if (lower == FourBytes("pull"))
-                disabledState = one ? SIGNAL_PULL1 : SIGNAL_PULL0;
-            else
-                return 0;
-        } else if (!ConvertDisabledState(std::string_view(text + stateStart, stateLength),
-                                         disabledState)) {
+        const std::string_view state(text + stateStart, stateEnd - stateStart);
+        if ((state.size() != 1 || (state[0] | 0x20) != 'z') &&
+            !ConvertDisabledState(state, disabledState))
             return 0;
-        }
         item.disableResult = static_cast<uint8_t>(disabledState);
         // The control cell: mostly a few digits, or -1.
         size_t digitsEnd = cellAt;
