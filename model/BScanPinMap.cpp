@@ -90,9 +90,7 @@ void BScanPinMap::Release()
     m_defaultDir = nullptr;
     delete[] m_bscanBitArray;
     m_bscanBitArray = nullptr;
-    // Emptied at once (the blocks below hold the nodes): an empty list
-    // assigned leaves the list's own array for reuse, as taking the nodes
-    // off one by one would, and allocates nothing.
+    // Emptied at once (the blocks hold the nodes), keeping its array.
     *m_pinList = KObjList();
     for (KPinNode* block : m_nodeBlocks) {
         delete[] block;
@@ -139,11 +137,9 @@ void BScanPinMap::ReturnNode(KPinNode* node)
     --m_blockUsed;
 }
 
-// Makes this (empty) map a deep copy of `other`: own nodes, own cells, own
-// image, names and directory. Cells and nodes of the copy point at the
-// copy's own nodes and cells wherever the source's point into the source;
-// pointers to anything else are kept as they are. When memory runs out the
-// map is left empty and the result is false.
+// Makes this (empty) map a deep copy of `other`, whose pointers into itself
+// become pointers into the copy; others are kept. Out of memory the map is
+// left empty and the result is false.
 bool BScanPinMap::CopyFrom(const BScanPinMap& other)
 {
     try {

@@ -379,11 +379,10 @@ int KPinNode::SetBScanCell(PortType direction, eSignal value)
     return direction == PORT_IN ? SetInput(value) : SetOutput(value);
 }
 
-// Drives the value into the port's input cell. An observe-only cell met in
-// the scan takes the value instead, and nothing else changes. On an inout
-// port the output driver is then switched off: the control cell takes the
-// output cell's disable value, and a separate output cell takes the level
-// the pin settles at while disabled.
+// Drives the value into the input cell (or, instead, an observe-only cell
+// met first). On an inout port the driver is then switched off: the control
+// cell takes the output cell's disable value, and a separate output cell
+// the level the pin settles at while disabled.
 int KPinNode::SetInput(eSignal value)
 {
     if (m_bscanCells == nullptr || m_bscanCells->IsEmpty()) {

@@ -561,8 +561,7 @@ PinMapIndex::LookupText PinMapIndex::UpperCaseLookupText(char* text, size_t leng
 }
 
 // A lookup text that upper-casing changed: when it is the stored port name
-// of a node, that node is refiled under its new name. Kept apart, so that
-// the usual lookup (a text already upper case) takes no more.
+// of a node, that node is refiled under its new name.
 void PinMapIndex::LookupTextChanged(const char* text)
 {
     // A host may look a port up by the very text the node holds.
@@ -654,9 +653,7 @@ KPinNode* PinMapIndex::FirstNamedWithIndex(char* text, size_t length, int vector
             const UpperName& upper = it->second;
             int first = -1;
             if (upper.all.Single()) {
-                // The node's own vector index is the one it is filed with
-                // (a change is refiled at once), and the node is looked at
-                // by the caller anyway: its keys are left alone.
+                // The node's own vector index is the one it is filed with.
                 int only = upper.all.First();
                 first = m_nodes[only]->m_vectorIndex == vectorIndex ? only : -1;
             } else if (!upper.indexed) {
