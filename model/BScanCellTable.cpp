@@ -3,6 +3,7 @@
 // a driven port's cells into the image (laid out as BScanPinMap.h says).
 #include "model/BScanPinMap.h"
 
+#include <charconv>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -50,66 +51,6 @@ void WriteBit(unsigned char* image, int number, bool high)
 
 // Room for any int in decimal, sign included.
 const size_t kDecimalDigits = 11;
-
-// The digits of 00 to 99, two by two: an index is written two digits at a
-// time.
-const char kDigitPairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
-
-// Writes `value` in decimal (with a minus sign when negative) at `out`,
-// without a terminating zero; returns the number of characters. Indexes
-// below 10,000, the usual ones, are written by their digit count; larger
-// ones from the last digits back, two at a time.
-BSCAN_ALWAYS_INLINE inline size_t WriteDecimal(int value, char* out)
-{
-    unsigned int magnitude = value < 0 ? 0u - static_cast<unsigned int>(value)
-                                       : static_cast<unsigned int>(value);
-    size_t length = 0;
-    if (value < 0) {
-        out[length++] = '-';
-    }
-    char* at = out + length;
-    if (magnitude < 100) {
-        if (magnitude < 10) {
-            at[0] = static_cast<char>('0' + magnitude);
-            return length + 1;
-        }
-        std::memcpy(at, kDigitPairs + 2 * magnitude, 2);
-        return length + 2;
-    }
-    if (magnitude < 10000) {
-        const unsigned int high = magnitude / 100;
-        const unsigned int low = magnitude % 100;
-        if (high < 10) {
-            at[0] = static_cast<char>('0' + high);
-            std::memcpy(at + 1, kDigitPairs + 2 * low, 2);
-            return length + 3;
-        }
-        std::memcpy(at, kDigitPairs + 2 * high, 2);
-        std::memcpy(at + 2, kDigitPairs + 2 * low, 2);
-        return length + 4;
-    }
-    size_t digits = 1;
-    for (unsigned int rest = magnitude; rest >= 10; rest /= 10) {
-        ++digits;
-    }
-    length += digits;
-    at = out + length;
-    while (magnitude >= 100) {
-        const unsigned int pair = magnitude % 100;
-        magnitude /= 100;
-        at -= 2;
-        std::memcpy(at, kDigitPairs + 2 * pair, 2);
-    }
-    if (magnitude >= 10) {
-        std::memcpy(at - 2, kDigitPairs + 2 * magnitude, 2);
-    } else {
-        at[-1] = static_cast<char>('0' + magnitude);
-    }
-    return length;
-}
 
 }  // namespace
 
@@ -183,12 +124,10 @@ void BScanPinMap::AllocateBScanCellTable(int length)
 
 namespace {
 
-// Pin names up to this length, terminating NUL included, are put together
-// on the stack.
+// Pin names up to this length, NUL included, are put together on the stack.
 const size_t kShortPinName = 64;
 
 // A long pin name put together in `longName`; false when memory runs out.
-// Kept out of the usual path.
 BSCAN_NOINLINE
 bool LongPinName(const char* portName, size_t nameLength, int portIndex, std::string& longName)
 {
@@ -203,12 +142,10 @@ bool LongPinName(const char* portName, size_t nameLength, int portIndex, std::st
     return true;
 }
 
-// A cell's pin name is the (upper-cased) port name followed by the index in
-// decimal unless it is 0. This hands it to `store`, which fills the cell: a
-// short name in a buffer on the stack, or as the port text itself when
-// there is no index and `textStays` (nothing stored writes into the port
-// text). A long name goes through a string of its own; when memory runs out
-// the result is -1 and `store` is not called.
+// Hands `store` the cell's pin name: the (upper-cased) port name followed by
+// the index in decimal unless it is 0. A short name is put together on the
+// stack (or is the port text itself without an index when `textStays`), a
+// long one in a string; out of memory the result is -1.
 template <class Store>
 BSCAN_ALWAYS_INLINE inline int StoreWithPinName(const char* portName, size_t nameLength,
                                                int portIndex, bool textStays,
@@ -221,26 +158,24 @@ BSCAN_ALWAYS_INLINE inline int StoreWithPinName(const char* portName, size_t nam
         }
         return store(longName.c_str(), longName.size());
     }
-    char shortName[kShortPinName];
-    const char* pinName = portName;
-    size_t length = nameLength;
-    if (portIndex != 0 || !textStays) {
-        bscan_util::MoveShortBytes(shortName, portName, nameLength);
-        if (portIndex != 0) {
-            length += WriteDecimal(portIndex, shortName + nameLength);
-        }
-        shortName[length] = '\0';
-        pinName = shortName;
+    if (portIndex == 0 && textStays) {
+        return store(portName, nameLength);
     }
-    return store(pinName, length);
+    char shortName[kShortPinName];
+    bscan_util::MoveShortBytes(shortName, portName, nameLength);
+    char* end = shortName + nameLength;
+    if (portIndex != 0) {
+        end = std::to_chars(end, shortName + kShortPinName, portIndex).ptr;
+    }
+    *end = '\0';
+    return store(shortName, static_cast<size_t>(end - shortName));
 }
 
 }  // namespace
 
-// AddNewRegister's arguments as StoreRegister reads them, with the lengths
-// of the texts measured once. A null cell type or function leaves the
-// cell's one unchanged. The texts are a host's, which may share their
-// bytes: the port text is never used as the stored pin name.
+// AddNewRegister's arguments as StoreRegister reads them. A null cell type
+// or function leaves the cell's one unchanged. The texts are a host's and
+// may share bytes: the port text is never the stored pin name itself.
 struct PinMapAccess::ArgumentParts {
     int number;
     int portIndex;
@@ -283,9 +218,7 @@ struct PinMapAccess::ArgumentParts {
 };
 
 // A packed entry of the boundary register reader as StoreRegister reads
-// it, each part taken from the entry where it is used. Its cell type and
-// function were told as the reader read the entry, and nothing stored
-// writes into its port text (the reader's own).
+// it; nothing stored writes into its port text (the reader's own).
 struct PinMapAccess::PackedParts {
     char* text;
     const PackedEntry& entry;
@@ -317,9 +250,7 @@ BSCAN_ALWAYS_INLINE inline int PinMapAccess::StoreRegister(BScanPinMap& map, con
         parts.ControlCell() >= map.m_bscanLength || map.m_bscanCellTable == nullptr) {
         return -1;
     }
-    // The port, found as GetPort(portName, portIndex) finds it (which
-    // upper-cases portName unless the name is empty or there is no port),
-    // asked of the index directly.
+    // The port as GetPort(portName, portIndex) finds it.
     char* const portName = parts.PortName();
     const size_t nameLength = parts.PortNameLength();
     KPinNode* port = nullptr;

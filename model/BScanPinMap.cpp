@@ -90,9 +90,7 @@ void BScanPinMap::Release()
     m_defaultDir = nullptr;
     delete[] m_bscanBitArray;
     m_bscanBitArray = nullptr;
-    // Emptied at once (the blocks below hold the nodes): an empty list
-    // assigned leaves the list's own array for reuse, as taking the nodes
-    // off one by one would, and allocates nothing.
+    // Emptied at once (the blocks hold the nodes), keeping its array.
     *m_pinList = KObjList();
     for (KPinNode* block : m_nodeBlocks) {
         delete[] block;
@@ -139,11 +137,9 @@ void BScanPinMap::ReturnNode(KPinNode* node)
     --m_blockUsed;
 }
 
-// Makes this (empty) map a deep copy of `other`: own nodes, own cells, own
-// image, names and directory. Cells and nodes of the copy point at the
-// copy's own nodes and cells wherever the source's point into the source;
-// pointers to anything else are kept as they are. When memory runs out the
-// map is left empty and the result is false.
+// Makes this (empty) map a deep copy of `other`, whose pointers into itself
+// become pointers into the copy; others are kept. Out of memory the map is
+// left empty and the result is false.
 bool BScanPinMap::CopyFrom(const BScanPinMap& other)
 {
     try {
@@ -500,14 +496,11 @@ void BScanPinMap::SerialSetPinNumber(char* portName, int occurrence, int pinNumb
     }
 }
 
-// Both steps find the same node: naming a pin moves no node between port
-// names. Only when the first step found none, or left the index to be
-// rebuilt (out of memory), is the node looked up again, as the second
-// step on its own would.
-// While the index files neither pin names nor pin numbers (as when a file
-// is read), the setters have nobody to tell: a short pin name goes straight
-// into a node's own buffer (when the node holds no longer one of its own)
-// and the number into its field.
+// Both steps find the same node (naming a pin moves no node between port
+// names); it is looked up again only when the first found none or left the
+// index stale. While the index files neither pin names nor numbers, a short
+// pin name goes straight into the node's own buffer and the number into
+// its field.
 void PinMapAccess::SerialSetPinNameAndNumber(BScanPinMap& map, char* portName, int occurrence,
                                              char* pinName, int pinNumber)
 {
@@ -545,9 +538,7 @@ void BScanPinMap::SetPinNumber(char* portName, int vectorIndex, int pinNumber)
 // Clears the scan bit image; port and cell values stay.
 void BScanPinMap::ResetAllPort()
 {
-    if (m_bscanBitArray != nullptr) {
-        std::memset(m_bscanBitArray, 0, static_cast<size_t>((m_bscanLength + 7) / 8));
-    }
+    InitBSCANBitArray();
 }
 
 // --- I/O names and default directory -----------------------------------

@@ -1,15 +1,9 @@
-// The one choice of the cells that play a port's roles (internal, not
-// installed), used by the port node, the pin map and the port catalogue.
-//
-// The cell list is walked in order: input is the first INPUT, BIDIR_IN or
-// BIDIR cell; output the first OUTPUT2, OUTPUT3, BIDIR_OUT or BIDIR cell;
-// control the control cell of the last such output cell (which may name
-// none); observe the first OBSERVE_ONLY cell.
-//
-// stopAtObserve: the walk ends at the first OBSERVE_ONLY cell, so cells
-// after it play no role. Driving a port as an input works this way (the
-// observe-only cell takes the value); everything else walks the whole
-// list.
+// The cells that play a port's roles, chosen in one walk of its cell list:
+// input is the first INPUT, BIDIR_IN or BIDIR cell; output the first
+// OUTPUT2, OUTPUT3, BIDIR_OUT or BIDIR cell; control the control cell of the
+// last such output cell (which may name none); observe the first
+// OBSERVE_ONLY cell. With stopAtObserve (driving a port as an input) the
+// walk ends at the first OBSERVE_ONLY cell.
 #ifndef BSCAN_CELLROLESINTERNAL_H
 #define BSCAN_CELLROLESINTERNAL_H
 

@@ -1,9 +1,6 @@
-// The cell vocabulary of a register entry (the cell types BC_0..BC_7 and
-// the cell functions) told from its texts, and the storing of an entry's
-// texts in its cell (PinMapAccess::StoreEntryTexts). Kept in a header of its
-// own so that the pin map's register storing, which stores one entry per
-// cell of a device, has all of it inline; the cell's setters use the same
-// steps.
+// The cell types BC_0..BC_7 and the cell functions told from an entry's
+// texts, and PinMapAccess::StoreEntryTexts: inline for the register
+// storing, which runs once per cell; the cell's setters share the steps.
 #ifndef BSCAN_CELLVOCABULARYINTERNAL_H
 #define BSCAN_CELLVOCABULARYINTERNAL_H
 
@@ -25,6 +22,18 @@ namespace cell_vocabulary {
 
 using bscan_platform::UpperCasedWord;
 using std::size_t;
+
+// The first four and the last four of the 4 to 8 bytes at `text` (which
+// overlap for fewer than eight) as one number: such a text is upper-cased,
+// and a function name of that length told, at once.
+inline std::uint64_t ShortTextWord(const char* text, size_t length)
+{
+    std::uint32_t first;
+    std::uint32_t second;
+    std::memcpy(&first, text, 4);
+    std::memcpy(&second, text + length - 4, 4);
+    return first | static_cast<std::uint64_t>(second) << 32;
+}
 
 // Converts a-z to A-Z in place in the `length` bytes at `text`; every
 // other byte stays. Eight bytes are taken at a time, the last ones in a
@@ -50,15 +59,11 @@ BSCAN_ALWAYS_INLINE inline void UpperCaseInPlace(char* text, size_t length)
         }
     }
     if (length >= 4) {
-        std::uint32_t first;
-        std::uint32_t second;
-        std::memcpy(&first, text, 4);
-        std::memcpy(&second, text + length - 4, 4);
-        std::uint64_t word = first | static_cast<std::uint64_t>(second) << 32;
+        std::uint64_t word = ShortTextWord(text, length);
         std::uint64_t upper = UpperCasedWord(word);
         if (upper != word) {
-            first = static_cast<std::uint32_t>(upper);
-            second = static_cast<std::uint32_t>(upper >> 32);
+            const auto first = static_cast<std::uint32_t>(upper);
+            const auto second = static_cast<std::uint32_t>(upper >> 32);
             std::memcpy(text, &first, 4);
             std::memcpy(text + length - 4, &second, 4);
         }
@@ -69,55 +74,6 @@ BSCAN_ALWAYS_INLINE inline void UpperCaseInPlace(char* text, size_t length)
             text[i] = static_cast<char>(text[i] - 'a' + 'A');
         }
     }
-}
-
-// True when the `length` bytes at `text` are `name` (a literal of that
-// length): a comparison the compiler turns into a few word compares.
-template <size_t N>
-bool Is(const char* text, const char (&name)[N])
-{
-    return std::memcmp(text, name, N - 1) == 0;
-}
-
-// The cell function whose upper-case name is the text of `length` bytes;
-// FUNC_NONE for any other text.
-BSCAN_ALWAYS_INLINE inline CellFunction FunctionNamed(const char* text, size_t length)
-{
-    switch (length) {
-    case 5:
-        return Is(text, "INPUT")   ? FUNC_INPUT
-               : Is(text, "CLOCK") ? FUNC_CLOCK
-               : Is(text, "BIDIR") ? FUNC_BIDIR
-                                   : FUNC_NONE;
-    case 7:
-        return Is(text, "OUTPUT2")   ? FUNC_OUTPUT2
-               : Is(text, "OUTPUT3") ? FUNC_OUTPUT3
-               : Is(text, "CONTROL") ? FUNC_CONTROL
-                                     : FUNC_NONE;
-    case 8:
-        return Is(text, "CONTROLR")   ? FUNC_CONTROLR
-               : Is(text, "INTERNAL") ? FUNC_INTERNAL
-               : Is(text, "BIDIR_IN") ? FUNC_BIDIR_IN
-                                      : FUNC_NONE;
-    case 9:
-        return Is(text, "BIDIR_OUT") ? FUNC_BIDIR_OUT : FUNC_NONE;
-    case 12:
-        return Is(text, "OBSERVE_ONLY") ? FUNC_OBSERVE_ONLY : FUNC_NONE;
-    default:
-        return FUNC_NONE;
-    }
-}
-
-// The first four and the last four of the 4 to 8 bytes at `text` (which
-// overlap for fewer than eight) as one number, as UpperCaseInPlace takes
-// such a text: a function name of that length is told by it at once.
-inline std::uint64_t ShortTextWord(const char* text, size_t length)
-{
-    std::uint32_t first;
-    std::uint32_t second;
-    std::memcpy(&first, text, 4);
-    std::memcpy(&second, text + length - 4, 4);
-    return first | static_cast<std::uint64_t>(second) << 32;
 }
 
 template <size_t N>
@@ -149,6 +105,20 @@ BSCAN_ALWAYS_INLINE inline CellFunction FunctionOfShortWord(std::uint64_t upper,
     default:
         return FUNC_NONE;
     }
+}
+
+// The cell function whose upper-case name is the text of `length` bytes;
+// FUNC_NONE for any other text.
+BSCAN_ALWAYS_INLINE inline CellFunction FunctionNamed(const char* text, size_t length)
+{
+    if (length >= 4 && length <= 8) {
+        return FunctionOfShortWord(ShortTextWord(text, length), length);
+    }
+    if (length == 9) {
+        return std::memcmp(text, "BIDIR_OUT", 9) == 0 ? FUNC_BIDIR_OUT : FUNC_NONE;
+    }
+    return length == 12 && std::memcmp(text, "OBSERVE_ONLY", 12) == 0 ? FUNC_OBSERVE_ONLY
+                                                                       : FUNC_NONE;
 }
 
 // Upper-cases the function text of `length` bytes in place and returns the
@@ -223,10 +193,8 @@ BSCAN_ALWAYS_INLINE inline void PinMapAccess::StoreEntryTexts(KBScanCell& cell, 
     if (function != FUNC_NONE) {
         cell.m_function = function;
     }
-    // A cell without a comment name is given the empty text again: nothing
-    // to do. A cell that has no comment name yet and no index to tell (the
-    // usual case while a file is read) is given its name here, as
-    // SetOriginalPinName would.
+    // The empty text again changes nothing. A cell without a name yet and
+    // no index to tell (the usual case while reading) is given it here.
     if (originalName != nullptr && (originalName[0] != '\0' || !cell.m_originalPinName.empty())) {
         if (cell.m_originalPinName.empty() && (cell.m_owner == nullptr || !cell.m_owner->FilesCellNames())) {
             try {
@@ -239,8 +207,6 @@ BSCAN_ALWAYS_INLINE inline void PinMapAccess::StoreEntryTexts(KBScanCell& cell, 
         }
     }
     if (cell.m_pinName.empty() && (cell.m_owner == nullptr || !cell.m_owner->FilesCellNames())) {
-        // The usual case while a file is read: a cell that has no pin name
-        // yet and no index to tell, given its name here (as SetPinName would).
         if (pinNameLength != 0) {
             try {
                 cell.m_pinName.append(pinName, pinNameLength);

@@ -1,7 +1,5 @@
-// One boundary-scan register cell, and the conversions of the BSDL cell
-// vocabulary (cell types BC_0..BC_7 and the cell functions) to enumerators;
-// the steps shared with the pin map's register storing are in
-// CellVocabularyInternal.h.
+// One boundary-scan register cell; its vocabulary (cell types and
+// functions) is told by CellVocabularyInternal.h.
 #include "model/KBScanCell.h"
 
 #include <cstdint>
@@ -189,7 +187,6 @@ void KBScanCell::SetFunction(char* text)
     if (text == nullptr) {
         return;
     }
-    // The names are upper case, as the text is then.
     CellFunction function = UpperCasedFunction(text, std::strlen(text));
     if (function != FUNC_NONE) {
         m_function = function;

@@ -279,38 +279,21 @@ void KPinNode::SetPortType(char* text)
     m_portType = PortTypeNamed(text, m_portType);
 }
 
-// The words are told byte by byte, each compare stopping at the text's
-// end (no byte behind its terminating zero is read).
 PortType KPinNode::PortTypeNamed(const char* text, PortType current)
 {
     if (text == nullptr) {
         return current;
     }
-    switch (text[0]) {
-    case 'i':
-        if (text[1] == 'n') {
-            if (text[2] == '\0') {
-                return PORT_IN;
-            }
-            if (text[2] == 'o' && text[3] == 'u' && text[4] == 't' && text[5] == '\0') {
-                return PORT_INOUT;
-            }
-        }
-        break;
-    case 'o':
-        if (text[1] == 'u' && text[2] == 't' && text[3] == '\0') {
-            return PORT_OUT;
-        }
-        break;
-    case 'b':
-        if (std::strcmp(text, "buffer") == 0) {
-            return PORT_BUFFER;
-        }
-        break;
-    default:
-        break;
+    if (std::strcmp(text, "in") == 0) {
+        return PORT_IN;
     }
-    return current;
+    if (std::strcmp(text, "out") == 0) {
+        return PORT_OUT;
+    }
+    if (std::strcmp(text, "inout") == 0) {
+        return PORT_INOUT;
+    }
+    return std::strcmp(text, "buffer") == 0 ? PORT_BUFFER : current;
 }
 
 eSignal KPinNode::GetPortValue() const
@@ -396,11 +379,10 @@ int KPinNode::SetBScanCell(PortType direction, eSignal value)
     return direction == PORT_IN ? SetInput(value) : SetOutput(value);
 }
 
-// Drives the value into the port's input cell. An observe-only cell met in
-// the scan takes the value instead, and nothing else changes. On an inout
-// port the output driver is then switched off: the control cell takes the
-// output cell's disable value, and a separate output cell takes the level
-// the pin settles at while disabled.
+// Drives the value into the input cell (or, instead, an observe-only cell
+// met first). On an inout port the driver is then switched off: the control
+// cell takes the output cell's disable value, and a separate output cell
+// the level the pin settles at while disabled.
 int KPinNode::SetInput(eSignal value)
 {
     if (m_bscanCells == nullptr || m_bscanCells->IsEmpty()) {

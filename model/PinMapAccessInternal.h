@@ -1,9 +1,6 @@
 // The library's own steps on a pin map and its cells that the installed
-// headers do not show (internal, not installed). PinMapAccess is the one
-// friend of BScanPinMap, KBScanCell and KPinNode for them: the readers name
-// and number a pin in one step and store a compactly read register entry
-// through the same steps as AddNewRegister (StoreRegister,
-// model/BScanCellTable.cpp; StoreEntryTexts, model/CellVocabularyInternal.h).
+// headers do not show: PinMapAccess is the one friend of BScanPinMap,
+// KBScanCell and KPinNode for them.
 #ifndef BSCAN_PINMAPACCESSINTERNAL_H
 #define BSCAN_PINMAPACCESSINTERNAL_H
 
@@ -43,9 +40,8 @@ public:
     static int AddRegister(BScanPinMap& map, char* text, const PackedEntry& entry,
                            const char* originalName);
 
-    // What AddNewRegister and AddRegister do: the entry's parts are read
-    // through `parts`, an ArgumentParts (AddNewRegister's arguments) or a
-    // PackedParts (a packed entry and its text), both defined with it.
+    // What AddNewRegister and AddRegister do, reading the entry through
+    // `parts` (BScanCellTable.cpp).
     struct ArgumentParts;
     struct PackedParts;
     template <class Parts>
@@ -55,12 +51,9 @@ public:
     // caller.
     static void SetCellPinName(KBScanCell& cell, const char* name, std::size_t length);
 
-    // The parts of a register entry, stored in one call: the cell type
-    // when `setType` (SetCellType(CellType)), the function unless it is
-    // FUNC_NONE, SetOriginalPinName(originalName) and the pin name
-    // (SetCellPinName), in that order. The caller tells the type and the
-    // function from their texts (an unknown function text leaves the
-    // function, as SetFunction(char*) does).
+    // Stores the cell type when `setType`, the function unless FUNC_NONE,
+    // the original name and the pin name, as the setters would in that
+    // order (CellVocabularyInternal.h).
     static inline void StoreEntryTexts(KBScanCell& cell, bool setType, CellType cellType,
                                        CellFunction function, const char* originalName,
                                        const char* pinName, std::size_t pinNameLength);

@@ -57,13 +57,6 @@ std::size_t UpperCasedHash(const char* text, size_t length)
     return UpperCasedHash(text, length, lower);
 }
 
-// True when the `length` bytes at `name` equal `text` once a-z are
-// upper-cased in both.
-bool EqualUpperCased(const std::string& text, const char* name, size_t length)
-{
-    return bscan_text::SameText(text, std::string_view(name, length));
-}
-
 // Takes `position` out of the positions of `entry`, and the entry out of
 // `map` once it holds none.
 template <typename Map>
@@ -206,20 +199,22 @@ const std::string& PinMapIndex::CellName(const KBScanCell& cell, bool original)
     return original ? cell.m_originalPinName : cell.m_pinName;
 }
 
-// Files cell `number` under its name (an empty name is not filed).
-void PinMapIndex::FileCellName(int number, bool original)
+// Files cell `number` under its name and returns the name's hash (an empty
+// name is not filed: 0).
+size_t PinMapIndex::FileCellName(int number, bool original)
 {
     const std::string& name = CellName(m_table[number], original);
     if (name.empty()) {
-        return;
+        return 0;
     }
+    const size_t hash = UpperCasedHash(name.data(), name.size());
     CellNameMap::Entry* entry = m_cellNames[original].InsertHashed(
-        UpperCasedHash(name.data(), name.size()), [&](const CellNameMap::Entry& found) {
+        hash, [&](const CellNameMap::Entry& found) {
             return !found.second.Empty() &&
-                   EqualUpperCased(CellName(m_table[found.second.First()], original),
-                                   name.data(), name.size());
+                   bscan_text::SameText(CellName(m_table[found.second.First()], original), name);
         });
     entry->second.Insert(number);  // a new entry's first cell is this one
+    return hash;
 }
 
 // Takes cell `number` out of the entry it was filed in under `oldName`.
@@ -566,8 +561,7 @@ PinMapIndex::LookupText PinMapIndex::UpperCaseLookupText(char* text, size_t leng
 }
 
 // A lookup text that upper-casing changed: when it is the stored port name
-// of a node, that node is refiled under its new name. Kept apart, so that
-// the usual lookup (a text already upper case) takes no more.
+// of a node, that node is refiled under its new name.
 void PinMapIndex::LookupTextChanged(const char* text)
 {
     // A host may look a port up by the very text the node holds.
@@ -659,9 +653,7 @@ KPinNode* PinMapIndex::FirstNamedWithIndex(char* text, size_t length, int vector
             const UpperName& upper = it->second;
             int first = -1;
             if (upper.all.Single()) {
-                // The node's own vector index is the one it is filed with
-                // (a change is refiled at once), and the node is looked at
-                // by the caller anyway: its keys are left alone.
+                // The node's own vector index is the one it is filed with.
                 int only = upper.all.First();
                 first = m_nodes[only]->m_vectorIndex == vectorIndex ? only : -1;
             } else if (!upper.indexed) {
@@ -736,8 +728,8 @@ KBScanCell* PinMapIndex::FirstCellNamed(const char* name, bool original)
         CellNameMap::Entry* entry =
             m_cellNames[original].FindHashed(hash, [&](const CellNameMap::Entry& found) {
                 return !found.second.Empty() &&
-                       EqualUpperCased(CellName(m_table[found.second.First()], original), name,
-                                       length);
+                       bscan_text::SameText(CellName(m_table[found.second.First()], original),
+                                            std::string_view(name, length));
             });
         if (entry != nullptr) {
             return &m_table[entry->second.First()];
@@ -755,34 +747,14 @@ KBScanCell* PinMapIndex::FileCellNamesUpToMatch(const char* name, size_t length,
 {
     try {
         m_cellNamesFiled[original] = true;
-        std::string KBScanCell::*const field =
-            original ? &KBScanCell::m_originalPinName : &KBScanCell::m_pinName;
-        const KBScanCell* const table = m_table;
-        const int count = m_tableLength;
-        for (int number = m_cellsFiledUpTo[original]; number < count; ++number) {
-            const std::string& text = table[number].*field;
-            const size_t textLength = text.size();
-            if (textLength == 0) {
-                continue;  // the empty name is not filed
-            }
-            // Each name is hashed where it lies and compared with the name
-            // of the first cell of the entry it may join.
-            const char* const chars = text.data();
-            const size_t textHash = UpperCasedHash(chars, textLength);
-            CellNameMap::Entry* entry =
-                m_cellNames[original].InsertHashed(textHash, [&](const CellNameMap::Entry& found) {
-                    return !found.second.Empty() &&
-                           EqualUpperCased(table[found.second.First()].*field, chars,
-                                           textLength);
-                });
-            entry->second.Insert(number);  // a new entry's first cell is this one
+        for (int number = m_cellsFiledUpTo[original]; number < m_tableLength; ++number) {
+            const std::string& text = CellName(m_table[number], original);
             m_cellsFiledUpTo[original] = number + 1;
-            if (textHash == hash && textLength == length &&
-                EqualUpperCased(text, name, length)) {
+            if (FileCellName(number, original) == hash &&
+                bscan_text::SameText(text, std::string_view(name, length))) {
                 return &m_table[number];
             }
         }
-        m_cellsFiledUpTo[original] = count;
         return nullptr;
     } catch (const std::bad_alloc&) {
         m_cellNames[original].clear();

@@ -250,7 +250,7 @@ private:
     static const std::string& CellName(const KBScanCell& cell, bool original);
     KBScanCell* FileCellNamesUpToMatch(const char* name, size_t length, size_t hash,
                                        bool original);
-    void FileCellName(int number, bool original);
+    size_t FileCellName(int number, bool original);
     void UnfileCellName(int number, const std::string& oldName, bool original);
 
     const KObjList* m_list;

@@ -1,10 +1,8 @@
-// A sorted set of positions (list positions of nodes, or cell numbers), as
-// the pin map's index files them under a key (internal, not installed).
-// Most keys have one or two positions, held inline; more go to a vector,
-// where new entries usually come last and old ones usually leave from the
-// front, both in amortised constant time. The k-th entry is found in
-// constant time. The vector is allocated apart, so that the usual set
-// takes 16 bytes. Insertion may throw std::bad_alloc.
+// A sorted set of positions (node list positions or cell numbers) as the
+// pin map's index files them under a key. One or two are held inline (16
+// bytes), more in a vector allocated apart, where entries usually come last
+// and leave from the front, both in amortised constant time; the k-th entry
+// is found in constant time. Insertion may throw std::bad_alloc.
 #ifndef BSCAN_POSITIONSETINTERNAL_H
 #define BSCAN_POSITIONSETINTERNAL_H
 
@@ -95,10 +93,6 @@ inline void PositionSet::InsertSlowly(int position)
         m_second = kNone;
     }
     std::vector<int>& items = m_more->items;
-    if (position > items.back()) {
-        items.push_back(position);
-        return;
-    }
     auto begin = items.begin() + static_cast<std::ptrdiff_t>(m_more->head);
     auto it = std::lower_bound(begin, items.end(), position);
     if (it != items.end() && *it == position)
@@ -136,10 +130,6 @@ inline void PositionSet::Erase(int position)
             items.erase(items.begin(), items.begin() + static_cast<std::ptrdiff_t>(head));
             head = 0;
         }
-        return;
-    }
-    if (items.back() == position) {
-        items.pop_back();  // the first entry stays: the set is not empty
         return;
     }
     auto begin = items.begin() + static_cast<std::ptrdiff_t>(head);

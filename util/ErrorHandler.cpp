@@ -7,6 +7,7 @@
 // not there.
 #include "util/ErrorHandler.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <new>
 #include <string_view>
@@ -77,19 +78,6 @@ void ReadWholeFile(FILE* file, std::string& text)
         text.append(block, got);
 }
 
-// The next line of `text` from `from` on, with its line end, viewed in
-// place; false when nothing is left.
-bool NextLine(std::string_view text, size_t& from, std::string_view& line)
-{
-    if (from >= text.size())
-        return false;
-    size_t end = text.find('\n', from);
-    end = end == std::string_view::npos ? text.size() : end + 1;
-    line = text.substr(from, end - from);
-    from = end;
-    return true;
-}
-
 }  // namespace
 
 ErrorElement::ErrorElement(uint16_t id, uint16_t subId, uint16_t result, const char* message)
@@ -148,9 +136,10 @@ int ErrorHandler::Initialize(const char* file, int fields)
         // Room for the records of the usual message file at once.
         m_elements.reserve(64);
         m_byKey.reserve(64);
-        std::string_view line;
-        size_t from = 0;
-        while (NextLine(text, from, line)) {
+        for (size_t from = 0; from < text.size();) {
+            const size_t lineEnd = std::min(text.find('\n', from), text.size());
+            const std::string_view line = std::string_view(text).substr(from, lineEnd - from);
+            from = lineEnd + 1;
             size_t pos = 0;
             while (pos < line.size() && bscan_util::IsCSpace(line[pos]))
                 ++pos;
