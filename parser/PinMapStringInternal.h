@@ -1,7 +1,5 @@
-// Cutting a pin map string into entries and pins (internal, not
-// installed); shared by the package pre-pass and the pin map reader.
-//
-// The value is the string assembled from its quoted pieces. Entries are
+// Cutting a pin map string (assembled from its quoted pieces) into entries
+// and pins, for the package pre-pass and the pin map reader. Entries are
 // PORT : pin or PORT : (pin, pin, ...), separated by commas:
 // - an entry with a ':' (not at its very beginning) sets the current port
 //   name; one without keeps the previous entry's (empty at the start), so
@@ -87,8 +85,7 @@ bool HandPins(std::string_view pins, std::string_view portName, PinHandler& onPi
 
 // Walks `value` (trailing white space is ignored), calling
 // onPin(std::string_view portName, int place, std::string_view pin) for
-// each pin, with views into the value. Returns false when the handler
-// stopped the walk. Nothing is copied.
+// each pin, with views into the value; false when the handler stopped it.
 template <typename PinHandler>
 bool WalkPinMapStringViews(std::string_view value, PinHandler onPin)
 {
@@ -112,9 +109,7 @@ bool WalkPinMapStringViews(std::string_view value, PinHandler onPin)
         }
 
         if (start < size && data[start] == '(') {
-            // A list runs to the first ')' (none: the empty list, and the
-            // text after the '(' is read on as further entries); the text
-            // after the ')' up to the next comma is passed over.
+            // A list runs to the first ')' (see above).
             start = SkipWhiteSpace(text, start + 1);
             std::string_view pins;
             const size_t close = nextClose.From(start);
