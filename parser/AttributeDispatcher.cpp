@@ -15,7 +15,6 @@
 // The blank added after the first line is handed on too: a string value
 // standing whole on that line is followed by it.
 #include <algorithm>
-#include <iterator>
 #include <new>
 #include <utility>
 

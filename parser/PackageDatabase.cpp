@@ -128,8 +128,7 @@ BSCAN_ALWAYS_INLINE inline bool PackPinName(std::string_view pin, uint64_t& key)
     return true;
 }
 
-// The pair a sorted packed pin stands for, appended to `parts` (with room
-// for it).
+// The pair a sorted packed pin stands for, appended to `parts`.
 inline void AppendPinNamePart(uint64_t key, std::vector<std::pair<std::string, uint16_t>>& parts)
 {
     std::pair<std::string, uint16_t>& part = parts.emplace_back();
@@ -170,8 +169,7 @@ void ListAndFileShortPins(const std::vector<uint64_t>& keys, std::vector<std::pa
     }
 }
 
-// True when the prepared line of a read begins with "constant": the read
-// holds the word right after its leading white space.
+// True when the prepared line of a read begins with "constant".
 bool BeginsWithConstant(const char* raw, size_t end)
 {
     size_t start = 0;
@@ -199,8 +197,7 @@ int BScanParser::ReadPackageDB(char* path)
         std::string line;
         std::string statement;
         std::string packageName;
-        // The first constant of type PIN_MAP_STRING; only a read whose
-        // prepared line begins with "constant" is prepared.
+        // The first constant of type PIN_MAP_STRING.
         for (;;) {
             const char* raw;
             size_t end;
@@ -229,8 +226,6 @@ int BScanParser::ReadPackageDB(char* path)
                 break;
         }
 
-        // Its value, which begins after a double quote on the constant's
-        // first line, or else on the next line.
         const std::string start = TextAfterFirstQuote(line);
         KByteBuffer buffer;
         int assembled = GatherStringValue(source, m_lineNumber, start.c_str(), &buffer, false);
@@ -268,8 +263,7 @@ int BScanParser::ReadPackageDB(char* path)
             std::sort(keys.begin(), keys.end());
             keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
             // Room for the pairs and the package's table first, so that both
-            // are filled in one pass; without a package the pairs are listed
-            // still.
+            // are filled in one pass.
             m_pinNameParts.reserve(m_pinNameParts.size() + keys.size());
             try {
                 package.reset(new PackagePinMap());

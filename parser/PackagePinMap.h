@@ -25,7 +25,6 @@ public:
     PackagePinMap() = default;
     PackagePinMap(const PackagePinMap&) = default;
     PackagePinMap& operator=(const PackagePinMap&) = delete;
-    ~PackagePinMap() override = default;
 
     void SetName(const std::string& name) { m_name = name; }
     const char* GetName() const { return m_name.c_str(); }

@@ -23,8 +23,7 @@
 namespace pin_map_string {
 
 // The next position of one character at or after an offset that only
-// grows during the walk; a position found is kept until the walk reaches
-// it.
+// grows; a position found is kept until the walk reaches it.
 class NextOf {
 public:
     NextOf(std::string_view text, char ch) : m_text(text), m_ch(ch) {}
@@ -125,8 +124,7 @@ bool WalkPinMapStringViews(std::string_view value, PinHandler onPin)
             continue;
         }
 
-        // An unparenthesised entry runs to the next comma, or is the last
-        // one; it is one pin (or none when empty).
+        // An unparenthesised entry is one pin (or none when empty).
         const size_t separator = nextComma.From(start);
         const size_t pinEnd = separator != none ? separator : size;
         const std::string_view pin = TrimEnd(std::string_view(data + start, pinEnd - start));

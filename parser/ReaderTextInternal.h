@@ -9,8 +9,7 @@
 // - WordFrom, TextAfterFirstQuote: words and value starts of a statement.
 // - EqualsNoCase: a whole text compared with a word without regard to case.
 // - HoldsBlankTabOrNewline: the white-space test of names and list items.
-// - EntryListWalker and SplitItemList: the value of INSTRUCTION_OPCODE and
-//   REGISTER_ACCESS, a list of entries NAME (item, item, ...).
+// - EntryListWalker and SplitItemList: lists of entries NAME (item, ...).
 #ifndef BSCAN_READERTEXTINTERNAL_H
 #define BSCAN_READERTEXTINTERNAL_H
 
@@ -229,8 +228,6 @@ public:
         ks.Right(name, name, static_cast<int>(name.size()) - lastQuote - 1);
         ks.Trim(name);
 
-        // The entry ends at its first ')', so the list runs from after the
-        // '(' to the entry's last character.
         if (open < 0)
             list.clear();
         else

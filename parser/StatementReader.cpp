@@ -7,7 +7,6 @@
 // read, -3 when a read returned nothing (also for a null stream), -6 for a
 // missing output buffer, -7 when memory runs out while a text grows.
 #include <algorithm>
-#include <cstdint>
 #include <cstring>
 #include <exception>
 #include <new>

@@ -56,8 +56,7 @@ public:
     // only for a stream that no one else reads.
     void ReadAhead();
 
-    // The text stays valid until the next read of this source or of its
-    // stream.
+    // The text stays valid until the next read of this source or stream.
     int Read(const char*& text, size_t& length);
 
     // The bytes the next reads would be cut from without reading the
@@ -127,8 +126,7 @@ inline int PhysicalLineSource::ReadFromBlock(const char*& text, size_t& length)
         return BSDL_ERR_READ;
     }
     // A read stops after its line end or at 254 characters; one that finds
-    // neither has run into the end of the stream. Its text ends at its
-    // first NUL byte.
+    // neither has run into the end of the stream.
     const size_t count = std::min(available, bscan_util::kReadLength);
     const char* start = block.bytes + block.begin;
     const void* newline = std::memchr(start, '\n', count);
@@ -144,9 +142,7 @@ inline int PhysicalLineSource::ReadFromBlock(const char*& text, size_t& length)
 }
 
 // Appends a string value's piece, a blank and the comment when there is
-// one, and a blank: in one go when the buffer has room, else through
-// WriteData, so that running out of memory leaves the buffer as WriteData
-// leaves it.
+// one, and a blank: in one go when the buffer has room, else by WriteData.
 struct KByteBufferPieces {
     BSCAN_ALWAYS_INLINE static void Append(KByteBuffer& buffer, const char* piece, size_t length,
                                            const char* comment, size_t commentLength)
@@ -199,8 +195,7 @@ int CompleteStatementWithText(PhysicalLineSource& source, long long& lineNumber,
 int CompleteStatementWithOneOf(PhysicalLineSource& source, long long& lineNumber,
                                std::string& statement, const char* terminators);
 
-// A string value gathered from its quoted pieces into `buffer` (see
-// BScanParser::GetCompleteStringValue).
+// A string value gathered from its quoted pieces into `buffer`.
 int GatherStringValue(PhysicalLineSource& source, long long& lineNumber, const char* text,
                       KByteBuffer* buffer, bool keepComments);
 
