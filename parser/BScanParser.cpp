@@ -2,16 +2,16 @@
 // input stream, file handling, Reset, accessors and ProcessException.
 //
 // Should memory run out while copying a parser, the parts that could not
-// be copied stay empty (null) rather than shared. SetDefaultDir handles a
-// working directory of any length; when it cannot be read, the directory
-// is not entered (there would be no way back) and the result is
-// BSDL_ERR_DIRECTORY.
+// be copied stay empty (null) rather than shared. SetDefaultDir enters no
+// directory when the working directory cannot be read (there would be no
+// way back): BSDL_ERR_DIRECTORY.
 #include "parser/BScanParser.h"
 
 #include <cstdio>
 #include <cstring>
 #include <exception>
 #include <new>
+#include <utility>
 
 #include "parser/PackagePinMap.h"
 #include "parser/StatementReaderInternal.h"
@@ -46,6 +46,17 @@ T* CloneOf(const T* source)
         return new T(*source);
     } catch (const std::exception&) {
         return nullptr;
+    }
+}
+
+// A copy of a container, or an empty one when it cannot be made.
+template <class Container>
+void CopyOrClear(Container& field, const Container& source)
+{
+    try {
+        field = source;
+    } catch (const std::exception&) {
+        field.clear();
     }
 }
 
@@ -116,16 +127,8 @@ BScanParser::~BScanParser()
 // Fills this (empty) parser with copies of everything `other` owns.
 void BScanParser::CopyFrom(const BScanParser& other)
 {
-    try {
-        m_pinNameParts = other.m_pinNameParts;
-    } catch (const std::exception&) {
-        m_pinNameParts.clear();
-    }
-    try {
-        m_differentialPairs = other.m_differentialPairs;
-    } catch (const std::exception&) {
-        m_differentialPairs.clear();
-    }
+    CopyOrClear(m_pinNameParts, other.m_pinNameParts);
+    CopyOrClear(m_differentialPairs, other.m_differentialPairs);
     m_errorHandler = CloneOf(other.m_errorHandler);
     m_bsdlFilename = util_strdup(other.m_bsdlFilename);
     m_defaultDir = util_strdup(other.m_defaultDir);
@@ -164,29 +167,18 @@ void BScanParser::CopyFrom(const BScanParser& other)
 // shared stream is not the parser's and stays as it is.
 void BScanParser::ReleaseAll()
 {
-    delete[] m_packageType;
-    m_packageType = nullptr;
-    delete[] m_bsdlFilename;
-    m_bsdlFilename = nullptr;
-    delete[] m_defaultDir;
-    m_defaultDir = nullptr;
-    delete m_pinMap;
-    m_pinMap = nullptr;
-    delete[] m_componentName;
-    m_componentName = nullptr;
-    delete m_errorHandler;
-    m_errorHandler = nullptr;
-    DeletePackages(m_packagePinMaps);
-    m_packagePinMaps = nullptr;
-    delete[] m_presetValues;
-    m_presetValues = nullptr;
-    delete[] m_presetMask;
-    m_presetMask = nullptr;
+    delete[] std::exchange(m_packageType, nullptr);
+    delete[] std::exchange(m_bsdlFilename, nullptr);
+    delete[] std::exchange(m_defaultDir, nullptr);
+    delete std::exchange(m_pinMap, nullptr);
+    delete[] std::exchange(m_componentName, nullptr);
+    delete std::exchange(m_errorHandler, nullptr);
+    DeletePackages(std::exchange(m_packagePinMaps, nullptr));
+    delete[] std::exchange(m_presetValues, nullptr);
+    delete[] std::exchange(m_presetMask, nullptr);
     m_presetCount = 0;
-    delete m_instrRegisterDesc;
-    m_instrRegisterDesc = nullptr;
-    delete m_registerAccessDesc;
-    m_registerAccessDesc = nullptr;
+    delete std::exchange(m_instrRegisterDesc, nullptr);
+    delete std::exchange(m_registerAccessDesc, nullptr);
     m_pinNameParts.clear();
     m_differentialPairs.clear();
     m_lineNumber = 0;

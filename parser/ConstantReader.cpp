@@ -1,13 +1,11 @@
-// Constant statements. Two constant types are read: PIN_MAP_STRING (the
-// package pins of the ports) and BOUNDARY_REGISTER; any other constant is
-// ignored, its string pieces skipped by the entity reader.
+// Constant statements: PIN_MAP_STRING and BOUNDARY_REGISTER are read; any
+// other constant is ignored, its string pieces skipped by the entity reader.
 //
-// The statement is completed up to the line holding ":=" only; the value is
-// left to the reader called. The type is the first occurrence of the type
-// word in the statement, cut at the next blank, newline, tab or ':', which
-// must equal the type word exactly: a constant named PIN_MAP_STRING_B is
-// ignored, whatever its type, and so is a type word standing after ":=".
-// A pin map string that cannot be read does not stop the reading.
+// The statement is completed up to the line holding ":=" only. The type is
+// the first occurrence of the type word in the statement, cut at the next
+// blank, newline, tab or ':', which must equal the type word exactly: a
+// constant named PIN_MAP_STRING_B is ignored, whatever its type. A pin map
+// string that cannot be read does not stop the reading.
 #include "parser/BScanParser.h"
 
 namespace {

@@ -1,7 +1,6 @@
 // The package database: a pre-pass over the BSDL file, on a stream of its
 // own, that lists the pins of a grid package (A1, B12, AA3) in a fixed
-// order, so that a pin's number is its position in that list, counted
-// from 1.
+// order; a pin's number is its position in that list, from 1.
 //
 // Only the file's first constant of type PIN_MAP_STRING is read; its name,
 // in lower case, is the package's name. When its first pin holds no letter
@@ -12,9 +11,8 @@
 // the letters (shorter first), then by their bytes; the list holds them as
 // letters followed by the number (VCC stands as VCC0).
 //
-// m_pinNameParts is emptied at the start of every pre-pass. The package
-// list is replaced only when a new package has been built; a numbered
-// package, a missing pin map constant or a failure leave it as it was.
+// m_pinNameParts is emptied at the start of every pre-pass; the package
+// list is replaced only when a new package has been built.
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
@@ -36,14 +34,6 @@
 #include "util/CompilerInternal.h"
 
 // --- PackagePinMap --------------------------------------------------------
-
-void PackagePinMap::SetName(const char* name)
-{
-    if (name)
-        m_name = name;
-}
-
-// --- short names ----------------------------------------------------------
 
 void PackagePinMap::ReserveShortNames(size_t count)
 {
@@ -92,19 +82,6 @@ namespace {
 using bscan_util::IsDigit;
 using bscan_util::IsLetter;
 
-// A word of the statement: from `from` on, leading white space removed,
-// cut before the first blank, newline, tab or ':'.
-std::string WordFrom(const std::string& statement, int from)
-{
-    KString ks;
-    std::string word;
-    ks.Right(word, statement, static_cast<int>(statement.size()) - from);
-    ks.TrimLeft(word);
-    ks.Left(word, word, ks.FindOneOf(word, " \n\t:"));
-    ks.TrimRight(word);
-    return word;
-}
-
 // The pin's letters and the value of its digits.
 std::pair<std::string, uint16_t> SplitPinName(std::string_view pin)
 {
@@ -132,25 +109,12 @@ bool ComesBefore(const std::pair<std::string, uint16_t>& a, const std::pair<std:
 // when the pin has more than three letters.
 BSCAN_ALWAYS_INLINE inline bool PackPinName(std::string_view pin, uint64_t& key)
 {
-    const char* at = pin.data();
-    const char* const end = at + pin.size();
     unsigned count = 0;
     uint64_t letters = 0;
     // The number is kept modulo 2^32 and cut to its low 16 bits at the end,
     // which gives the same as keeping it modulo 2^16 throughout.
     unsigned number = 0;
-    // The usual pin is its letters, then its digits: one short loop each.
-    for (; at < end && IsLetter(*at); ++at) {
-        if (count == 3)
-            return false;
-        letters |= static_cast<uint64_t>(static_cast<unsigned char>(*at)) << (32 - 8 * count);
-        ++count;
-    }
-    for (; at < end && IsDigit(*at); ++at)
-        number = number * 10 + static_cast<unsigned>(*at - '0');
-    // Any other character: the rest goes through the general loop.
-    for (; at < end; ++at) {
-        const char c = *at;
+    for (const char c : pin) {
         if (IsLetter(c)) {
             if (count == 3)
                 return false;
@@ -164,8 +128,7 @@ BSCAN_ALWAYS_INLINE inline bool PackPinName(std::string_view pin, uint64_t& key)
     return true;
 }
 
-// The pair a sorted packed pin stands for, appended to `parts` (with room
-// for it).
+// The pair a sorted packed pin stands for, appended to `parts`.
 inline void AppendPinNamePart(uint64_t key, std::vector<std::pair<std::string, uint16_t>>& parts)
 {
     std::pair<std::string, uint16_t>& part = parts.emplace_back();
@@ -206,16 +169,13 @@ void ListAndFileShortPins(const std::vector<uint64_t>& keys, std::vector<std::pa
     }
 }
 
-// True when the prepared line of a read begins with "constant": the read
-// holds the word right after its leading white space.
+// True when the prepared line of a read begins with "constant".
 bool BeginsWithConstant(const char* raw, size_t end)
 {
-    static const char kWord[] = "constant";
-    const size_t length = sizeof kWord - 1;
     size_t start = 0;
     while (start < end && bscan_util::IsSpace(raw[start]))
         ++start;
-    return end - start >= length && std::memcmp(raw + start, kWord, length) == 0;
+    return std::string_view(raw + start, end - start).substr(0, 8) == "constant";
 }
 
 }  // namespace
@@ -237,8 +197,7 @@ int BScanParser::ReadPackageDB(char* path)
         std::string line;
         std::string statement;
         std::string packageName;
-        // The first constant of type PIN_MAP_STRING; only a read whose
-        // prepared line begins with "constant" is prepared.
+        // The first constant of type PIN_MAP_STRING.
         for (;;) {
             const char* raw;
             size_t end;
@@ -262,19 +221,12 @@ int BScanParser::ReadPackageDB(char* path)
             int type = ks.Find(statement, "PIN_MAP_STRING");
             if (type < 0)
                 continue;
-            packageName = bscan_text::Lower(WordFrom(statement, ks.Find(statement, ' ')));
-            if (WordFrom(statement, type) == "PIN_MAP_STRING")
+            packageName = bscan_text::Lower(WordFrom(statement, ks.Find(statement, ' '), " \n\t:"));
+            if (WordFrom(statement, type, " \n\t:") == "PIN_MAP_STRING")
                 break;
         }
 
-        // Its value, which begins after a double quote on the constant's
-        // first line, or else on the next line.
-        std::string start;
-        int quote = ks.Find(line, '"');
-        if (quote > 0) {
-            ks.Right(start, line, static_cast<int>(line.size()) - quote - 1);
-            ks.TrimLeft(start);
-        }
+        const std::string start = TextAfterFirstQuote(line);
         KByteBuffer buffer;
         int assembled = GatherStringValue(source, m_lineNumber, start.c_str(), &buffer, false);
         if (assembled < 0)
@@ -282,10 +234,9 @@ int BScanParser::ReadPackageDB(char* path)
         // The value as text (up to a NUL byte, were there one), read in place.
         const std::string_view value(buffer.GetText());
 
-        // The first pin decides the kind of package. The reference splits
-        // every pin into its letters and number and sorts the pairs; the
-        // accelerator packs pins of at most three letters into integer keys,
-        // and the first pin with more sends the whole value to the reference.
+        // The first pin decides the kind of package. The accelerator packs
+        // pins of at most three letters into integer keys; the first pin
+        // with more sends the whole value to the reference.
         bool sawLetter = false;
         bool numbered = false;
         bool longLetters = false;
@@ -311,14 +262,12 @@ int BScanParser::ReadPackageDB(char* path)
         if (!longLetters) {
             std::sort(keys.begin(), keys.end());
             keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
-            // The room for the pairs, the package and its table are made
-            // before the pairs are listed, so that both are filled in one
-            // pass. Should the package fail, the pairs are listed still, as
-            // they are when the package cannot be made after them.
+            // Room for the pairs and the package's table first, so that both
+            // are filled in one pass.
             m_pinNameParts.reserve(m_pinNameParts.size() + keys.size());
             try {
                 package.reset(new PackagePinMap());
-                package->SetName(packageName.c_str());
+                package->SetName(packageName);
                 package->ReserveShortNames(keys.size());
             } catch (const std::bad_alloc&) {
                 for (uint64_t key : keys)
@@ -336,7 +285,7 @@ int BScanParser::ReadPackageDB(char* path)
             m_pinNameParts.erase(std::unique(m_pinNameParts.begin(), m_pinNameParts.end()),
                                  m_pinNameParts.end());
             package.reset(new PackagePinMap());
-            package->SetName(packageName.c_str());
+            package->SetName(packageName);
             package->AddGridPins(m_pinNameParts);
         }
 

@@ -2,13 +2,11 @@
 // of the package (the PIN_MAP_STRING constant's name in lower case) and its
 // pin names, normalised and sorted, a pin's number being its position + 1.
 //
-// Every name of a package is its letters followed by the decimal digits of
-// its number (VCC and 0 give VCC0), and no name is there twice. A package
-// is filled once, one of two ways: as text (AddGridPins), or, as the
-// accelerator for the usual grid package whose pins have at most three
-// letters, as short names of at most eight bytes (three letters, five
-// digits), each kept as one integer made of its bytes, so that finding a
-// name compares one integer.
+// Every name is its letters followed by the decimal digits of its number
+// (VCC and 0 give VCC0), and no name is there twice. A package is filled
+// once: as text (AddGridPins), or, as the accelerator for pins of at most
+// three letters, as short names of at most eight bytes, each kept as one
+// integer made of its bytes.
 #ifndef BSCAN_PACKAGEPINMAP_H
 #define BSCAN_PACKAGEPINMAP_H
 
@@ -27,9 +25,8 @@ public:
     PackagePinMap() = default;
     PackagePinMap(const PackagePinMap&) = default;
     PackagePinMap& operator=(const PackagePinMap&) = delete;
-    ~PackagePinMap() override = default;
 
-    void SetName(const char* name);
+    void SetName(const std::string& name) { m_name = name; }
     const char* GetName() const { return m_name.c_str(); }
 
     // The longest name a table of short names holds: three letters and

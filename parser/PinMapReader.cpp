@@ -8,11 +8,9 @@
 // another one selected) the number is the value of the name's leading
 // digits, 0 when it begins with none.
 //
-// The k-th pin listed for a port goes to the (k+1)-th node of that name, so
-// the pins of a vector port reach its elements in the order of the declared
-// range and pins beyond the elements are dropped. A pin unknown to the
-// package is stored with the negative number, which no lookup by number
-// finds. A later pin map string overwrites what an earlier one assigned.
+// The k-th pin listed for a port goes to the (k+1)-th node of that name;
+// pins beyond a vector's elements are dropped. A pin unknown to the package
+// is stored with a negative number, which no lookup by number finds.
 #include <climits>
 #include <cstring>
 #include <string>
@@ -71,23 +69,14 @@ int BScanParser::MapPinNametoPinNumber(char* pinName)
 
 int BScanParser::ReadBSCANPinMap(FILE* file, char* statement)
 {
-    KString ks;
-    std::string text(statement ? statement : "");
-    std::string start;
-    int quote = ks.Find(text, '"');
-    if (quote > 0) {
-        ks.Right(start, text, static_cast<int>(text.size()) - quote - 1);
-        ks.TrimLeft(start);
-    }
-
+    const std::string start = TextAfterFirstQuote(statement ? statement : "");
     KByteBuffer buffer;
     int result = GetCompleteStringValue(file, start.c_str(), &buffer, false);
     if (result < 0)
         return result;
 
-    // The walk never looks back, so the port name and the pin are handed on
-    // in place in this reader's own buffer, each ended by a NUL written over
-    // the character behind it (already passed); an empty one is "".
+    // The walk never looks back, so the port name and the pin are ended in
+    // place by a NUL over the character behind each; an empty one is "".
     const PackagePinMap* selected = SelectedPackage(m_packagePinMaps, m_packageType);
     const std::string_view value(buffer.GetText());
     char* const writable = const_cast<char*>(value.data());

@@ -1,7 +1,5 @@
-// Cutting a pin map string into entries and pins (internal, not
-// installed); shared by the package pre-pass and the pin map reader.
-//
-// The value is the string assembled from its quoted pieces. Entries are
+// Cutting a pin map string (assembled from its quoted pieces) into entries
+// and pins, for the package pre-pass and the pin map reader. Entries are
 // PORT : pin or PORT : (pin, pin, ...), separated by commas:
 // - an entry with a ':' (not at its very beginning) sets the current port
 //   name; one without keeps the previous entry's (empty at the start), so
@@ -25,8 +23,7 @@
 namespace pin_map_string {
 
 // The next position of one character at or after an offset that only
-// grows during the walk; a position found is kept until the walk reaches
-// it.
+// grows; a position found is kept until the walk reaches it.
 class NextOf {
 public:
     NextOf(std::string_view text, char ch) : m_text(text), m_ch(ch) {}
@@ -87,8 +84,7 @@ bool HandPins(std::string_view pins, std::string_view portName, PinHandler& onPi
 
 // Walks `value` (trailing white space is ignored), calling
 // onPin(std::string_view portName, int place, std::string_view pin) for
-// each pin, with views into the value. Returns false when the handler
-// stopped the walk. Nothing is copied.
+// each pin, with views into the value; false when the handler stopped it.
 template <typename PinHandler>
 bool WalkPinMapStringViews(std::string_view value, PinHandler onPin)
 {
@@ -112,9 +108,7 @@ bool WalkPinMapStringViews(std::string_view value, PinHandler onPin)
         }
 
         if (start < size && data[start] == '(') {
-            // A list runs to the first ')' (none: the empty list, and the
-            // text after the '(' is read on as further entries); the text
-            // after the ')' up to the next comma is passed over.
+            // A list runs to the first ')' (see above).
             start = SkipWhiteSpace(text, start + 1);
             std::string_view pins;
             const size_t close = nextClose.From(start);
@@ -130,8 +124,7 @@ bool WalkPinMapStringViews(std::string_view value, PinHandler onPin)
             continue;
         }
 
-        // An unparenthesised entry runs to the next comma, or is the last
-        // one; it is one pin (or none when empty).
+        // An unparenthesised entry is one pin (or none when empty).
         const size_t separator = nextComma.From(start);
         const size_t pinEnd = separator != none ? separator : size;
         const std::string_view pin = TrimEnd(std::string_view(data + start, pinEnd - start));

@@ -6,10 +6,10 @@
 //   of int is clamped to INT_MIN / INT_MAX instead of being undefined.
 // - LastWordOfStatement: the text before the statement's first ';', trimmed
 //   at its end, after its last blank, newline or tab, trimmed at its start.
+// - WordFrom, TextAfterFirstQuote: words and value starts of a statement.
 // - EqualsNoCase: a whole text compared with a word without regard to case.
 // - HoldsBlankTabOrNewline: the white-space test of names and list items.
-// - EntryListWalker and SplitItemList: the value of INSTRUCTION_OPCODE and
-//   REGISTER_ACCESS, a list of entries NAME (item, item, ...).
+// - EntryListWalker and SplitItemList: lists of entries NAME (item, ...).
 #ifndef BSCAN_READERTEXTINTERNAL_H
 #define BSCAN_READERTEXTINTERNAL_H
 
@@ -24,9 +24,8 @@
 #include "util/AccelerateInternal.h"
 #include "util/CharClassInternal.h"
 
-// The byte searches' accelerator: 16 bytes a look where the processor has
-// SSE2, unless the accelerators are compiled out (BSCAN_PLAIN); at run time
-// it serves only while bscan_accelerate::On().
+// The byte searches' accelerator: 16 bytes a look with SSE2, unless
+// compiled out (BSCAN_PLAIN); it serves only while bscan_accelerate::On().
 #if !defined(BSCAN_PLAIN) && \
     (defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2))
 #include <emmintrin.h>
@@ -152,6 +151,34 @@ inline std::string LastWordOfStatement(const std::string& statement)
     return text;
 }
 
+// A word of the statement: from `from` on, leading white space removed,
+// cut before the first of `stops`, trailing white space removed.
+inline std::string WordFrom(const std::string& statement, int from, const char* stops)
+{
+    KString ks;
+    std::string word;
+    ks.Right(word, statement, static_cast<int>(statement.size()) - from);
+    ks.TrimLeft(word);
+    ks.Left(word, word, ks.FindOneOf(word, stops));
+    ks.TrimRight(word);
+    return word;
+}
+
+// Where a string value begins on a statement's first line: after its first
+// double quote (unless that is its first character), leading white space
+// removed; empty when there is none.
+inline std::string TextAfterFirstQuote(const std::string& line)
+{
+    KString ks;
+    std::string start;
+    int quote = ks.Find(line, '"');
+    if (quote > 0) {
+        ks.Right(start, line, static_cast<int>(line.size()) - quote - 1);
+        ks.TrimLeft(start);
+    }
+    return start;
+}
+
 inline bool EqualsNoCase(const std::string& text, const char* word)
 {
     return text.find('\0') == std::string::npos &&
@@ -163,20 +190,18 @@ inline bool HoldsBlankTabOrNewline(const std::string& text)
     return text.find_first_of(" \t\n") != std::string::npos;
 }
 
-// Walks the entries of a list value NAME (item, item, ...) as written in
-// quoted pieces joined by '&', each piece holding one entry and the comma
-// after it. The value is prepared once (cut at its first ';', everything
-// before the first double quote dropped, trimmed); then each call of Next
-// takes the text up to and including the next ')' as one entry:
+// Walks the entries of a list value NAME (item, item, ...). The value is
+// prepared once (cut at its first ';', everything before the first double
+// quote dropped, trimmed); then each call of Next takes the text up to and
+// including the next ')' as one entry:
 // - the name is the entry's text before its first '(', reduced to what
 //   follows the last double quote in it (the comma, closing quote, '&' and
 //   opening quote between two entries), trimmed;
 // - the list is the text between the '(' and the ')', trimmed, with every
 //   double quote and '&' made a blank, so that a list running over two
 //   joined pieces reads as one.
-// Next returns false when no ')' is left: the normal end, where only the
-// closing quote of the last piece remains. The walk keeps an offset into
-// the value, so a long value is read in one linear pass.
+// Next returns false when no ')' is left. The walk keeps an offset into the
+// value, so a long value is read in one linear pass.
 class EntryListWalker {
 public:
     explicit EntryListWalker(const std::string& statement)
@@ -203,8 +228,6 @@ public:
         ks.Right(name, name, static_cast<int>(name.size()) - lastQuote - 1);
         ks.Trim(name);
 
-        // The entry ends at its first ')', so the list runs from after the
-        // '(' to the entry's last character.
         if (open < 0)
             list.clear();
         else

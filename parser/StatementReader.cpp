@@ -1,18 +1,15 @@
 // The statement reader: the file as prepared lines, completed statements
 // and assembled string values. A line longer than one physical read arrives
-// in several reads, each counted as a line. Statements and string values
-// are growable texts with no length limit; each line is appended once, so
+// in several reads, each counted as a line. Each line is appended once, so
 // reading is linear in the size of the file.
 //
 // Results: 0, -4 when the end-of-file indicator was already set before a
 // read, -3 when a read returned nothing (also for a null stream), -6 for a
 // missing output buffer, -7 when memory runs out while a text grows.
 #include <algorithm>
-#include <cstdint>
 #include <cstring>
 #include <exception>
 #include <new>
-#include <stdexcept>
 #include <string_view>
 
 #include "parser/BScanParser.h"
@@ -29,22 +26,24 @@ const char* const kStringPieceEnds = "&;";
 
 char g_sharedBlockBytes[kBlockSize];
 
-// The first "--" of a text, or null.
-const char* FindDoubleDash(const char* text, size_t length)
-{
-    const size_t at = std::string_view(text, length).find("--");
-    return at == std::string_view::npos ? nullptr : text + at;
-}
-
-// True when the text's first ';' is its last character: it ends with one
-// and holds no other.
+// True when the text's only ';' is its last character.
 bool EndsAtFirstSemicolon(std::string_view text)
 {
     return !text.empty() && text.back() == ';' && text.find(';') == text.size() - 1;
 }
 
-// Completes a caller's statement buffer in place with `complete`, which
-// takes the statement as a growable text.
+// A piece's text: before its closing quote (nothing without one), trailing
+// white space removed.
+std::string_view BeforeClosingQuote(std::string_view text)
+{
+    const size_t close = text.find('"');
+    size_t length = close == std::string_view::npos ? 0 : close;
+    while (length > 0 && bscan_util::IsSpace(text[length - 1]))
+        --length;
+    return text.substr(0, length);
+}
+
+// Completes a caller's statement buffer in place with `complete`.
 template <class Complete>
 int CompleteInPlace(char* statement, Complete complete)
 {
@@ -91,24 +90,21 @@ void PhysicalLineSource::Refill()
     ReadBlock& block = *m_block;
     if (block.streamDone)
         return;
-    size_t left = block.end - block.begin;
+    const size_t left = block.end - block.begin;
     std::memmove(block.bytes, block.bytes + block.begin, left);
+    const size_t wanted = block.capacity - left;
+    const size_t got = m_stream ? std::fread(block.bytes + left, 1, wanted, m_stream) : 0;
     block.begin = 0;
-    block.end = left;
-    size_t wanted = block.capacity - left;
-    size_t got = m_stream ? std::fread(block.bytes + left, 1, wanted, m_stream) : 0;
-    block.end += got;
-    if (got < wanted)
-        block.streamDone = true;
+    block.end = left + got;
+    block.streamDone = got < wanted;
 }
 
 // --- the reader's steps -------------------------------------------------
 
 namespace {
 
-// The end of a read's comment, which starts at `at`: `end` with the white
-// space before it stripped.
-inline size_t CommentEnd(const char* raw, size_t at, size_t end)
+// `end` with the white space before it, back to `at`, stripped.
+inline size_t TrimmedEnd(const char* raw, size_t at, size_t end)
 {
     while (end > at && bscan_util::IsSpace(raw[end - 1]))
         --end;
@@ -119,7 +115,7 @@ inline size_t CommentEnd(const char* raw, size_t at, size_t end)
 // its "--", stripped at its end, and the marker "*". Returns its length.
 inline size_t CopyComment(const char* raw, size_t at, size_t end, char* comment)
 {
-    const size_t length = CommentEnd(raw, at, end) - at;
+    const size_t length = TrimmedEnd(raw, at, end) - at;
     std::memcpy(comment, raw + at, length);
     comment[length] = '*';
     return length + 1;
@@ -131,8 +127,7 @@ inline bool StripWhiteSpace(const char* raw, size_t& start, size_t& end)
 {
     while (start < end && bscan_util::IsSpace(raw[start]))
         ++start;
-    while (end > start && bscan_util::IsSpace(raw[end - 1]))
-        --end;
+    end = TrimmedEnd(raw, start, end);
     return end > start;
 }
 
@@ -140,10 +135,10 @@ inline bool Prepare(const char* raw, size_t end, PreparedLine& line, std::string
 {
     if (comment)
         comment->clear();
-    if (const char* dash = FindDoubleDash(raw, end)) {
-        size_t at = static_cast<size_t>(dash - raw);
+    const size_t at = std::string_view(raw, end).find("--");
+    if (at != std::string_view::npos) {
         if (comment) {
-            comment->assign(raw + at, CommentEnd(raw, at, end) - at);
+            comment->assign(raw + at, TrimmedEnd(raw, at, end) - at);
             comment->push_back('*');
         }
         end = at;
@@ -192,9 +187,7 @@ int Complete(PhysicalLineSource& source, long long& lineNumber, std::string& sta
             if (found(statement, appendedAt))
                 return BSDL_OK;
         }
-    } catch (const std::bad_alloc&) {
-        return BSDL_ERR_NO_MEMORY;
-    } catch (const std::length_error&) {
+    } catch (const std::exception&) {
         return BSDL_ERR_NO_MEMORY;
     }
 }
@@ -236,15 +229,13 @@ inline size_t FindPieceStop(const char* text, size_t from, size_t end)
 }
 
 // Takes the value's lines of the plainest form straight out of the bytes
-// the source holds: white space, a quoted piece without '"', '-', line end
-// or NUL byte, blanks or tabs around one '&' or ';', then a comment without
-// a NUL byte or else white space, and the line end, all within one read. Each is
-// one whole read that the general steps would prepare to that piece; it is
-// counted and its piece (and comment, when kept) appended as they would.
-// Lines of white space, or of white space and such a comment, are only
-// counted. Stops before a line of any other form, at the end of the bytes
-// held, or after the value's last line (closed by ';', its piece holding
-// no ';'); true in that last case.
+// the source holds, as the general steps would: white space, a quoted piece
+// without '"', '-', line end or NUL byte, blanks or tabs around one '&' or
+// ';', a comment without a NUL byte or white space, and the line end, all
+// within one read. Lines of white space and maybe a comment are only
+// counted. Stops before any other line, at the end of the bytes held, or
+// after the value's last line (closed by ';', its piece holding no ';');
+// true in that last case.
 bool TakePlainPieces(PhysicalLineSource& source, long long& lineNumber, KByteBuffer& buffer,
                      bool keepComments, char* comment)
 {
@@ -397,9 +388,9 @@ int CompleteStatementWithOneOf(PhysicalLineSource& source, long long& lineNumber
 // Gathers a string value written as quoted pieces, one per line, joined by
 // '&' and closed by ';'. `text` is what follows the opening quote on the
 // statement's first line (empty when the value starts on the next line).
-// The buffer receives each piece followed by a blank (with keepComments,
-// a piece whose line had a comment is followed by a blank and the comment);
-// a value that stands whole in `text` gets no trailing blank.
+// The buffer receives each piece followed by a blank (and with
+// keepComments, its line's comment and a blank); a value that stands whole
+// in `text` gets no trailing blank.
 int GatherStringValue(PhysicalLineSource& source, long long& lineNumber, const char* text,
                       KByteBuffer* buffer, bool keepComments)
 {
@@ -409,12 +400,7 @@ int GatherStringValue(PhysicalLineSource& source, long long& lineNumber, const c
         if (text && *text) {
             std::string statement(text);
             int result = CompleteStatementWithOneOf(source, lineNumber, statement, kStringPieceEnds);
-            // The text before the closing quote; nothing without one.
-            std::string_view piece(statement);
-            const size_t close = piece.find('"');
-            piece = piece.substr(0, close == std::string_view::npos ? 0 : close);
-            while (!piece.empty() && bscan_util::IsSpace(piece.back()))
-                piece.remove_suffix(1);
+            const std::string_view piece = BeforeClosingQuote(statement);
             if (EndsAtFirstSemicolon(statement)) {
                 buffer->WriteData(piece.data(), piece.size());
                 return result;
@@ -424,35 +410,23 @@ int GatherStringValue(PhysicalLineSource& source, long long& lineNumber, const c
             buffer->WriteData(piece.data(), piece.size()).WriteData(' ');
         }
 
-        // Each read is prepared in place; a piece is copied only when it
-        // runs on over further lines.
+        // A piece is copied only when it runs on over further lines.
         std::string rest;
-        char comment[bscan_util::kReadLength + 1]; // a read's comment and its marker "*"
+        char plainComment[bscan_util::kReadLength + 1]; // a read's comment and its marker "*"
+        std::string comment;
         for (;;) {
-            // The lines in the plainest form are taken in one walk; the
-            // first other line is read and taken apart here.
-            if (TakePlainPieces(source, lineNumber, *buffer, keepComments, comment))
+            // Plain lines in one walk; the first other line is read here.
+            if (TakePlainPieces(source, lineNumber, *buffer, keepComments, plainComment))
                 return BSDL_OK;
-            const char* raw;
-            size_t end;
-            int result = source.Read(raw, end);
+            PreparedLine line;
+            int result = ReadPrepared(source, lineNumber, line, keepComments ? &comment : nullptr);
             if (result < 0)
                 return result;
-            ++lineNumber;
-            size_t commentLength = 0;
-            if (const char* dash = FindDoubleDash(raw, end)) {
-                const size_t at = static_cast<size_t>(dash - raw);
-                if (keepComments)
-                    commentLength = CopyComment(raw, at, end, comment);
-                end = at;
-            }
-            size_t start = 0;
-            if (!StripWhiteSpace(raw, start, end))
-                continue;
+            const size_t commentLength = keepComments ? comment.size() : 0;
 
             // The piece starts after the line's first double quote (or is
             // the whole line without one), leading white space removed.
-            std::string_view view(raw + start, end - start);
+            std::string_view view(line.text, line.length);
             const size_t quote = view.front() == '"' ? 0 : view.find('"');
             if (quote != std::string_view::npos)
                 view.remove_prefix(quote + 1);
@@ -465,19 +439,12 @@ int GatherStringValue(PhysicalLineSource& source, long long& lineNumber, const c
                     return result;
                 view = rest;
             }
-            // Up to the closing quote (nothing without one), trailing white
-            // space removed.
-            const size_t close = view.find('"');
-            size_t length = close == std::string_view::npos ? 0 : close;
-            while (length > 0 && bscan_util::IsSpace(view[length - 1]))
-                --length;
-            KByteBufferPieces::Append(*buffer, view.data(), length, comment, commentLength);
+            const std::string_view piece = BeforeClosingQuote(view);
+            KByteBufferPieces::Append(*buffer, piece.data(), piece.size(), comment.data(), commentLength);
             if (EndsAtFirstSemicolon(view))
                 return BSDL_OK;
         }
-    } catch (const std::bad_alloc&) {
-        return BSDL_ERR_NO_MEMORY;
-    } catch (const std::length_error&) {
+    } catch (const std::exception&) {
         return BSDL_ERR_NO_MEMORY;
     }
 }

@@ -7,13 +7,10 @@
 // indicator was set before the read, or BSDL_ERR_READ when a read returned
 // nothing (also for a null stream).
 //
-// The reference reads one fgets each. The accelerator cuts the same reads,
-// with the same answers at the end of the stream, out of a block read ahead
-// with fread. It serves only streams nobody else reads: the pre-pass's own
-// stream (ReadAhead; it stays with fgets when no block can be allocated) and
-// the shared input stream, whose block lives from the opening of the file to
-// its closing (ShareReadBlock). Any other stream, such as one a derived class
-// hands to a reader, is read one fgets per read, so nothing is read ahead.
+// The accelerator cuts the same reads out of a block read ahead with fread,
+// for streams nobody else reads only: the pre-pass's own stream (ReadAhead)
+// and the shared input stream (ShareReadBlock). Any other stream is read one
+// fgets per read.
 #ifndef BSCAN_STATEMENTREADERINTERNAL_H
 #define BSCAN_STATEMENTREADERINTERNAL_H
 
@@ -59,15 +56,13 @@ public:
     // only for a stream that no one else reads.
     void ReadAhead();
 
-    // The text stays valid until the next read of this source or of its
-    // stream.
+    // The text stays valid until the next read of this source or stream.
     int Read(const char*& text, size_t& length);
 
     // The bytes the next reads would be cut from without reading the
-    // stream (its block): false when there are none to show, or when the
-    // next read would answer at the end of the stream. A read that ends at
-    // a line end among them is exactly those bytes; taking them with Take
-    // is what that read does. Valid until the next read or Take.
+    // stream: false when there are none, or when the next read would answer
+    // at the end of the stream. Taking a read's bytes that end at a line end
+    // with Take is what that read does. Valid until the next read or Take.
     bool Buffered(const char*& start, size_t& count);
     void Take(size_t count);
 
@@ -82,7 +77,6 @@ private:
     char m_raw[bscan_util::kReadLength + 1];       // one fgets: one read and its NUL
 };
 
-// Always inline: every line of the file passes here.
 BSCAN_ALWAYS_INLINE inline int PhysicalLineSource::Read(const char*& text, size_t& length)
 {
 #if !defined(BSCAN_PLAIN)
@@ -132,8 +126,7 @@ inline int PhysicalLineSource::ReadFromBlock(const char*& text, size_t& length)
         return BSDL_ERR_READ;
     }
     // A read stops after its line end or at 254 characters; one that finds
-    // neither has run into the end of the stream. Its text ends at its
-    // first NUL byte.
+    // neither has run into the end of the stream.
     const size_t count = std::min(available, bscan_util::kReadLength);
     const char* start = block.bytes + block.begin;
     const void* newline = std::memchr(start, '\n', count);
@@ -148,11 +141,8 @@ inline int PhysicalLineSource::ReadFromBlock(const char*& text, size_t& length)
     return BSDL_OK;
 }
 
-// Appends a string value's piece to a byte buffer: the same bytes as
-// WriteData for the piece, a blank and the comment when there is one, and a
-// blank; in one go when the buffer has room for all of them, else through
-// WriteData (which grows the buffer), so that running out of memory leaves
-// the buffer as those writes leave it.
+// Appends a string value's piece, a blank and the comment when there is
+// one, and a blank: in one go when the buffer has room, else by WriteData.
 struct KByteBufferPieces {
     BSCAN_ALWAYS_INLINE static void Append(KByteBuffer& buffer, const char* piece, size_t length,
                                            const char* comment, size_t commentLength)
@@ -192,10 +182,9 @@ struct PreparedLine {
 bool PrepareRead(const char* raw, size_t end, PreparedLine& line, std::string* comment);
 
 // Takes whole lines without a '-' or NUL byte straight out of the bytes
-// the source holds, counting each, up to the first that prepares to a
-// text, given in `line`; `taken` tells how many were taken. False when it
-// stopped before a read of any other form (or one running past the bytes
-// held), which is left for the general steps.
+// the source holds, counting each (`taken`), up to the first that prepares
+// to a text, given in `line`. False when it stopped before any other read,
+// which is left for the general steps.
 bool TakeBufferedLine(PhysicalLineSource& source, long long& lineNumber, PreparedLine& line, int& taken);
 
 // Statement completion: nothing is read when the statement already holds
@@ -206,8 +195,7 @@ int CompleteStatementWithText(PhysicalLineSource& source, long long& lineNumber,
 int CompleteStatementWithOneOf(PhysicalLineSource& source, long long& lineNumber,
                                std::string& statement, const char* terminators);
 
-// A string value gathered from its quoted pieces into `buffer` (see
-// BScanParser::GetCompleteStringValue).
+// A string value gathered from its quoted pieces into `buffer`.
 int GatherStringValue(PhysicalLineSource& source, long long& lineNumber, const char* text,
                       KByteBuffer* buffer, bool keepComments);
 
