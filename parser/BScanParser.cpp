@@ -172,7 +172,7 @@ void BScanParser::ReleaseAll()
     delete[] std::exchange(m_defaultDir, nullptr);
     delete std::exchange(m_pinMap, nullptr);
     delete[] std::exchange(m_componentName, nullptr);
-    delete std::exchange(m_errorHandler, nullptr);
+    ClearBuffers();
     DeletePackages(std::exchange(m_packagePinMaps, nullptr));
     delete[] std::exchange(m_presetValues, nullptr);
     delete[] std::exchange(m_presetMask, nullptr);
@@ -183,6 +183,11 @@ void BScanParser::ReleaseAll()
     m_differentialPairs.clear();
     m_lineNumber = 0;
     m_columnNumber = 0;
+}
+
+void BScanParser::ClearBuffers()
+{
+    delete std::exchange(m_errorHandler, nullptr);
 }
 
 void BScanParser::DeletePackages(KObjList* packages)
@@ -379,4 +384,29 @@ int BScanParser::ProcessException(int id, unsigned long subId, const char* text)
     } catch (const std::exception&) {
         return -1;
     }
+}
+
+int BScanParser::IsChar(char c)
+{
+    return bscan_util::IsText(c) ? 1 : 0;
+}
+
+int BScanParser::IsDigit(char c)
+{
+    return bscan_util::IsDigit(c) ? 1 : 0;
+}
+
+int BScanParser::IsLetter(char c)
+{
+    return bscan_util::IsLetter(c) ? 1 : 0;
+}
+
+int BScanParser::IsNewLine(char c)
+{
+    return (c == '\r' || c == '\n') ? 1 : 0;
+}
+
+int BScanParser::IsWhiteSpace(char c)
+{
+    return bscan_util::IsSpace(c) ? 1 : 0;
 }

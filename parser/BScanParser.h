@@ -155,6 +155,14 @@ protected:
     CRegisterAccessDesc* m_registerAccessDesc = nullptr;
 
 private:
+    // Character classes, 1 or 0 (the classes of util/CharClassInternal.h).
+    int IsChar(char c);
+    int IsDigit(char c);
+    int IsLetter(char c);
+    int IsNewLine(char c);
+    int IsWhiteSpace(char c);
+    // Releases the error handler.
+    void ClearBuffers();
     // Deletes a package list and the packages in it.
     static void DeletePackages(KObjList* packages);
     void CopyFrom(const BScanParser& other);

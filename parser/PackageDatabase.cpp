@@ -242,7 +242,7 @@ int BScanParser::ReadPackageDB(char* path)
         bool longLetters = false;
         std::vector<uint64_t> keys;
         WalkPinMapStringViews(value, [&](std::string_view, int, std::string_view pin) BSCAN_ALWAYS_INLINE {
-            if (!sawLetter && std::none_of(pin.begin(), pin.end(), IsLetter)) {
+            if (!sawLetter && std::none_of(pin.begin(), pin.end(), bscan_util::IsLetter)) {
                 numbered = true;
                 return false;
             }
