@@ -71,37 +71,10 @@ inline std::size_t HashOf(const char* key)
     return HashMix(static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(key)));
 }
 
-// True when the `length` bytes at `a` and `b` are equal. Keys are short:
-// they are compared eight (or four) bytes at a time, the last bytes in a
-// load that may overlap bytes already compared, without a library call.
+// True when the `length` bytes at `a` and `b` are equal.
 inline bool EqualBytes(const char* a, const char* b, std::size_t length)
 {
-    if (length >= 8) {
-        std::uint64_t x;
-        std::uint64_t y;
-        for (std::size_t at = 0; at + 8 < length; at += 8) {
-            std::memcpy(&x, a + at, 8);
-            std::memcpy(&y, b + at, 8);
-            if (x != y)
-                return false;
-        }
-        std::memcpy(&x, a + length - 8, 8);
-        std::memcpy(&y, b + length - 8, 8);
-        return x == y;
-    }
-    if (length >= 4) {
-        std::uint32_t x1, y1, x2, y2;
-        std::memcpy(&x1, a, 4);
-        std::memcpy(&y1, b, 4);
-        std::memcpy(&x2, a + length - 4, 4);
-        std::memcpy(&y2, b + length - 4, 4);
-        return ((x1 ^ y1) | (x2 ^ y2)) == 0;
-    }
-    for (std::size_t i = 0; i < length; ++i) {
-        if (a[i] != b[i])
-            return false;
-    }
-    return true;
+    return std::memcmp(a, b, length) == 0;
 }
 
 template <typename Key, typename Value>

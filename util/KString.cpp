@@ -79,12 +79,9 @@ void KString::Left(char* dst, const char* src, int n) const
 {
     if (!dst)
         return;
-    if (!src) {
-        *dst = '\0';
-        return;
-    }
-    size_t count = Clamp(n, std::strlen(src));
-    std::memmove(dst, src, count);
+    const size_t count = Clamp(n, src ? std::strlen(src) : 0);
+    if (count > 0)
+        std::memmove(dst, src, count);
     dst[count] = '\0';
 }
 
@@ -92,13 +89,10 @@ void KString::Right(char* dst, const char* src, int n) const
 {
     if (!dst)
         return;
-    if (!src) {
-        *dst = '\0';
-        return;
-    }
-    size_t len = std::strlen(src);
-    size_t count = Clamp(n, len);
-    std::memmove(dst, src + (len - count), count);
+    const size_t len = src ? std::strlen(src) : 0;
+    const size_t count = Clamp(n, len);
+    if (count > 0)
+        std::memmove(dst, src + (len - count), count);
     dst[count] = '\0';
 }
 
