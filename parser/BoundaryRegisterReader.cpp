@@ -74,20 +74,6 @@ inline bool IsDroppedFromComment(char c)
     return bscan_util::IsCharOf(c, bscan_util::kSpace | bscan_util::kDash);
 }
 
-inline std::string_view TrimFront(std::string_view text)
-{
-    while (!text.empty() && bscan_util::IsSpace(text.front()))
-        text.remove_prefix(1);
-    return text;
-}
-
-inline std::string_view TrimBack(std::string_view text)
-{
-    while (!text.empty() && bscan_util::IsSpace(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
 // Phase 1. The comment names are written one after the other into
 // `comments`, each ended by a NUL; the entries refer to them by offset.
 int SplitEntries(char* data, size_t size, const Presets& presets,

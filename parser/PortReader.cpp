@@ -49,20 +49,6 @@ inline std::string_view After(std::string_view text, size_t at)
     return at == std::string_view::npos ? text : text.substr(at + 1);
 }
 
-inline std::string_view TrimFront(std::string_view text)
-{
-    while (!text.empty() && bscan_util::IsSpace(text.front()))
-        text.remove_prefix(1);
-    return text;
-}
-
-inline std::string_view TrimBack(std::string_view text)
-{
-    while (!text.empty() && bscan_util::IsSpace(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
 // The first blank, tab or newline (a carriage return does not end a word
 // of a declaration).
 inline size_t FindSeparator(std::string_view text)

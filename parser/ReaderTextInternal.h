@@ -7,6 +7,7 @@
 // - LastWordOfStatement: the text before the statement's first ';', trimmed
 //   at its end, after its last blank, newline or tab, trimmed at its start.
 // - WordFrom, TextAfterFirstQuote: words and value starts of a statement.
+// - TrimFront, TrimBack: a view without its white space at one end.
 // - EqualsNoCase: a whole text compared with a word without regard to case.
 // - HoldsBlankTabOrNewline: the white-space test of names and list items.
 // - EntryListWalker and SplitItemList: lists of entries NAME (item, ...).
@@ -115,6 +116,20 @@ inline void ReaderForEachEither(const char* text, size_t from, size_t end, char 
         if (!found(from))
             return;
     }
+}
+
+inline std::string_view TrimFront(std::string_view text)
+{
+    while (!text.empty() && bscan_util::IsSpace(text.front()))
+        text.remove_prefix(1);
+    return text;
+}
+
+inline std::string_view TrimBack(std::string_view text)
+{
+    while (!text.empty() && bscan_util::IsSpace(text.back()))
+        text.remove_suffix(1);
+    return text;
 }
 
 inline int ReaderAtoi(std::string_view text)
